@@ -1,0 +1,17 @@
+#include "app/entry.h"
+
+#include "ui/screens.h"
+
+namespace voq::app {
+
+int program_entry(Session& session, void* module_handle, ui::Screens& screens,
+                  const StartupServices& services)
+{
+    session.screens = &screens;
+    if (!screens.register_window_class()) return 0;
+    session.module_handle = module_handle;
+    run_startup(session, services);
+    return 0;
+}
+
+}  // namespace voq::app

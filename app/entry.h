@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/session.h"
+#include "app/startup.h"
+
+namespace voq::ui {
+class Screens;
+}
+
+namespace voq::app {
+
+// The program: start-up, then the upgrade run. Returns 0 on every path on which it
+// returns; the other paths end the process from inside.
+int program_entry(Session& session, void* module_handle, ui::Screens& screens,
+                  const StartupServices& services);
+
+}  // namespace voq::app

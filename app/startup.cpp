@@ -1,0 +1,61 @@
+#include "app/startup.h"
+
+#include <algorithm>
+
+#include "app/failure.h"
+#include "app/messages.h"
+#include "app/trace.h"
+#include "firmware/product.h"
+#include "ui/screens.h"
+
+namespace voq::app {
+
+namespace {
+
+void list_local_addresses(Session& session, const StartupServices& services)
+{
+    session.local_addresses.fill(0);
+    const std::vector<std::uint32_t> found = services.local_addresses();
+    const std::size_t taken = std::min(found.size(), session.local_addresses.size());
+    for (std::size_t i = 0; i < taken; ++i) {
+        session.local_addresses[i] = found[i];
+        trace("Client IP = %x\n", found[i]);
+    }
+}
+
+fw::FirmwareImage load_image(Session& session, const StartupServices& services, int resource_id)
+{
+    const std::span<const std::uint8_t> bytes = services.embedded_image(resource_id);
+    if (fw::check_image(bytes) != fw::ImageFault::none) fail(session, message::firmware_missing);
+    return fw::read_image(bytes);
+}
+
+void load_images(Session& session, const StartupServices& services)
+{
+    session.target_image = load_image(session, services, fw::target_image_id);
+    if (session.stage_flag.load() == 0)
+        session.transition_image = load_image(session, services, fw::transition_image_id);
+}
+
+void identify_product(Session& session)
+{
+    const fw::ProductProfile& profile = fw::identify_product(session.target_image.header);
+    session.display_name = profile.display_name;
+    session.phone_style = profile.phone_style;
+}
+
+}  // namespace
+
+void run_startup(Session& session, const StartupServices& services)
+{
+    if (!services.start_socket_library()) fail(session, message::winsock_init_error);
+    list_local_addresses(session, services);
+    session.auth = web::AuthState{};
+    session.selected_local_address = session.local_addresses[0];
+    seed_random(session.random, services.milliseconds());
+    session.screens->init_common_controls();
+    load_images(session, services);
+    identify_product(session);
+}
+
+}  // namespace voq::app

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace voq::app {
+
+// Reads a firmware version text such as "2.0.13(g)" as a number that orders versions:
+// up to three components, each weighing 100 times the next, read the way the C
+// library reads an unsigned number with automatic base (so "010" is octal and "0x1f"
+// hexadecimal), with 32-bit wrapping arithmetic.
+std::int32_t version_number(std::string_view text);
+
+enum class Stage { direct, staged };
+
+// Whether a device reporting device_version must take the transition image first.
+Stage stage_decision(std::string_view device_version, std::string_view transition_version);
+
+}  // namespace voq::app

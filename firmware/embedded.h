@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace voq::fw {
+
+// The images linked into this program, by resource id (target 112, transition 319);
+// an empty view for an id the program lacks.
+std::span<const std::uint8_t> embedded_image(int resource_id);
+
+// The stage flag's initial value, fixed by the build: 1 (direct mode, the shipped
+// build) or 0 (staged mode).
+int built_stage_flag();
+
+}  // namespace voq::fw

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace voq::platform {
+
+// Ends the whole process with exit status 0 from any thread, at once: threads that are
+// still blocked in a socket call are not waited for and their objects not destroyed.
+[[noreturn]] void end_process();
+
+}  // namespace voq::platform

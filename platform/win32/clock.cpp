@@ -1,0 +1,12 @@
+#include "platform/clock.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace voq::platform {
+
+std::uint32_t milliseconds() { return ::timeGetTime(); }
+
+void sleep_milliseconds(unsigned duration_ms) { ::Sleep(duration_ms); }
+
+}  // namespace voq::platform

@@ -1,0 +1,171 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/entry.h"
+#include "app/messages.h"
+#include "firmware/image.h"
+#include "firmware/placeholder.h"
+#include "support/recording_screens.h"
+
+namespace voq::app {
+namespace {
+
+// What the fake platform and build give start-up; each test sets what it needs.
+struct Fake {
+    bool socket_library_starts = true;
+    std::vector<std::uint32_t> addresses;
+    std::uint32_t clock = 1;
+    std::vector<std::uint8_t> target = fw::make_placeholder_image(2000, "VoQ3300 FiRmWaRe", "2.0.13(g)");
+    std::vector<std::uint8_t> transition = fw::make_placeholder_image(1500, "VoQ3101 FiRmWaRe", "2.0.12(SE)");
+    std::vector<int> images_asked;
+};
+Fake fake;
+
+StartupServices fake_services()
+{
+    return {
+        [] { return fake.socket_library_starts; },
+        [] { return fake.addresses; },
+        [] { return fake.clock; },
+        [](int id) -> std::span<const std::uint8_t> {
+            fake.images_asked.push_back(id);
+            if (id == fw::target_image_id) return fake.target;
+            if (id == fw::transition_image_id) return fake.transition;
+            return {};
+        },
+    };
+}
+
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override { fake = Fake{}; }
+
+    std::unique_ptr<Session> started(int stage_flag)
+    {
+        auto session = std::make_unique<Session>(stage_flag);
+        session->screens = &screens;
+        run_startup(*session, fake_services());
+        return session;
+    }
+
+    test::RecordingScreens screens;
+};
+
+TEST_F(Startup, TakesAtMostEightAddressesInTheirOrderAndSelectsTheFirst)
+{
+    const struct {
+        std::vector<std::uint32_t> found;
+        std::vector<std::uint32_t> listed;  // the eight slots
+    } cases[] = {
+        {{}, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {{0xc0000201, 0x0a000001, 0x7f000001}, {0xc0000201, 0x0a000001, 0x7f000001, 0, 0, 0, 0, 0}},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 2, 3, 4, 5, 6, 7, 8}},
+    };
+    for (const auto& c : cases) {
+        fake.addresses = c.found;
+        const auto session = started(1);
+        EXPECT_EQ(std::vector<std::uint32_t>(session->local_addresses.begin(), session->local_addresses.end()),
+                  c.listed);
+        EXPECT_EQ(session->selected_local_address, c.listed[0]);
+    }
+}
+
+TEST_F(Startup, ShippedBuildLoadsOnlyTheTargetImageAndNamesTheProduct)
+{
+    const auto session = started(1);
+    EXPECT_EQ(fake.images_asked, std::vector<int>{fw::target_image_id});
+    EXPECT_EQ(session->target_image.bytes.data(), fake.target.data());
+    EXPECT_EQ(session->target_image.size, 2000u);
+    EXPECT_EQ(fw::version_text(session->target_image), "2.0.13(g)");
+    EXPECT_EQ(session->transition_image.size, 0u);
+    EXPECT_EQ(session->display_name, "VOQ-3100/3300");
+    EXPECT_EQ(session->phone_style, 0);
+    EXPECT_EQ(screens.common_control_inits, 1);
+    EXPECT_TRUE(screens.reports.empty());
+}
+
+TEST_F(Startup, StagedBuildLoadsBothImages)
+{
+    fake.target = fw::make_placeholder_image(700, "quorix phone", "3.1");
+    const auto session = started(0);
+    EXPECT_EQ(fake.images_asked, (std::vector<int>{fw::target_image_id, fw::transition_image_id}));
+    EXPECT_EQ(fw::version_text(session->transition_image), "2.0.12(SE)");
+    EXPECT_EQ(session->display_name, "VOQ-618");
+    EXPECT_EQ(session->phone_style, 1);
+}
+
+TEST_F(Startup, SeedsTheRandomSourceFromTheClockAndClearsTheAuthState)
+{
+    fake.clock = 1;
+    auto session = std::make_unique<Session>(1);
+    session->screens = &screens;
+    session->auth.password.assign("left over");
+    session->auth.nonce_count = 5;
+    run_startup(*session, fake_services());
+    EXPECT_EQ(next_random(session->random), 41);
+    EXPECT_TRUE(session->auth.password.empty());
+    EXPECT_EQ(session->auth.nonce_count, 0u);
+}
+
+TEST_F(Startup, FatalFailuresReportUnderTheStandardTitleThenEnd)
+{
+    const struct {
+        const char* what;
+        void (*arrange)();
+        int stage_flag;
+        std::string_view message;
+    } cases[] = {
+        {"socket library", [] { fake.socket_library_starts = false; }, 1, message::winsock_init_error},
+        {"no target image", [] { fake.target.clear(); }, 1, message::firmware_missing},
+        {"short target image", [] { fake.target.resize(127); }, 1, message::firmware_missing},
+        {"no transition image in a staged build", [] { fake.transition.clear(); }, 0, message::firmware_missing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake = Fake{};
+        screens.reports.clear();
+        c.arrange();
+        EXPECT_THROW(started(c.stage_flag), test::ProcessEnded);
+        ASSERT_EQ(screens.reports.size(), 1u);
+        EXPECT_EQ(screens.reports[0].first, c.message);
+        EXPECT_EQ(screens.reports[0].second, "VOQ Firwmare Upgrade Error");
+    }
+}
+
+TEST_F(Startup, MissingTransitionImageDoesNotMatterInTheShippedBuild)
+{
+    fake.transition.clear();
+    EXPECT_NO_THROW(started(1));
+    EXPECT_TRUE(screens.reports.empty());
+}
+
+TEST(ProgramEntry, FailedClassRegistrationEndsTheRunBeforeStartUp)
+{
+    fake = Fake{};
+    test::RecordingScreens screens;
+    screens.window_class_registers = false;
+    auto session = std::make_unique<Session>(1);
+    EXPECT_EQ(program_entry(*session, nullptr, screens, fake_services()), 0);
+    EXPECT_EQ(screens.common_control_inits, 0);
+    EXPECT_TRUE(fake.images_asked.empty());
+    EXPECT_TRUE(screens.reports.empty());
+}
+
+TEST(ProgramEntry, KeepsTheModuleHandleAndRunsStartUp)
+{
+    fake = Fake{};
+    test::RecordingScreens screens;
+    auto session = std::make_unique<Session>(1);
+    int module = 0;
+    EXPECT_EQ(program_entry(*session, &module, screens, fake_services()), 0);
+    EXPECT_EQ(session->module_handle, &module);
+    EXPECT_EQ(session->screens, &screens);
+    EXPECT_EQ(session->display_name, "VOQ-3100/3300");
+}
+
+}  // namespace
+}  // namespace voq::app
