@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "app/random_source.h"
+#include "web/auth_state.h"
+#include "web/device_info.h"
+
+namespace voq::web {
+
+struct ExchangeArguments {
+    std::uint32_t local_address;  // host order; 0 binds to any local address
+    std::uint16_t local_port_base;
+    std::uint32_t device_address;
+    std::uint16_t device_port;
+    std::string_view path;
+    char* buffer;  // holds size + 1 bytes: first the request, then the answer and a NUL
+    int size;
+};
+
+// What the exchange works on besides its arguments.
+struct ClientState {
+    DeviceInfo& device_info;
+    AuthState& auth;
+    app::RandomSource& random;
+};
+
+// The two failures after which nothing can be sent at all.
+enum class ExchangeFault { none, cannot_open_socket, cannot_bind_socket };
+
+struct ExchangeResult {
+    // -1: a usable Digest challenge, now in the Auth state; 0: nothing received;
+    // n > 0: n bytes of answer in the buffer, the Device info refreshed from them.
+    int value;
+    ExchangeFault fault;
+};
+
+// Local ports tried for the connection, from the base up.
+inline constexpr int local_port_attempts = 101;
+
+// One GET on a fresh connection, read until the device closes it or the buffer is full.
+ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState state);
+
+// The request text into buffer (at most size bytes and a NUL); signs it when the Auth
+// state holds a password, counting it under the current nonce. Returns its length.
+std::size_t build_request(const ExchangeArguments& arguments, AuthState& auth);
+
+}  // namespace voq::web
