@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace voq::sim {
+
+struct Identity {
+    std::string product_name = "VOQ-3300";
+    std::string mac_address = "00:0E:08:C0:FF:EE";
+    std::string software_version = "2.0.12(SE)";
+    std::string hardware_version = "1.0.3";
+    std::string serial_number = "VQ3300A01234";
+};
+
+enum class NoncePolicy {
+    fixed,            // one nonce for the device's whole life
+    every_challenge,  // a new nonce in every 401
+    after_restart,    // a new nonce each time the device restarts
+};
+
+struct DigestConfig {
+    bool enabled = false;
+    std::string user = "admin";
+    std::string password = "admin";
+    std::string realm = "VOQ Device";
+    std::string qop;        // "", "auth", "auth-int", or a list such as "auth,auth-int"
+    std::string algorithm;  // "", "MD5" or "MD5-sess"; empty leaves it out of the challenge
+    std::string opaque;
+    NoncePolicy nonce_policy = NoncePolicy::after_restart;
+    // The devices hash MD5-sess session keys from the raw 16-byte H(A1); most other
+    // clients follow RFC 2617's text and hash its hexadecimal form.
+    bool session_key_from_hex = false;
+};
+
+// Ways the web server can misbehave, one at a time, for tests.
+enum class WebFault {
+    none,
+    http_1_0,                   // status line "HTTP/1.0 200 OK"
+    error_status,               // the status page answered with error_status
+    basic_challenge,            // 401 with a Basic challenge
+    challenge_without_header,   // 401 without "WWW-Authenticate:"
+    oversized_answer,           // the page padded to past 131,071 bytes
+    nul_in_answer,              // a NUL byte in the middle of the page
+    close_without_answer,       // reads the request, closes without a byte
+    never_close,                // answers, then keeps the connection open
+    refuse_connections,         // nothing listens
+};
+
+struct WebConfig {
+    std::uint32_t address = 0x7f000002;  // host order
+    std::uint16_t port = 80;
+    Identity identity;
+    DigestConfig digest;
+    WebFault fault = WebFault::none;
+    int error_status = 404;
+    // Where the server says what it does; nothing when empty.
+    std::function<void(std::string_view)> log;
+};
+
+}  // namespace voq::sim

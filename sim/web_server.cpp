@@ -1,0 +1,242 @@
+#include "sim/web_server.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include "platform/clock.h"
+#include "web/socket_address.h"
+
+namespace voq::sim {
+
+namespace {
+
+constexpr std::size_t longest_request = 16384;
+constexpr unsigned request_patience_ms = 5000;
+
+// The request head, up to its empty line; whatever arrived when the client stops
+// sending, closes, or takes too long.
+std::string read_request(platform::SocketHandle connection)
+{
+    std::string request;
+    const std::uint32_t started = platform::milliseconds();
+    char chunk[2048];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < longest_request) {
+        const std::uint32_t waited = platform::milliseconds() - started;
+        if (waited >= request_patience_ms) break;
+        if (platform::wait_readable(connection, request_patience_ms - waited) != platform::Readiness::readable) break;
+        const long received = platform::receive_bytes(connection, chunk, sizeof chunk);
+        if (received <= 0) break;
+        request.append(chunk, static_cast<std::size_t>(received));
+    }
+    return request;
+}
+
+std::string header_value(const std::string& request, std::string_view name)
+{
+    std::size_t line = request.find("\r\n");
+    while (line != std::string::npos && line + 2 < request.size()) {
+        const std::size_t start = line + 2;
+        const std::size_t end = request.find("\r\n", start);
+        const std::string_view header(request.data() + start, (end == std::string::npos ? request.size() : end) - start);
+        if (header.size() > name.size() && header[name.size()] == ':') {
+            bool same = true;
+            for (std::size_t k = 0; k < name.size(); ++k)
+                same = same && std::tolower(static_cast<unsigned char>(header[k])) ==
+                                   std::tolower(static_cast<unsigned char>(name[k]));
+            if (same) {
+                std::string_view value = header.substr(name.size() + 1);
+                while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+                return std::string(value);
+            }
+        }
+        line = end;
+    }
+    return {};
+}
+
+int status_of(const std::string& answer)
+{
+    return answer.size() > 12 ? std::atoi(answer.c_str() + 9) : 0;
+}
+
+void send_all(platform::SocketHandle connection, const std::string& text)
+{
+    std::size_t sent = 0;
+    while (sent < text.size()) {
+        const long count = platform::send_bytes(connection, text.data() + sent, text.size() - sent);
+        if (count <= 0) return;
+        sent += static_cast<std::size_t>(count);
+    }
+}
+
+}  // namespace
+
+WebServer::WebServer(WebConfig config) : config_(std::move(config)), nonce_source_(std::random_device{}())
+{
+    nonce_ = fresh_nonce();
+}
+
+WebServer::~WebServer() { stop(); }
+
+bool WebServer::start(std::string& error)
+{
+    if (config_.fault == WebFault::refuse_connections) {
+        log("refusing connections: nothing listens");
+        return true;
+    }
+    listener_ = platform::Socket(platform::open_stream_socket());
+    const int on = 1;
+    ::setsockopt(static_cast<int>(listener_.handle()), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (!platform::bind_socket(listener_.handle(), web::fill_socket_address(config_.address, config_.port)) ||
+        ::listen(static_cast<int>(listener_.handle()), 8) != 0) {
+        char reason[128];
+        std::snprintf(reason, sizeof reason, "cannot listen on %u.%u.%u.%u:%u (error %d)", config_.address >> 24,
+                      (config_.address >> 16) & 255, (config_.address >> 8) & 255, config_.address & 255,
+                      config_.port, platform::last_socket_error());
+        error = reason;
+        return false;
+    }
+    thread_ = std::thread([this] { serve(); });
+    return true;
+}
+
+void WebServer::stop()
+{
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+    held_connections_.clear();
+    listener_.reset();
+}
+
+void WebServer::on_upgrade_request(std::function<void(const UpgradeRequest&)> handler)
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    upgrade_handler_ = std::move(handler);
+}
+
+void WebServer::restart()
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (config_.digest.nonce_policy == NoncePolicy::after_restart) nonce_ = fresh_nonce();
+}
+
+void WebServer::set_software_version(std::string version)
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    config_.identity.software_version = std::move(version);
+}
+
+std::vector<RecordedRequest> WebServer::requests() const
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return requests_;
+}
+
+std::vector<UpgradeRequest> WebServer::upgrade_requests() const
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return upgrade_requests_;
+}
+
+std::string WebServer::current_nonce() const
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return nonce_;
+}
+
+void WebServer::serve()
+{
+    while (!stopping_) {
+        if (platform::wait_readable(listener_.handle(), 50) != platform::Readiness::readable) continue;
+        sockaddr_in client{};
+        socklen_t client_length = sizeof client;
+        const int accepted = ::accept(static_cast<int>(listener_.handle()), reinterpret_cast<sockaddr*>(&client),
+                                      &client_length);
+        if (accepted >= 0)
+            handle(platform::Socket(static_cast<platform::SocketHandle>(accepted)), ntohs(client.sin_port));
+    }
+}
+
+void WebServer::handle(platform::Socket connection, std::uint16_t client_port)
+{
+    const std::string request = read_request(connection.handle());
+    const std::string request_line = request.substr(0, request.find("\r\n"));
+    const std::size_t path_start = request_line.find(' ');
+    const std::size_t path_end = request_line.find(' ', path_start + 1);
+    const std::string path = path_start == std::string::npos
+                                 ? std::string()
+                                 : request_line.substr(path_start + 1, path_end == std::string::npos
+                                                                           ? std::string::npos
+                                                                           : path_end - path_start - 1);
+    const std::size_t head_end = request.find("\r\n\r\n");
+    RecordedRequest record{head_end == std::string::npos ? request : request.substr(0, head_end + 4),
+                           client_port,
+                           request_line,
+                           path,
+                           header_value(request, "Authorization"),
+                           Verdict::authorized,
+                           0};
+
+    if (config_.fault == WebFault::close_without_answer) {
+        log(request_line + " -> closed without an answer");
+    } else {
+        const std::string answer = answer_for(request_line, path, record.authorization, record);
+        record.status = status_of(answer);
+        send_all(connection.handle(), answer);
+        log(request_line + " -> " + std::to_string(record.status) + " (" + std::string(describe(record.verdict)) +
+            ")");
+    }
+    {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        requests_.push_back(record);
+    }
+    if (config_.fault == WebFault::never_close) held_connections_.push_back(std::move(connection));
+}
+
+std::string WebServer::answer_for(const std::string& request_line, const std::string& path,
+                                  const std::string& authorization, RecordedRequest& record)
+{
+    if (request_line.rfind("GET ", 0) != 0) return error_answer(405);
+    if (config_.fault == WebFault::basic_challenge || config_.fault == WebFault::challenge_without_header)
+        return *faulty_status_answer(config_);
+
+    std::unique_lock<std::mutex> hold(mutex_);
+    if (config_.digest.enabled) {
+        record.verdict = verify_authorization(authorization, "GET", path, config_.digest, nonce_);
+        if (record.verdict != Verdict::authorized) {
+            if (config_.digest.nonce_policy == NoncePolicy::every_challenge) nonce_ = fresh_nonce();
+            return digest_challenge_answer(config_.digest, nonce_);
+        }
+    }
+    if (path == "/admin/advanced") {
+        if (const auto faulty = faulty_status_answer(config_)) return *faulty;
+        return ok_answer(status_page(config_.identity));
+    }
+    if (const auto upgrade = parse_upgrade_path(path)) {
+        upgrade_requests_.push_back(*upgrade);
+        const auto handler = upgrade_handler_;
+        hold.unlock();
+        if (handler) handler(*upgrade);
+        return ok_answer("<html><body>Upgrade requested</body></html>\n");
+    }
+    return error_answer(404);
+}
+
+std::string WebServer::fresh_nonce()
+{
+    char nonce[40];
+    std::snprintf(nonce, sizeof nonce, "%08x%08x%08x", static_cast<unsigned>(nonce_source_()),
+                  static_cast<unsigned>(nonce_source_()), static_cast<unsigned>(nonce_source_()));
+    return nonce;
+}
+
+void WebServer::log(const std::string& text) const
+{
+    if (config_.log) config_.log(text);
+}
+
+}  // namespace voq::sim

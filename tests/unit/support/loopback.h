@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace voq::test {
+
+// Every test that opens sockets takes a pair of its own, so that tests run in
+// parallel: the PC at 127.0.N.1, the device at 127.0.N.2. Blocks of N by test file:
+//   10-39 exchange, 40-49 real clients against the simulator, 50-59 real web servers,
+//   60 and up end-to-end runs.
+struct LoopbackPair {
+    std::uint32_t pc;
+    std::uint32_t device;
+};
+
+constexpr LoopbackPair loopback_pair(unsigned n) { return {0x7f000001u | n << 8, 0x7f000002u | n << 8}; }
+
+inline std::string dotted(std::uint32_t address)
+{
+    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 255) + "." +
+           std::to_string((address >> 8) & 255) + "." + std::to_string(address & 255);
+}
+
+}  // namespace voq::test
