@@ -2,19 +2,20 @@
 #   make test   build everything and run every test
 #   make demo   the upgrade, by hand, against the simulated device
 
-BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev
+BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
+PEER_PACKAGES := curl lighttpd
 
 .PHONY: test demo build packages clean
 
 test: build
-	ctest --preset default
+	scripts/run-tests.sh --preset default
 
 build: packages
 	cmake --preset default
 	cmake --build --preset default
 
 packages:
-	@scripts/ensure-packages.sh $(BUILD_PACKAGES)
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(PEER_PACKAGES)
 
 demo:
 	@echo "make demo: the desktop front-end and the simulated device are not part of this build yet." >&2

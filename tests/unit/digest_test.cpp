@@ -1,4 +1,5 @@
 #include "web/digest.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
 

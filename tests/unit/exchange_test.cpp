@@ -11,6 +11,7 @@
 #include "sim/web_server.h"
 #include "support/loopback.h"
 #include "web/socket_address.h"
+#include "support/printers.h"
 
 namespace voq::web {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "web/exchange.h"
+#include "support/printers.h"
 
 namespace voq::web {
 namespace {

@@ -10,6 +10,7 @@
 #include "firmware/image.h"
 #include "firmware/placeholder.h"
 #include "support/recording_screens.h"
+#include "support/printers.h"
 
 namespace voq::app {
 namespace {

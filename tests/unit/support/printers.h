@@ -1,0 +1,16 @@
+#pragma once
+
+#include <ostream>
+
+#include "app/fixed_text.h"
+
+namespace voq {
+
+// So that a failed comparison shows the text, not the field's bytes.
+template <std::size_t Size>
+void PrintTo(const FixedText<Size>& text, std::ostream* out)
+{
+    *out << '"' << text.view() << '"';
+}
+
+}  // namespace voq
