@@ -1,5 +1,6 @@
 #include "app/entry.h"
 
+#include "app/upgrade_sequence.h"
 #include "ui/screens.h"
 
 namespace voq::app {
@@ -11,6 +12,7 @@ int program_entry(Session& session, void* module_handle, ui::Screens& screens,
     if (!screens.register_window_class()) return 0;
     session.module_handle = module_handle;
     run_startup(session, services);
+    run_upgrade_sequence(session);
     return 0;
 }
 

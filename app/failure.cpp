@@ -8,7 +8,7 @@ namespace voq::app {
 
 void report_error(Session& session, std::string_view message)
 {
-    session.screens->report_error(message, ui::error_title);
+    session.screens->report_error(message, ui::text::error_title);
 }
 
 void end_process(Session& session)

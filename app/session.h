@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string_view>
 
 #include "app/fixed_text.h"
@@ -55,6 +56,11 @@ struct Session {
     fw::FirmwareImage transition_image;
 
     RandomSource random;
+
+    // Held by each request from start to end (web/runner).
+    std::mutex request_mutex;
+    // The restart wait after a transfer, in 32 ms units; only the test harness shortens it.
+    int restart_wait_units = 937;
 };
 
 }  // namespace voq::app

@@ -4,10 +4,6 @@
 
 #include "firmware/embedded.h"
 
-#ifndef VOQ_INITIAL_STAGE_FLAG
-#error "the build sets VOQ_INITIAL_STAGE_FLAG"
-#endif
-
 namespace voq::fw {
 
 std::span<const std::uint8_t> embedded_image(int resource_id)
@@ -21,7 +17,5 @@ std::span<const std::uint8_t> embedded_image(int resource_id)
     if (bytes == nullptr) return {};
     return {bytes, size};
 }
-
-int built_stage_flag() { return VOQ_INITIAL_STAGE_FLAG; }
 
 }  // namespace voq::fw

@@ -56,6 +56,7 @@ struct WebConfig {
     DigestConfig digest;
     WebFault fault = WebFault::none;
     int error_status = 404;
+    unsigned answer_delay_ms = 0;  // how long the device thinks before it answers
     // Where the server says what it does; nothing when empty.
     std::function<void(std::string_view)> log;
 };

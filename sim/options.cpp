@@ -69,6 +69,7 @@ std::string usage_text()
            "                         challenge-without-header, oversized-answer, nul-in-answer,\n"
            "                         close-without-answer, never-close, refuse-connections\n"
            "  --error-status N       the status of --fault error-status (default 404)\n"
+           "  --answer-delay MS      wait this long before answering each request\n"
            "  --help                 this text\n";
 }
 
@@ -126,6 +127,8 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
             const auto found = web_faults.find(value);
             if (found == web_faults.end()) return bad();
             web.fault = found->second;
+        } else if (option == "--answer-delay") {
+            if (!read_number(value, web.answer_delay_ms)) return bad();
         } else if (option == "--error-status") {
             if (!read_number(value, web.error_status) || web.error_status < 100 || web.error_status > 599) return bad();
         } else {

@@ -157,11 +157,12 @@ void WebServer::serve()
         const int accepted = ::accept(static_cast<int>(listener_.handle()), reinterpret_cast<sockaddr*>(&client),
                                       &client_length);
         if (accepted >= 0)
-            handle(platform::Socket(static_cast<platform::SocketHandle>(accepted)), ntohs(client.sin_port));
+            handle(platform::Socket(static_cast<platform::SocketHandle>(accepted)),
+                   {ntohl(client.sin_addr.s_addr), ntohs(client.sin_port)});
     }
 }
 
-void WebServer::handle(platform::Socket connection, std::uint16_t client_port)
+void WebServer::handle(platform::Socket connection, const web::Endpoint& client)
 {
     const std::string request = read_request(connection.handle());
     const std::string request_line = request.substr(0, request.find("\r\n"));
@@ -174,7 +175,8 @@ void WebServer::handle(platform::Socket connection, std::uint16_t client_port)
                                                                            : path_end - path_start - 1);
     const std::size_t head_end = request.find("\r\n\r\n");
     RecordedRequest record{head_end == std::string::npos ? request : request.substr(0, head_end + 4),
-                           client_port,
+                           client.address,
+                           client.port,
                            request_line,
                            path,
                            header_value(request, "Authorization"),
@@ -186,6 +188,7 @@ void WebServer::handle(platform::Socket connection, std::uint16_t client_port)
     } else {
         const std::string answer = answer_for(request_line, path, record.authorization, record);
         record.status = status_of(answer);
+        if (config_.answer_delay_ms > 0) platform::sleep_milliseconds(config_.answer_delay_ms);
         send_all(connection.handle(), answer);
         log(request_line + " -> " + std::to_string(record.status) + " (" + std::string(describe(record.verdict)) +
             ")");

@@ -12,11 +12,13 @@
 #include "sim/answers.h"
 #include "sim/authorization.h"
 #include "sim/device_config.h"
+#include "web/socket_address.h"
 
 namespace voq::sim {
 
 struct RecordedRequest {
     std::string text;  // the request as received, up to its empty line
+    std::uint32_t client_address;
     std::uint16_t client_port;
     std::string request_line;
     std::string path;
@@ -53,7 +55,7 @@ public:
 
 private:
     void serve();
-    void handle(platform::Socket connection, std::uint16_t client_port);
+    void handle(platform::Socket connection, const web::Endpoint& client);
     std::string answer_for(const std::string& request_line, const std::string& path, const std::string& authorization,
                            RecordedRequest& record);
     std::string fresh_nonce();

@@ -1,12 +1,92 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace voq::ui {
+
+// Template ids of the screens; a front-end lays each out as its template describes.
+namespace templates {
+inline constexpr int warning = 139;
+inline constexpr int address_adapter = 101;
+inline constexpr int address_phone = 305;
+inline constexpr int password = 104;
+inline constexpr int connecting = 105;
+inline constexpr int confirm_direct = 103;
+inline constexpr int confirm_staged = 304;
+inline constexpr int waiting = 114;
+inline constexpr int uploading = 110;
+inline constexpr int success = 111;
+}  // namespace templates
+
+// What each screen shows, computed by the core from the Session state. A front-end
+// puts these texts into the template's controls unchanged.
+struct WarningView {
+    int template_id;
+    std::string caption;
+    std::string text;  // 1021
+};
+
+struct AddressView {
+    int template_id;                       // 101, or 305 for phone-style products
+    std::string caption;
+    std::string intro;                     // 1007
+    std::string help;                      // 1008
+    std::string version_line;              // 1015
+    std::vector<std::string> local_addresses;  // 1017, the first one selected
+};
+
+struct PasswordView {
+    int template_id;
+    std::string caption;
+    std::string help;       // 1007
+    std::string user_name;  // 1003; the password field 1005 starts empty
+};
+
+struct ConfirmView {
+    int template_id;  // 103 in direct mode, 304 in staged mode
+    std::string caption;
+    std::string text;              // 1007
+    std::string serial_number;     // 1002
+    std::string mac_address;       // 1003
+    std::string software_version;  // 1004
+    std::string hardware_version;  // 1005
+    std::string product_name;      // 1006
+};
+
+struct SuccessView {
+    int template_id;
+    std::string caption;
+    std::string text;           // 1007
+    std::string version_label;  // the static line
+    std::string version;        // 1004
+};
+
+// The modeless screens with a progress bar (1010): connecting, waiting, uploading.
+struct ProgressView {
+    int template_id;
+    std::string caption;
+    std::string text;  // waiting: 1022; uploading: its fixed notice; connecting: none
+    int range_high;    // the bar runs from 0
+};
+
+struct PasswordAnswer {
+    bool ok;
+    std::string user_name;
+    std::string password;
+};
+
+using ProgressId = int;
+
+enum class Pump { quiet, cancelled };
 
 // The seam between the core and a front-end (Win32 dialogs, Qt widgets, the scripted
 // harness). The core decides what every screen shows and what its buttons do; a
 // front-end lays the screens out, reports the buttons and supplies the services.
+// Every call may come from any of the program's threads; a screen belongs to the
+// thread that opened it.
 class Screens {
 public:
     virtual ~Screens() = default;
@@ -15,6 +95,29 @@ public:
     virtual bool register_window_class() = 0;
     // Makes the progress bar and the IPv4 address field available to the screens.
     virtual void init_common_controls() = 0;
+
+    // Modal screens: each returns 1 for its affirmative button, 0 for Cancel or the close box.
+    virtual int show_warning(const WarningView& view) = 0;
+    // On OK the front-end hands the typed text and the list's selection (-1 when the
+    // list is empty) to accept; when it refuses, the front-end shows the box
+    // "Invalid IP Address" titled "Error", owned by the screen, and the screen stays
+    // open with focus back on the address field.
+    virtual int show_address(const AddressView& view,
+                             const std::function<bool(std::string_view typed, int selection)>& accept) = 0;
+    virtual PasswordAnswer show_password(const PasswordView& view) = 0;
+    virtual int show_confirm(const ConfirmView& view) = 0;
+    virtual int show_success(const SuccessView& view) = 0;
+
+    // Modeless progress screens, created and shown on the calling thread.
+    virtual ProgressId open_progress(const ProgressView& view) = 0;
+    virtual void set_progress_caption(ProgressId screen, std::string_view caption) = 0;
+    virtual void set_progress_text(ProgressId screen, std::string_view text) = 0;
+    virtual void set_progress_range(ProgressId screen, int high) = 0;
+    virtual void set_progress_position(ProgressId screen, int position) = 0;
+    // Handles up to max_messages of the screen's pending input (the user's clicks and
+    // keys); says whether Cancel or the close box was among them.
+    virtual Pump pump(ProgressId screen, int max_messages) = 0;
+    virtual void close_progress(ProgressId screen) = 0;
 
     // A blocking message box with one OK button, no owner and no icon, task-modal:
     // the calling thread's screens wait while it is open.

@@ -2,9 +2,98 @@
 
 #include <string_view>
 
-namespace voq::ui {
+// The screens' texts, word for word as they are shown ("\r\n"
+// breaks the lines of a text pane; double blanks belong to the texts).
+namespace voq::ui::text {
 
-// The title of every failure report.
 inline constexpr std::string_view error_title = "VOQ Firwmare Upgrade Error";
 
-}  // namespace voq::ui
+inline constexpr std::string_view warning =
+    "WARNING: Forcing a firmware upgrade on your VOQ\r\n"
+    "without prior approval from your service provider or\r\n"
+    "network administrator may cause interruption to your\r\n"
+    "service.  If your VOQ is managed by a service\r\n"
+    "provider who retains administrative control of the\r\n"
+    "device, please contact the service provider for\r\n"
+    "authorization before proceeding.  In such cases, the\r\n"
+    "most current, approved for service firmware is\r\n"
+    "automatically provided by your service provider without\r\n"
+    "any onus on the end user to upgrade manually.";
+
+inline constexpr std::string_view address_intro = "This program will upgrade your VOQ\r\nfirmware to:";
+
+inline constexpr std::string_view phone_address_help =
+    "To proceed, please provide the IP address\r\n"
+    "of your VOQ. To find out the IP address of\r\n"
+    "your VOQ, press the I button on the phone,\r\n"
+    "select \"Network\" option, and check the\r\n"
+    "value of \"Current IP\". For example, 10.1.0.13\r\n"
+    "\r\n"
+    "Please enter IP address of your VOQ:";
+
+inline constexpr std::string_view adapter_address_help =
+    "To proceed, please provide the IP address\r\n"
+    "of your VOQ. To find out the IP address\r\n"
+    "of your VOQ, using a telephone handset,\r\n"
+    "enter * * * *, option 110#, and write down\r\n"
+    "the value. For example, 10.1.0.123\r\n"
+    "\r\n"
+    "Please enter IP address of your VOQ:";
+
+inline constexpr std::string_view password_help =
+    "This VOQ requires a password in order to be\r\n"
+    "upgraded. If you do not have administrator's\r\n"
+    "privileges for this unit, please contact your\r\n"
+    "Service Provider or network administrator,\r\n"
+    "before proceeding.\r\n"
+    "\r\n"
+    "You must provide the VOQ administrator's\r\n"
+    "password to upgrade. If you are the administrator\r\n"
+    "and forgot the password, you may perform a\r\n"
+    "factory reset by entering * * * *, option 52614#,\r\n"
+    "and value 1 from a telephone connected to the\r\n"
+    "unit to be upgraded.\r\n"
+    "\r\n"
+    "* * * * * * * * * * *  Warning  * * * * * * * * * * *\r\n"
+    "All settings will revert to default values\r\n"
+    "after factory reset!  You may not be able to\r\n"
+    "reestablish service after completing this upgrade\r\n"
+    "without first reentering service configuration\r\n"
+    "information.";
+
+inline constexpr std::string_view confirm =
+    "The following information was extracted\r\n"
+    "from your VOQ. Please click \"Upgrade\"\r\n"
+    "if you would like to proceed. If you would\r\n"
+    "like to quit click \"Cancel\".";
+
+// Filled with the confirm text and the transition image's version.
+inline constexpr const char* staged_note_format =
+    "%s\r\n\r\nNote: Since your current firmware version\r\n"
+    "is older than %s, this upgrade procedure\r\n"
+    "requires additional steps and will be\r\n"
+    "slightly longer.\r\n";
+
+inline constexpr std::string_view waiting =
+    "Firmware upload will begin when the VOQ is idle, where the VOQ will request to download the "
+    "firmware from this PC using TFTP at the first available UDP port starting at port number 69.\r\n"
+    "\r\n"
+    "If firmware download does not start, please check that you have done the following: a) Hangup "
+    "properly all the phones attached to the VOQ, b) Disable any firewall software (such as Internet "
+    "Connection Firewall) on this PC, and c) Make sure that this PC and the VOQ are on the same LAN "
+    "subnet; it will not work for example if this PC is behind a router while the VOQ is in front of it.";
+
+inline constexpr std::string_view uploading_notice =
+    "Please do not unplug the power of your VOQ until the Status Light stops blinking";
+
+inline constexpr std::string_view success = "Your VOQ has been successfully\r\nupgraded to the version shown\r\nbelow.";
+inline constexpr std::string_view success_version_label = "Firmware version now running:";
+
+inline constexpr std::string_view password_caption = "Enter Password Information";
+inline constexpr std::string_view waiting_caption = "Waiting For Firmware Download Request From VOQ";
+inline constexpr std::string_view uploading_caption = "Uploading Firmware To VOQ";
+
+inline constexpr std::string_view invalid_address = "Invalid IP Address";
+inline constexpr std::string_view invalid_address_title = "Error";
+
+}  // namespace voq::ui::text

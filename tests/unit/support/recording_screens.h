@@ -12,21 +12,56 @@ namespace voq::test {
 // was shown before.
 struct ProcessEnded {};
 
-// A front-end for unit tests: it keeps every report and turns the end of the
-// process into ProcessEnded.
+// A front-end for unit tests: every modal screen is cancelled, every progress
+// screen stays quiet; it keeps the reports and the screens it was asked to open,
+// and turns the end of the process into ProcessEnded.
 class RecordingScreens : public ui::Screens {
 public:
     bool window_class_registers = true;
     int common_control_inits = 0;
+    std::vector<int> opened;                                   // template ids, in order
     std::vector<std::pair<std::string, std::string>> reports;  // message, title
 
     bool register_window_class() override { return window_class_registers; }
     void init_common_controls() override { ++common_control_inits; }
+
+    int show_warning(const ui::WarningView& view) override { return opened_modal(view.template_id); }
+    int show_address(const ui::AddressView& view, const std::function<bool(std::string_view, int)>&) override
+    {
+        return opened_modal(view.template_id);
+    }
+    ui::PasswordAnswer show_password(const ui::PasswordView& view) override
+    {
+        opened_modal(view.template_id);
+        return {false, {}, {}};
+    }
+    int show_confirm(const ui::ConfirmView& view) override { return opened_modal(view.template_id); }
+    int show_success(const ui::SuccessView& view) override { return opened_modal(view.template_id); }
+
+    ui::ProgressId open_progress(const ui::ProgressView& view) override
+    {
+        opened.push_back(view.template_id);
+        return static_cast<ui::ProgressId>(opened.size());
+    }
+    void set_progress_caption(ui::ProgressId, std::string_view) override {}
+    void set_progress_text(ui::ProgressId, std::string_view) override {}
+    void set_progress_range(ui::ProgressId, int) override {}
+    void set_progress_position(ui::ProgressId, int) override {}
+    ui::Pump pump(ui::ProgressId, int) override { return ui::Pump::quiet; }
+    void close_progress(ui::ProgressId) override {}
+
     void report_error(std::string_view message, std::string_view title) override
     {
         reports.emplace_back(message, title);
     }
     [[noreturn]] void end_process() override { throw ProcessEnded{}; }
+
+private:
+    int opened_modal(int template_id)
+    {
+        opened.push_back(template_id);
+        return 0;
+    }
 };
 
 }  // namespace voq::test

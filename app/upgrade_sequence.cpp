@@ -1,0 +1,45 @@
+#include "app/upgrade_sequence.h"
+
+#include "app/address_screen.h"
+#include "app/failure.h"
+#include "app/messages.h"
+#include "app/upgrade_trigger.h"
+#include "app/version_number.h"
+#include "app/views.h"
+#include "firmware/image.h"
+#include "ui/screens.h"
+#include "web/runner.h"
+
+namespace voq::app {
+
+void run_upgrade_sequence(Session& session)
+{
+    ui::Screens& screens = *session.screens;
+    if (screens.show_warning(warning_view(session)) == 0) return;
+
+    const auto accept = [&session](std::string_view typed, int selection) {
+        return accept_typed_address(session, typed, selection);
+    };
+    if (screens.show_address(address_view(session), accept) == 0) return;
+    if (session.device_address == 0) return;
+
+    const int answered = web::run_request(
+        session, web::device_request(session, session.selected_local_address, session.device_address, "/admin/advanced"));
+    if (answered <= 0) {
+        report_error(session, message::no_response);
+        return;
+    }
+
+    if (session.stage_flag.load() == 0 &&
+        stage_decision(session.device_info.software_version.view(), fw::version_text(session.transition_image)) ==
+            Stage::direct)
+        session.stage_flag.store(1);
+
+    if (screens.show_confirm(confirm_view(session)) == 0) {
+        report_error(session, message::user_abort);
+        return;
+    }
+    run_upgrade_trigger(session);
+}
+
+}  // namespace voq::app

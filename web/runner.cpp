@@ -1,0 +1,107 @@
+#include "web/runner.h"
+
+#include <mutex>
+
+#include "app/failure.h"
+#include "app/messages.h"
+#include "app/progress_screen.h"
+#include "app/trace.h"
+#include "app/views.h"
+#include "platform/clock.h"
+#include "platform/thread.h"
+#include "ui/screens.h"
+
+namespace voq::web {
+
+namespace {
+
+constexpr int polls_per_step = 10;
+constexpr int last_position = 100;
+// The password screen reads each field with a limit of 127 bytes, terminator included.
+constexpr std::size_t credential_length = 126;
+
+struct WorkerParameters {
+    ExchangeArguments arguments;
+    app::Session* session;
+};
+
+int worker_entry(void* raw)
+{
+    const auto& parameters = *static_cast<const WorkerParameters*>(raw);
+    const ExchangeArguments& a = parameters.arguments;
+    app::Session& session = *parameters.session;
+    trace("HTTP %x:%u to %x:%u", a.local_address, a.local_port_base, a.device_address, a.device_port);
+    const ExchangeResult result = http_exchange(a, {session.device_info, session.auth, session.random});
+    switch (result.fault) {
+    case ExchangeFault::cannot_open_socket: app::fail(session, app::message::cannot_open_http_socket);
+    case ExchangeFault::cannot_bind_socket: app::fail(session, app::message::cannot_bind_http_socket);
+    case ExchangeFault::none: break;
+    }
+    return result.value;
+}
+
+struct Progress {
+    int position = 0;
+    int polls = 0;
+};
+
+// One attempt: the exchange on a worker while this thread keeps the connecting
+// screen alive and its bar climbing.
+int attempt(app::Session& session, const ExchangeArguments& arguments, Progress& progress)
+{
+    WorkerParameters parameters{arguments, &session};
+    app::ProgressScreen connecting(session, app::connecting_view(session));
+    platform::Thread worker = platform::Thread::start(worker_entry, &parameters);
+    // Without a thread there is nobody to wait for: the exchange runs here.
+    if (!worker.valid()) return worker_entry(&parameters);
+    while (!worker.finished()) {
+        connecting.pump(1);
+        platform::sleep_milliseconds(1);
+        if (++progress.polls == polls_per_step) {
+            connecting.set_position(progress.position);
+            progress.position = progress.position == last_position ? 0 : progress.position + 1;
+            progress.polls = 0;
+        }
+    }
+    connecting.close();
+    return worker.result();
+}
+
+void ask_for_password(app::Session& session)
+{
+    const ui::PasswordAnswer answer = session.screens->show_password(app::password_view());
+    if (!answer.ok) app::fail(session, app::message::user_abort);
+    session.auth.user_name.assign(std::string_view(answer.user_name).substr(0, credential_length));
+    session.auth.password.assign(std::string_view(answer.password).substr(0, credential_length));
+}
+
+}  // namespace
+
+ExchangeArguments device_request(app::Session& session, std::uint32_t local_address, std::uint32_t device_address,
+                                 std::string_view path)
+{
+    return {local_address, first_local_port, device_address, device_web_port, path, session.response.data(),
+            app::response_size_limit};
+}
+
+int run_request(app::Session& session, const ExchangeArguments& arguments)
+{
+    // Two runs at once would write the one response buffer, Device info and Auth state.
+    const std::lock_guard<std::mutex> one_at_a_time(session.request_mutex);
+    Progress progress;
+    int automatic_resends = 0;
+    while (true) {
+        const int result = attempt(session, arguments, progress);
+        if (result >= 0) return result;
+        // A challenge. Signed under a nonce the device has since replaced (the count
+        // was reset by the new one): send again once without asking.
+        if (!session.auth.password.empty() && session.auth.nonce_count == 0 && automatic_resends == 0) {
+            automatic_resends = 1;
+            continue;
+        }
+        ask_for_password(session);
+        automatic_resends = 0;
+    }
+}
+
+}  // namespace voq::web
