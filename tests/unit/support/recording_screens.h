@@ -21,6 +21,7 @@ public:
     int common_control_inits = 0;
     std::vector<int> opened;                                   // template ids, in order
     std::vector<std::pair<std::string, std::string>> reports;  // message, title
+    std::vector<int> positions;                                // every progress position set
 
     bool register_window_class() override { return window_class_registers; }
     void init_common_controls() override { ++common_control_inits; }
@@ -46,7 +47,7 @@ public:
     void set_progress_caption(ui::ProgressId, std::string_view) override {}
     void set_progress_text(ui::ProgressId, std::string_view) override {}
     void set_progress_range(ui::ProgressId, int) override {}
-    void set_progress_position(ui::ProgressId, int) override {}
+    void set_progress_position(ui::ProgressId, int position) override { positions.push_back(position); }
     ui::Pump pump(ui::ProgressId, int) override { return ui::Pump::quiet; }
     void close_progress(ui::ProgressId) override {}
 
