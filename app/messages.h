@@ -13,6 +13,8 @@ inline constexpr std::string_view cannot_allocate_listener = "Upgrade Failed: Ca
 inline constexpr std::string_view cannot_create_listener_socket =
     "Upgrade Failed: Can't create TFTP listener socket";
 inline constexpr std::string_view cannot_bind_listener_socket = "Upgrade Failed: Can't bind TFTP listener socket";
+// Starting a thread is not supposed to fail; should it, nothing could be served.
+inline constexpr std::string_view cannot_start_listener = "Upgrade Failed: Can't start TFTP listener";
 inline constexpr std::string_view cannot_allocate_session = "Upgrade Failed: Can't malloc for TFTP session";
 inline constexpr std::string_view upload_incomplete = "Upgrade Failed: Firmware Upload Incomplete";
 inline constexpr std::string_view version_mismatch = "Upgrade Failed: Version not matching";

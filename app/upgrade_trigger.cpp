@@ -1,10 +1,49 @@
 #include "app/upgrade_trigger.h"
 
-#include "app/failure.h"
+#include <cstdio>
+
+#include "app/address_screen.h"
+#include "platform/clock.h"
+#include "tftp/listener.h"
+#include "web/runner.h"
 
 namespace voq::app {
 
-// The firmware delivery is not built yet: the run ends here.
-void run_upgrade_trigger(Session& session) { end_process(session); }
+namespace {
+
+constexpr unsigned stage_poll_ms = 10;
+
+// "/admin/upgrade?tftp://192.0.2.10:69/voq4d2.bi1": the file name gives the slash.
+void send_upgrade_request(Session& session, std::uint16_t port)
+{
+    const std::uint32_t pc = session.selected_local_address;
+    const FixedText<128> name = session.expected_file_name.get();
+    char path[256];
+    std::snprintf(path, sizeof path, "/admin/upgrade?tftp://%u.%u.%u.%u:%u%s", pc >> 24, (pc >> 16) & 255,
+                  (pc >> 8) & 255, pc & 255, static_cast<unsigned>(port), name.c_str());
+    // The device's answer says nothing about the upgrade; the TFTP request does.
+    web::run_request(session, web::device_request(session, pc, session.device_address, path));
+}
+
+[[noreturn]] void idle_until_the_end()
+{
+    while (true) platform::sleep_milliseconds(stage_poll_ms);
+}
+
+}  // namespace
+
+void run_upgrade_trigger(Session& session)
+{
+    const std::uint16_t port = tftp::start_listener(session, session.selected_local_address);
+    send_upgrade_request(session, port);
+    if (session.stage_flag.load() != 0) idle_until_the_end();
+
+    // Staged mode: the listener turns the flag once the transition image is in.
+    while (session.stage_flag.load() == 0) platform::sleep_milliseconds(stage_poll_ms);
+    // The new name is in place before the request that makes the device ask for it.
+    session.expected_file_name.assign(expected_file_name(session, 1));
+    send_upgrade_request(session, port);
+    idle_until_the_end();
+}
 
 }  // namespace voq::app

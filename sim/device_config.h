@@ -61,4 +61,31 @@ struct WebConfig {
     std::function<void(std::string_view)> log;
 };
 
+// Ways the device's TFTP client can misbehave, for tests; any number at once.
+struct TftpFaults {
+    double ack_loss = 0;                // share of acknowledgements never sent
+    bool duplicate_acks = false;        // every acknowledgement sent twice
+    bool acks_from_other_port = false;  // acknowledgements from a port the server does not know
+    bool stray_packets = false;         // a stray acknowledgement from another port before each real one
+    bool error_instead_of_ack0 = false; // refuses the options with an ERROR
+    int pause_at_block = -1;            // waits pause_ms before acknowledging this block
+    unsigned pause_ms = 0;
+    bool wrong_name_first = false;      // first asks for a file the server was not told of
+    bool never_request = false;         // told to fetch, never asks
+    std::string reported_version;       // what the page says after the restart; empty: the image's version
+    unsigned seed = 1;                  // for the share of lost acknowledgements
+};
+
+struct TftpConfig {
+    unsigned request_delay_ms = 100;  // from the upgrade request to the read request ("when idle")
+    unsigned restart_ms = 2000;       // how long the web server is gone while the device restarts
+    unsigned patience_ms = 6000;      // silence after which the client gives a transfer up
+    TftpFaults faults;
+};
+
+struct DeviceConfig {
+    WebConfig web;
+    TftpConfig tftp;
+};
+
 }  // namespace voq::sim

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sim/options.h"
-#include "sim/web_server.h"
+#include "sim/device.h"
 
 namespace {
 
@@ -37,22 +37,19 @@ int main(int argc, char** argv)
     sigaddset(&ending, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &ending, nullptr);
 
-    options.web.log = print_line;
-    voq::sim::WebServer web(options.web);
+    options.device.web.log = print_line;
+    voq::sim::SimulatedDevice device(options.device);
     std::string problem;
-    if (!web.start(problem)) {
+    if (!device.start(problem)) {
         std::fprintf(stderr, "voq-device-sim: %s\n", problem.c_str());
         return 1;
     }
-    std::fputs(("voq-device-sim: " + voq::sim::describe(options.web)).c_str(), stdout);
+    std::fputs(("voq-device-sim: " + voq::sim::describe(options.device)).c_str(), stdout);
     std::fflush(stdout);
-    web.on_upgrade_request([](const voq::sim::UpgradeRequest& request) {
-        print_line("told to fetch " + request.file_name + " by TFTP from port " + std::to_string(request.port));
-    });
 
     int signal_number = 0;
     sigwait(&ending, &signal_number);
     print_line("stopping");
-    web.stop();
+    device.stop();
     return 0;
 }

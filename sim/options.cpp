@@ -1,6 +1,7 @@
 #include "sim/options.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -70,13 +71,27 @@ std::string usage_text()
            "                         close-without-answer, never-close, refuse-connections\n"
            "  --error-status N       the status of --fault error-status (default 404)\n"
            "  --answer-delay MS      wait this long before answering each request\n"
+           "\n"
+           "After an upgrade request its TFTP client fetches the file, installs it and restarts:\n"
+           "  --request-delay MS     from the upgrade request to the read request (default 100)\n"
+           "  --restart-time MS      how long the web server is gone (default 2000)\n"
+           "  --report-version V     the version reported after the restart (default: the image's)\n"
+           "  --ack-loss SHARE       leave out this share (0 to 1) of the acknowledgements\n"
+           "  --duplicate-acks       send every acknowledgement twice\n"
+           "  --acks-from-other-port acknowledge from a port the server does not know\n"
+           "  --stray-packets        a stray packet from another port before each acknowledgement\n"
+           "  --error-instead-of-ack0 refuse the options with an ERROR\n"
+           "  --pause-at-block K --pause MS  stop for MS before acknowledging block K\n"
+           "  --wrong-name-first     ask for a wrong file name first\n"
+           "  --never-request        never ask for the file\n"
            "  --help                 this text\n";
 }
 
 std::variant<Options, std::string> parse_options(int argc, const char* const* argv)
 {
     Options options;
-    WebConfig& web = options.web;
+    WebConfig& web = options.device.web;
+    TftpConfig& tftp = options.device.tftp;
     for (int k = 1; k < argc; ++k) {
         const std::string_view option = argv[k];
         if (option == "--help") {
@@ -85,6 +100,17 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
         }
         if (option == "--session-key-from-hex") {
             web.digest.session_key_from_hex = true;
+            continue;
+        }
+        bool* flag = option == "--duplicate-acks"         ? &tftp.faults.duplicate_acks
+                     : option == "--acks-from-other-port" ? &tftp.faults.acks_from_other_port
+                     : option == "--stray-packets"        ? &tftp.faults.stray_packets
+                     : option == "--error-instead-of-ack0" ? &tftp.faults.error_instead_of_ack0
+                     : option == "--wrong-name-first"     ? &tftp.faults.wrong_name_first
+                     : option == "--never-request"        ? &tftp.faults.never_request
+                                                          : nullptr;
+        if (flag != nullptr) {
+            *flag = true;
             continue;
         }
         if (k + 1 >= argc) return "option " + std::string(option) + " needs a value";
@@ -127,6 +153,22 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
             const auto found = web_faults.find(value);
             if (found == web_faults.end()) return bad();
             web.fault = found->second;
+        } else if (option == "--request-delay") {
+            if (!read_number(value, tftp.request_delay_ms)) return bad();
+        } else if (option == "--restart-time") {
+            if (!read_number(value, tftp.restart_ms)) return bad();
+        } else if (option == "--ack-loss") {
+            const std::string text(value);
+            char* end = nullptr;
+            tftp.faults.ack_loss = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0' || tftp.faults.ack_loss < 0 || tftp.faults.ack_loss > 1)
+                return bad();
+        } else if (option == "--pause-at-block") {
+            if (!read_number(value, tftp.faults.pause_at_block)) return bad();
+        } else if (option == "--pause") {
+            if (!read_number(value, tftp.faults.pause_ms)) return bad();
+        } else if (option == "--report-version") {
+            tftp.faults.reported_version = value;
         } else if (option == "--answer-delay") {
             if (!read_number(value, web.answer_delay_ms)) return bad();
         } else if (option == "--error-status") {
@@ -138,8 +180,9 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
     return options;
 }
 
-std::string describe(const WebConfig& config)
+std::string describe(const DeviceConfig& device)
 {
+    const WebConfig& config = device.web;
     std::string text = "device at " + dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
     text += "  reports: product \"" + config.identity.product_name + "\", MAC " + config.identity.mac_address +
             ", software \"" + config.identity.software_version + "\", hardware \"" +
@@ -154,6 +197,8 @@ std::string describe(const WebConfig& config)
     for (const auto& [name, fault] : web_faults) {
         if (fault == config.fault && fault != WebFault::none) text += "  misbehaving: " + name + "\n";
     }
+    text += "  TFTP: asks " + std::to_string(device.tftp.request_delay_ms) + " ms after the upgrade request, restarts for " +
+            std::to_string(device.tftp.restart_ms) + " ms\n";
     return text;
 }
 

@@ -8,7 +8,7 @@
 namespace voq::sim {
 
 struct Options {
-    WebConfig web;
+    DeviceConfig device;
     bool help = false;
 };
 
@@ -18,6 +18,6 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
 std::string usage_text();
 
 // One line a setting, for the simulator to say what it is.
-std::string describe(const WebConfig& config);
+std::string describe(const DeviceConfig& config);
 
 }  // namespace voq::sim

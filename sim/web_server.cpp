@@ -88,20 +88,34 @@ bool WebServer::start(std::string& error)
         log("refusing connections: nothing listens");
         return true;
     }
+    if (!listen_on_address(error)) return false;
+    thread_ = std::thread([this] { serve(); });
+    return true;
+}
+
+bool WebServer::listen_on_address(std::string& error)
+{
     listener_ = platform::Socket(platform::open_stream_socket());
     const int on = 1;
     ::setsockopt(static_cast<int>(listener_.handle()), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (!platform::bind_socket(listener_.handle(), web::fill_socket_address(config_.address, config_.port)) ||
-        ::listen(static_cast<int>(listener_.handle()), 8) != 0) {
-        char reason[128];
-        std::snprintf(reason, sizeof reason, "cannot listen on %u.%u.%u.%u:%u (error %d)", config_.address >> 24,
-                      (config_.address >> 16) & 255, (config_.address >> 8) & 255, config_.address & 255,
-                      config_.port, platform::last_socket_error());
-        error = reason;
-        return false;
-    }
-    thread_ = std::thread([this] { serve(); });
-    return true;
+    if (platform::bind_socket(listener_.handle(), web::fill_socket_address(config_.address, config_.port)) &&
+        ::listen(static_cast<int>(listener_.handle()), 8) == 0)
+        return true;
+    char reason[128];
+    std::snprintf(reason, sizeof reason, "cannot listen on %u.%u.%u.%u:%u (error %d)", config_.address >> 24,
+                  (config_.address >> 16) & 255, (config_.address >> 8) & 255, config_.address & 255, config_.port,
+                  platform::last_socket_error());
+    error = reason;
+    listener_.reset();
+    return false;
+}
+
+// The end of a restart's down time: listening again, with what the restart changed.
+void WebServer::come_back()
+{
+    std::string problem;
+    if (!listen_on_address(problem)) log("after the restart: " + problem);
+    log("back after the restart");
 }
 
 void WebServer::stop()
@@ -118,10 +132,16 @@ void WebServer::on_upgrade_request(std::function<void(const UpgradeRequest&)> ha
     upgrade_handler_ = std::move(handler);
 }
 
-void WebServer::restart()
+void WebServer::restart(unsigned down_ms, std::string new_version)
 {
     const std::lock_guard<std::mutex> hold(mutex_);
-    if (config_.digest.nonce_policy == NoncePolicy::after_restart) nonce_ = fresh_nonce();
+    if (down_ms == 0) {
+        if (config_.digest.nonce_policy == NoncePolicy::after_restart) nonce_ = fresh_nonce();
+        if (!new_version.empty()) config_.identity.software_version = std::move(new_version);
+        return;
+    }
+    pending_down_ms_ = down_ms;
+    pending_version_ = std::move(new_version);
 }
 
 void WebServer::set_software_version(std::string version)
@@ -151,6 +171,25 @@ std::string WebServer::current_nonce() const
 void WebServer::serve()
 {
     while (!stopping_) {
+        unsigned down_ms = 0;
+        std::string version;
+        {
+            const std::lock_guard<std::mutex> hold(mutex_);
+            std::swap(down_ms, pending_down_ms_);
+            std::swap(version, pending_version_);
+        }
+        if (down_ms > 0) {
+            listener_.reset();
+            log("restarting: the web server is gone for " + std::to_string(down_ms) + " ms");
+            const std::uint32_t went = platform::milliseconds();
+            while (!stopping_ && platform::milliseconds() - went < down_ms) platform::sleep_milliseconds(10);
+            restart(0, version);
+            come_back();
+        }
+        if (!listener_.valid()) {
+            platform::sleep_milliseconds(10);
+            continue;
+        }
         if (platform::wait_readable(listener_.handle(), 50) != platform::Readiness::readable) continue;
         sockaddr_in client{};
         socklen_t client_length = sizeof client;

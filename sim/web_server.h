@@ -44,8 +44,9 @@ public:
     // Called, on the server's thread, for every upgrade request it accepts.
     void on_upgrade_request(std::function<void(const UpgradeRequest&)> handler);
 
-    // What a restart changes: the nonce (under its policy) and what the page reports.
-    void restart();
+    // A restart: gone for down_ms (connections refused), then back with a new nonce
+    // (under its policy) and, when new_version is not empty, reporting it.
+    void restart(unsigned down_ms = 0, std::string new_version = {});
     void set_software_version(std::string version);
 
     std::vector<RecordedRequest> requests() const;
@@ -55,6 +56,8 @@ public:
 
 private:
     void serve();
+    bool listen_on_address(std::string& error);
+    void come_back();
     void handle(platform::Socket connection, const web::Endpoint& client);
     std::string answer_for(const std::string& request_line, const std::string& path, const std::string& authorization,
                            RecordedRequest& record);
@@ -73,6 +76,8 @@ private:
     std::vector<RecordedRequest> requests_;
     std::vector<UpgradeRequest> upgrade_requests_;
     std::function<void(const UpgradeRequest&)> upgrade_handler_;
+    unsigned pending_down_ms_ = 0;
+    std::string pending_version_;
 };
 
 }  // namespace voq::sim

@@ -51,7 +51,7 @@ TEST(ParseOptions, ReadsSettingsAndRefusesNonsense)
                           "--algorithm", "MD5-sess", "--nonce", "every-challenge", "--fault", "never-close"};
     const auto parsed = parse_options(static_cast<int>(std::size(good)), good);
     ASSERT_TRUE(std::holds_alternative<Options>(parsed));
-    const WebConfig& web = std::get<Options>(parsed).web;
+    const WebConfig& web = std::get<Options>(parsed).device.web;
     EXPECT_EQ(web.address, 0x7f000302u);
     EXPECT_TRUE(web.digest.enabled);
     EXPECT_EQ(web.digest.qop, "auth,auth-int");

@@ -1,0 +1,155 @@
+#include "sim/tftp_client.h"
+
+#include <random>
+
+#include "platform/clock.h"
+#include "platform/socket.h"
+#include "tftp/packet.h"
+#include "web/socket_address.h"
+
+namespace voq::sim {
+
+namespace {
+
+constexpr unsigned poll_ms = 20;
+constexpr unsigned dally_ms = 600;
+
+platform::Socket bound_socket(std::uint32_t address)
+{
+    platform::Socket socket(platform::open_datagram_socket());
+    platform::bind_socket(socket.handle(), web::fill_socket_address(address, 0));
+    return socket;
+}
+
+std::uint16_t port_of(const platform::Socket& socket)
+{
+    platform::SocketAddress local;
+    return platform::local_address_of(socket.handle(), local) ? web::read_socket_address(local).port : 0;
+}
+
+void send_acknowledgement(std::uint16_t block, const platform::Socket& from, const platform::Socket& other,
+                          const platform::SocketAddress& server, const TftpFaults& faults, std::mt19937& chance)
+{
+    std::uint8_t packet[4];
+    tftp::put_u16(packet, tftp::acknowledgement);
+    tftp::put_u16(packet + 2, block);
+    if (faults.stray_packets) {
+        std::uint8_t stray[4];
+        tftp::put_u16(stray, tftp::acknowledgement);
+        tftp::put_u16(stray + 2, static_cast<std::uint16_t>(block + 1));
+        platform::send_datagram(other.handle(), stray, sizeof stray, server);
+    }
+    if (faults.ack_loss > 0 && std::uniform_real_distribution<double>(0, 1)(chance) < faults.ack_loss) return;
+    const platform::Socket& sender = faults.acks_from_other_port ? other : from;
+    platform::send_datagram(sender.handle(), packet, sizeof packet, server);
+    if (faults.duplicate_acks) platform::send_datagram(sender.handle(), packet, sizeof packet, server);
+}
+
+void send_error(const platform::Socket& from, const platform::SocketAddress& server)
+{
+    static constexpr std::uint8_t refusal[] = {0, tftp::error, 0, 8, 'o', 'p', 't', 'i', 'o', 'n', 's', 0};
+    platform::send_datagram(from.handle(), refusal, sizeof refusal, server);
+}
+
+std::string shown(const std::uint8_t* bytes, std::size_t length)
+{
+    std::string text(reinterpret_cast<const char*>(bytes), length);
+    for (char& c : text) {
+        if (c == '\0') c = '|';
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> read_request_packet(std::string_view file_name)
+{
+    std::vector<std::uint8_t> packet{0, tftp::read_request};
+    const auto put = [&packet](std::string_view text) {
+        packet.insert(packet.end(), text.begin(), text.end());
+        packet.push_back(0);
+    };
+    put(file_name);
+    put("octet");
+    put("tsize");
+    put("0");
+    put("timeout");
+    put("5");
+    return packet;
+}
+
+Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request, const TftpConfig& config,
+                     const std::atomic<bool>& stop, const std::function<void(std::string_view)>& log)
+{
+    const TftpFaults& faults = config.faults;
+    Fetch fetch;
+    fetch.file_name = request.file_name;
+    if (faults.never_request) {
+        log("told to fetch " + request.file_name + ", but never asking");
+        return fetch;
+    }
+    platform::Socket socket = bound_socket(device_address);
+    platform::Socket other = bound_socket(device_address);
+    fetch.client_port = port_of(socket);
+    const platform::SocketAddress server = web::fill_socket_address(request.address, request.port);
+
+    platform::sleep_milliseconds(config.request_delay_ms);
+    if (faults.wrong_name_first) {
+        const auto wrong = read_request_packet(request.file_name + "x");
+        platform::send_datagram(socket.handle(), wrong.data(), wrong.size(), server);
+        platform::sleep_milliseconds(300);
+    }
+    const auto rrq = read_request_packet(request.file_name);
+    platform::send_datagram(socket.handle(), rrq.data(), rrq.size(), server);
+    log("asked for " + request.file_name + " from port " + std::to_string(fetch.client_port));
+
+    std::mt19937 chance(faults.seed);
+    std::uint16_t expected_block = 1;
+    std::uint32_t last_heard = platform::milliseconds();
+    std::uint8_t packet[tftp::packet_buffer_size];
+    while (!stop && platform::milliseconds() - last_heard < config.patience_ms) {
+        if (platform::wait_readable(socket.handle(), poll_ms) != platform::Readiness::readable) continue;
+        platform::SocketAddress source;
+        const long received = platform::receive_datagram(socket.handle(), packet, sizeof packet, source);
+        if (received < 4 || web::read_socket_address(source) != web::read_socket_address(server)) continue;
+        last_heard = platform::milliseconds();
+        const std::uint16_t opcode = tftp::get_u16(packet);
+        if (opcode == tftp::option_acknowledgement) {
+            fetch.option_acknowledgement = shown(packet, static_cast<std::size_t>(received));
+            if (faults.error_instead_of_ack0) {
+                send_error(socket, server);
+            } else if (expected_block == 1) {
+                send_acknowledgement(0, socket, other, server, faults, chance);
+            }
+            continue;
+        }
+        if (opcode != tftp::data) continue;
+        const std::uint16_t block = tftp::get_u16(packet + 2);
+        if (block == expected_block) {
+            fetch.bytes.insert(fetch.bytes.end(), packet + 4, packet + received);
+            if (static_cast<int>(block) == faults.pause_at_block) platform::sleep_milliseconds(faults.pause_ms);
+            ++expected_block;
+        }
+        // A repeated block is acknowledged again, as the one before.
+        if (static_cast<std::uint16_t>(block + 1) == expected_block)
+            send_acknowledgement(block, socket, other, server, faults, chance);
+        if (block + 1 == expected_block && received - 4 < static_cast<long>(tftp::block_size)) fetch.complete = true;
+        if (fetch.complete) break;
+    }
+    // Linger a little, as TFTP clients do: should the last acknowledgement have been
+    // lost, the server repeats the last block and is answered again.
+    const std::uint32_t finished = platform::milliseconds();
+    while (fetch.complete && !stop && platform::milliseconds() - finished < dally_ms) {
+        if (platform::wait_readable(socket.handle(), poll_ms) != platform::Readiness::readable) continue;
+        platform::SocketAddress source;
+        const long received = platform::receive_datagram(socket.handle(), packet, sizeof packet, source);
+        if (received >= 4 && tftp::get_u16(packet) == tftp::data &&
+            tftp::get_u16(packet + 2) == static_cast<std::uint16_t>(expected_block - 1))
+            send_acknowledgement(static_cast<std::uint16_t>(expected_block - 1), socket, other, server, faults, chance);
+    }
+    log(std::string(fetch.complete ? "received " : "gave up after ") + std::to_string(fetch.bytes.size()) + " bytes of " +
+        request.file_name);
+    return fetch;
+}
+
+}  // namespace voq::sim

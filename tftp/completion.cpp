@@ -1,0 +1,80 @@
+#include "tftp/completion.h"
+
+#include <string>
+
+#include "app/failure.h"
+#include "app/messages.h"
+#include "app/trace.h"
+#include "app/views.h"
+#include "firmware/image.h"
+#include "platform/clock.h"
+#include "ui/screens.h"
+#include "web/runner.h"
+
+namespace voq::tftp {
+
+namespace {
+
+// The millisecond clock in 32 ms units wraps at 2^27 units.
+constexpr std::uint32_t unit_shift = 5;
+constexpr std::uint32_t unit_wrap = 1u << 27;
+constexpr unsigned unit_ms = 32;
+
+bool device_answers(app::Session& session, std::uint32_t local_address, std::uint32_t device_address)
+{
+    for (int attempt = 0; attempt < status_rereads; ++attempt) {
+        if (web::run_request(session, web::device_request(session, local_address, device_address, "/admin/advanced")) > 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+WaitClock platform_clock() { return {platform::milliseconds, platform::sleep_milliseconds}; }
+
+void restart_wait(app::ProgressScreen& uploading, int units, const WaitClock& clock)
+{
+    const std::uint32_t start = clock.milliseconds() >> unit_shift;
+    uploading.set_range(units);
+    uploading.set_position(0);
+    while (true) {
+        std::uint32_t now = clock.milliseconds() >> unit_shift;
+        if (now < start) now += unit_wrap;
+        uploading.set_position(static_cast<int>(now - start));
+        uploading.pump(app::every_message);
+        if (now >= start + static_cast<std::uint32_t>(units)) break;
+        clock.sleep_milliseconds(unit_ms);
+    }
+}
+
+Completion complete_upgrade(app::Session& session, Outcome outcome, app::ProgressScreen& uploading,
+                            std::uint32_t local_address, std::uint32_t device_address, const WaitClock& clock)
+{
+    uploading.set_caption(app::updating_caption(session));
+    restart_wait(uploading, session.restart_wait_units, clock);
+    uploading.close();
+
+    if (outcome == Outcome::given_up) {
+        app::report_error(session, app::message::upload_incomplete);
+        return Completion::failed;
+    }
+    // Without an answer the user could not tell success from failure: say so.
+    if (!device_answers(session, local_address, device_address)) {
+        app::report_error(session, app::message::no_response);
+        return Completion::failed;
+    }
+
+    const int stage_flag = session.stage_flag.load();
+    const std::string expected(fw::version_text(stage_flag == 0 ? session.transition_image : session.target_image));
+    const std::string reported(session.device_info.software_version.view());
+    trace("[%d]%s %s\n", stage_flag, expected.c_str(), reported.c_str());
+    if (session.phone_style == 0 && expected != reported) {
+        app::report_error(session, app::message::version_mismatch);
+        return Completion::failed;
+    }
+    if (stage_flag != 0) session.screens->show_success(app::success_view(session));
+    return Completion::verified;
+}
+
+}  // namespace voq::tftp

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/progress_screen.h"
+#include "app/session.h"
+#include "tftp/transfer.h"
+
+namespace voq::tftp {
+
+inline constexpr int status_rereads = 10;
+
+// The clock the restart wait counts on; tests pass one they move themselves.
+struct WaitClock {
+    std::uint32_t (*milliseconds)();
+    void (*sleep_milliseconds)(unsigned duration_ms);
+};
+
+WaitClock platform_clock();
+
+// Waits units of 32 ms on the wrapping millisecond clock, the bar showing the units
+// passed and the screen answering its Cancel throughout.
+void restart_wait(app::ProgressScreen& uploading, int units, const WaitClock& clock);
+
+// After a transfer: the restart wait, then (for a complete one) the device's status
+// page again and its software version against the image just served, and the
+// success screen once the target image is in. Failures are reported here.
+Completion complete_upgrade(app::Session& session, Outcome outcome, app::ProgressScreen& uploading,
+                            std::uint32_t local_address, std::uint32_t device_address,
+                            const WaitClock& clock = platform_clock());
+
+}  // namespace voq::tftp

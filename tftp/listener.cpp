@@ -1,0 +1,136 @@
+#include "tftp/listener.h"
+
+#include <array>
+#include <new>
+#include <string>
+
+#include "app/failure.h"
+#include "app/messages.h"
+#include "app/progress_screen.h"
+#include "app/trace.h"
+#include "app/views.h"
+#include "platform/socket.h"
+#include "platform/thread.h"
+#include "tftp/packet.h"
+#include "tftp/transfer.h"
+#include "web/socket_address.h"
+
+namespace voq::tftp {
+
+namespace {
+
+// Handed to the listener's thread and never released: the process ends on that thread.
+struct ListenerRecord {
+    std::uint32_t local_address = 0;
+    std::uint16_t port = 0;
+    platform::SocketHandle socket = platform::invalid_socket;
+    std::array<std::uint8_t, packet_buffer_size> receive_buffer{};
+    app::Session* session = nullptr;
+};
+
+struct AcceptedRequest {
+    web::Endpoint peer;
+    std::string file_name;
+};
+
+// What a datagram is to the waiting listener.
+enum class Arrival { nothing, ignored, accepted };
+
+Arrival look_at(app::Session& session, std::span<const std::uint8_t> datagram, std::string& accepted_name)
+{
+    const auto opcode = opcode_of(datagram);
+    if (!opcode) return Arrival::nothing;
+    switch (*opcode) {
+    case read_request: {
+        const auto name = requested_file_name(datagram);
+        if (!name) return Arrival::nothing;  // its name runs past the datagram
+        const FixedText<128> expected = session.expected_file_name.get();
+        const std::string requested(*name);
+        trace("%s %s\n", expected.c_str(), requested.c_str());
+        if (*name != expected.view()) {
+            trace("+++ Bad TFTP RRQ filename %s\n", requested.c_str());
+            return Arrival::ignored;
+        }
+        accepted_name = requested;
+        return Arrival::accepted;
+    }
+    case write_request: trace("TFTP Rx WRQ?\n"); return Arrival::ignored;
+    case data: trace("TFTP Rx Data?\n"); return Arrival::ignored;
+    case acknowledgement: trace("TFTP Rx ACK?\n"); return Arrival::ignored;
+    case error: trace("TFTP Rx Error?\n"); return Arrival::ignored;
+    default: return Arrival::ignored;
+    }
+}
+
+// Behind the waiting screen, without a time limit: the user's way out is its Cancel.
+AcceptedRequest wait_for_read_request(app::Session& session, ListenerRecord& listener, bool with_waiting_text)
+{
+    app::ProgressScreen waiting(session, app::waiting_view(with_waiting_text));
+    waiting.set_position(0);
+    platform::set_non_blocking(listener.socket);
+    int activity = 0;
+    while (true) {
+        platform::SocketAddress source;
+        const long received = platform::receive_datagram(listener.socket, listener.receive_buffer.data(),
+                                                         listener.receive_buffer.size(), source);
+        std::string name;
+        const Arrival arrival =
+            received > 0 ? look_at(session, {listener.receive_buffer.data(), static_cast<std::size_t>(received)}, name)
+                         : Arrival::nothing;
+        if (arrival == Arrival::accepted) {
+            waiting.close();
+            return {web::read_socket_address(source), name};
+        }
+        if (arrival == Arrival::ignored) continue;
+
+        platform::wait_readable(listener.socket, 1);
+        activity = activity + 1 == activity_steps ? 0 : activity + 1;
+        waiting.set_position(activity);
+        waiting.pump(app::every_message);
+    }
+}
+
+int listener_thread(void* raw)
+{
+    ListenerRecord& listener = *static_cast<ListenerRecord*>(raw);
+    app::Session& session = *listener.session;
+    bool first_wait = true;
+    while (true) {
+        const AcceptedRequest request = wait_for_read_request(session, listener, first_wait);
+        const Completion completion = serve_read_request(session, listener.socket, listener.local_address,
+                                                         listener.port, request.peer, request.file_name);
+        // A device that did not take the transition image must not be given the target.
+        if (session.stage_flag.load() != 0 || completion == Completion::failed) {
+            platform::close_socket(listener.socket);
+            app::end_process(session);
+        }
+        session.stage_flag.store(1);
+        first_wait = false;
+    }
+}
+
+}  // namespace
+
+std::uint16_t start_listener(app::Session& session, std::uint32_t local_address)
+{
+    auto* listener = new (std::nothrow) ListenerRecord;
+    if (listener == nullptr) app::fail(session, app::message::cannot_allocate_listener);
+    listener->session = &session;
+    listener->socket = platform::open_datagram_socket();
+    if (listener->socket == platform::invalid_socket) app::fail(session, app::message::cannot_create_listener_socket);
+
+    bool bound = false;
+    for (int attempt = 0; attempt < listener_port_attempts && !bound; ++attempt) {
+        listener->port = static_cast<std::uint16_t>(first_listener_port + attempt);
+        bound = platform::bind_socket(listener->socket, web::fill_socket_address(local_address, listener->port));
+    }
+    if (!bound) app::fail(session, app::message::cannot_bind_listener_socket);
+    listener->local_address = local_address;
+
+    // Left running on its own: the process ends on it, or on a Cancel elsewhere.
+    platform::Thread thread = platform::Thread::start(listener_thread, listener);
+    if (!thread.valid()) app::fail(session, app::message::cannot_start_listener);
+    return listener->port;
+}
+
+}  // namespace voq::tftp

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/session.h"
+
+namespace voq::tftp {
+
+inline constexpr std::uint16_t first_listener_port = 69;
+inline constexpr int listener_port_attempts = 100;  // 69 to 168
+inline constexpr int activity_steps = 1000;
+
+// Binds a UDP socket on local_address at the first free port from 69 and starts the
+// listener's thread, which waits behind the waiting screen for the read request
+// naming the expected file name, serves it, and ends the process after the last
+// delivery. Returns the port; every failure to start ends the process here.
+std::uint16_t start_listener(app::Session& session, std::uint32_t local_address);
+
+}  // namespace voq::tftp

@@ -1,0 +1,127 @@
+#include "tftp/transfer.h"
+
+#include <memory>
+#include <new>
+
+#include "app/failure.h"
+#include "app/messages.h"
+#include "app/trace.h"
+#include "app/views.h"
+#include "tftp/completion.h"
+
+namespace voq::tftp {
+
+namespace {
+
+void send_option_acknowledgement(TransferSession& transfer, const platform::SocketAddress& peer)
+{
+    const std::size_t length = build_option_acknowledgement(transfer.packet, transfer.image_size);
+    platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
+}
+
+// Block next_block, which is also the one a retransmission repeats.
+void send_current_block(TransferSession& transfer, const fw::FirmwareImage& image, const platform::SocketAddress& peer)
+{
+    const std::size_t offset = static_cast<std::size_t>(transfer.next_block - 1) * block_size;
+    const auto payload = image.bytes.subspan(offset, static_cast<std::size_t>(transfer.current_block_length));
+    const std::size_t length = build_data(transfer.packet, transfer.next_block, payload);
+    platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
+}
+
+bool from_peer(const TransferSession& transfer, const platform::SocketAddress& source)
+{
+    return web::read_socket_address(source) == transfer.peer;
+}
+
+}  // namespace
+
+void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& image)
+{
+    transfer.next_block = 0;
+    transfer.bytes_acknowledged = 0;
+    transfer.current_block_length = 0;
+    transfer.image_size = image.size;
+    transfer.block_count = image.size / block_size + 1;
+    transfer.last_block_length = static_cast<std::int32_t>(image.size % block_size);
+    trace("++++size %d, %d, %d\n", static_cast<int>(transfer.image_size), transfer.last_block_length,
+          static_cast<int>(transfer.block_count));
+}
+
+Outcome transfer_image(app::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+                       app::ProgressScreen& uploading)
+{
+    const platform::SocketAddress peer = web::fill_socket_address(transfer.peer.address, transfer.peer.port);
+    send_option_acknowledgement(transfer, peer);
+    int idle_polls = 0;
+    int silent_periods = 0;
+
+    while (true) {
+        platform::SocketAddress source;
+        const long received = platform::receive_datagram(transfer.socket, transfer.packet.data(), transfer.packet.size(), source);
+        if (received <= 0) {
+            uploading.pump(1);
+        } else if (!from_peer(transfer, source)) {
+            const web::Endpoint stranger = web::read_socket_address(source);
+            trace("Unknown source request in session: %x:%u", stranger.address, stranger.port);
+        } else if (const auto block = acknowledged_block({transfer.packet.data(), static_cast<std::size_t>(received)})) {
+            // A duplicate or stale acknowledgement is consumed at once.
+            if (*block != transfer.next_block) continue;
+
+            transfer.bytes_acknowledged += transfer.current_block_length;
+            ++transfer.next_block;
+            idle_polls = 0;
+            silent_periods = 0;
+            uploading.set_position(static_cast<int>(transfer.next_block));
+            uploading.set_caption(app::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
+            if (transfer.next_block > transfer.block_count) {
+                trace("All blocks ack'd\n");
+                return Outcome::complete;
+            }
+            transfer.current_block_length =
+                transfer.next_block == transfer.block_count ? transfer.last_block_length
+                                                            : static_cast<std::int32_t>(block_size);
+            trace("Send block %d (%d)\n", static_cast<int>(transfer.next_block), transfer.current_block_length);
+            send_current_block(transfer, image, peer);
+            continue;
+        }
+
+        // An idle poll: nothing, a stranger, or anything but an acknowledgement. Waiting
+        // for the socket rather than sleeping lets an acknowledgement in at once.
+        platform::wait_readable(transfer.socket, 1);
+        if (++idle_polls < idle_polls_per_period) continue;
+        idle_polls = 0;
+        if (++silent_periods == silent_periods_to_give_up) {
+            trace("Timeout for ack; upgrade failed\n");
+            return Outcome::given_up;
+        }
+        if (transfer.next_block == 0) {
+            trace("ReSend option ack\n");
+            send_option_acknowledgement(transfer, peer);
+        } else {
+            trace("ReSend block %d\n", static_cast<int>(transfer.next_block));
+            send_current_block(transfer, image, peer);
+        }
+    }
+}
+
+Completion serve_read_request(app::Session& session, platform::SocketHandle socket, std::uint32_t local_address,
+                              std::uint16_t local_port, const web::Endpoint& peer, std::string_view file_name)
+{
+    const std::unique_ptr<TransferSession> transfer(new (std::nothrow) TransferSession);
+    if (!transfer) app::fail(session, app::message::cannot_allocate_session);
+    transfer->socket = socket;
+    transfer->local_address = local_address;
+    transfer->local_port = local_port;
+    transfer->peer = peer;
+    transfer->requested_file_name.assign(file_name);
+
+    const fw::FirmwareImage& image =
+        fw::image_to_serve(session.stage_flag.load(), session.target_image, session.transition_image);
+    start_transfer_session(*transfer, image);
+    app::ProgressScreen uploading(session, app::uploading_view(static_cast<int>(transfer->block_count)));
+    platform::set_non_blocking(socket);
+    const Outcome outcome = transfer_image(session, *transfer, image, uploading);
+    return complete_upgrade(session, outcome, uploading, local_address, peer.address);
+}
+
+}  // namespace voq::tftp

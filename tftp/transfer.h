@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "app/fixed_text.h"
+#include "app/progress_screen.h"
+#include "app/session.h"
+#include "firmware/image.h"
+#include "platform/socket.h"
+#include "tftp/packet.h"
+#include "web/socket_address.h"
+
+namespace voq::tftp {
+
+// Retransmission and giving up are counted in idle polls of at most 1 ms each.
+inline constexpr int idle_polls_per_period = 100;
+inline constexpr int silent_periods_to_give_up = 30;
+
+enum class Outcome { complete, given_up };
+
+// One transfer: the image in 512-byte blocks, one in flight, each released by the
+// acknowledgement of the one before; all of it from the listener's socket and port.
+struct TransferSession {
+    FixedText<128> requested_file_name;
+    std::array<std::uint8_t, packet_buffer_size> packet{};  // what arrives, and each packet sent
+    std::uint32_t local_address = 0;
+    web::Endpoint peer{};
+    std::uint16_t local_port = 0;
+    platform::SocketHandle socket = platform::invalid_socket;
+    std::uint32_t next_block = 0;  // whose acknowledgement is awaited; 0 for the options
+    std::uint32_t image_size = 0;
+    std::uint32_t block_count = 0;  // image size / 512 + 1: the last block is short, maybe empty
+    std::int32_t bytes_acknowledged = 0;
+    std::int32_t last_block_length = 0;
+    std::int32_t current_block_length = 0;
+};
+
+// Fills a session for image and the accepted request.
+void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& image);
+
+// Runs the transfer to its end on a non-blocking socket, keeping the uploading
+// screen's bar at the next block and its title at the bytes acknowledged.
+Outcome transfer_image(app::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+                       app::ProgressScreen& uploading);
+
+enum class Completion { verified, failed };
+
+// Serves one accepted read request: the image the stage flag chooses, then the
+// device's restart and the check of what it reports.
+Completion serve_read_request(app::Session& session, platform::SocketHandle socket, std::uint32_t local_address,
+                              std::uint16_t local_port, const web::Endpoint& peer, std::string_view file_name);
+
+}  // namespace voq::tftp
