@@ -193,8 +193,8 @@ void WebServer::serve()
         if (platform::wait_readable(listener_.handle(), 50) != platform::Readiness::readable) continue;
         sockaddr_in client{};
         socklen_t client_length = sizeof client;
-        const int accepted = ::accept(static_cast<int>(listener_.handle()), reinterpret_cast<sockaddr*>(&client),
-                                      &client_length);
+        const int accepted = ::accept4(static_cast<int>(listener_.handle()), reinterpret_cast<sockaddr*>(&client),
+                                       &client_length, SOCK_CLOEXEC);
         if (accepted >= 0)
             handle(platform::Socket(static_cast<platform::SocketHandle>(accepted)),
                    {ntohl(client.sin_addr.s_addr), ntohs(client.sin_port)});

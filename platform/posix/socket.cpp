@@ -32,8 +32,10 @@ sockaddr_in to_native(const SocketAddress& address)
 
 bool start_socket_library() { return true; }
 
-SocketHandle open_stream_socket() { return handle_of(::socket(AF_INET, SOCK_STREAM, 0)); }
-SocketHandle open_datagram_socket() { return handle_of(::socket(AF_INET, SOCK_DGRAM, 0)); }
+// Not inherited by programs started later: a child holding a copy would keep the
+// port bound, or a listening socket alive, after this process has closed it.
+SocketHandle open_stream_socket() { return handle_of(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)); }
+SocketHandle open_datagram_socket() { return handle_of(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)); }
 void close_socket(SocketHandle socket) { ::close(descriptor(socket)); }
 
 bool set_non_blocking(SocketHandle socket)

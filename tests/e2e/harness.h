@@ -6,15 +6,13 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/clock.h"
-
-extern char** environ;
 
 namespace voq::test {
 
@@ -70,8 +68,14 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    pid_t child = -1;
-    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return run;
+    // The harness goes when the test does, even when the test dies first.
+    const pid_t child = ::fork();
+    if (child < 0) return run;
+    if (child == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
 
     const std::uint32_t started = platform::milliseconds();
     int raw = 0;

@@ -22,6 +22,7 @@ public:
     std::vector<int> opened;                                   // template ids, in order
     std::vector<std::pair<std::string, std::string>> reports;  // message, title
     std::vector<int> positions;                                // every progress position set
+    std::vector<std::string> captions;                         // every progress caption set
 
     bool register_window_class() override { return window_class_registers; }
     void init_common_controls() override { ++common_control_inits; }
@@ -44,7 +45,7 @@ public:
         opened.push_back(view.template_id);
         return static_cast<ui::ProgressId>(opened.size());
     }
-    void set_progress_caption(ui::ProgressId, std::string_view) override {}
+    void set_progress_caption(ui::ProgressId, std::string_view caption) override { captions.emplace_back(caption); }
     void set_progress_text(ui::ProgressId, std::string_view) override {}
     void set_progress_range(ui::ProgressId, int) override {}
     void set_progress_position(ui::ProgressId, int position) override { positions.push_back(position); }

@@ -1,0 +1,63 @@
+#include "tftp/completion.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "support/recording_screens.h"
+
+namespace voq::tftp {
+namespace {
+
+// A clock that moves only when the wait sleeps.
+std::uint32_t fake_now = 0;
+std::uint32_t slept = 0;
+WaitClock fake_clock()
+{
+    return {[] { return fake_now; }, [](unsigned ms) {
+                fake_now += ms;
+                slept += ms;
+            }};
+}
+
+class RestartWait : public ::testing::Test {
+protected:
+    void wait_from(std::uint32_t start)
+    {
+        fake_now = start;
+        slept = 0;
+        test::RecordingScreens screens;
+        auto session = std::make_unique<app::Session>(1);
+        session->screens = &screens;
+        app::ProgressScreen uploading(*session, {110, "", "", 10});
+        restart_wait(uploading, 937, fake_clock());
+        positions = screens.positions;
+    }
+    std::vector<int> positions;
+};
+
+TEST_F(RestartWait, LastsNineHundredThirtySevenUnitsOf32Ms)
+{
+    const struct {
+        const char* what;
+        std::uint32_t start;
+    } cases[] = {
+        {"at a unit's start", 0},
+        {"late in a unit", 31},           // the first unit is nearly over: the wait is one unit shorter
+        {"across the clock's wrap", 0xffffffffu - 5000},
+        {"unit count wrapping", 0xffffffe0u},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        wait_from(c.start);
+        ASSERT_GE(positions.size(), 2u);
+        EXPECT_EQ(positions.front(), 0);
+        EXPECT_EQ(positions.back(), 937);
+        EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+        EXPECT_GE(slept, 29953u);
+        EXPECT_LE(slept, 29984u + 32u);
+    }
+}
+
+}  // namespace
+}  // namespace voq::tftp

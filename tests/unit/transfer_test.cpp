@@ -1,0 +1,203 @@
+// The transfer session against the simulated device's TFTP client on loopback.
+
+#include "tftp/transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "app/views.h"
+#include "firmware/placeholder.h"
+#include "platform/clock.h"
+#include "sim/tftp_client.h"
+#include "support/loopback.h"
+#include "support/recording_screens.h"
+
+namespace voq::tftp {
+namespace {
+
+struct Served {
+    Outcome outcome = Outcome::given_up;
+    sim::Fetch fetch;
+    std::vector<int> positions;
+    std::vector<std::string> captions;
+    std::uint32_t block_count = 0;
+};
+
+platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
+{
+    platform::Socket socket(platform::open_datagram_socket());
+    EXPECT_TRUE(platform::bind_socket(socket.handle(), web::fill_socket_address(address, 0)));
+    platform::SocketAddress local;
+    EXPECT_TRUE(platform::local_address_of(socket.handle(), local));
+    port = web::read_socket_address(local).port;
+    return socket;
+}
+
+web::Endpoint read_request_source(const platform::Socket& server)
+{
+    EXPECT_EQ(platform::wait_readable(server.handle(), 5000), platform::Readiness::readable);
+    std::uint8_t request[packet_buffer_size];
+    platform::SocketAddress source;
+    EXPECT_GT(platform::receive_datagram(server.handle(), request, sizeof request, source), 0);
+    return web::read_socket_address(source);
+}
+
+// One transfer of image to the device's client, with the client's faults.
+Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFaults faults = {})
+{
+    const test::LoopbackPair addresses = test::loopback_pair(pair);
+    std::uint16_t port = 0;
+    platform::Socket server = server_socket(addresses.pc, port);
+
+    sim::TftpConfig config;
+    config.request_delay_ms = 0;
+    config.faults = faults;
+    std::atomic<bool> stop{false};
+    Served served;
+    std::thread client([&] {
+        served.fetch = sim::fetch_firmware(addresses.device, {addresses.pc, port, "/voq1.bi1"}, config, stop,
+                                           [](std::string_view) {});
+    });
+
+    test::RecordingScreens screens;
+    auto session = std::make_unique<app::Session>(1);
+    session->screens = &screens;
+    session->device_address_text.assign(test::dotted(addresses.device));
+    const fw::FirmwareImage image = fw::read_image(bytes);
+    TransferSession transfer;
+    transfer.socket = server.handle();
+    transfer.local_address = addresses.pc;
+    transfer.local_port = port;
+    transfer.peer = read_request_source(server);
+    start_transfer_session(transfer, image);
+    served.block_count = transfer.block_count;
+    {
+        app::ProgressScreen uploading(*session, app::uploading_view(static_cast<int>(transfer.block_count)));
+        platform::set_non_blocking(server.handle());
+        served.outcome = transfer_image(*session, transfer, image, uploading);
+    }
+    stop = true;
+    client.join();
+    served.positions = screens.positions;
+    served.captions = screens.captions;
+    return served;
+}
+
+std::vector<std::uint8_t> image_of(std::uint32_t size)
+{
+    if (size < fw::header_size) {
+        std::vector<std::uint8_t> bytes(size);
+        for (std::uint32_t k = 0; k < size; ++k) bytes[k] = static_cast<std::uint8_t>(k * 7 + 1);
+        return bytes;
+    }
+    return fw::make_placeholder_image(size, "VoQ3300 FiRmWaRe", "2.0.13(g)");
+}
+
+TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
+{
+    const struct {
+        std::uint32_t size;
+        std::uint32_t block_count;
+    } cases[] = {{0, 1}, {100, 1}, {512, 2}, {1000, 2}, {1024, 3}, {734916, 1436}};
+    unsigned pair = 80;
+    for (const auto& c : cases) {
+        SCOPED_TRACE("image of " + std::to_string(c.size) + " bytes");
+        const std::vector<std::uint8_t> image = image_of(c.size);
+        const Served served = serve(pair++, image);
+        EXPECT_EQ(served.outcome, Outcome::complete);
+        EXPECT_TRUE(served.fetch.complete);
+        EXPECT_EQ(served.fetch.bytes, image);
+        EXPECT_EQ(served.block_count, c.block_count);
+        EXPECT_EQ(served.fetch.option_acknowledgement, "|\x06tsize|" + std::to_string(c.size) + "|timeout|5|");
+        ASSERT_FALSE(served.positions.empty());
+        EXPECT_EQ(served.positions.back(), static_cast<int>(c.block_count + 1));
+        // The first title answers the option acknowledgement, the last the last block.
+        const std::string device = "VOQ@" + test::dotted(test::loopback_pair(pair - 1).device);
+        EXPECT_EQ(served.captions.front(), "Uploading Target Firmware to " + device + " 0/" + std::to_string(c.size) + " Bytes");
+        EXPECT_EQ(served.captions.back(), "Uploading Target Firmware to " + device + " " + std::to_string(c.size) + "/" +
+                                              std::to_string(c.size) + " Bytes");
+        EXPECT_EQ(served.captions.size(), c.block_count + 1);
+    }
+}
+
+TEST(TransferImage, DuplicateAndStrayAcknowledgementsChangeNothing)
+{
+    const std::vector<std::uint8_t> image = image_of(100000);
+    sim::TftpFaults faults;
+    faults.duplicate_acks = true;
+    faults.stray_packets = true;
+    const Served served = serve(86, image, faults);
+    EXPECT_EQ(served.outcome, Outcome::complete);
+    EXPECT_EQ(served.fetch.bytes, image);
+    EXPECT_EQ(served.captions.size(), served.block_count + 1);  // each block acknowledged once
+}
+
+TEST(TransferImage, LostAcknowledgementsAreRepairedByRetransmission)
+{
+    const std::vector<std::uint8_t> image = image_of(60000);
+    sim::TftpFaults faults;
+    faults.ack_loss = 0.1;
+    faults.seed = 7;
+    const Served served = serve(87, image, faults);
+    EXPECT_EQ(served.outcome, Outcome::complete);
+    EXPECT_EQ(served.fetch.bytes, image);
+}
+
+TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
+{
+    sim::TftpFaults faults;
+    faults.acks_from_other_port = true;
+    const Served served = serve(88, image_of(1000), faults);
+    EXPECT_EQ(served.outcome, Outcome::given_up);
+    EXPECT_TRUE(served.captions.empty());  // not even the options were acknowledged
+}
+
+TEST(TransferImage, AnUnansweredOptionAcknowledgementIsSentThirtyTimes)
+{
+    const test::LoopbackPair addresses = test::loopback_pair(89);
+    std::uint16_t port = 0;
+    platform::Socket server = server_socket(addresses.pc, port);
+    platform::Socket device(platform::open_datagram_socket());
+    ASSERT_TRUE(platform::bind_socket(device.handle(), web::fill_socket_address(addresses.device, 0)));
+    const auto request = sim::read_request_packet("/voq1.bi1");
+    platform::send_datagram(device.handle(), request.data(), request.size(), web::fill_socket_address(addresses.pc, port));
+
+    std::atomic<bool> done{false};
+    int option_acknowledgements = 0;
+    std::thread counter([&] {
+        std::uint8_t packet[packet_buffer_size];
+        while (!done) {
+            if (platform::wait_readable(device.handle(), 20) != platform::Readiness::readable) continue;
+            platform::SocketAddress source;
+            const long received = platform::receive_datagram(device.handle(), packet, sizeof packet, source);
+            if (received >= 2 && get_u16(packet) == option_acknowledgement) ++option_acknowledgements;
+        }
+    });
+
+    test::RecordingScreens screens;
+    auto session = std::make_unique<app::Session>(1);
+    session->screens = &screens;
+    const std::vector<std::uint8_t> bytes = image_of(1000);
+    const fw::FirmwareImage image = fw::read_image(bytes);
+    TransferSession transfer;
+    transfer.socket = server.handle();
+    transfer.peer = read_request_source(server);
+    start_transfer_session(transfer, image);
+    Outcome outcome = Outcome::complete;
+    {
+        app::ProgressScreen uploading(*session, app::uploading_view(2));
+        platform::set_non_blocking(server.handle());
+        outcome = transfer_image(*session, transfer, image, uploading);
+    }
+    platform::sleep_milliseconds(100);
+    done = true;
+    counter.join();
+    EXPECT_EQ(outcome, Outcome::given_up);
+    EXPECT_EQ(option_acknowledgements, silent_periods_to_give_up);
+}
+
+}  // namespace
+}  // namespace voq::tftp
