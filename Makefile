@@ -4,6 +4,7 @@
 
 BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
 PEER_PACKAGES := curl lighttpd
+DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
 
 .PHONY: test demo build packages clean
 
@@ -15,11 +16,10 @@ build: packages
 	cmake --build --preset default
 
 packages:
-	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(PEER_PACKAGES)
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(PEER_PACKAGES) $(DESKTOP_PACKAGES)
 
-demo:
-	@echo "make demo: the desktop front-end and the simulated device are not part of this build yet." >&2
-	@exit 1
+demo: build
+	scripts/demo.sh
 
 clean:
 	rm -rf build build-staged build-asan build-tsan

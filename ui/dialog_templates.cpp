@@ -1,0 +1,132 @@
+#include "ui/dialog_templates.h"
+
+#include <array>
+
+#include "ui/texts.h"
+
+namespace voq::ui {
+
+namespace {
+
+using K = ControlKind;
+
+constexpr std::array warning_controls{
+    Control{1, K::push_button, "Continue", 40, 122, 50, 14},
+    Control{2, K::default_button, "Cancel", 114, 122, 50, 14},
+    Control{1021, K::text_pane, "", 7, 7, 190, 108, false},
+};
+
+constexpr std::array adapter_address_controls{
+    Control{1, K::default_button, "OK", 30, 138, 50, 14},
+    Control{2, K::push_button, "Cancel", 86, 138, 50, 14},
+    Control{1007, K::text_pane, "", 4, 7, 134, 20},
+    Control{1008, K::text_pane, "", 7, 40, 151, 72},
+    Control{1015, K::plain_line, "", 7, 28, 118, 10},
+    Control{1017, K::drop_down_list, "", 72, 160, 86, 60},
+    Control{no_id, K::label, "Your IP Address", 7, 162, 62, 8, false},
+    Control{no_id, K::icon, "", 141, 9, 20, 20, false, device_icon},
+    Control{1000, K::address_field, "", 40, 117, 85, 14},
+};
+
+constexpr std::array phone_address_controls{
+    Control{1, K::default_button, "OK", 30, 136, 50, 14},
+    Control{2, K::push_button, "Cancel", 86, 136, 50, 14},
+    Control{1007, K::text_pane, "", 4, 7, 134, 20},
+    Control{1008, K::text_pane, "", 7, 40, 150, 72},
+    Control{1015, K::plain_line, "", 7, 28, 118, 10},
+    Control{1017, K::drop_down_list, "", 72, 157, 85, 60},
+    Control{no_id, K::label, "Your IP Address", 7, 159, 62, 8, false},
+    Control{no_id, K::icon, "", 141, 9, 20, 20, false, telephone_icon},
+    Control{1000, K::address_field, "", 40, 115, 85, 14},
+};
+
+constexpr std::array password_controls{
+    Control{1, K::default_button, "OK", 40, 214, 50, 14},
+    Control{2, K::push_button, "Cancel", 101, 214, 50, 14},
+    Control{1003, K::entry_field, "", 62, 176, 110, 13},
+    Control{1005, K::password_field, "", 62, 194, 110, 13},
+    Control{no_id, K::right_label, "User", 14, 178, 44, 8, false},
+    Control{no_id, K::right_label, "Password", 14, 196, 44, 8, false},
+    Control{1007, K::text_pane, "", 7, 7, 177, 163},
+};
+
+constexpr std::array connecting_controls{
+    Control{2, K::push_button, "Cancel", 68, 34, 50, 14},
+    Control{1010, K::progress_bar, "", 7, 11, 172, 14, false},
+};
+
+// Five rows of a right-aligned label and its value, top to bottom as the device's
+// status page has them.
+#define VOQ_CONFIRM_ROWS(top)                                                           \
+    Control{1002, K::value_field, "", 72, (top) + 60, 93, 12},                          \
+    Control{1003, K::value_field, "", 72, (top) + 15, 93, 12},                          \
+    Control{1004, K::value_field, "", 72, (top) + 30, 93, 12},                          \
+    Control{1005, K::value_field, "", 72, (top) + 45, 93, 12},                          \
+    Control{1006, K::value_field, "", 72, (top), 93, 12},                               \
+    Control{no_id, K::right_label, "Serial Number", 7, (top) + 62, 60, 8, false},       \
+    Control{no_id, K::right_label, "MAC Address", 7, (top) + 17, 60, 8, false},         \
+    Control{no_id, K::right_label, "Software Version", 7, (top) + 32, 60, 8, false},    \
+    Control{no_id, K::right_label, "Hardware Version", 7, (top) + 47, 60, 8, false},    \
+    Control{no_id, K::right_label, "Product Name", 7, (top) + 2, 60, 8, false}
+
+constexpr std::array direct_confirm_controls{
+    Control{1, K::default_button, "Upgrade", 28, 145, 50, 14},
+    Control{2, K::push_button, "Cancel", 94, 145, 50, 14},
+    VOQ_CONFIRM_ROWS(60),
+    Control{1007, K::text_pane, "", 7, 7, 158, 46},
+};
+
+constexpr std::array staged_confirm_controls{
+    Control{1, K::default_button, "Upgrade", 35, 177, 50, 14},
+    Control{2, K::push_button, "Cancel", 101, 177, 50, 14},
+    VOQ_CONFIRM_ROWS(94),
+    Control{1007, K::text_pane, "", 7, 7, 172, 84},
+};
+
+#undef VOQ_CONFIRM_ROWS
+
+constexpr std::array waiting_controls{
+    Control{2, K::push_button, "Cancel", 110, 121, 50, 14},
+    Control{1010, K::progress_bar, "", 7, 101, 256, 12, false},
+    Control{1022, K::wrapped_text, "", 7, 7, 256, 88, false},
+};
+
+constexpr std::array uploading_controls{
+    Control{2, K::push_button, "Cancel", 126, 56, 50, 14},
+    Control{1010, K::progress_bar, "", 7, 36, 289, 8, false},
+    Control{no_id, K::centred_wrapped_text, text::uploading_notice, 7, 9, 289, 20, false},
+};
+
+constexpr std::array success_controls{
+    Control{1, K::default_button, "OK", 60, 105, 50, 14},
+    Control{1004, K::centred_value_field, "", 35, 84, 100, 12},
+    Control{1007, K::text_pane, "", 7, 7, 157, 44},
+    Control{no_id, K::label, text::success_version_label, 35, 70, 120, 8, false},
+};
+
+constexpr std::array templates{
+    DialogTemplate{139, 204, 143, "VOQ Firmware Upgrade", warning_controls},
+    DialogTemplate{101, 165, 181, "VOQ Firmware Upgrade", adapter_address_controls},
+    DialogTemplate{305, 164, 178, "VOQ Firmware Upgrade", phone_address_controls},
+    DialogTemplate{104, 191, 236, "Enter Password Information", password_controls},
+    DialogTemplate{105, 186, 55, "Connecting with VOQ", connecting_controls},
+    DialogTemplate{103, 172, 166, "Confirm Upgrade", direct_confirm_controls},
+    DialogTemplate{304, 186, 198, "Confirm Upgrade", staged_confirm_controls},
+    DialogTemplate{114, 270, 141, "Waiting For Firmware Download Request From VOQ", waiting_controls},
+    DialogTemplate{110, 303, 77, "Uploading Firmware To VOQ", uploading_controls},
+    DialogTemplate{111, 171, 126, "VOQ Upgrade Successful!", success_controls},
+};
+
+}  // namespace
+
+const DialogTemplate* find_template(int id)
+{
+    for (const DialogTemplate& each : templates) {
+        if (each.id == id) return &each;
+    }
+    return nullptr;
+}
+
+std::span<const DialogTemplate> all_templates() { return templates; }
+
+}  // namespace voq::ui
