@@ -5,6 +5,8 @@
 BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
 PEER_PACKAGES := curl lighttpd
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
+                    wine wine64 xvfb xauth
 
 .PHONY: test demo build packages clean
 
@@ -14,12 +16,14 @@ test: build
 build: packages
 	cmake --preset default
 	cmake --build --preset default
+	cmake --preset windows
+	cmake --build --preset windows
 
 packages:
-	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(PEER_PACKAGES) $(DESKTOP_PACKAGES)
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(PEER_PACKAGES) $(DESKTOP_PACKAGES) $(WINDOWS_PACKAGES)
 
 demo: build
 	scripts/demo.sh
 
 clean:
-	rm -rf build build-staged build-asan build-tsan
+	rm -rf build build-win build-staged build-asan build-tsan

@@ -9,3 +9,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Programs of the build run under wine: the tests, and gtest's discovery.
+find_program(VOQ_WINE wine)
+if(VOQ_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${VOQ_WINE})
+endif()
+# One program file with nothing to install beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -56,8 +56,9 @@ struct HarnessRun {
 };
 
 // Runs program SCRIPT TRANSCRIPT with script as the script, waits at most deadline_ms.
+// A launcher (wine) may stand before the program.
 inline HarnessRun run_harness(const std::string& program, const std::string& script, const std::string& name,
-                              unsigned deadline_ms = 60000)
+                              unsigned deadline_ms = 60000, const std::string& launcher = "")
 {
     const std::string base = "/tmp/voq-e2e-" + name + "-" + std::to_string(::getpid());
     const std::string script_path = base + ".script", transcript_path = base + ".transcript";
@@ -65,6 +66,7 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
 
     HarnessRun run;
     std::vector<std::string> arguments{program, script_path, transcript_path};
+    if (!launcher.empty()) arguments.insert(arguments.begin(), launcher);
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -73,7 +75,7 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
     if (child < 0) return run;
     if (child == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::execv(program.c_str(), argv.data());
+        ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
 

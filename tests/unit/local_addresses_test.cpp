@@ -31,6 +31,9 @@ TEST(OrderLocalAddresses, UpInterfacesOnlyLoopbackLastOtherwiseInInterfaceOrder)
 
 TEST(LocalIpv4Addresses, ListsTheLoopbackAddressWhenLoopbackIsUp)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "on Windows the list is the host name's addresses, which need not include loopback";
+#endif
     const std::vector<std::uint32_t> addresses = local_ipv4_addresses();
     if (addresses.empty()) GTEST_SKIP() << "no interface is up (a fresh network namespace)";
     EXPECT_NE(std::find(addresses.begin(), addresses.end(), 0x7f000001u), addresses.end());
