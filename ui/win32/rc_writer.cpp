@@ -44,7 +44,7 @@ std::string control_line(const voq::ui::Control& c)
     case ControlKind::default_button: return "DEFPUSHBUTTON " + rc_string(c.text) + ", " + id + ", " + at;
     case ControlKind::text_pane:
         return "EDITTEXT " + id + ", " + at + ", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | " +
-               "WS_VSCROLL | NOT WS_BORDER" + (c.tab_stop ? "" : " | NOT WS_TABSTOP");
+               "NOT WS_BORDER" + (c.tab_stop ? "" : " | NOT WS_TABSTOP");
     case ControlKind::value_field: return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL | ES_READONLY";
     case ControlKind::centred_value_field:
         return "EDITTEXT " + id + ", " + at + ", ES_CENTER | ES_AUTOHSCROLL | ES_READONLY";
@@ -102,6 +102,8 @@ bool read_xpm(const char* path, Picture& picture)
     if (strings.empty() || std::sscanf(strings[0].c_str(), "%d %d %d %d", &width, &height, &colours, &chars) != 4 ||
         width != 32 || height != 32 || chars != 1 || colours > 17 || strings.size() != 1u + colours + 32u)
         return false;
+    // Index 0 is black: where the mask makes a pixel transparent, its colour must be.
+    picture.palette.push_back(0x000000);
     std::map<char, int> index;
     for (int k = 0; k < colours; ++k) {
         const std::string& line = strings[1 + k];
@@ -109,8 +111,13 @@ bool read_xpm(const char* path, Picture& picture)
         if (line.find("None") != std::string::npos) {
             index[line[0]] = -1;
         } else if (hash != std::string::npos) {
-            index[line[0]] = static_cast<int>(picture.palette.size());
-            picture.palette.push_back(static_cast<std::uint32_t>(std::stoul(line.substr(hash + 1, 6), nullptr, 16)));
+            const auto rgb = static_cast<std::uint32_t>(std::stoul(line.substr(hash + 1, 6), nullptr, 16));
+            if (rgb == 0) {
+                index[line[0]] = 0;
+            } else {
+                index[line[0]] = static_cast<int>(picture.palette.size());
+                picture.palette.push_back(rgb);
+            }
         }
     }
     if (picture.palette.size() > 16) return false;

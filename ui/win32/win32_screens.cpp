@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <string>
 
 #include "ui/texts.h"
@@ -76,6 +77,20 @@ INT_PTR CALLBACK progress_procedure(HWND dialog, UINT message, WPARAM wparam, LP
 
 LRESULT CALLBACK class_procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
+// The address field's text in dotted form. The control is asked for its address
+// rather than its window text, which not every implementation of the control
+// answers; a blank field reads as empty.
+std::string address_text(HWND dialog)
+{
+    if (::SendDlgItemMessageA(dialog, 1000, IPM_ISBLANK, 0, 0) != 0) return "";
+    DWORD address = 0;
+    ::SendDlgItemMessageA(dialog, 1000, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+    char text[16];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", FIRST_IPADDRESS(address), SECOND_IPADDRESS(address),
+                  THIRD_IPADDRESS(address), FOURTH_IPADDRESS(address));
+    return text;
+}
+
 }  // namespace
 
 bool Win32Screens::register_window_class()
@@ -118,8 +133,7 @@ int Win32Screens::show_address(const AddressView& view,
                     set_text(dialog, 1015, view.version_line);
                 },
                 [&](HWND dialog) {
-                    char typed[63] = "";
-                    ::GetDlgItemTextA(dialog, 1000, typed, sizeof typed);
+                    const std::string typed = address_text(dialog);
                     const int selection = static_cast<int>(::SendDlgItemMessageA(dialog, 1017, CB_GETCURSEL, 0, 0));
                     if (accept(typed, selection)) return true;
                     ::MessageBoxA(dialog, text_of(text::invalid_address).c_str(),

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# walk_real_dialogs.sh SIMULATOR WINDOWS_BUILD SHOTS_DIR PREFIX
+# The Windows program's real dialogs under wine on an Xvfb display, played through a
+# whole upgrade by the autopilot against the simulated device; then every template
+# once (the gallery), each kept as a PNG in SHOTS_DIR/templates. All of it runs in a
+# network namespace of its own that has only loopback, so that the program's own
+# address list (its host name's addresses) is loopback too and nothing leaves it.
+set -euo pipefail
+simulator=$1 windows=$2 shots=$3 prefix=$4
+
+if [[ -z "${VOQ_WALK_IN_NAMESPACE:-}" ]]; then
+    exec env VOQ_WALK_IN_NAMESPACE=1 unshare --map-root-user --net bash "$0" "$@"
+fi
+ip link set lo up
+rm -rf "$shots"
+mkdir -p "$shots"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+display=$!
+"$simulator" --address 127.0.0.2 --password secret --qop auth --restart-time 2000 > "$shots/device.log" 2>&1 &
+device=$!
+trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+export DISPLAY=:77
+[[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
+sleep 1
+
+status=0
+wine "$windows/ui/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots")" 127.0.0.2 secret \
+    "$(winepath -w "$windows/ui/win32/voq-upgrade.exe")" || status=$?
+cat "$shots/summary.txt"
+fail() { echo "FAILED: $*"; exit 1; }
+[[ $status -eq 0 ]] || fail "the program's exit status was $status"
+for screen in 139 101 104 103 111; do
+    grep -q "^screen $screen " "$shots/summary.txt" || fail "screen $screen was not shown"
+    [[ -s "$shots/$screen.png" ]] || fail "no screenshot of screen $screen"
+done
+grep -q '^screen 111 "VOQ@127.0.0.2 Upgrade Successful!"' "$shots/summary.txt" || fail "no success screen"
+! grep -q '^message' "$shots/summary.txt" || fail "a failure was reported"
+grep -q 'received 734916 bytes' "$shots/device.log" || fail "the device did not receive the whole image"
+echo "The walk through the real dialogs ended on the success screen."
+
+wine "$windows/ui/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates")" 1.2.3.4 secret \
+    "$(winepath -w "$windows/ui/win32/voq-win32-gallery.exe")" || fail "the gallery did not end well"
+for screen in 139 101 305 104 105 103 304 114 110 111; do
+    [[ -s "$shots/templates/$screen.png" ]] || fail "no screenshot of template $screen"
+done
+echo "Every template drawn: $shots/templates"
