@@ -3,7 +3,7 @@
 #   make demo   the upgrade, by hand, against the simulated device
 
 BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
-PEER_PACKAGES := curl lighttpd
+PEER_PACKAGES := curl lighttpd atftp tftp-hpa
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
                     wine wine64 xvfb xauth
