@@ -2,16 +2,29 @@
 #   make test   build everything and run every test
 #   make demo   the upgrade, by hand, against the simulated device
 
-BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
+BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2 clang libclang-rt-14-dev
 PEER_PACKAGES := curl lighttpd atftp tftp-hpa
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
                     wine wine64 xvfb xauth
 
-.PHONY: test demo build packages clean
+.PHONY: test demo build sanitized packages clean
 
-test: build
+# Every test; then the unit and end-to-end tests again under AddressSanitizer with
+# UndefinedBehaviorSanitizer and under ThreadSanitizer; then each fuzzer for a while.
+test: build sanitized
 	scripts/run-tests.sh --preset default
+	scripts/run-tests.sh --preset asan -L 'unit|e2e'
+	scripts/run-tests.sh --preset tsan -L 'unit|e2e'
+	ctest --preset fuzz
+
+sanitized: packages
+	cmake --preset asan
+	cmake --build --preset asan
+	cmake --preset tsan
+	cmake --build --preset tsan
+	cmake --preset fuzz
+	cmake --build --preset fuzz
 
 build: packages
 	cmake --preset default
@@ -26,4 +39,4 @@ demo: build
 	scripts/demo.sh
 
 clean:
-	rm -rf build build-win build-staged build-asan build-tsan
+	rm -rf build build-win build-staged build-asan build-tsan build-fuzz

@@ -33,34 +33,6 @@ struct AcceptedRequest {
     std::string file_name;
 };
 
-// What a datagram is to the waiting listener.
-enum class Arrival { nothing, ignored, accepted };
-
-Arrival look_at(app::Session& session, std::span<const std::uint8_t> datagram, std::string& accepted_name)
-{
-    const auto opcode = opcode_of(datagram);
-    if (!opcode) return Arrival::nothing;
-    switch (*opcode) {
-    case read_request: {
-        const auto name = requested_file_name(datagram);
-        if (!name) return Arrival::nothing;  // its name runs past the datagram
-        const FixedText<128> expected = session.expected_file_name.get();
-        const std::string requested(*name);
-        trace("%s %s\n", expected.c_str(), requested.c_str());
-        if (*name != expected.view()) {
-            trace("+++ Bad TFTP RRQ filename %s\n", requested.c_str());
-            return Arrival::ignored;
-        }
-        accepted_name = requested;
-        return Arrival::accepted;
-    }
-    case write_request: trace("TFTP Rx WRQ?\n"); return Arrival::ignored;
-    case data: trace("TFTP Rx Data?\n"); return Arrival::ignored;
-    case acknowledgement: trace("TFTP Rx ACK?\n"); return Arrival::ignored;
-    case error: trace("TFTP Rx Error?\n"); return Arrival::ignored;
-    default: return Arrival::ignored;
-    }
-}
 
 // Behind the waiting screen, without a time limit: the user's way out is its Cancel.
 AcceptedRequest wait_for_read_request(app::Session& session, ListenerRecord& listener, bool with_waiting_text)
@@ -74,14 +46,16 @@ AcceptedRequest wait_for_read_request(app::Session& session, ListenerRecord& lis
         const long received = platform::receive_datagram(listener.socket, listener.receive_buffer.data(),
                                                          listener.receive_buffer.size(), source);
         std::string name;
-        const Arrival arrival =
-            received > 0 ? look_at(session, {listener.receive_buffer.data(), static_cast<std::size_t>(received)}, name)
-                         : Arrival::nothing;
-        if (arrival == Arrival::accepted) {
+        const Request request =
+            received > 0 ? judge_request({listener.receive_buffer.data(), static_cast<std::size_t>(received)},
+                                         session.expected_file_name.get().view(), name)
+                         : Request::silence;
+        if (request == Request::accepted) {
             waiting.close();
             return {web::read_socket_address(source), name};
         }
-        if (arrival == Arrival::ignored) continue;
+        // Anything else goes straight back to receiving, without a pause.
+        if (request == Request::ignored) continue;
 
         platform::wait_readable(listener.socket, 1);
         activity = activity + 1 == activity_steps ? 0 : activity + 1;
@@ -110,6 +84,32 @@ int listener_thread(void* raw)
 }
 
 }  // namespace
+
+Request judge_request(std::span<const std::uint8_t> datagram, std::string_view expected_file_name,
+                      std::string& accepted_name)
+{
+    const auto opcode = opcode_of(datagram);
+    if (!opcode) return Request::silence;
+    switch (*opcode) {
+    case read_request: {
+        const auto name = requested_file_name(datagram);
+        if (!name) return Request::silence;  // its name runs past the datagram
+        const std::string expected(expected_file_name), requested(*name);
+        trace("%s %s\n", expected.c_str(), requested.c_str());
+        if (*name != expected_file_name) {
+            trace("+++ Bad TFTP RRQ filename %s\n", requested.c_str());
+            return Request::ignored;
+        }
+        accepted_name = requested;
+        return Request::accepted;
+    }
+    case write_request: trace("TFTP Rx WRQ?\n"); return Request::ignored;
+    case data: trace("TFTP Rx Data?\n"); return Request::ignored;
+    case acknowledgement: trace("TFTP Rx ACK?\n"); return Request::ignored;
+    case error: trace("TFTP Rx Error?\n"); return Request::ignored;
+    default: return Request::ignored;
+    }
+}
 
 std::uint16_t start_listener(app::Session& session, std::uint32_t local_address)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
 
 #include "app/session.h"
 
@@ -9,6 +12,14 @@ namespace voq::tftp {
 inline constexpr std::uint16_t first_listener_port = 69;
 inline constexpr int listener_port_attempts = 100;  // 69 to 168
 inline constexpr int activity_steps = 1000;
+
+// What a datagram is to the waiting listener: a read request naming the expected
+// file (leading "/" and letter case included), one to ignore, or silence (too short
+// to say, or a name that runs past the datagram). Mode and options are never read.
+enum class Request { silence, ignored, accepted };
+
+Request judge_request(std::span<const std::uint8_t> datagram, std::string_view expected_file_name,
+                      std::string& accepted_name);
 
 // Binds a UDP socket on local_address at the first free port from 69 and starts the
 // listener's thread, which waits behind the waiting screen for the read request

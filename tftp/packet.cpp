@@ -60,7 +60,7 @@ std::size_t build_data(std::span<std::uint8_t, packet_buffer_size> buffer, std::
     const std::size_t length = std::min(payload.size(), block_size);
     put_u16(buffer.data(), data);
     put_u16(buffer.data() + 2, static_cast<std::uint16_t>(block & 0xffff));
-    std::memcpy(buffer.data() + data_header_size, payload.data(), length);
+    if (length > 0) std::memcpy(buffer.data() + data_header_size, payload.data(), length);
     return length + data_header_size;
 }
 

@@ -28,12 +28,19 @@ void send_current_block(TransferSession& transfer, const fw::FirmwareImage& imag
     platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
 }
 
-bool from_peer(const TransferSession& transfer, const platform::SocketAddress& source)
-{
-    return web::read_socket_address(source) == transfer.peer;
-}
-
 }  // namespace
+
+Arrival judge_datagram(const TransferSession& transfer, std::span<const std::uint8_t> datagram,
+                       const web::Endpoint& source)
+{
+    if (source != transfer.peer) {
+        trace("Unknown source request in session: %x:%u", source.address, source.port);
+        return Arrival::silence;
+    }
+    const auto block = acknowledged_block(datagram);
+    if (!block) return Arrival::silence;
+    return *block == transfer.next_block ? Arrival::acknowledged : Arrival::stale;
+}
 
 void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& image)
 {
@@ -58,15 +65,14 @@ Outcome transfer_image(app::Session& session, TransferSession& transfer, const f
     while (true) {
         platform::SocketAddress source;
         const long received = platform::receive_datagram(transfer.socket, transfer.packet.data(), transfer.packet.size(), source);
-        if (received <= 0) {
-            uploading.pump(1);
-        } else if (!from_peer(transfer, source)) {
-            const web::Endpoint stranger = web::read_socket_address(source);
-            trace("Unknown source request in session: %x:%u", stranger.address, stranger.port);
-        } else if (const auto block = acknowledged_block({transfer.packet.data(), static_cast<std::size_t>(received)})) {
-            // A duplicate or stale acknowledgement is consumed at once.
-            if (*block != transfer.next_block) continue;
-
+        const Arrival arrival =
+            received > 0 ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
+                                          web::read_socket_address(source))
+                         : Arrival::silence;
+        if (received <= 0) uploading.pump(1);
+        // A duplicate or stale acknowledgement is consumed at once.
+        if (arrival == Arrival::stale) continue;
+        if (arrival == Arrival::acknowledged) {
             transfer.bytes_acknowledged += transfer.current_block_length;
             ++transfer.next_block;
             idle_polls = 0;

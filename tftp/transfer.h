@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <cstdint>
 #include <string_view>
 
@@ -36,6 +37,16 @@ struct TransferSession {
     std::int32_t last_block_length = 0;
     std::int32_t current_block_length = 0;
 };
+
+// What a received datagram is to a running transfer.
+enum class Arrival {
+    silence,      // from elsewhere, or anything but an acknowledgement: an idle poll
+    stale,        // an acknowledgement of another block: consumed at once
+    acknowledged, // the acknowledgement awaited
+};
+
+Arrival judge_datagram(const TransferSession& transfer, std::span<const std::uint8_t> datagram,
+                       const web::Endpoint& source);
 
 // Fills a session for image and the accepted request.
 void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& image);

@@ -78,6 +78,7 @@ void md5_init(Md5Context& context)
 
 void md5_update(Md5Context& context, const void* bytes, std::size_t length)
 {
+    if (length == 0) return;  // bytes may then be null
     const auto* input = static_cast<const std::uint8_t*>(bytes);
     std::size_t buffered = (context.count_low >> 3) & 63;
 
