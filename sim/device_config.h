@@ -64,6 +64,9 @@ struct WebConfig {
 // Ways the device's TFTP client can misbehave, for tests; any number at once.
 struct TftpFaults {
     double ack_loss = 0;                // share of acknowledgements never sent
+    double data_loss = 0;               // share of DATA packets taken as never received
+    bool stale_acks = false;            // after each acknowledgement, the one before it again
+    unsigned ack_delay_ms = 0;          // every hundredth block's acknowledgement this late
     bool duplicate_acks = false;        // every acknowledgement sent twice
     bool acks_from_other_port = false;  // acknowledgements from a port the server does not know
     bool stray_packets = false;         // a stray acknowledgement from another port before each real one

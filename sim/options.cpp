@@ -78,6 +78,9 @@ std::string usage_text()
            "  --report-version V     the version reported after the restart (default: the image's)\n"
            "  --ack-loss SHARE       leave out this share (0 to 1) of the acknowledgements\n"
            "  --duplicate-acks       send every acknowledgement twice\n"
+           "  --data-loss SHARE      take this share (0 to 1) of the DATA packets as lost\n"
+           "  --stale-acks           after each acknowledgement, the one before it again\n"
+           "  --ack-delay MS         acknowledge every hundredth block this late\n"
            "  --acks-from-other-port acknowledge from a port the server does not know\n"
            "  --stray-packets        a stray packet from another port before each acknowledgement\n"
            "  --error-instead-of-ack0 refuse the options with an ERROR\n"
@@ -108,6 +111,7 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
                      : option == "--error-instead-of-ack0" ? &tftp.faults.error_instead_of_ack0
                      : option == "--wrong-name-first"     ? &tftp.faults.wrong_name_first
                      : option == "--never-request"        ? &tftp.faults.never_request
+                     : option == "--stale-acks"           ? &tftp.faults.stale_acks
                                                           : nullptr;
         if (flag != nullptr) {
             *flag = true;
@@ -163,6 +167,14 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
             tftp.faults.ack_loss = std::strtod(text.c_str(), &end);
             if (end == text.c_str() || *end != '\0' || tftp.faults.ack_loss < 0 || tftp.faults.ack_loss > 1)
                 return bad();
+        } else if (option == "--data-loss") {
+            const std::string text(value);
+            char* end = nullptr;
+            tftp.faults.data_loss = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0' || tftp.faults.data_loss < 0 || tftp.faults.data_loss > 1)
+                return bad();
+        } else if (option == "--ack-delay") {
+            if (!read_number(value, tftp.faults.ack_delay_ms)) return bad();
         } else if (option == "--pause-at-block") {
             if (!read_number(value, tftp.faults.pause_at_block)) return bad();
         } else if (option == "--pause") {

@@ -39,10 +39,15 @@ void send_acknowledgement(std::uint16_t block, const platform::Socket& from, con
         tftp::put_u16(stray + 2, static_cast<std::uint16_t>(block + 1));
         platform::send_datagram(other.handle(), stray, sizeof stray, server);
     }
+    if (faults.ack_delay_ms > 0 && block > 0 && block % 100 == 0) platform::sleep_milliseconds(faults.ack_delay_ms);
     if (faults.ack_loss > 0 && std::uniform_real_distribution<double>(0, 1)(chance) < faults.ack_loss) return;
     const platform::Socket& sender = faults.acks_from_other_port ? other : from;
     platform::send_datagram(sender.handle(), packet, sizeof packet, server);
     if (faults.duplicate_acks) platform::send_datagram(sender.handle(), packet, sizeof packet, server);
+    if (faults.stale_acks && block > 0) {
+        tftp::put_u16(packet + 2, static_cast<std::uint16_t>(block - 1));
+        platform::send_datagram(sender.handle(), packet, sizeof packet, server);
+    }
 }
 
 void send_error(const platform::Socket& from, const platform::SocketAddress& server)
@@ -124,6 +129,7 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
             continue;
         }
         if (opcode != tftp::data) continue;
+        if (faults.data_loss > 0 && std::uniform_real_distribution<double>(0, 1)(chance) < faults.data_loss) continue;
         const std::uint16_t block = tftp::get_u16(packet + 2);
         if (block == expected_block) {
             fetch.bytes.insert(fetch.bytes.end(), packet + 4, packet + received);

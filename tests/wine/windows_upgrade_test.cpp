@@ -54,7 +54,7 @@ TEST_F(WindowsBuild, UpgradesAProtectedDeviceByteForByte)
     config.web.digest.enabled = true;
     config.web.digest.password = "secret";
     config.web.digest.qop = "auth";
-    start_device(140, config);
+    start_device(170, config);
     const HarnessRun result = run("password enter admin secret\n");
     const std::string device_name = "VOQ@" + dotted(device_address);
     EXPECT_TRUE(result.in_order({"open 139 \"VOQ-3100/3300 Firmware Upgrade\"", "open 104 \"Enter Password Information\"",
@@ -72,7 +72,7 @@ TEST_F(WindowsBuild, CancelOnTheWaitingScreenEndsTheProcess)
 {
     sim::DeviceConfig config;
     config.tftp.faults.never_request = true;
-    start_device(141, config);
+    start_device(171, config);
     const HarnessRun result = run("cancel waiting after 100\n");
     EXPECT_TRUE(result.in_order({"open 114 \"Waiting For Firmware Download Request From VOQ\"", "press 114 2",
                                  "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: User Abort\"", "end-process"}))

@@ -23,7 +23,7 @@
 
 #include "app/device_address.h"
 #include "app/entry.h"
-#include "app/views.h"
+#include "ui/gallery.h"
 #include "firmware/embedded.h"
 #include "ui/qt/qt_screens.h"
 
@@ -96,39 +96,6 @@ void answer(int template_id, const BuiltDialog& screen)
     });
 }
 
-// Every template once, filled by the core's views, without a device.
-int gallery(voq::ui::qt::QtScreens& screens, voq::app::Session& session)
-{
-    voq::app::run_startup(session, voq::app::standard_startup_services());
-    session.device_address_text.assign("192.168.1.20");
-    session.device_info.product_name.assign("VOQ-3300");
-    session.device_info.mac_address.assign("00:0E:08:C0:FF:EE");
-    session.device_info.software_version.assign("2.0.11");
-    session.device_info.hardware_version.assign("1.0.3");
-    session.device_info.serial_number.assign("VQ3300A01234");
-    screens.show_warning(voq::app::warning_view(session));
-    screens.show_address(voq::app::address_view(session), [](std::string_view, int) { return false; });
-    session.phone_style = 1;
-    screens.show_address(voq::app::address_view(session), [](std::string_view, int) { return false; });
-    screens.show_password(voq::app::password_view());
-    screens.show_confirm(voq::app::confirm_view(session));
-    session.stage_flag = 1;
-    screens.show_confirm(voq::app::confirm_view(session));
-    const auto progress = [&](const voq::ui::ProgressView& view, const std::string& caption, int position) {
-        const voq::ui::ProgressId screen = screens.open_progress(view);
-        if (!caption.empty()) screens.set_progress_caption(screen, caption);
-        screens.set_progress_position(screen, position);
-        std::this_thread::sleep_for(std::chrono::milliseconds(900));
-        screens.close_progress(screen);
-    };
-    progress(voq::app::connecting_view(session), "", 40);
-    progress(voq::app::waiting_view(true), "", 350);
-    progress(voq::app::uploading_view(1436), voq::app::uploading_caption(session, 367616, 734916), 719);
-    session.device_info.software_version.assign("2.0.13(g)");
-    screens.show_success(voq::app::success_view(session));
-    return 0;
-}
-
 bool read_settings(int argc, char** argv)
 {
     for (int k = 1; k < argc; ++k) {
@@ -169,13 +136,15 @@ int main(int argc, char** argv)
     // The gallery shows the staged screens too, so it loads both images.
     static voq::app::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
     session.restart_wait_units = settings.restart_wait_units;
-    session.screens = &screens;
     voq::app::StartupServices services = voq::app::standard_startup_services();
     if (!settings.local_addresses.empty()) services.local_addresses = [] { return settings.local_addresses; };
     int status = 0;
     std::thread wizard([&] {
-        status = settings.gallery ? gallery(screens, session)
-                                  : voq::app::program_entry(session, nullptr, screens, services);
+        if (settings.gallery) {
+            voq::ui::show_every_screen(screens, session);
+        } else {
+            status = voq::app::program_entry(session, nullptr, screens, services);
+        }
         summary << "exit " << status << "\n";
         summary.flush();
         QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -9,7 +9,8 @@ namespace voq::test {
 // parallel: the PC at 127.0.N.1, the device at 127.0.N.2. Blocks of N by test file:
 //   10-39 exchange and runner, 40-49 real clients against the simulator, 50-59 real
 //   web servers, 60-79 end-to-end runs to the confirm screen, 80-99 transfers,
-//   100-159 whole upgrades, 160 and up real TFTP peers.
+//   100-129 whole upgrades, 130-159 the fault matrix, 160-169 real TFTP clients,
+//   170 and up the Windows build under wine.
 struct LoopbackPair {
     std::uint32_t pc;
     std::uint32_t device;
