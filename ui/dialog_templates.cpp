@@ -16,29 +16,25 @@ constexpr std::array warning_controls{
     Control{1021, K::text_pane, "", 7, 7, 190, 108, false},
 };
 
-constexpr std::array adapter_address_controls{
-    Control{1, K::default_button, "OK", 30, 138, 50, 14},
-    Control{2, K::push_button, "Cancel", 86, 138, 50, 14},
-    Control{1007, K::text_pane, "", 4, 7, 134, 20},
-    Control{1008, K::text_pane, "", 7, 40, 151, 72},
-    Control{1015, K::plain_line, "", 7, 28, 118, 10},
-    Control{1017, K::drop_down_list, "", 72, 160, 86, 60},
-    Control{no_id, K::label, "Your IP Address", 7, 162, 62, 8, false},
-    Control{no_id, K::icon, "", 141, 9, 20, 20, false, device_icon},
-    Control{1000, K::address_field, "", 40, 117, 85, 14},
-};
+// Both address screens hold the same controls; the phone's is a little smaller and
+// shows the telephone.
+constexpr std::array<Control, 9> address_controls(int raised, int narrowed, int icon)
+{
+    return {{
+        Control{1, K::default_button, "OK", 30, 138 - raised, 50, 14},
+        Control{2, K::push_button, "Cancel", 86, 138 - raised, 50, 14},
+        Control{1007, K::text_pane, "", 4, 7, 134, 20},
+        Control{1008, K::text_pane, "", 7, 40, 151 - narrowed, 72},
+        Control{1015, K::plain_line, "", 7, 28, 118, 10},
+        Control{1017, K::drop_down_list, "", 72, 160 - raised, 86 - narrowed, 60},
+        Control{no_id, K::label, "Your IP Address", 7, 162 - raised, 62, 8, false},
+        Control{no_id, K::icon, "", 141, 9, 20, 20, false, icon},
+        Control{1000, K::address_field, "", 40, 117 - raised, 85, 14},
+    }};
+}
 
-constexpr std::array phone_address_controls{
-    Control{1, K::default_button, "OK", 30, 136, 50, 14},
-    Control{2, K::push_button, "Cancel", 86, 136, 50, 14},
-    Control{1007, K::text_pane, "", 4, 7, 134, 20},
-    Control{1008, K::text_pane, "", 7, 40, 150, 72},
-    Control{1015, K::plain_line, "", 7, 28, 118, 10},
-    Control{1017, K::drop_down_list, "", 72, 157, 85, 60},
-    Control{no_id, K::label, "Your IP Address", 7, 159, 62, 8, false},
-    Control{no_id, K::icon, "", 141, 9, 20, 20, false, telephone_icon},
-    Control{1000, K::address_field, "", 40, 115, 85, 14},
-};
+constexpr auto adapter_address_controls = address_controls(0, 0, device_icon);
+constexpr auto phone_address_controls = address_controls(3, 1, telephone_icon);
 
 constexpr std::array password_controls{
     Control{1, K::default_button, "OK", 40, 214, 50, 14},
