@@ -83,6 +83,7 @@ struct TftpConfig {
     unsigned request_delay_ms = 100;  // from the upgrade request to the read request ("when idle")
     unsigned restart_ms = 2000;       // how long the web server is gone while the device restarts
     unsigned patience_ms = 6000;      // silence after which the client gives a transfer up
+    unsigned dally_ms = 600;          // how long the client stays after its last acknowledgement
     TftpFaults faults;
 };
 

@@ -12,7 +12,6 @@ namespace voq::sim {
 namespace {
 
 constexpr unsigned poll_ms = 20;
-constexpr unsigned dally_ms = 600;
 
 platform::Socket bound_socket(std::uint32_t address)
 {
@@ -96,7 +95,10 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
     platform::Socket socket = bound_socket(device_address);
     platform::Socket other = bound_socket(device_address);
     fetch.client_port = port_of(socket);
-    const platform::SocketAddress server = web::fill_socket_address(request.address, request.port);
+    // The server's first answer names its end of the transfer (RFC 1350): the devices'
+    // server answers from the port it was asked on, most others from a new one.
+    platform::SocketAddress server = web::fill_socket_address(request.address, request.port);
+    bool server_port_known = false;
 
     platform::sleep_milliseconds(config.request_delay_ms);
     if (faults.wrong_name_first) {
@@ -116,7 +118,13 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         if (platform::wait_readable(socket.handle(), poll_ms) != platform::Readiness::readable) continue;
         platform::SocketAddress source;
         const long received = platform::receive_datagram(socket.handle(), packet, sizeof packet, source);
-        if (received < 4 || web::read_socket_address(source) != web::read_socket_address(server)) continue;
+        if (received < 4) continue;
+        const web::Endpoint from = web::read_socket_address(source);
+        if (!server_port_known && from.address == request.address) {
+            server = source;
+            server_port_known = true;
+        }
+        if (from != web::read_socket_address(server)) continue;
         last_heard = platform::milliseconds();
         const std::uint16_t opcode = tftp::get_u16(packet);
         if (opcode == tftp::option_acknowledgement) {
@@ -145,7 +153,7 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
     // Linger a little, as TFTP clients do: should the last acknowledgement have been
     // lost, the server repeats the last block and is answered again.
     const std::uint32_t finished = platform::milliseconds();
-    while (fetch.complete && !stop && platform::milliseconds() - finished < dally_ms) {
+    while (fetch.complete && !stop && platform::milliseconds() - finished < config.dally_ms) {
         if (platform::wait_readable(socket.handle(), poll_ms) != platform::Readiness::readable) continue;
         platform::SocketAddress source;
         const long received = platform::receive_datagram(socket.handle(), packet, sizeof packet, source);
