@@ -28,49 +28,14 @@ struct ListenerRecord {
     app::Session* session = nullptr;
 };
 
-struct AcceptedRequest {
-    web::Endpoint peer;
-    std::string file_name;
-};
-
-
-// Behind the waiting screen, without a time limit: the user's way out is its Cancel.
-AcceptedRequest wait_for_read_request(app::Session& session, ListenerRecord& listener, bool with_waiting_text)
-{
-    app::ProgressScreen waiting(session, app::waiting_view(with_waiting_text));
-    waiting.set_position(0);
-    platform::set_non_blocking(listener.socket);
-    int activity = 0;
-    while (true) {
-        platform::SocketAddress source;
-        const long received = platform::receive_datagram(listener.socket, listener.receive_buffer.data(),
-                                                         listener.receive_buffer.size(), source);
-        std::string name;
-        const Request request =
-            received > 0 ? judge_request({listener.receive_buffer.data(), static_cast<std::size_t>(received)},
-                                         session.expected_file_name.get().view(), name)
-                         : Request::silence;
-        if (request == Request::accepted) {
-            waiting.close();
-            return {web::read_socket_address(source), name};
-        }
-        // Anything else goes straight back to receiving, without a pause.
-        if (request == Request::ignored) continue;
-
-        platform::wait_readable(listener.socket, 1);
-        activity = activity + 1 == activity_steps ? 0 : activity + 1;
-        waiting.set_position(activity);
-        waiting.pump(app::every_message);
-    }
-}
-
 int listener_thread(void* raw)
 {
     ListenerRecord& listener = *static_cast<ListenerRecord*>(raw);
     app::Session& session = *listener.session;
     bool first_wait = true;
     while (true) {
-        const AcceptedRequest request = wait_for_read_request(session, listener, first_wait);
+        const AcceptedRequest request =
+            wait_for_read_request(session, listener.socket, listener.receive_buffer, first_wait);
         const Completion completion = serve_read_request(session, listener.socket, listener.local_address,
                                                          listener.port, request.peer, request.file_name);
         // A device that did not take the transition image must not be given the target.
@@ -108,6 +73,35 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
     case acknowledgement: trace("TFTP Rx ACK?\n"); return Request::ignored;
     case error: trace("TFTP Rx Error?\n"); return Request::ignored;
     default: return Request::ignored;
+    }
+}
+
+AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHandle socket,
+                                      std::span<std::uint8_t> receive_buffer, bool with_waiting_text)
+{
+    app::ProgressScreen waiting(session, app::waiting_view(with_waiting_text));
+    waiting.set_position(0);
+    platform::set_non_blocking(socket);
+    int activity = 0;
+    while (true) {
+        platform::SocketAddress source;
+        const long received = platform::receive_datagram(socket, receive_buffer.data(), receive_buffer.size(), source);
+        std::string name;
+        const Request request =
+            received > 0 ? judge_request({receive_buffer.data(), static_cast<std::size_t>(received)},
+                                         session.expected_file_name.get().view(), name)
+                         : Request::silence;
+        if (request == Request::accepted) {
+            waiting.close();
+            return {web::read_socket_address(source), name};
+        }
+        // Anything else goes straight back to receiving, without a pause.
+        if (request == Request::ignored) continue;
+
+        platform::wait_readable(socket, 1);
+        activity = activity + 1 == activity_steps ? 0 : activity + 1;
+        waiting.set_position(activity);
+        waiting.pump(app::every_message);
     }
 }
 

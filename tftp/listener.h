@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "app/session.h"
+#include "platform/socket.h"
+#include "web/socket_address.h"
 
 namespace voq::tftp {
 
@@ -20,6 +22,16 @@ enum class Request { silence, ignored, accepted };
 
 Request judge_request(std::span<const std::uint8_t> datagram, std::string_view expected_file_name,
                       std::string& accepted_name);
+
+struct AcceptedRequest {
+    web::Endpoint peer;     // the device's end of the transfer
+    std::string file_name;
+};
+
+// Behind the waiting screen, without a time limit (the user's way out is its Cancel):
+// the read request naming the expected file name, on a socket already bound.
+AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHandle socket,
+                                      std::span<std::uint8_t> receive_buffer, bool with_waiting_text);
 
 // Binds a UDP socket on local_address at the first free port from 69 and starts the
 // listener's thread, which waits behind the waiting screen for the read request
