@@ -7,6 +7,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <utility>
 
 #include "platform/process.h"
 #include "ui/texts.h"
@@ -154,16 +156,60 @@ void QtScreens::with_progress(ProgressId screen, const std::function<void(Progre
     });
 }
 
+std::shared_ptr<QtScreens::Mailbox> QtScreens::mailbox_of(ProgressId screen)
+{
+    const std::lock_guard<std::mutex> hold(mailboxes_mutex_);
+    const auto found = mailboxes_.find(screen);
+    return found == mailboxes_.end() ? nullptr : found->second;
+}
+
+void QtScreens::leave(ProgressId screen, const std::function<void(Mailbox&)>& note)
+{
+    const std::shared_ptr<Mailbox> mailbox = mailbox_of(screen);
+    if (!mailbox) return;
+    bool first = false;
+    {
+        const std::lock_guard<std::mutex> hold(mailbox->mutex);
+        note(*mailbox);
+        first = !std::exchange(mailbox->refresh_due, true);
+    }
+    if (!first) return;
+    later([this, screen, mailbox] {
+        QTimer::singleShot(refresh_ms, qApp, [this, screen, mailbox] { refresh(screen, *mailbox); });
+    });
+}
+
+void QtScreens::refresh(ProgressId screen, Mailbox& mailbox)
+{
+    std::optional<int> position;
+    std::optional<std::string> caption;
+    {
+        const std::lock_guard<std::mutex> hold(mailbox.mutex);
+        position = std::exchange(mailbox.position, std::nullopt);
+        caption = std::exchange(mailbox.caption, std::nullopt);
+        mailbox.refresh_due = false;
+    }
+    const auto found = progress_.find(screen);
+    if (found == progress_.end()) return;
+    const BuiltDialog& shown = found->second.screen;
+    if (caption) shown.dialog->setWindowTitle(from_text(*caption));
+    if (position) {
+        auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(1010));
+        // A position past the range shows the bar full.
+        bar->setValue(std::min(*position, bar->maximum()));
+    }
+}
+
 ProgressId QtScreens::open_progress(const ProgressView& view)
 {
     const ProgressId screen = next_progress_++;
-    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    auto mailbox = std::make_shared<Mailbox>();
     {
-        const std::lock_guard<std::mutex> hold(cancel_mutex_);
-        cancel_flags_[screen] = cancelled;
+        const std::lock_guard<std::mutex> hold(mailboxes_mutex_);
+        mailboxes_[screen] = mailbox;
     }
-    later([this, screen, view, cancelled] {
-        Progress progress{build_dialog(view.template_id), cancelled};
+    later([this, screen, view, mailbox] {
+        Progress progress{build_dialog(view.template_id), mailbox};
         QDialog* dialog = progress.screen.dialog;
         dialog->setWindowTitle(from_text(view.caption));
         if (view.template_id == templates::waiting) set_control_text(progress.screen, 1022, view.text);
@@ -171,7 +217,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         bar->setRange(0, view.range_high);
         bar->setValue(0);
         QObject::connect(button(progress.screen, 2), &QPushButton::clicked, dialog, &QDialog::reject);
-        QObject::connect(dialog, &QDialog::rejected, dialog, [cancelled] { *cancelled = true; });
+        QObject::connect(dialog, &QDialog::rejected, dialog, [mailbox] { mailbox->cancelled = true; });
         dialog->show();
         centre_window(dialog);
         button(progress.screen, 2)->setFocus();
@@ -185,7 +231,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
 
 void QtScreens::set_progress_caption(ProgressId screen, std::string_view caption)
 {
-    with_progress(screen, [text = from_text(caption)](Progress& p) { p.screen.dialog->setWindowTitle(text); });
+    leave(screen, [caption](Mailbox& mailbox) { mailbox.caption = std::string(caption); });
 }
 
 void QtScreens::set_progress_text(ProgressId screen, std::string_view text)
@@ -202,25 +248,20 @@ void QtScreens::set_progress_range(ProgressId screen, int high)
 
 void QtScreens::set_progress_position(ProgressId screen, int position)
 {
-    with_progress(screen, [position](Progress& p) {
-        auto* bar = qobject_cast<QProgressBar*>(p.screen.controls.at(1010));
-        // A position past the range shows the bar full.
-        bar->setValue(std::min(position, bar->maximum()));
-    });
+    leave(screen, [position](Mailbox& mailbox) { mailbox.position = position; });
 }
 
 Pump QtScreens::pump(ProgressId screen, int)
 {
-    const std::lock_guard<std::mutex> hold(cancel_mutex_);
-    const auto found = cancel_flags_.find(screen);
-    return found != cancel_flags_.end() && found->second->load() ? Pump::cancelled : Pump::quiet;
+    const std::shared_ptr<Mailbox> mailbox = mailbox_of(screen);
+    return mailbox && mailbox->cancelled.load() ? Pump::cancelled : Pump::quiet;
 }
 
 void QtScreens::close_progress(ProgressId screen)
 {
     {
-        const std::lock_guard<std::mutex> hold(cancel_mutex_);
-        cancel_flags_.erase(screen);
+        const std::lock_guard<std::mutex> hold(mailboxes_mutex_);
+        mailboxes_.erase(screen);
     }
     later([this, screen] {
         const auto found = progress_.find(screen);
