@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -11,9 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "bench/reference_server.h"
 #include "harness.h"
 #include "platform/clock.h"
 #include "sim/device.h"
+#include "sim/tftp_client.h"
 #include "support/child_process.h"
 #include "support/loopback.h"
 
@@ -142,6 +145,44 @@ TEST_F(RealTftpClients, APlainRfc1350ClientGetsNothing)
     EXPECT_TRUE(fetched.tool.in_order({"trace \"Timeout for ack; upgrade failed\\n\"",
                                        "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: Firmware Upload Incomplete\""}))
         << fetched.tool.text();
+}
+
+// The other way round: the simulated device's client against a server written by
+// others. tftpd-hpa answers from a new port, as RFC 1350 has it, where the tool
+// answers from the one it was asked on; the client must follow either.
+TEST(RealTftpServer, TheDevicesClientFetchesFromTftpdHpa)
+{
+    if (!bench::reference_server_can_serve()) GTEST_SKIP() << "tftpd-hpa serves only when started by the machine's root";
+    const LoopbackPair addresses = loopback_pair(164);
+    const fs::path directory = fs::temp_directory_path() / "voq-tftpd-hpa-164";
+    fs::create_directories(directory);
+    // tftpd-hpa serves as "nobody", and only files anyone may read.
+    fs::permissions(directory, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                   fs::perms::others_read | fs::perms::others_exec);
+    const std::vector<std::uint8_t> image(3 * 512 + 100, 0x42);
+    {
+        std::ofstream file(directory / "image.bin", std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    }
+    const std::uint16_t port = 16964;
+    const bench::ReferenceServer server(addresses.pc, port);
+    ASSERT_TRUE(server.started());
+
+    sim::TftpConfig client;
+    client.request_delay_ms = 0;
+    client.dally_ms = 0;
+    const std::atomic<bool> stop{false};
+    const sim::UpgradeRequest request{addresses.pc, port, (directory / "image.bin").string()};
+    sim::Fetch fetch;
+    // Until the server listens, a read request goes unanswered.
+    for (int attempt = 0; attempt < 20 && !fetch.complete; ++attempt) {
+        client.patience_ms = 300;
+        fetch = sim::fetch_firmware(addresses.device, request, client, stop, [](std::string_view) {});
+    }
+    EXPECT_TRUE(fetch.complete);
+    EXPECT_TRUE(fetch.bytes == image) << fetch.bytes.size() << " bytes arrived";
+    EXPECT_NE(fetch.option_acknowledgement.find("tsize|1636|"), std::string::npos) << fetch.option_acknowledgement;
+    fs::remove_all(directory);
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+#include "bench/transfer_report.h"
+
+#include <cinttypes>
+#include <string>
+#include <vector>
+
+#include "bench/polling_cost.h"
+#include "bench/statistics.h"
+#include "firmware/placeholder.h"
+#include "tftp/packet.h"
+
+namespace voq::bench {
+
+namespace {
+
+constexpr std::uint32_t shipped_image_size = 734916;
+// The largest image whose blocks 16-bit block numbers can count.
+constexpr std::uint32_t largest_image_size = 65535u * 512 - 1;
+
+struct Series {
+    std::vector<double> tool_ms;
+    std::vector<double> reference_ms;
+    bool intact = true;
+};
+
+// Runs alternate between the servers, so that whatever else the machine does falls
+// on both alike.
+Series run_series(const Servers& servers, std::uint32_t image_size, int runs)
+{
+    const std::vector<std::uint8_t> image = fw::make_placeholder_image(image_size, "VOQ-3300", "2.0.14(SE)");
+    Series series;
+    if (!place_image(servers, image)) {
+        std::fprintf(stderr, "voq-bench: cannot write %s\n", servers.file_path.c_str());
+        series.intact = false;
+        return series;
+    }
+    for (int run = 0; run < runs && series.intact; ++run) {
+        const TimedFetch tool = timed_fetch(servers, Server::tool, image);
+        series.intact = series.intact && tool.intact;
+        series.tool_ms.push_back(tool.milliseconds);
+        if (servers.reference_address == 0) continue;
+        const TimedFetch reference = timed_fetch(servers, Server::reference, image);
+        series.intact = series.intact && reference.intact;
+        series.reference_ms.push_back(reference.milliseconds);
+    }
+    if (!series.intact) std::fprintf(stderr, "voq-bench: a fetch of %" PRIu32 " bytes was not intact\n", image_size);
+    return series;
+}
+
+std::string ratio_text(const Spread& tool, const Spread& reference)
+{
+    if (reference.median <= 0) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", tool.median / reference.median);
+    return text;
+}
+
+bool report_shipped_size(const Servers& servers, const ReportSettings& settings)
+{
+    const int runs = settings.quick ? 3 : 41;
+    const Series series = run_series(servers, shipped_image_size, runs);
+    const Spread tool = spread_of(series.tool_ms);
+    const Spread reference = spread_of(series.reference_ms);
+    std::FILE* out = settings.out;
+    std::fprintf(out, "### One image of the shipped size (%" PRIu32 " bytes, %" PRIu32 " blocks), %d runs each\n\n",
+                 shipped_image_size, static_cast<std::uint32_t>(shipped_image_size / tftp::block_size + 1), runs);
+    std::fprintf(out, "| server | median ms | fastest ms | slowest ms | MB/s at the median |\n|---|---:|---:|---:|---:|\n");
+    std::fprintf(out, "| this tool | %.1f | %.1f | %.1f | %.1f |\n", tool.median, tool.minimum, tool.maximum,
+                 shipped_image_size / tool.median / 1e3);
+    if (servers.reference_address != 0) {
+        std::fprintf(out, "| tftpd-hpa | %.1f | %.1f | %.1f | %.1f |\n", reference.median, reference.minimum,
+                     reference.maximum, shipped_image_size / reference.median / 1e3);
+        std::fprintf(out, "\nRatio tool / tftpd-hpa at the median: %s (target: at most 1.10)\n\n",
+                     ratio_text(tool, reference).c_str());
+    } else {
+        std::fprintf(out, "\ntftpd-hpa could not be run here: no comparison\n\n");
+    }
+    return series.intact;
+}
+
+bool report_growth(const Servers& servers, const ReportSettings& settings)
+{
+    struct Step {
+        std::uint32_t size;
+        int runs;
+    };
+    const std::vector<Step> steps =
+        settings.quick ? std::vector<Step>{{64 * 1024, 1}, {256 * 1024, 1}}
+                       : std::vector<Step>{{64 * 1024, 21}, {256 * 1024, 15}, {1024 * 1024, 11},
+                                           {4 * 1024 * 1024, 7}, {16 * 1024 * 1024, 5}, {largest_image_size, 3}};
+    std::FILE* out = settings.out;
+    std::fprintf(out, "### Growth with the image size (medians)\n\n");
+    std::fprintf(out, "| bytes | blocks | runs | tool ms | tool µs a block | tftpd-hpa ms | tftpd-hpa µs a block | ratio |\n"
+                      "|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    bool intact = true;
+    for (const Step& step : steps) {
+        const Series series = run_series(servers, step.size, step.runs);
+        intact = intact && series.intact;
+        if (!series.intact) break;
+        const auto blocks = static_cast<std::uint32_t>(step.size / tftp::block_size + 1);
+        const Spread tool = spread_of(series.tool_ms);
+        const Spread reference = spread_of(series.reference_ms);
+        std::fprintf(out, "| %" PRIu32 " | %" PRIu32 " | %d | %.1f | %.1f | %.1f | %.1f | %s |\n", step.size, blocks,
+                     step.runs, tool.median, tool.median * 1e3 / blocks, reference.median,
+                     reference.median * 1e3 / blocks, ratio_text(tool, reference).c_str());
+    }
+    std::fprintf(out, "\n");
+    return intact;
+}
+
+void report_polling(const Servers& servers, const ReportSettings& settings)
+{
+    const unsigned duration_ms = settings.quick ? 300 : 5000;
+    const PollingCost waiting = waiting_screen_cost(servers, duration_ms);
+    const PollingCost restart = restart_wait_cost(duration_ms);
+    const PollingCost bare = bare_wait_cost(duration_ms);
+    std::FILE* out = settings.out;
+    std::fprintf(out, "### Polling while nothing happens (the core, with a front-end that costs nothing), %u ms each\n\n",
+                 duration_ms);
+    std::fprintf(out, "| screen | CPU ms a second | share of one core | screen updates a second |\n|---|---:|---:|---:|\n");
+    std::fprintf(out, "| waiting for the device's request (114) | %.2f | %.2f%% | %.0f |\n", waiting.cpu_ms_per_second,
+                 waiting.cpu_ms_per_second / 10, waiting.screen_updates_per_second);
+    std::fprintf(out, "| restart wait (110) | %.2f | %.2f%% | %.0f |\n", restart.cpu_ms_per_second,
+                 restart.cpu_ms_per_second / 10, restart.screen_updates_per_second);
+    std::fprintf(out, "| for scale: a loop that only waits 1 ms at a time | %.2f | %.2f%% | - |\n\n",
+                 bare.cpu_ms_per_second, bare.cpu_ms_per_second / 10);
+}
+
+}  // namespace
+
+bool report_transfers(const Servers& servers, const ReportSettings& settings)
+{
+    const bool shipped = report_shipped_size(servers, settings);
+    const bool growth = shipped && report_growth(servers, settings);
+    report_polling(servers, settings);
+    return shipped && growth;
+}
+
+}  // namespace voq::bench

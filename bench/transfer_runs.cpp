@@ -1,0 +1,60 @@
+#include "bench/transfer_runs.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "firmware/image.h"
+#include "platform/clock.h"
+#include "sim/tftp_client.h"
+
+namespace voq::bench {
+
+bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image)
+{
+    std::ofstream file(servers.file_path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    return static_cast<bool>(file);
+}
+
+TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image)
+{
+    sim::TftpConfig client;
+    client.request_delay_ms = 0;
+    client.dally_ms = 0;
+    client.patience_ms = 3000;
+    const std::atomic<bool> stop{false};
+    const auto quiet = [](std::string_view) {};
+
+    sim::UpgradeRequest request{servers.reference_address, servers.reference_port, servers.file_path};
+    std::thread tool_side;
+    // Shared with the server's thread, which outlives a fetch that failed half-way.
+    auto outcome = std::make_shared<std::atomic<tftp::Outcome>>(tftp::Outcome::complete);
+    if (server == Server::tool) {
+        request.address = servers.tool->address;
+        request.port = servers.tool->port;
+        // The image is used in place, as the embedded one is.
+        const fw::FirmwareImage served{{image.data(), image.size()}, static_cast<std::uint32_t>(image.size()), {}};
+        tool_side = std::thread([tool = servers.tool, served, outcome] { *outcome = serve_one_delivery(*tool, served); });
+        // Let the listener reach its waiting screen, as it has long before a device asks.
+        platform::sleep_milliseconds(5);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const sim::Fetch fetch = sim::fetch_firmware(servers.client_address, request, client, stop, quiet);
+    const auto end = std::chrono::steady_clock::now();
+    // A server still waiting for a request that never came is left behind: the bench
+    // stops at the first fetch that is not intact.
+    if (tool_side.joinable()) {
+        if (fetch.complete) tool_side.join();
+        else tool_side.detach();
+    }
+
+    TimedFetch timed;
+    timed.milliseconds = std::chrono::duration<double, std::milli>(end - start).count();
+    timed.intact = fetch.complete && fetch.bytes == image && *outcome == tftp::Outcome::complete;
+    return timed;
+}
+
+}  // namespace voq::bench

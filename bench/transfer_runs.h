@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/tool_server.h"
+
+namespace voq::bench {
+
+// Where the devices' client fetches from, and the file both servers are asked for.
+struct Servers {
+    ToolServer* tool = nullptr;
+    std::uint32_t reference_address = 0;  // tftpd-hpa; 0 when it is not there
+    std::uint16_t reference_port = 0;
+    std::uint32_t client_address = 0;
+    std::string file_path;  // absolute: tftpd-hpa serves it from the disk by this name
+};
+
+enum class Server { tool, reference };
+
+struct TimedFetch {
+    bool intact = false;  // every byte, in order, and a complete end
+    double milliseconds = 0;
+};
+
+// Writes image to the file both servers serve; false when it cannot be written.
+bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image);
+
+// One fetch by the simulator's client, the devices' way, from the read request to
+// the acknowledgement of the last block (the client does not linger afterwards).
+TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image);
+
+}  // namespace voq::bench
