@@ -147,7 +147,8 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         // A repeated block is acknowledged again, as the one before.
         if (static_cast<std::uint16_t>(block + 1) == expected_block)
             send_acknowledgement(block, socket, other, server, faults, chance);
-        if (block + 1 == expected_block && received - 4 < static_cast<long>(tftp::block_size)) fetch.complete = true;
+        if (static_cast<std::uint16_t>(block + 1) == expected_block && received - 4 < static_cast<long>(tftp::block_size))
+            fetch.complete = true;
         if (fetch.complete) break;
     }
     // Linger a little, as TFTP clients do: should the last acknowledgement have been

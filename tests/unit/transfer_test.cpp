@@ -123,6 +123,17 @@ TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
     }
 }
 
+// Block numbers are 16 bits: the largest image the tool carries ends at block 65535.
+TEST(TransferImage, TheLargestImageEndsAtTheLastBlockNumber)
+{
+    const std::vector<std::uint8_t> image = image_of(65535u * 512 - 1);
+    const Served served = serve(90, image);
+    EXPECT_EQ(served.outcome, Outcome::complete);
+    EXPECT_TRUE(served.fetch.complete);
+    EXPECT_TRUE(served.fetch.bytes == image) << served.fetch.bytes.size() << " bytes arrived";
+    EXPECT_EQ(served.block_count, 65535u);
+}
+
 TEST(TransferImage, DuplicateAndStrayAcknowledgementsChangeNothing)
 {
     const std::vector<std::uint8_t> image = image_of(100000);
