@@ -167,16 +167,8 @@ void QtScreens::leave(ProgressId screen, const std::function<void(Mailbox&)>& no
 {
     const std::shared_ptr<Mailbox> mailbox = mailbox_of(screen);
     if (!mailbox) return;
-    bool first = false;
-    {
-        const std::lock_guard<std::mutex> hold(mailbox->mutex);
-        note(*mailbox);
-        first = !std::exchange(mailbox->refresh_due, true);
-    }
-    if (!first) return;
-    later([this, screen, mailbox] {
-        QTimer::singleShot(refresh_ms, qApp, [this, screen, mailbox] { refresh(screen, *mailbox); });
-    });
+    const std::lock_guard<std::mutex> hold(mailbox->mutex);
+    note(*mailbox);
 }
 
 void QtScreens::refresh(ProgressId screen, Mailbox& mailbox)
@@ -187,7 +179,6 @@ void QtScreens::refresh(ProgressId screen, Mailbox& mailbox)
         const std::lock_guard<std::mutex> hold(mailbox.mutex);
         position = std::exchange(mailbox.position, std::nullopt);
         caption = std::exchange(mailbox.caption, std::nullopt);
-        mailbox.refresh_due = false;
     }
     const auto found = progress_.find(screen);
     if (found == progress_.end()) return;
@@ -218,6 +209,11 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         bar->setValue(0);
         QObject::connect(button(progress.screen, 2), &QPushButton::clicked, dialog, &QDialog::reject);
         QObject::connect(dialog, &QDialog::rejected, dialog, [mailbox] { mailbox->cancelled = true; });
+        // Goes with the screen.
+        auto* refresher = new QTimer(dialog);
+        refresher->setInterval(refresh_ms);
+        QObject::connect(refresher, &QTimer::timeout, dialog, [this, screen, mailbox] { refresh(screen, *mailbox); });
+        refresher->start();
         dialog->show();
         centre_window(dialog);
         button(progress.screen, 2)->setFocus();

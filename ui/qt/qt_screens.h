@@ -19,9 +19,10 @@ namespace voq::ui::qt {
 // boxes waiting there for their answer, progress screens updated without waiting.
 // A Cancel or close box on a progress screen is only noted; the owning thread's
 // next pump takes the abort path, as on Windows. A progress screen's position and
-// caption are shown at most every refresh_ms, the newest of them: the program sets
-// them at every poll, a thousand times a second while it waits, and redrawing the bar
-// each time cost more than all the rest of the waiting.
+// caption are left in its mailbox and the newest of them shown every refresh_ms: the
+// program sets them at every poll, a thousand times a second while it waits, and
+// carrying each to the GUI thread and redrawing the bar cost more than all the rest of
+// the waiting.
 class QtScreens : public Screens {
 public:
     // Called on the GUI thread once a screen is shown: for the demo's autopilot.
@@ -59,7 +60,6 @@ private:
         std::mutex mutex;  // guards the rest
         std::optional<int> position;
         std::optional<std::string> caption;
-        bool refresh_due = false;  // a refresh is on its way to the GUI thread
     };
     struct Progress {
         BuiltDialog screen;
