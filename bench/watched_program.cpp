@@ -71,9 +71,11 @@ bool WatchedProgram::wait_for_line(const std::string& text, unsigned timeout_ms)
     }
 }
 
-double WatchedProgram::cpu_milliseconds() const
+namespace {
+
+double cpu_milliseconds_in(const std::string& stat_path)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::ifstream stat(stat_path);
     std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     // The command name in parentheses may hold blanks: count fields after the last ')'.
     const auto name_end = all.rfind(')');
@@ -89,6 +91,15 @@ double WatchedProgram::cpu_milliseconds() const
         }
     }
     return static_cast<double>(user + system) * 1e3 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace
+
+double WatchedProgram::cpu_milliseconds() const { return cpu_milliseconds_in("/proc/" + std::to_string(pid_) + "/stat"); }
+
+double WatchedProgram::first_thread_cpu_milliseconds() const
+{
+    return cpu_milliseconds_in("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/stat");
 }
 
 WatchedProgram::Ending WatchedProgram::finish(unsigned timeout_ms)

@@ -24,6 +24,8 @@ public:
 
     // User and system CPU time used so far by all its threads, in milliseconds.
     double cpu_milliseconds() const;
+    // The same for its first thread alone (for a Qt program, the GUI thread).
+    double first_thread_cpu_milliseconds() const;
 
     struct Ending {
         bool exited = false;  // by itself, within the time allowed

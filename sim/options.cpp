@@ -75,6 +75,7 @@ std::string usage_text()
            "After an upgrade request its TFTP client fetches the file, installs it and restarts:\n"
            "  --request-delay MS     from the upgrade request to the read request (default 100)\n"
            "  --restart-time MS      how long the web server is gone (default 2000)\n"
+           "  --linger MS            stay this long after the last acknowledgement (default 600)\n"
            "  --report-version V     the version reported after the restart (default: the image's)\n"
            "  --ack-loss SHARE       leave out this share (0 to 1) of the acknowledgements\n"
            "  --duplicate-acks       send every acknowledgement twice\n"
@@ -161,6 +162,8 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
             if (!read_number(value, tftp.request_delay_ms)) return bad();
         } else if (option == "--restart-time") {
             if (!read_number(value, tftp.restart_ms)) return bad();
+        } else if (option == "--linger") {
+            if (!read_number(value, tftp.dally_ms)) return bad();
         } else if (option == "--ack-loss") {
             const std::string text(value);
             char* end = nullptr;
