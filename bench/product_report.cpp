@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -183,7 +184,8 @@ bool report_product(const std::string& build_dir)
     const bool screens = measure_screens(programs, figures);
     if (!screens) std::fprintf(stderr, "voq-bench: the screens alone did not run to their end\n");
     print(figures);
-    std::system(("rm -rf " + std::string(shots)).c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(shots, ignored);
     return waiting && upgrade && transfers && screens;
 }
 

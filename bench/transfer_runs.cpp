@@ -44,10 +44,11 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
     const auto start = std::chrono::steady_clock::now();
     const sim::Fetch fetch = sim::fetch_firmware(servers.client_address, request, client, stop, quiet);
     const auto end = std::chrono::steady_clock::now();
-    // A server still waiting for a request that never came is left behind: the bench
-    // stops at the first fetch that is not intact.
+    // A transfer that went wrong gives up by itself within seconds; a server still
+    // waiting for a request that never came is left behind (without having touched the
+    // image), and the bench stops at the first fetch that is not intact.
     if (tool_side.joinable()) {
-        if (fetch.complete) tool_side.join();
+        if (fetch.complete || !fetch.option_acknowledgement.empty()) tool_side.join();
         else tool_side.detach();
     }
 
