@@ -171,7 +171,7 @@ void QtScreens::leave(ProgressId screen, const std::function<void(Mailbox&)>& no
     note(*mailbox);
 }
 
-void QtScreens::refresh(ProgressId screen, Mailbox& mailbox)
+void QtScreens::refresh(const BuiltDialog& shown, Mailbox& mailbox)
 {
     std::optional<int> position;
     std::optional<std::string> caption;
@@ -180,9 +180,6 @@ void QtScreens::refresh(ProgressId screen, Mailbox& mailbox)
         position = std::exchange(mailbox.position, std::nullopt);
         caption = std::exchange(mailbox.caption, std::nullopt);
     }
-    const auto found = progress_.find(screen);
-    if (found == progress_.end()) return;
-    const BuiltDialog& shown = found->second.screen;
     if (caption) shown.dialog->setWindowTitle(from_text(*caption));
     if (position) {
         auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(1010));
@@ -200,7 +197,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         mailboxes_[screen] = mailbox;
     }
     later([this, screen, view, mailbox] {
-        Progress progress{build_dialog(view.template_id), mailbox};
+        Progress progress{build_dialog(view.template_id)};
         QDialog* dialog = progress.screen.dialog;
         dialog->setWindowTitle(from_text(view.caption));
         if (view.template_id == templates::waiting) set_control_text(progress.screen, 1022, view.text);
@@ -209,10 +206,11 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         bar->setValue(0);
         QObject::connect(button(progress.screen, 2), &QPushButton::clicked, dialog, &QDialog::reject);
         QObject::connect(dialog, &QDialog::rejected, dialog, [mailbox] { mailbox->cancelled = true; });
-        // Goes with the screen.
+        // Goes with the screen, so it never finds the screen gone.
         auto* refresher = new QTimer(dialog);
         refresher->setInterval(refresh_ms);
-        QObject::connect(refresher, &QTimer::timeout, dialog, [this, screen, mailbox] { refresh(screen, *mailbox); });
+        QObject::connect(refresher, &QTimer::timeout, dialog,
+                         [shown = progress.screen, mailbox] { refresh(shown, *mailbox); });
         refresher->start();
         dialog->show();
         centre_window(dialog);
@@ -227,7 +225,11 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
 
 void QtScreens::set_progress_caption(ProgressId screen, std::string_view caption)
 {
-    leave(screen, [caption](Mailbox& mailbox) { mailbox.caption = std::string(caption); });
+    // Set at every block: the text left since the last refresh keeps its storage.
+    leave(screen, [caption](Mailbox& mailbox) {
+        if (mailbox.caption) mailbox.caption->assign(caption);
+        else mailbox.caption.emplace(caption);
+    });
 }
 
 void QtScreens::set_progress_text(ProgressId screen, std::string_view text)

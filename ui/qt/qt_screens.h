@@ -49,8 +49,8 @@ public:
     void report_error(std::string_view message, std::string_view title) override;
     [[noreturn]] void end_process() override;
 
-    // Ten frames a second are enough for a bar, and keep the waiting screen's cost
-    // within 2% of one core (make bench).
+    // Ten frames a second are enough for a bar, and keep redrawing it a small part of
+    // the waiting screen's cost (make bench).
     static constexpr int refresh_ms = 100;
 
 private:
@@ -63,7 +63,6 @@ private:
     };
     struct Progress {
         BuiltDialog screen;
-        std::shared_ptr<Mailbox> mailbox;
     };
 
     int run_modal(const BuiltDialog& built, int template_id);
@@ -71,7 +70,7 @@ private:
     void with_progress(ProgressId screen, const std::function<void(Progress&)>& work);
     std::shared_ptr<Mailbox> mailbox_of(ProgressId screen);
     void leave(ProgressId screen, const std::function<void(Mailbox&)>& note);
-    void refresh(ProgressId screen, Mailbox& mailbox);
+    static void refresh(const BuiltDialog& shown, Mailbox& mailbox);
 
     std::atomic<ProgressId> next_progress_{1};
     std::mutex mailboxes_mutex_;  // guards mailboxes_, used by the program's threads
