@@ -8,7 +8,6 @@
 #include "app/progress_screen.h"
 #include "app/views.h"
 #include "platform/clock.h"
-#include "sim/tftp_client.h"
 #include "tftp/completion.h"
 
 namespace voq::bench {
@@ -46,12 +45,7 @@ PollingCost waiting_screen_cost(const Servers& servers, unsigned duration_ms)
     std::thread listener([&servers, served] { serve_one_delivery(*servers.tool, served); });
     const PollingCost cost = measured(listener, servers.tool->screens, duration_ms);
 
-    sim::TftpConfig client;
-    client.request_delay_ms = 0;
-    client.dally_ms = 0;
-    const std::atomic<bool> stop{false};
-    sim::fetch_firmware(servers.client_address, {servers.tool->address, servers.tool->port, servers.file_path},
-                        client, stop, [](std::string_view) {});
+    fetch_at_once(servers, {servers.tool->address, servers.tool->port, servers.file_path});
     listener.join();
     return cost;
 }

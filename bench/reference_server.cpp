@@ -7,19 +7,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/views.h"
+
 extern char** environ;
 
 namespace voq::bench {
-
-namespace {
-
-std::string dotted(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 255) + "." +
-           std::to_string((address >> 8) & 255) + "." + std::to_string(address & 255);
-}
-
-}  // namespace
 
 bool reference_server_installed() { return ::access(tftpd_hpa_program, X_OK) == 0; }
 
@@ -38,7 +30,7 @@ ReferenceServer::ReferenceServer(std::uint32_t address, std::uint16_t port)
     // In the foreground, so that it is our child; one forked child per transfer, as
     // it serves by default. Started as root it serves as "nobody".
     std::vector<std::string> arguments{tftpd_hpa_program, "--foreground", "--listen", "--address",
-                                       dotted(address) + ":" + std::to_string(port)};
+                                       app::dotted(address) + ":" + std::to_string(port)};
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);

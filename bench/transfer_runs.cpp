@@ -8,7 +8,6 @@
 
 #include "firmware/image.h"
 #include "platform/clock.h"
-#include "sim/tftp_client.h"
 
 namespace voq::bench {
 
@@ -19,15 +18,18 @@ bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image)
     return static_cast<bool>(file);
 }
 
-TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image)
+sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request)
 {
     sim::TftpConfig client;
     client.request_delay_ms = 0;
     client.dally_ms = 0;
     client.patience_ms = 3000;
     const std::atomic<bool> stop{false};
-    const auto quiet = [](std::string_view) {};
+    return sim::fetch_firmware(servers.client_address, request, client, stop, [](std::string_view) {});
+}
 
+TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image)
+{
     sim::UpgradeRequest request{servers.reference_address, servers.reference_port, servers.file_path};
     std::thread tool_side;
     // Shared with the server's thread, which outlives a fetch that failed half-way.
@@ -42,7 +44,7 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
         platform::sleep_milliseconds(5);
     }
     const auto start = std::chrono::steady_clock::now();
-    const sim::Fetch fetch = sim::fetch_firmware(servers.client_address, request, client, stop, quiet);
+    const sim::Fetch fetch = fetch_at_once(servers, request);
     const auto end = std::chrono::steady_clock::now();
     // A transfer that went wrong gives up by itself within seconds; a server still
     // waiting for a request that never came is left behind (without having touched the

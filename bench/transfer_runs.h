@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bench/tool_server.h"
+#include "sim/tftp_client.h"
 
 namespace voq::bench {
 
@@ -23,6 +24,10 @@ struct TimedFetch {
     bool intact = false;  // every byte, in order, and a complete end
     double milliseconds = 0;
 };
+
+// The simulator's client fetching at once: no delay before its read request, no
+// lingering after the last block.
+sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request);
 
 // Writes image to the file both servers serve; false when it cannot be written.
 bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image);

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "app/device_address.h"
+#include "app/views.h"
 
 namespace voq::sim {
 
@@ -35,12 +36,6 @@ bool read_number(std::string_view text, Number& number)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     return error == std::errc{} && end == text.data() + text.size() && !text.empty();
-}
-
-std::string dotted(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 255) + "." +
-           std::to_string((address >> 8) & 255) + "." + std::to_string(address & 255);
 }
 
 }  // namespace
@@ -198,7 +193,7 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
 std::string describe(const DeviceConfig& device)
 {
     const WebConfig& config = device.web;
-    std::string text = "device at " + dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
+    std::string text = "device at " + app::dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
     text += "  reports: product \"" + config.identity.product_name + "\", MAC " + config.identity.mac_address +
             ", software \"" + config.identity.software_version + "\", hardware \"" +
             config.identity.hardware_version + "\", serial \"" + config.identity.serial_number + "\"\n";

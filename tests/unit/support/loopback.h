@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/views.h"
+
 namespace voq::test {
 
 // Every test that opens sockets takes a pair of its own, so that tests run in
@@ -18,10 +20,6 @@ struct LoopbackPair {
 
 constexpr LoopbackPair loopback_pair(unsigned n) { return {0x7f000001u | n << 8, 0x7f000002u | n << 8}; }
 
-inline std::string dotted(std::uint32_t address)
-{
-    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 255) + "." +
-           std::to_string((address >> 8) & 255) + "." + std::to_string(address & 255);
-}
+using app::dotted;
 
 }  // namespace voq::test
