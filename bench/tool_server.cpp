@@ -15,7 +15,8 @@ std::unique_ptr<ToolServer> open_tool_server(std::uint32_t address, std::uint16_
     server->session.expected_file_name.assign(file_name);
     server->socket = platform::Socket(platform::open_datagram_socket());
     if (!server->socket.valid() ||
-        !platform::bind_socket(server->socket.handle(), web::fill_socket_address(address, port)))
+        platform::bind_socket(server->socket.handle(), web::fill_socket_address(address, port)) !=
+            platform::BindResult::bound)
         return nullptr;
     server->address = address;
     server->port = port;

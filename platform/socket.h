@@ -30,7 +30,13 @@ void close_socket(SocketHandle socket);
 bool set_non_blocking(SocketHandle socket);
 int last_socket_error();
 
-bool bind_socket(SocketHandle socket, const SocketAddress& local);
+// Why a bind did not take. not_permitted: the port is kept for privileged programs
+// (below net.ipv4.ip_unprivileged_port_start on Linux, for a program without
+// CAP_NET_BIND_SERVICE); Windows lets any user bind any port and never says it.
+// failed: anything else, the port in use among them.
+enum class BindResult { bound, not_permitted, failed };
+
+BindResult bind_socket(SocketHandle socket, const SocketAddress& local);
 bool connect_socket(SocketHandle socket, const SocketAddress& remote);
 // The address and port the socket is bound to (after bind or connect).
 bool local_address_of(SocketHandle socket, SocketAddress& local);

@@ -98,7 +98,8 @@ bool WebServer::listen_on_address(std::string& error)
     listener_ = platform::Socket(platform::open_stream_socket());
     const int on = 1;
     ::setsockopt(static_cast<int>(listener_.handle()), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (platform::bind_socket(listener_.handle(), web::fill_socket_address(config_.address, config_.port)) &&
+    if (platform::bind_socket(listener_.handle(), web::fill_socket_address(config_.address, config_.port)) ==
+            platform::BindResult::bound &&
         ::listen(static_cast<int>(listener_.handle()), 8) == 0)
         return true;
     char reason[128];

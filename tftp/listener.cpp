@@ -105,6 +105,23 @@ AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHan
     }
 }
 
+std::optional<std::uint16_t> search_listener_port(const std::function<platform::BindResult(std::uint16_t)>& bind_port)
+{
+    bool refused_for_privilege = false;
+    for (int attempt = 0; attempt < listener_port_attempts; ++attempt) {
+        const auto port = static_cast<std::uint16_t>(first_listener_port + attempt);
+        const platform::BindResult result = bind_port(port);
+        if (result == platform::BindResult::bound) return port;
+        refused_for_privilege = refused_for_privilege || result == platform::BindResult::not_permitted;
+    }
+    if (!refused_for_privilege) return std::nullopt;
+    for (int attempt = 0; attempt < listener_port_attempts; ++attempt) {
+        const auto port = static_cast<std::uint16_t>(first_unprivileged_listener_port + attempt);
+        if (bind_port(port) == platform::BindResult::bound) return port;
+    }
+    return std::nullopt;
+}
+
 std::uint16_t start_listener(app::Session& session, std::uint32_t local_address)
 {
     auto* listener = new (std::nothrow) ListenerRecord;
@@ -113,12 +130,12 @@ std::uint16_t start_listener(app::Session& session, std::uint32_t local_address)
     listener->socket = platform::open_datagram_socket();
     if (listener->socket == platform::invalid_socket) app::fail(session, app::message::cannot_create_listener_socket);
 
-    bool bound = false;
-    for (int attempt = 0; attempt < listener_port_attempts && !bound; ++attempt) {
-        listener->port = static_cast<std::uint16_t>(first_listener_port + attempt);
-        bound = platform::bind_socket(listener->socket, web::fill_socket_address(local_address, listener->port));
-    }
-    if (!bound) app::fail(session, app::message::cannot_bind_listener_socket);
+    // The same socket serves every attempt.
+    const std::optional<std::uint16_t> port = search_listener_port([&](std::uint16_t candidate) {
+        return platform::bind_socket(listener->socket, web::fill_socket_address(local_address, candidate));
+    });
+    if (!port) app::fail(session, app::message::cannot_bind_listener_socket);
+    listener->port = *port;
     listener->local_address = local_address;
 
     // Left running on its own: the process ends on it, or on a Cancel elsewhere.

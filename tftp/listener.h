@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +15,12 @@ namespace voq::tftp {
 
 inline constexpr std::uint16_t first_listener_port = 69;
 inline constexpr int listener_port_attempts = 100;  // 69 to 168
+// Where the search goes on when those ports are kept for privileged programs and this
+// one has no privilege (an ordinary user on Linux, without the capability that the
+// package grants): the same hundred ports, ten thousand up, clear of the range the
+// system hands out for outgoing connections. The device fetches from whatever port
+// its upgrade request names.
+inline constexpr std::uint16_t first_unprivileged_listener_port = 10069;  // to 10168
 inline constexpr int activity_steps = 1000;
 
 // What a datagram is to the waiting listener: a read request naming the expected
@@ -33,7 +41,12 @@ struct AcceptedRequest {
 AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHandle socket,
                                       std::span<std::uint8_t> receive_buffer, bool with_waiting_text);
 
-// Binds a UDP socket on local_address at the first free port from 69 and starts the
+// The port to serve from: the first of 69 to 168 that binds; when none does and the
+// system refused one of them for lack of privilege, the first of 10069 to 10168.
+// Nothing when neither range gives a port (ports in use alone never lead past 168).
+std::optional<std::uint16_t> search_listener_port(const std::function<platform::BindResult(std::uint16_t)>& bind_port);
+
+// Binds a UDP socket on local_address at the port the search gives and starts the
 // listener's thread, which waits behind the waiting screen for the read request
 // naming the expected file name, serves it, and ends the process after the last
 // delivery. Returns the port; every failure to start ends the process here.

@@ -19,7 +19,8 @@ bool bind_from_base(platform::SocketHandle socket, std::uint32_t local_address, 
 {
     for (int attempt = 0; attempt < local_port_attempts; ++attempt) {
         const auto port = static_cast<std::uint16_t>(base + attempt);
-        if (platform::bind_socket(socket, fill_socket_address(local_address, port))) return true;
+        if (platform::bind_socket(socket, fill_socket_address(local_address, port)) == platform::BindResult::bound)
+            return true;
     }
     return false;
 }

@@ -46,10 +46,12 @@ bool set_non_blocking(SocketHandle socket)
 
 int last_socket_error() { return errno; }
 
-bool bind_socket(SocketHandle socket, const SocketAddress& local)
+BindResult bind_socket(SocketHandle socket, const SocketAddress& local)
 {
     const sockaddr_in native = to_native(local);
-    return ::bind(descriptor(socket), reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0;
+    if (::bind(descriptor(socket), reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0)
+        return BindResult::bound;
+    return errno == EACCES ? BindResult::not_permitted : BindResult::failed;
 }
 
 bool connect_socket(SocketHandle socket, const SocketAddress& remote)

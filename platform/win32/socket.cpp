@@ -44,10 +44,14 @@ bool set_non_blocking(SocketHandle socket)
 
 int last_socket_error() { return ::WSAGetLastError(); }
 
-bool bind_socket(SocketHandle socket, const SocketAddress& local)
+// WSAEACCES here means a port held for exclusive use by another program: in use, not
+// a question of privilege.
+BindResult bind_socket(SocketHandle socket, const SocketAddress& local)
 {
     const sockaddr_in address = to_native(local);
-    return ::bind(native(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    return ::bind(native(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+               ? BindResult::bound
+               : BindResult::failed;
 }
 
 bool connect_socket(SocketHandle socket, const SocketAddress& remote)

@@ -183,7 +183,8 @@ TEST_F(Upgrade, WithPort69TakenTheUpgradeRequestNamesThePortBound)
 {
     start_device(104);
     platform::Socket taken(platform::open_datagram_socket());
-    ASSERT_TRUE(platform::bind_socket(taken.handle(), web::fill_socket_address(addresses.pc, 69)));
+    ASSERT_EQ(platform::bind_socket(taken.handle(), web::fill_socket_address(addresses.pc, 69)),
+              platform::BindResult::bound);
     const HarnessRun result = run(script());
     EXPECT_TRUE(result.has(success_screen())) << result.text();
     ASSERT_EQ(device->web().upgrade_requests().size(), 1u);

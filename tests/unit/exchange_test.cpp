@@ -204,7 +204,8 @@ TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
     std::vector<platform::Socket> taken;
     const auto take = [&](std::uint16_t port) {
         taken.emplace_back(platform::open_stream_socket());
-        ASSERT_TRUE(platform::bind_socket(taken.back().handle(), fill_socket_address(addresses.pc, port)));
+        ASSERT_EQ(platform::bind_socket(taken.back().handle(), fill_socket_address(addresses.pc, port)),
+                  platform::BindResult::bound);
     };
     take(23456);
     take(23457);

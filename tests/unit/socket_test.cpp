@@ -18,7 +18,7 @@ Socket bound_datagram_socket()
 {
     Socket socket(open_datagram_socket());
     EXPECT_TRUE(socket.valid());
-    EXPECT_TRUE(bind_socket(socket.handle(), ipv4(loopback, 0)));
+    EXPECT_EQ(bind_socket(socket.handle(), ipv4(loopback, 0)), BindResult::bound);
     return socket;
 }
 
@@ -59,7 +59,7 @@ TEST(SocketShim, BindingAPortInUseFails)
     SocketAddress taken;
     ASSERT_TRUE(local_address_of(first.handle(), taken));
     Socket second(open_datagram_socket());
-    EXPECT_FALSE(bind_socket(second.handle(), taken));
+    EXPECT_EQ(bind_socket(second.handle(), taken), BindResult::failed);
 }
 
 TEST(SocketShim, ConnectToAClosedPortFailsAndSendingToAClosedStreamIsHarmless)
@@ -68,7 +68,7 @@ TEST(SocketShim, ConnectToAClosedPortFailsAndSendingToAClosedStreamIsHarmless)
     SocketAddress free_port;
     {
         Socket probe(open_stream_socket());
-        ASSERT_TRUE(bind_socket(probe.handle(), ipv4(loopback, 0)));
+        ASSERT_EQ(bind_socket(probe.handle(), ipv4(loopback, 0)), BindResult::bound);
         ASSERT_TRUE(local_address_of(probe.handle(), free_port));
     }
     Socket client(open_stream_socket());

@@ -29,7 +29,7 @@ struct Served {
 platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
 {
     platform::Socket socket(platform::open_datagram_socket());
-    EXPECT_TRUE(platform::bind_socket(socket.handle(), web::fill_socket_address(address, 0)));
+    EXPECT_EQ(platform::bind_socket(socket.handle(), web::fill_socket_address(address, 0)), platform::BindResult::bound);
     platform::SocketAddress local;
     EXPECT_TRUE(platform::local_address_of(socket.handle(), local));
     port = web::read_socket_address(local).port;
@@ -172,7 +172,8 @@ TEST(TransferImage, AnUnansweredOptionAcknowledgementIsSentThirtyTimes)
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     platform::Socket device(platform::open_datagram_socket());
-    ASSERT_TRUE(platform::bind_socket(device.handle(), web::fill_socket_address(addresses.device, 0)));
+    ASSERT_EQ(platform::bind_socket(device.handle(), web::fill_socket_address(addresses.device, 0)),
+              platform::BindResult::bound);
     const auto request = sim::read_request_packet("/voq1.bi1");
     platform::send_datagram(device.handle(), request.data(), request.size(), web::fill_socket_address(addresses.pc, port));
 
