@@ -4,32 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "autopilot_run.h"
 #include "sim/device.h"
-#include "support/child_process.h"
 #include "support/loopback.h"
 
 namespace voq::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_text(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-CommandResult autopilot(const std::string& arguments)
-{
-    return run_command("QT_QPA_PLATFORM=offscreen timeout 120 " VOQ_AUTOPILOT " " + arguments + " 2>&1");
-}
 
 TEST(Desktop, EveryTemplateIsDrawn)
 {

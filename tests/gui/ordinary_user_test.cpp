@@ -1,0 +1,94 @@
+// The Linux program as an ordinary desktop user runs it: under a user of its own
+// (nobody), with no privilege beyond what its file may be granted. Without the
+// capability the system keeps ports 69 to 168 from it and the upgrade goes through
+// the unprivileged ports; with it, the upgrade is served from port 69.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include "autopilot_run.h"
+#include "sim/device.h"
+#include "support/loopback.h"
+
+namespace voq::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+
+class OrdinaryUser : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Becoming another user takes real root; a user namespace maps only its own.
+        if (::geteuid() != 0 || run_command(as_nobody + " true").status != 0)
+            GTEST_SKIP() << "no other user to become here (run as root)";
+        std::string pattern = (fs::temp_directory_path() / "voq-ordinary-user-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        fs::permissions(folder, fs::perms::all);
+        program = folder / "voq-upgrade-autopilot";
+        fs::copy_file(VOQ_AUTOPILOT, program);
+    }
+    void TearDown() override
+    {
+        if (!folder.empty()) fs::remove_all(folder);
+    }
+
+    // A whole upgrade by the program's own user; the port its upgrade request named.
+    int upgrade_as_nobody(unsigned pair)
+    {
+        const LoopbackPair addresses = loopback_pair(pair);
+        sim::DeviceConfig config;
+        config.web.address = addresses.device;
+        config.tftp.restart_ms = 300;
+        sim::SimulatedDevice device(config);
+        std::string problem;
+        EXPECT_TRUE(device.start(problem)) << problem;
+
+        const fs::path shots = folder / "shots";
+        fs::create_directory(shots);
+        fs::permissions(shots, fs::perms::all);
+        const CommandResult run = autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
+                                                " --restart-wait-units 40 --local-address " + dotted(addresses.pc),
+                                            as_nobody + " env HOME=" + folder.string(), program.string());
+        EXPECT_EQ(run.status, 0) << run.output;
+        const std::string summary = read_text(shots / "summary.txt");
+        EXPECT_NE(summary.find("screen 111 \"VOQ@" + dotted(addresses.device) + " Upgrade Successful!\""),
+                  std::string::npos)
+            << summary << run.output;
+        EXPECT_EQ(summary.find("message"), std::string::npos) << summary;
+        const auto fetches = device.fetches();
+        EXPECT_EQ(fetches.size(), 1u);
+        for (const sim::Fetch& fetch : fetches) EXPECT_TRUE(fetch.complete && fetch.bytes.size() == 734916u);
+        const auto requests = device.web().upgrade_requests();
+        return requests.size() == 1 ? requests[0].port : -1;
+    }
+
+    fs::path folder;
+    fs::path program;
+};
+
+TEST_F(OrdinaryUser, WithoutTheCapabilityTheUpgradeGoesThroughTheUnprivilegedPorts)
+{
+    EXPECT_EQ(upgrade_as_nobody(121), 10069);
+}
+
+TEST_F(OrdinaryUser, WithTheCapabilityTheUpgradeIsServedFromPort69)
+{
+    struct statvfs file_system {};
+    ASSERT_EQ(::statvfs(folder.c_str(), &file_system), 0);
+    if ((file_system.f_flag & ST_NOSUID) != 0) GTEST_SKIP() << folder << " is mounted nosuid: no file capabilities";
+    const CommandResult granted = run_command("setcap cap_net_bind_service=+ep " + program.string() + " 2>&1");
+    if (granted.status != 0) GTEST_SKIP() << "setcap: " << granted.output;
+    EXPECT_EQ(upgrade_as_nobody(122), 69);
+}
+
+}  // namespace
+}  // namespace voq::test
