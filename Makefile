@@ -1,15 +1,18 @@
-# The two commands a newcomer needs; both install what they lack first.
-#   make test   build everything and run every test
-#   make demo   the upgrade, by hand, against the simulated device
-#   make bench  transfer speed against tftpd-hpa, polling cost, peak memory
+# The commands a newcomer needs; each installs what it lacks first.
+#   make test     build everything and run every test
+#   make demo     the upgrade, by hand, against the simulated device (the Linux program only)
+#   make package  the Linux program as a Debian package, in build/
+#   make bench    transfer speed against tftpd-hpa, polling cost, peak memory
 
-BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2 clang libclang-rt-14-dev
-PEER_PACKAGES := curl lighttpd atftp tftp-hpa tftpd-hpa
+BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
+DEBIAN_PACKAGES := dpkg-dev file desktop-file-utils libcap2-bin
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+PEER_PACKAGES := curl lighttpd atftp tftp-hpa tftpd-hpa
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
                     wine wine64 xvfb xauth
 
-.PHONY: test demo bench build sanitized packages clean
+.PHONY: test demo package bench build native windows sanitized packages native-packages clean
 
 # Every test; then the unit and end-to-end tests again under AddressSanitizer with
 # UndefinedBehaviorSanitizer and under ThreadSanitizer; then each fuzzer for a while.
@@ -27,21 +30,30 @@ sanitized: packages
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 
-build: packages
+build: packages native windows
+
+# The native build, which the Windows build needs for its build tools.
+native:
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(DESKTOP_PACKAGES)
 	cmake --preset default
 	cmake --build --preset default
+
+windows: native
 	cmake --preset windows
 	cmake --build --preset windows
 
 packages:
-	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(PEER_PACKAGES) $(DESKTOP_PACKAGES) $(WINDOWS_PACKAGES)
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(DESKTOP_PACKAGES) $(DEBIAN_PACKAGES) $(FUZZ_PACKAGES) \
+	    $(PEER_PACKAGES) $(WINDOWS_PACKAGES)
 
-demo: build
+demo: native
 	scripts/demo.sh
 
-bench: packages
-	cmake --preset default
-	cmake --build --preset default
+package: native
+	@scripts/ensure-packages.sh $(DEBIAN_PACKAGES)
+	cd build && cpack -G DEB
+
+bench: packages native
 	scripts/bench.sh
 
 clean:

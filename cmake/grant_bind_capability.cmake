@@ -1,0 +1,36 @@
+# Run by `cmake --install` after the program is in place. The device fetches its
+# firmware from UDP port 69, which Linux keeps for privileged programs: the one
+# capability to bind such a port is granted to the installed file, and nothing more
+# (the program never runs as root). Without it the program serves from its
+# unprivileged ports instead, 10069 to 10168.
+#
+# A staged install (DESTDIR set: the Debian package's, or a distribution's build)
+# is left alone: a file's capabilities do not travel in an archive, and the
+# package's postinst grants them on the machine it is installed on.
+if(NOT "$ENV{DESTDIR}" STREQUAL "")
+    return()
+endif()
+
+if(IS_ABSOLUTE "${voq_installed_bindir}")
+    set(program "${voq_installed_bindir}/voq-upgrade")
+else()
+    set(program "${CMAKE_INSTALL_PREFIX}/${voq_installed_bindir}/voq-upgrade")
+endif()
+set(grant cap_net_bind_service=+ep "${program}")
+string(REPLACE ";" " " grant_text "setcap ${grant}")
+
+execute_process(COMMAND id -u OUTPUT_VARIABLE user_id OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+find_program(setcap_program setcap PATHS /usr/sbin /sbin NO_CACHE)
+if(NOT user_id STREQUAL "0" OR NOT setcap_program)
+    message(STATUS "To let voq-upgrade answer devices on UDP port 69, run: sudo ${grant_text}")
+    return()
+endif()
+execute_process(COMMAND "${setcap_program}" ${grant} RESULT_VARIABLE granted ERROR_VARIABLE reason)
+if(granted EQUAL 0)
+    message(STATUS "Granted: ${grant_text}")
+else()
+    string(STRIP "${reason}" reason)
+    message(STATUS "Could not grant the capability to bind port 69 (${reason}); "
+                   "voq-upgrade will serve firmware from UDP ports 10069 to 10168. "
+                   "Where file capabilities are supported: sudo ${grant_text}")
+endif()
