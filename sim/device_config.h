@@ -73,6 +73,7 @@ struct TftpFaults {
     bool error_instead_of_ack0 = false; // refuses the options with an ERROR
     int pause_at_block = -1;            // waits pause_ms before acknowledging this block
     unsigned pause_ms = 0;
+    int silent_from_block = -1;         // takes this block and every packet after it, acknowledging nothing more
     bool wrong_name_first = false;      // first asks for a file the server was not told of
     bool never_request = false;         // told to fetch, never asks
     std::string reported_version;       // what the page says after the restart; empty: the image's version

@@ -81,6 +81,7 @@ std::string usage_text()
            "  --stray-packets        a stray packet from another port before each acknowledgement\n"
            "  --error-instead-of-ack0 refuse the options with an ERROR\n"
            "  --pause-at-block K --pause MS  stop for MS before acknowledging block K\n"
+           "  --silent-from-block K  acknowledge nothing from block K on\n"
            "  --wrong-name-first     ask for a wrong file name first\n"
            "  --never-request        never ask for the file\n"
            "  --help                 this text\n";
@@ -177,6 +178,8 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
             if (!read_number(value, tftp.faults.pause_at_block)) return bad();
         } else if (option == "--pause") {
             if (!read_number(value, tftp.faults.pause_ms)) return bad();
+        } else if (option == "--silent-from-block") {
+            if (!read_number(value, tftp.faults.silent_from_block)) return bad();
         } else if (option == "--report-version") {
             tftp.faults.reported_version = value;
         } else if (option == "--answer-delay") {

@@ -1,6 +1,8 @@
 #include "sim/tftp_client.h"
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/socket.h"
@@ -111,6 +113,11 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
     log("asked for " + request.file_name + " from port " + std::to_string(fetch.client_port));
 
     std::mt19937 chance(faults.seed);
+    std::vector<unsigned> copies(65536);  // of each DATA block; the options' at 0
+    const auto count_copy = [&](std::uint16_t block) {
+        fetch.most_copies_of_a_packet = std::max(fetch.most_copies_of_a_packet, ++copies[block]);
+    };
+    bool gone_silent = false;
     std::uint16_t expected_block = 1;
     std::uint32_t last_heard = platform::milliseconds();
     std::uint8_t packet[tftp::packet_buffer_size];
@@ -127,6 +134,9 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         if (from != web::read_socket_address(server)) continue;
         last_heard = platform::milliseconds();
         const std::uint16_t opcode = tftp::get_u16(packet);
+        if (opcode == tftp::option_acknowledgement || opcode == tftp::data)
+            count_copy(opcode == tftp::data ? tftp::get_u16(packet + 2) : 0);
+        if (gone_silent) continue;
         if (opcode == tftp::option_acknowledgement) {
             fetch.option_acknowledgement = shown(packet, static_cast<std::size_t>(received));
             if (faults.error_instead_of_ack0) {
@@ -139,6 +149,11 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         if (opcode != tftp::data) continue;
         if (faults.data_loss > 0 && std::uniform_real_distribution<double>(0, 1)(chance) < faults.data_loss) continue;
         const std::uint16_t block = tftp::get_u16(packet + 2);
+        if (block == expected_block && static_cast<int>(block) == faults.silent_from_block) {
+            log("going silent at block " + std::to_string(block));
+            gone_silent = true;
+            continue;
+        }
         if (block == expected_block) {
             fetch.bytes.insert(fetch.bytes.end(), packet + 4, packet + received);
             if (static_cast<int>(block) == faults.pause_at_block) platform::sleep_milliseconds(faults.pause_ms);

@@ -18,6 +18,7 @@ struct Fetch {
     bool complete = false;            // ended at a short block
     std::uint16_t client_port = 0;    // where the read request came from
     std::string option_acknowledgement;  // as received, NULs shown as '|'
+    unsigned most_copies_of_a_packet = 0;  // the most times one DATA block (or the options) arrived
 };
 
 // Fetches the file an upgrade request names, the way the devices' client does:

@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "app/trace.h"
 #include "app/views.h"
+#include "platform/clock.h"
 #include "tftp/completion.h"
 
 namespace voq::tftp {
@@ -26,6 +27,52 @@ void send_current_block(TransferSession& transfer, const fw::FirmwareImage& imag
     const auto payload = image.bytes.subspan(offset, static_cast<std::size_t>(transfer.current_block_length));
     const std::size_t length = build_data(transfer.packet, transfer.next_block, payload);
     platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
+}
+
+// The acknowledgement awaited has come: count its block, and send the next one.
+// False when it was the last.
+bool advance(app::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+             const platform::SocketAddress& peer, app::ProgressScreen& uploading)
+{
+    transfer.bytes_acknowledged += transfer.current_block_length;
+    ++transfer.next_block;
+    uploading.set_position(static_cast<int>(transfer.next_block));
+    uploading.set_caption(app::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
+    if (transfer.next_block > transfer.block_count) {
+        trace("All blocks ack'd\n");
+        return false;
+    }
+    transfer.current_block_length =
+        transfer.next_block == transfer.block_count ? transfer.last_block_length : static_cast<std::int32_t>(block_size);
+    trace("Send block %d (%d)\n", static_cast<int>(transfer.next_block), transfer.current_block_length);
+    send_current_block(transfer, image, peer);
+    return true;
+}
+
+void retransmit(TransferSession& transfer, const fw::FirmwareImage& image, const platform::SocketAddress& peer)
+{
+    if (transfer.next_block == 0) {
+        trace("ReSend option ack\n");
+        send_option_acknowledgement(transfer, peer);
+    } else {
+        trace("ReSend block %d\n", static_cast<int>(transfer.next_block));
+        send_current_block(transfer, image, peer);
+    }
+}
+
+// One idle poll, which stands for a millisecond. Waiting for the socket rather than
+// sleeping lets an acknowledgement in at once; a wait that a datagram cut short is
+// no poll yet (false), and a datagram ignored costs its full millisecond, so that
+// a stream of strangers cannot hurry the retransmissions.
+bool idle_poll(platform::SocketHandle socket, bool after_datagram)
+{
+    if (!after_datagram) {
+        const platform::Readiness readiness = platform::wait_readable(socket, 1);
+        if (readiness == platform::Readiness::readable) return false;
+        if (readiness == platform::Readiness::timed_out) return true;
+    }
+    platform::sleep_milliseconds(1);
+    return true;
 }
 
 }  // namespace
@@ -59,6 +106,7 @@ Outcome transfer_image(app::Session& session, TransferSession& transfer, const f
 {
     const platform::SocketAddress peer = web::fill_socket_address(transfer.peer.address, transfer.peer.port);
     send_option_acknowledgement(transfer, peer);
+    std::uint32_t last_progress_ms = platform::milliseconds();
     int idle_polls = 0;
     int silent_periods = 0;
 
@@ -73,39 +121,29 @@ Outcome transfer_image(app::Session& session, TransferSession& transfer, const f
         // A duplicate or stale acknowledgement is consumed at once.
         if (arrival == Arrival::stale) continue;
         if (arrival == Arrival::acknowledged) {
-            transfer.bytes_acknowledged += transfer.current_block_length;
-            ++transfer.next_block;
+            last_progress_ms = platform::milliseconds();
             idle_polls = 0;
             silent_periods = 0;
-            uploading.set_position(static_cast<int>(transfer.next_block));
-            uploading.set_caption(app::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
-            if (transfer.next_block > transfer.block_count) {
-                trace("All blocks ack'd\n");
-                return Outcome::complete;
-            }
-            transfer.current_block_length =
-                transfer.next_block == transfer.block_count ? transfer.last_block_length
-                                                            : static_cast<std::int32_t>(block_size);
-            trace("Send block %d (%d)\n", static_cast<int>(transfer.next_block), transfer.current_block_length);
-            send_current_block(transfer, image, peer);
+            if (!advance(session, transfer, image, peer, uploading)) return Outcome::complete;
             continue;
         }
 
-        // An idle poll: nothing, a stranger, or anything but an acknowledgement. Waiting
-        // for the socket rather than sleeping lets an acknowledgement in at once.
-        platform::wait_readable(transfer.socket, 1);
-        if (++idle_polls < idle_polls_per_period) continue;
-        idle_polls = 0;
-        if (++silent_periods == silent_periods_to_give_up) {
+        // Nothing, a stranger, or anything but an acknowledgement.
+        if (!idle_poll(transfer.socket, received >= 0)) continue;
+        if (silent_periods < silent_periods_to_give_up) {
+            if (++idle_polls < idle_polls_per_period) continue;
+            idle_polls = 0;
+            // A packet is sent thirty times at most: once, then after each of 29 silent periods.
+            if (++silent_periods < silent_periods_to_give_up) {
+                retransmit(transfer, image, peer);
+                continue;
+            }
+        }
+        // Its sends spent, the transfer still listens until the floor has passed since
+        // the device last made progress; an acknowledgement in that time carries on.
+        if (platform::milliseconds() - last_progress_ms >= session.transfer_silence_floor_ms) {
             trace("Timeout for ack; upgrade failed\n");
             return Outcome::given_up;
-        }
-        if (transfer.next_block == 0) {
-            trace("ReSend option ack\n");
-            send_option_acknowledgement(transfer, peer);
-        } else {
-            trace("ReSend block %d\n", static_cast<int>(transfer.next_block));
-            send_current_block(transfer, image, peer);
         }
     }
 }

@@ -46,7 +46,8 @@ web::Endpoint read_request_source(const platform::Socket& server)
 }
 
 // One transfer of image to the device's client, with the client's faults.
-Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFaults faults = {})
+Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFaults faults = {},
+             std::uint32_t silence_floor_ms = 1000)
 {
     const test::LoopbackPair addresses = test::loopback_pair(pair);
     std::uint16_t port = 0;
@@ -66,6 +67,7 @@ Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFau
     auto session = std::make_unique<app::Session>(1);
     session->screens = &screens;
     session->device_address_text.assign(test::dotted(addresses.device));
+    session->transfer_silence_floor_ms = silence_floor_ms;
     const fw::FirmwareImage image = fw::read_image(bytes);
     TransferSession transfer;
     transfer.socket = server.handle();
@@ -166,49 +168,108 @@ TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
     EXPECT_TRUE(served.captions.empty());  // not even the options were acknowledged
 }
 
-TEST(TransferImage, AnUnansweredOptionAcknowledgementIsSentThirtyTimes)
+// A device that has read the request and then keeps quiet, seen from its own socket:
+// it counts the option acknowledgements that reach it while a stranger, if asked to,
+// keeps sending the server datagrams from another port.
+struct QuietDevice {
+    int option_acknowledgements = 0;
+    int option_acknowledgements_among_strangers = 0;  // while the stranger was sending
+    std::uint32_t strangers_ms = 0;                   // how long that was
+    Outcome outcome = Outcome::complete;
+    std::uint32_t transfer_ms = 0;
+};
+
+QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, std::uint32_t stranger_for_ms)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(89);
+    const test::LoopbackPair addresses = test::loopback_pair(pair);
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     platform::Socket device(platform::open_datagram_socket());
-    ASSERT_EQ(platform::bind_socket(device.handle(), web::fill_socket_address(addresses.device, 0)),
+    platform::Socket stranger(platform::open_datagram_socket());
+    EXPECT_EQ(platform::bind_socket(device.handle(), web::fill_socket_address(addresses.device, 0)),
               platform::BindResult::bound);
+    const auto server_address = web::fill_socket_address(addresses.pc, port);
     const auto request = sim::read_request_packet("/voq1.bi1");
-    platform::send_datagram(device.handle(), request.data(), request.size(), web::fill_socket_address(addresses.pc, port));
+    platform::send_datagram(device.handle(), request.data(), request.size(), server_address);
 
+    QuietDevice seen;
     std::atomic<bool> done{false};
-    int option_acknowledgements = 0;
+    std::atomic<bool> strangers{stranger_for_ms > 0};
     std::thread counter([&] {
         std::uint8_t packet[packet_buffer_size];
         while (!done) {
             if (platform::wait_readable(device.handle(), 20) != platform::Readiness::readable) continue;
             platform::SocketAddress source;
             const long received = platform::receive_datagram(device.handle(), packet, sizeof packet, source);
-            if (received >= 2 && get_u16(packet) == option_acknowledgement) ++option_acknowledgements;
+            if (received < 2 || get_u16(packet) != option_acknowledgement) continue;
+            ++seen.option_acknowledgements;
+            if (strangers) ++seen.option_acknowledgements_among_strangers;
         }
+    });
+    std::thread strange([&] {
+        static constexpr std::uint8_t stray[] = {0, acknowledgement, 0, 0};
+        const std::uint32_t started = platform::milliseconds();
+        while (platform::milliseconds() - started < stranger_for_ms)
+            platform::send_datagram(stranger.handle(), stray, sizeof stray, server_address);
+        seen.strangers_ms = platform::milliseconds() - started;
+        strangers = false;
     });
 
     test::RecordingScreens screens;
     auto session = std::make_unique<app::Session>(1);
     session->screens = &screens;
+    session->transfer_silence_floor_ms = silence_floor_ms;
     const std::vector<std::uint8_t> bytes = image_of(1000);
     const fw::FirmwareImage image = fw::read_image(bytes);
     TransferSession transfer;
     transfer.socket = server.handle();
     transfer.peer = read_request_source(server);
     start_transfer_session(transfer, image);
-    Outcome outcome = Outcome::complete;
     {
         app::ProgressScreen uploading(*session, app::uploading_view(2));
         platform::set_non_blocking(server.handle());
-        outcome = transfer_image(*session, transfer, image, uploading);
+        const std::uint32_t started = platform::milliseconds();
+        seen.outcome = transfer_image(*session, transfer, image, uploading);
+        seen.transfer_ms = platform::milliseconds() - started;
     }
+    strange.join();
     platform::sleep_milliseconds(100);
     done = true;
     counter.join();
-    EXPECT_EQ(outcome, Outcome::given_up);
-    EXPECT_EQ(option_acknowledgements, silent_periods_to_give_up);
+    return seen;
+}
+
+TEST(TransferImage, AnUnansweredOptionAcknowledgementIsSentThirtyTimesAndGivenUpNoSoonerThanTheFloor)
+{
+    const QuietDevice seen = serve_a_quiet_device(89, 4000, 0);
+    EXPECT_EQ(seen.outcome, Outcome::given_up);
+    EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
+    EXPECT_GE(seen.transfer_ms, 4000u);
+}
+
+TEST(TransferImage, AStreamOfStrangersDoesNotHurryTheRetransmissions)
+{
+    // Each datagram ignored stands for a millisecond of silence, however fast they
+    // come: in t ms no more than t / 100 retransmissions.
+    const QuietDevice seen = serve_a_quiet_device(91, 0, 400);
+    EXPECT_EQ(seen.outcome, Outcome::given_up);
+    EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
+    EXPECT_LE(seen.option_acknowledgements_among_strangers,
+              1 + static_cast<int>(seen.strangers_ms / idle_polls_per_period) + 1)
+        << "in " << seen.strangers_ms << " ms of strangers";
+}
+
+TEST(TransferImage, ADevicePausingPastItsThirtySendsIsServedToTheEnd)
+{
+    const std::vector<std::uint8_t> image = image_of(60000);
+    sim::TftpFaults faults;
+    faults.pause_at_block = 5;
+    faults.pause_ms = 4500;
+    const Served served = serve(92, image, faults, 30000);
+    EXPECT_EQ(served.outcome, Outcome::complete);
+    EXPECT_TRUE(served.fetch.complete);
+    EXPECT_EQ(served.fetch.bytes, image);
+    EXPECT_LE(served.fetch.most_copies_of_a_packet, 30u);
 }
 
 }  // namespace
