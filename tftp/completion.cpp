@@ -20,10 +20,15 @@ constexpr std::uint32_t unit_shift = 5;
 constexpr std::uint32_t unit_wrap = 1u << 27;
 constexpr unsigned unit_ms = 32;
 
+// A device's web server may still refuse connections for a while after the restart
+// wait; where a refusal returns at once, the spacing keeps the ten attempts from
+// being spent in a moment. The last attempt has nobody after it to wait for.
 bool device_answers(app::Session& session, std::uint32_t local_address, std::uint32_t device_address)
 {
-    for (int attempt = 0; attempt < status_rereads; ++attempt) {
-        if (web::run_request(session, web::device_request(session, local_address, device_address, "/admin/advanced")) > 0)
+    for (int attempt = 1; attempt <= status_rereads; ++attempt) {
+        const std::uint32_t spacing_ms = attempt < status_rereads ? session.reread_spacing_ms : 0;
+        if (web::run_request(session, web::device_request(session, local_address, device_address, "/admin/advanced"),
+                             spacing_ms) > 0)
             return true;
     }
     return false;

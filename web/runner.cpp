@@ -45,26 +45,39 @@ struct Progress {
     int polls = 0;
 };
 
+// One turn of the connecting screen's loop: its input, a millisecond, and a step of
+// the bar every ten turns.
+void keep_alive(app::ProgressScreen& connecting, Progress& progress)
+{
+    connecting.pump(1);
+    platform::sleep_milliseconds(1);
+    if (++progress.polls == polls_per_step) {
+        connecting.set_position(progress.position);
+        progress.position = progress.position == last_position ? 0 : progress.position + 1;
+        progress.polls = 0;
+    }
+}
+
 // One attempt: the exchange on a worker while this thread keeps the connecting
-// screen alive and its bar climbing.
-int attempt(app::Session& session, const ExchangeArguments& arguments, Progress& progress)
+// screen alive and its bar climbing. An attempt that got no answer keeps its screen
+// until unanswered_hold_ms have passed since it started.
+int attempt(app::Session& session, const ExchangeArguments& arguments, Progress& progress,
+            std::uint32_t unanswered_hold_ms)
 {
     WorkerParameters parameters{arguments, &session};
     app::ProgressScreen connecting(session, app::connecting_view(session));
+    const std::uint32_t started_ms = platform::milliseconds();
     platform::Thread worker = platform::Thread::start(worker_entry, &parameters);
-    // Without a thread there is nobody to wait for: the exchange runs here.
-    if (!worker.valid()) return worker_entry(&parameters);
-    while (!worker.finished()) {
-        connecting.pump(1);
-        platform::sleep_milliseconds(1);
-        if (++progress.polls == polls_per_step) {
-            connecting.set_position(progress.position);
-            progress.position = progress.position == last_position ? 0 : progress.position + 1;
-            progress.polls = 0;
-        }
+    int answer = 0;
+    if (worker.valid()) {
+        while (!worker.finished()) keep_alive(connecting, progress);
+        answer = worker.result();
+    } else {
+        answer = worker_entry(&parameters);  // without a thread, the exchange runs here
     }
+    while (answer == 0 && platform::milliseconds() - started_ms < unanswered_hold_ms) keep_alive(connecting, progress);
     connecting.close();
-    return worker.result();
+    return answer;
 }
 
 void ask_for_password(app::Session& session)
@@ -84,14 +97,14 @@ ExchangeArguments device_request(app::Session& session, std::uint32_t local_addr
             app::response_size_limit};
 }
 
-int run_request(app::Session& session, const ExchangeArguments& arguments)
+int run_request(app::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms)
 {
     // Two runs at once would write the one response buffer, Device info and Auth state.
     const std::lock_guard<std::mutex> one_at_a_time(session.request_mutex);
     Progress progress;
     int automatic_resends = 0;
     while (true) {
-        const int result = attempt(session, arguments, progress);
+        const int result = attempt(session, arguments, progress, unanswered_hold_ms);
         if (result >= 0) return result;
         // A challenge. Signed under a nonce the device has since replaced (the count
         // was reset by the new one): send again once without asking.

@@ -20,7 +20,9 @@ ExchangeArguments device_request(app::Session& session, std::uint32_t local_addr
 // Digest challenge is answered with the password screen, or, when only the nonce
 // went stale, by one automatic re-send. Returns the byte count of the answer, or 0
 // when nothing came; Cancel on either screen ends the process instead. Calls from
-// different threads take turns.
-int run_request(app::Session& session, const ExchangeArguments& arguments);
+// different threads take turns. An attempt that gets no answer keeps the connecting
+// screen up until unanswered_hold_ms have passed since it began, for callers that
+// try again and must not try faster than that.
+int run_request(app::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms = 0);
 
 }  // namespace voq::web
