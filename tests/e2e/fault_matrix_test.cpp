@@ -38,8 +38,8 @@ const Fault faults[] = {
          c.tftp.faults.pause_ms = 2000;
      }, "", "success"},
     {138, "PacketsFromOtherPorts", [](sim::DeviceConfig& c) { c.tftp.faults.stray_packets = true; }, "", "success"},
-    {139, "ErrorAnsweringTheOptions", [](sim::DeviceConfig& c) { c.tftp.faults.error_instead_of_ack0 = true; }, "",
-     "Firmware Upload Incomplete"},
+    {139, "ErrorAnsweringTheOptions", [](sim::DeviceConfig& c) { c.tftp.faults.error_instead_of_ack0 = true; },
+     "transfer-silence-floor-ms 3000\n", "Firmware Upload Incomplete"},
     {140, "WrongNameFirst", [](sim::DeviceConfig& c) { c.tftp.faults.wrong_name_first = true; }, "", "success"},
     {141, "AnswerOver131071Bytes", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::oversized_answer; }, "",
      "success"},
@@ -57,6 +57,16 @@ const Fault faults[] = {
          c.web.digest.realm = std::string(300, 'r');
          c.web.digest.opaque = std::string(300, 'o');
      }, "password enter admin secret\npassword enter admin secret\n", "User Abort"},
+    // Longer than the thirty sends of a block last here (some 3.3 s), shorter than
+    // the 30 s a silent device is given since its last acknowledgement.
+    {146, "SilentFor5SecondsMidTransfer", [](sim::DeviceConfig& c) {
+         c.tftp.faults.pause_at_block = 700;
+         c.tftp.faults.pause_ms = 5000;
+     }, "", "success"},
+    // Its web server comes back some 3 s after the restart wait: the re-reads, 700 ms
+    // apart, reach it where ten refused connections in a row would not.
+    {147, "WebServerRefusingFor4SecondsAfterTheRestart", [](sim::DeviceConfig& c) { c.tftp.restart_ms = 4000; },
+     "reread-spacing-ms 700\n", "success"},
 };
 
 void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }

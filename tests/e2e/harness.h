@@ -20,6 +20,7 @@ namespace voq::test {
 struct HarnessRun {
     int status = -1;   // exit status; -1 when it did not exit normally
     bool hung = false;  // still running at the deadline, then killed
+    std::uint32_t elapsed_ms = 0;  // from its start to its end
     std::vector<std::string> lines;
 
     std::size_t count(const std::string& line) const
@@ -91,6 +92,7 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
         platform::sleep_milliseconds(5);
     }
     if (!run.hung && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+    run.elapsed_ms = platform::milliseconds() - started;
 
     std::ifstream transcript(transcript_path);
     for (std::string line; std::getline(transcript, line);) run.lines.push_back(line);

@@ -242,7 +242,7 @@ TEST_F(Upgrade, ADeviceThatFallsSilentIsReportedAfterTheRestartWait)
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.acks_from_other_port = true;
     start_device(108, config);
-    const HarnessRun result = run(script());
+    const HarnessRun result = run(script("transfer-silence-floor-ms 1000\n"));
     EXPECT_TRUE(result.in_order({"open 110 \"Uploading Firmware To VOQ\"", "trace \"Timeout for ack; upgrade failed\\n\"",
                                  "close 110 position 40", failure + "Firmware Upload Incomplete\"", "end-process"}))
         << result.text();
@@ -298,7 +298,7 @@ TEST_F(Upgrade, StagedRunEndsWhenTheTransitionImageDidNotTake)
     silent.web.identity.software_version = "2.0.11";
     silent.tftp.faults.acks_from_other_port = true;
     start_device(113, silent);
-    const HarnessRun given_up = run(script(), VOQ_HARNESS_STAGED);
+    const HarnessRun given_up = run(script("transfer-silence-floor-ms 1000\n"), VOQ_HARNESS_STAGED);
     EXPECT_TRUE(given_up.in_order({failure + "Firmware Upload Incomplete\"", "end-process"})) << given_up.text();
     EXPECT_EQ(given_up.count_prefix("open 114"), 1u);
     EXPECT_EQ(device->web().upgrade_requests().size(), 1u);
@@ -320,12 +320,31 @@ TEST_F(Upgrade, ADeviceThatNeverComesBackIsReportedAsNotResponding)
     sim::DeviceConfig config = quick_device();
     config.tftp.restart_ms = 60000;
     start_device(115, config);
-    const HarnessRun result = run(script());
+    const HarnessRun result = run(script("reread-spacing-ms 300\n"));
     EXPECT_TRUE(result.in_order({uploaded("Target", 734916), failure + "No Response From VOQ\"", "end-process"}))
         << result.text();
-    // The status page, the upgrade request, and the ten re-reads.
+    // The status page, the upgrade request, and the ten re-reads, each but the last
+    // keeping its screen until the next may start.
     EXPECT_EQ(result.count_prefix("open 105"), 12u);
     EXPECT_EQ(result.count_prefix("open 111"), 0u);
+    EXPECT_GE(result.elapsed_ms, 40u * 32 + 9 * 300);
+}
+
+TEST_F(Upgrade, ADeviceSilentForGoodIsGivenUpNoSoonerThanTheFloorAfterThirtySends)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.silent_from_block = 300;
+    config.tftp.patience_ms = 30000;
+    start_device(117, config);
+    const HarnessRun result = run(script("transfer-silence-floor-ms 6000\n"));
+    EXPECT_TRUE(result.in_order({"trace \"ReSend block 300\\n\"", "trace \"Timeout for ack; upgrade failed\\n\"",
+                                 failure + "Firmware Upload Incomplete\"", "end-process"}))
+        << result.text();
+    EXPECT_EQ(result.count("trace \"ReSend block 300\\n\""), 29u);
+    EXPECT_GE(result.elapsed_ms, 6000u + 40 * 32);
+    device->stop();
+    ASSERT_EQ(device->fetches().size(), 1u);
+    EXPECT_EQ(device->fetches()[0].most_copies_of_a_packet, 30u);
 }
 
 TEST_F(Upgrade, TheFullRestartWaitIsThirtySeconds)

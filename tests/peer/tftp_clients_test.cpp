@@ -52,8 +52,9 @@ Fetched fetch_with(unsigned pair, Client client)
     std::string problem;
     EXPECT_TRUE(device.start(problem)) << problem;
 
-    const std::string script = "local-addresses " + dotted(addresses.pc) + "\nrestart-wait-units 5\nwarning continue\n" +
-                               "address type " + dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
+    const std::string script = "local-addresses " + dotted(addresses.pc) + "\nrestart-wait-units 5\n" +
+                               "transfer-silence-floor-ms 2000\nwarning continue\naddress type " +
+                               dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     auto tool = std::async(std::launch::async, [&] { return run_harness(VOQ_HARNESS, script, test->name(), 60000); });
     const std::uint32_t started = platform::milliseconds();
@@ -133,7 +134,7 @@ TEST_F(RealTftpClients, APlainRfc1350ClientGetsNothing)
 {
     // tftp-hpa's client asks without options and knows no option acknowledgement;
     // the tool, as the devices expect, always opens with one and sends no DATA until
-    // it is acknowledged. The client waits for block 1, the tool repeats its options
+        // it is acknowledged. The client waits for block 1, the tool sends its options
     // thirty times and gives up: the difference is the tool's, on purpose.
     const Fetched fetched = fetch_with(163, [](const std::string& server, std::uint16_t port, const std::string& name,
                                                const std::string& output) {

@@ -3,6 +3,7 @@
 // widgets and writes a PNG of every screen it sees.
 //
 //   voq-upgrade-autopilot --shots DIR --address A [--password P] [--restart-wait-units N]
+//                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
 //                         [--local-address PC ...]
 //   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade
 
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -36,6 +38,8 @@ struct Settings {
     std::string address;
     std::string password;
     int restart_wait_units = 937;
+    std::uint32_t transfer_silence_floor_ms = 30000;
+    std::uint32_t reread_spacing_ms = 2000;
     bool gallery = false;
     std::vector<std::uint32_t> local_addresses;  // instead of the machine's, when given
 };
@@ -106,6 +110,10 @@ bool read_settings(int argc, char** argv)
         else if (option == "--address" && has_value) settings.address = argv[++k];
         else if (option == "--password" && has_value) settings.password = argv[++k];
         else if (option == "--restart-wait-units" && has_value) settings.restart_wait_units = std::atoi(argv[++k]);
+        else if (option == "--transfer-silence-floor-ms" && has_value)
+            settings.transfer_silence_floor_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
+        else if (option == "--reread-spacing-ms" && has_value)
+            settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--local-address" && has_value) {
             std::uint32_t address = 0;
             if (voq::app::parse_device_address(argv[++k], &address) != voq::app::AddressCode::accepted) return false;
@@ -123,7 +131,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     if (!read_settings(argc, argv)) {
         std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
-                   "[--restart-wait-units N] [--local-address PC ...])\n",
+                   "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
+                   "[--local-address PC ...])\n",
                    stderr);
         return 2;
     }
@@ -136,6 +145,8 @@ int main(int argc, char** argv)
     // The gallery shows the staged screens too, so it loads both images.
     static voq::app::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
     session.restart_wait_units = settings.restart_wait_units;
+    session.transfer_silence_floor_ms = settings.transfer_silence_floor_ms;
+    session.reread_spacing_ms = settings.reread_spacing_ms;
     voq::app::StartupServices services = voq::app::standard_startup_services();
     if (!settings.local_addresses.empty()) services.local_addresses = [] { return settings.local_addresses; };
     int status = 0;

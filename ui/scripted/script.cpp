@@ -111,6 +111,13 @@ std::optional<std::string> read_line(Script& script, const std::vector<std::stri
         script.restart_wait_units = *units;
         return std::nullopt;
     }
+    if ((head == "transfer-silence-floor-ms" || head == "reread-spacing-ms") && words.size() == 2) {
+        const auto ms = number(words[1]);
+        if (!ms || *ms < 0) return "expected: " + head + " N";
+        (head == "reread-spacing-ms" ? script.reread_spacing_ms : script.transfer_silence_floor_ms) =
+            static_cast<std::uint32_t>(*ms);
+        return std::nullopt;
+    }
     return "unknown line: " + head;
 }
 

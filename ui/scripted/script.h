@@ -34,6 +34,8 @@ struct Script {
     std::vector<CancelPlan> cancels;
     std::optional<std::vector<std::uint32_t>> local_addresses;  // host order
     std::optional<int> restart_wait_units;
+    std::optional<std::uint32_t> transfer_silence_floor_ms;
+    std::optional<std::uint32_t> reread_spacing_ms;
 };
 
 // Reads a script; a message naming the line otherwise.
