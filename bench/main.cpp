@@ -1,5 +1,5 @@
-// voq-bench: how long the tool takes to deliver an image, against tftpd-hpa on the
-// same client, and what its waiting costs. Figures are printed as Markdown.
+// voq-bench: how long the tool takes to deliver an image, against tftpd-hpa and a
+// bare lock-step responder on the same client, and what its waiting costs. Figures are printed as Markdown.
 //
 //   voq-bench transfers [--quick]           the transfers and the core's polling (any user)
 //   voq-bench product --programs DIR        the Qt program's polling and peak memory; needs
@@ -30,6 +30,7 @@ using namespace voq::bench;
 constexpr std::uint32_t tool_address = 0x7f00c801;       // 127.0.200.1
 constexpr std::uint32_t client_address = 0x7f00c802;     // 127.0.200.2
 constexpr std::uint32_t reference_address = 0x7f00c803;  // 127.0.200.3
+constexpr std::uint32_t lockstep_address = 0x7f00c804;   // 127.0.200.4
 constexpr std::uint16_t server_port = 16969;
 
 // tftpd-hpa answers once it listens; until then a fetch gets nothing.
@@ -62,6 +63,14 @@ int bench_transfers(bool quick)
         return 1;
     }
     servers.tool = tool.get();
+    LockstepServer lockstep(lockstep_address, server_port);
+    if (!lockstep.started()) {
+        std::fprintf(stderr, "voq-bench: cannot bind the lock-step responder to 127.0.200.4:%u\n", server_port);
+        return 1;
+    }
+    servers.lockstep = &lockstep;
+    servers.lockstep_address = lockstep_address;
+    servers.lockstep_port = server_port;
 
     std::unique_ptr<ReferenceServer> reference;
     if (!reference_server_installed()) {

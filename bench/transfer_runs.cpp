@@ -42,6 +42,10 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
         tool_side = std::thread([tool = servers.tool, served, outcome] { *outcome = serve_one_delivery(*tool, served); });
         // Let the listener reach its waiting screen, as it has long before a device asks.
         platform::sleep_milliseconds(5);
+    } else if (server == Server::lockstep) {
+        request.address = servers.lockstep_address;
+        request.port = servers.lockstep_port;
+        servers.lockstep->serve(image);
     }
     const auto start = std::chrono::steady_clock::now();
     const sim::Fetch fetch = fetch_at_once(servers, request);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/lockstep_server.h"
 #include "bench/tool_server.h"
 #include "sim/tftp_client.h"
 
@@ -14,11 +15,14 @@ struct Servers {
     ToolServer* tool = nullptr;
     std::uint32_t reference_address = 0;  // tftpd-hpa; 0 when it is not there
     std::uint16_t reference_port = 0;
+    LockstepServer* lockstep = nullptr;  // the best case
+    std::uint32_t lockstep_address = 0;
+    std::uint16_t lockstep_port = 0;
     std::uint32_t client_address = 0;
     std::string file_path;  // absolute: tftpd-hpa serves it from the disk by this name
 };
 
-enum class Server { tool, reference };
+enum class Server { tool, reference, lockstep };
 
 struct TimedFetch {
     bool intact = false;  // every byte, in order, and a complete end

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/socket.h"
+
+namespace voq::bench {
+
+// The least a server can do for the devices' client: a blocking receive, the option
+// acknowledgement for a read request, then one DATA for each acknowledgement of the
+// block before, and nothing else (no timers, no retransmission, no screen, no check
+// of the name). What the client and the loopback allow at best; the tool's time is
+// stated as a ratio to it. Serves every read request on its thread until it goes.
+class LockstepServer {
+public:
+    LockstepServer(std::uint32_t address, std::uint16_t port);
+    LockstepServer(const LockstepServer&) = delete;
+    LockstepServer& operator=(const LockstepServer&) = delete;
+    ~LockstepServer();
+
+    bool started() const { return thread_.joinable(); }
+    // The image for the next request; only while no fetch runs.
+    void serve(std::vector<std::uint8_t> image)
+    {
+        const std::lock_guard<std::mutex> hold(image_mutex_);
+        image_ = std::move(image);
+    }
+
+private:
+    void run();
+
+    platform::Socket socket_;
+    platform::SocketAddress own_address_{};
+    std::mutex image_mutex_;  // guards image_
+    std::vector<std::uint8_t> image_;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
+}  // namespace voq::bench
