@@ -45,7 +45,7 @@ PollingCost waiting_screen_cost(const Servers& servers, unsigned duration_ms)
     std::thread listener([&servers, served] { serve_one_delivery(*servers.tool, served); });
     const PollingCost cost = measured(listener, servers.tool->screens, duration_ms);
 
-    fetch_at_once(servers, {servers.tool->address, servers.tool->port, servers.file_path});
+    fetch_at_once(servers, {servers.tool->address, servers.tool->port, servers.file_path}, false);
     listener.join();
     return cost;
 }

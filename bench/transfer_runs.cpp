@@ -18,12 +18,13 @@ bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image)
     return static_cast<bool>(file);
 }
 
-sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request)
+sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request, bool follow_new_port)
 {
     sim::TftpConfig client;
     client.request_delay_ms = 0;
     client.dally_ms = 0;
     client.patience_ms = 3000;
+    client.follow_new_port = follow_new_port;
     const std::atomic<bool> stop{false};
     return sim::fetch_firmware(servers.client_address, request, client, stop, [](std::string_view) {});
 }
@@ -48,7 +49,7 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
         servers.lockstep->serve(image);
     }
     const auto start = std::chrono::steady_clock::now();
-    const sim::Fetch fetch = fetch_at_once(servers, request);
+    const sim::Fetch fetch = fetch_at_once(servers, request, server == Server::reference);
     const auto end = std::chrono::steady_clock::now();
     // A transfer that went wrong gives up by itself within seconds; a server still
     // waiting for a request that never came is left behind (without having touched the

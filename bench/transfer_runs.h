@@ -30,8 +30,9 @@ struct TimedFetch {
 };
 
 // The simulator's client fetching at once: no delay before its read request, no
-// lingering after the last block.
-sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request);
+// lingering after the last block; following a server that answers from a new port
+// when told to (tftpd-hpa does, the tool does not).
+sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request, bool follow_new_port);
 
 // Writes image to the file both servers serve; false when it cannot be written.
 bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image);

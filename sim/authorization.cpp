@@ -1,7 +1,6 @@
 #include "sim/authorization.h"
 
-#include "web/digest.h"
-#include "web/md5.h"
+#include "sim/digest_reference.h"
 
 namespace voq::sim {
 
@@ -19,41 +18,6 @@ std::string lower(std::string_view text)
 void skip_spaces(std::string_view& text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == ',')) text.remove_prefix(1);
-}
-
-std::string hex(std::string_view text) { return std::string(web::hex_view(web::md5_hex(web::md5(text)))); }
-
-std::string expected_response(const std::map<std::string, std::string>& directives, std::string_view method,
-                              const DigestConfig& config)
-{
-    const auto value = [&](const char* key) {
-        const auto found = directives.find(key);
-        return found == directives.end() ? std::string() : found->second;
-    };
-    const std::string qop = value("qop");
-    if (config.session_key_from_hex && lower(config.algorithm) == "md5-sess") {
-        const std::string session_key =
-            hex(hex(config.user + ":" + config.realm + ":" + config.password) + ":" + value("nonce") + ":" +
-                value("cnonce"));
-        const std::string a2 = lower(qop) == "auth-int" ? hex(std::string(method) + ":" + value("uri") + ":" + hex(""))
-                                                        : hex(std::string(method) + ":" + value("uri"));
-        if (qop.empty()) return hex(session_key + ":" + value("nonce") + ":" + a2);
-        return hex(session_key + ":" + value("nonce") + ":" + value("nc") + ":" + value("cnonce") + ":" + qop + ":" + a2);
-    }
-    const web::Md5Hex response = web::digest_response({
-        .algorithm = config.algorithm,
-        .user_name = config.user,
-        .realm = config.realm,
-        .password = config.password,
-        .nonce = value("nonce"),
-        .client_nonce = value("cnonce"),
-        .nonce_count = value("nc"),
-        .method = method,
-        .qop = qop,
-        .digest_uri = value("uri"),
-        .entity_body = "",
-    });
-    return std::string(web::hex_view(response));
 }
 
 bool qop_offered(std::string_view offered, std::string_view used)
@@ -117,23 +81,65 @@ std::string_view describe(Verdict verdict)
     return "?";
 }
 
-Verdict verify_authorization(std::string_view header_value, std::string_view method, std::string_view path,
-                             const DigestConfig& config, std::string_view current_nonce)
+Judgement verify_authorization(std::string_view header_value, std::string_view method, std::string_view path,
+                               const DigestConfig& config, NonceBook& nonces, bool strict)
 {
-    if (header_value.empty()) return Verdict::missing;
+    if (header_value.empty()) return {Verdict::missing, "no Authorization line"};
     const auto directives = parse_digest_authorization(header_value);
     const auto value = [&](const char* key) {
         const auto found = directives.find(key);
         return found == directives.end() ? std::string() : found->second;
     };
-    if (directives.empty() || value("username") != config.user || value("realm") != config.realm ||
-        value("uri") != path)
-        return Verdict::refused;
-    if (!qop_offered(config.qop, value("qop"))) return Verdict::refused;
-    if (!value("qop").empty() && (value("nc").empty() || value("cnonce").empty())) return Verdict::refused;
-    if (value("nonce") != current_nonce) return Verdict::stale_nonce;
-    return value("response") == expected_response(directives, method, config) ? Verdict::authorized
-                                                                             : Verdict::refused;
+    const auto given = [&](const char* key) { return directives.count(key) > 0; };
+    const auto refused = [](std::string reason) { return Judgement{Verdict::refused, std::move(reason)}; };
+
+    if (directives.empty()) return refused("not a Digest authorization");
+    if (value("username") != config.user) return refused("user \"" + value("username") + "\" unknown");
+    if (value("realm") != config.realm) return refused("realm not the one issued");
+    const std::string nonce = value("nonce");
+    if (nonce != nonces.current) {
+        if (nonces.retired.count(nonce) > 0) return {Verdict::stale_nonce, "nonce replaced since it was issued"};
+        return refused("nonce never issued");
+    }
+    if (value("uri") != path) return refused("uri \"" + value("uri") + "\" is not the path requested");
+    const std::string qop = value("qop");
+    if (!qop_offered(config.qop, qop)) return refused("qop \"" + qop + "\" was not offered");
+    if (!qop.empty() && (value("nc").empty() || value("cnonce").empty())) return refused("qop without nc or cnonce");
+
+    std::uint64_t count = 0;
+    if (strict) {
+        if (config.opaque.empty() ? given("opaque") : !given("opaque")) return refused("opaque missing or not issued");
+        if (value("opaque") != config.opaque) return refused("opaque changed");
+        const std::string algorithm = lower(value("algorithm"));
+        const bool as_challenged = config.algorithm.empty() ? algorithm.empty() || algorithm == "md5"
+                                                            : algorithm == lower(config.algorithm);
+        if (!as_challenged) return refused("algorithm \"" + value("algorithm") + "\" is not the one challenged");
+        if (!qop.empty()) {
+            const std::string nc = value("nc");
+            if (nc.size() != 9 || nc.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                return refused("nc \"" + nc + "\" is not nine hexadecimal digits");
+            count = std::stoull(nc, nullptr, 16);
+            const auto last = nonces.highest_count.find(nonce);
+            if (last != nonces.highest_count.end() && count <= last->second)
+                return refused("nc " + nc + " not above the last one accepted under this nonce");
+        }
+    }
+    const std::string expected = expected_digest_response({
+        .algorithm = config.algorithm,
+        .user = config.user,
+        .realm = config.realm,
+        .password = config.password,
+        .nonce = nonce,
+        .cnonce = value("cnonce"),
+        .nc = value("nc"),
+        .qop = qop,
+        .method = method,
+        .uri = value("uri"),
+        .session_key_from_hex = config.session_key_from_hex,
+    });
+    if (value("response") != expected) return refused("response does not match");
+    if (strict && !qop.empty()) nonces.highest_count[nonce] = count;
+    return {Verdict::authorized, {}};
 }
 
 }  // namespace voq::sim

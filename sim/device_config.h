@@ -57,6 +57,12 @@ struct WebConfig {
     WebFault fault = WebFault::none;
     int error_status = 404;
     unsigned answer_delay_ms = 0;  // how long the device thinks before it answers
+    // A strict device refuses with 400 a request line other than "GET <path>
+    // HTTP/1.1", a Host line other than its address, a head without its empty line;
+    // and with 401 an Authorization line that does not give back the challenge as
+    // issued (see verify_authorization). A lenient one checks the credentials only,
+    // as clients written for other servers (curl's eight-digit nc) need.
+    bool strict = true;
     // Where the server says what it does; nothing when empty.
     std::function<void(std::string_view)> log;
 };
@@ -85,6 +91,9 @@ struct TftpConfig {
     unsigned restart_ms = 2000;       // how long the web server is gone while the device restarts
     unsigned patience_ms = 6000;      // silence after which the client gives a transfer up
     unsigned dally_ms = 600;          // how long the client stays after its last acknowledgement
+    // The devices take answers only from the address and port they asked; a server
+    // that answers from a new port, as RFC 1350 allows (tftpd-hpa), is followed when set.
+    bool follow_new_port = false;
     TftpFaults faults;
 };
 

@@ -66,6 +66,8 @@ std::string usage_text()
            "                         close-without-answer, never-close, refuse-connections\n"
            "  --error-status N       the status of --fault error-status (default 404)\n"
            "  --answer-delay MS      wait this long before answering each request\n"
+           "  --lenient              take any request line and Host, and check only the credentials\n"
+           "                         and the response of an Authorization line (curl's eight-digit nc)\n"
            "\n"
            "After an upgrade request its TFTP client fetches the file, installs it and restarts:\n"
            "  --request-delay MS     from the upgrade request to the read request (default 100)\n"
@@ -82,6 +84,8 @@ std::string usage_text()
            "  --error-instead-of-ack0 refuse the options with an ERROR\n"
            "  --pause-at-block K --pause MS  stop for MS before acknowledging block K\n"
            "  --silent-from-block K  acknowledge nothing from block K on\n"
+           "  --follow-new-port      take the server's answers from whatever port it first answers\n"
+           "                         from (RFC 1350), not only from the one asked\n"
            "  --wrong-name-first     ask for a wrong file name first\n"
            "  --never-request        never ask for the file\n"
            "  --help                 this text\n";
@@ -100,6 +104,14 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
         }
         if (option == "--session-key-from-hex") {
             web.digest.session_key_from_hex = true;
+            continue;
+        }
+        if (option == "--lenient") {
+            web.strict = false;
+            continue;
+        }
+        if (option == "--follow-new-port") {
+            tftp.follow_new_port = true;
             continue;
         }
         bool* flag = option == "--duplicate-acks"         ? &tftp.faults.duplicate_acks

@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "app/views.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
 #include "tftp/packet.h"
@@ -97,8 +98,8 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
     platform::Socket socket = bound_socket(device_address);
     platform::Socket other = bound_socket(device_address);
     fetch.client_port = port_of(socket);
-    // The server's first answer names its end of the transfer (RFC 1350): the devices'
-    // server answers from the port it was asked on, most others from a new one.
+    // The tool answers from the port it was asked on; RFC 1350 servers from a new one,
+    // which its first answer names.
     platform::SocketAddress server = web::fill_socket_address(request.address, request.port);
     bool server_port_known = false;
 
@@ -127,11 +128,16 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         const long received = platform::receive_datagram(socket.handle(), packet, sizeof packet, source);
         if (received < 4) continue;
         const web::Endpoint from = web::read_socket_address(source);
-        if (!server_port_known && from.address == request.address) {
+        if (config.follow_new_port && !server_port_known && from.address == request.address) {
             server = source;
             server_port_known = true;
         }
-        if (from != web::read_socket_address(server)) continue;
+        if (from != web::read_socket_address(server)) {
+            if (fetch.foreign_packets++ == 0)
+                log("ignoring a packet from " + app::dotted(from.address) + ":" + std::to_string(from.port) +
+                    ", not the server's " + app::dotted(request.address) + ":" + std::to_string(request.port));
+            continue;
+        }
         last_heard = platform::milliseconds();
         const std::uint16_t opcode = tftp::get_u16(packet);
         if (opcode == tftp::option_acknowledgement || opcode == tftp::data)

@@ -19,6 +19,7 @@ struct Fetch {
     std::uint16_t client_port = 0;    // where the read request came from
     std::string option_acknowledgement;  // as received, NULs shown as '|'
     unsigned most_copies_of_a_packet = 0;  // the most times one DATA block (or the options) arrived
+    unsigned foreign_packets = 0;          // from anywhere but the server's end of the transfer
 };
 
 // Fetches the file an upgrade request names, the way the devices' client does:

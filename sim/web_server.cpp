@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include "app/views.h"
 #include "platform/clock.h"
 #include "web/socket_address.h"
 
@@ -73,11 +74,38 @@ void send_all(platform::SocketHandle connection, const std::string& text)
     }
 }
 
+// The path of "GET <path> HTTP/1.1"; of any other line, what stands between its
+// first two spaces.
+std::string path_of(const std::string& request_line)
+{
+    const std::size_t start = request_line.find(' ');
+    if (start == std::string::npos) return {};
+    const std::size_t end = request_line.find(' ', start + 1);
+    return request_line.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+}
+
+// What a careful device finds wrong with a request head before it looks at the
+// credentials; empty when nothing.
+std::string malformed(const std::string& request, std::uint32_t own_address, std::uint16_t own_port)
+{
+    const std::size_t head_end = request.find("\r\n\r\n");
+    if (head_end == std::string::npos) return "the head does not end with an empty line";
+    const std::string request_line = request.substr(0, request.find("\r\n"));
+    const std::string path = path_of(request_line);
+    if (request_line != "GET " + path + " HTTP/1.1" || path.empty() || path.front() != '/')
+        return "not a request line \"GET <path> HTTP/1.1\"";
+    const std::string host = header_value(request.substr(0, head_end + 2), "Host");
+    if (host.empty()) return "no Host line";
+    if (host != app::dotted(own_address) && host != app::dotted(own_address) + ":" + std::to_string(own_port))
+        return "Host \"" + host + "\" is not this device";
+    return {};
+}
+
 }  // namespace
 
 WebServer::WebServer(WebConfig config) : config_(std::move(config)), nonce_source_(std::random_device{}())
 {
-    nonce_ = fresh_nonce();
+    nonces_.issue(fresh_nonce());
 }
 
 WebServer::~WebServer() { stop(); }
@@ -137,7 +165,7 @@ void WebServer::restart(unsigned down_ms, std::string new_version)
 {
     const std::lock_guard<std::mutex> hold(mutex_);
     if (down_ms == 0) {
-        if (config_.digest.nonce_policy == NoncePolicy::after_restart) nonce_ = fresh_nonce();
+        if (config_.digest.nonce_policy == NoncePolicy::after_restart) nonces_.issue(fresh_nonce());
         if (!new_version.empty()) config_.identity.software_version = std::move(new_version);
         return;
     }
@@ -166,7 +194,7 @@ std::vector<UpgradeRequest> WebServer::upgrade_requests() const
 std::string WebServer::current_nonce() const
 {
     const std::lock_guard<std::mutex> hold(mutex_);
-    return nonce_;
+    return nonces_.current;
 }
 
 void WebServer::serve()
@@ -206,32 +234,26 @@ void WebServer::handle(platform::Socket connection, const web::Endpoint& client)
 {
     const std::string request = read_request(connection.handle());
     const std::string request_line = request.substr(0, request.find("\r\n"));
-    const std::size_t path_start = request_line.find(' ');
-    const std::size_t path_end = request_line.find(' ', path_start + 1);
-    const std::string path = path_start == std::string::npos
-                                 ? std::string()
-                                 : request_line.substr(path_start + 1, path_end == std::string::npos
-                                                                           ? std::string::npos
-                                                                           : path_end - path_start - 1);
     const std::size_t head_end = request.find("\r\n\r\n");
     RecordedRequest record{head_end == std::string::npos ? request : request.substr(0, head_end + 4),
                            client.address,
                            client.port,
                            request_line,
-                           path,
+                           path_of(request_line),
                            header_value(request, "Authorization"),
                            Verdict::authorized,
+                           {},
                            0};
 
     if (config_.fault == WebFault::close_without_answer) {
         log(request_line + " -> closed without an answer");
     } else {
-        const std::string answer = answer_for(request_line, path, record.authorization, record);
+        const std::string answer = answer_for(request, record);
         record.status = status_of(answer);
         if (config_.answer_delay_ms > 0) platform::sleep_milliseconds(config_.answer_delay_ms);
         send_all(connection.handle(), answer);
-        log(request_line + " -> " + std::to_string(record.status) + " (" + std::string(describe(record.verdict)) +
-            ")");
+        log(request_line + " -> " + std::to_string(record.status) + " (" +
+            (record.reason.empty() ? std::string(describe(record.verdict)) : record.reason) + ")");
     }
     {
         const std::lock_guard<std::mutex> hold(mutex_);
@@ -240,19 +262,30 @@ void WebServer::handle(platform::Socket connection, const web::Endpoint& client)
     if (config_.fault == WebFault::never_close) held_connections_.push_back(std::move(connection));
 }
 
-std::string WebServer::answer_for(const std::string& request_line, const std::string& path,
-                                  const std::string& authorization, RecordedRequest& record)
+std::string WebServer::answer_for(const std::string& request, RecordedRequest& record)
 {
-    if (request_line.rfind("GET ", 0) != 0) return error_answer(405);
+    if (config_.strict) {
+        record.reason = malformed(request, config_.address, config_.port);
+        if (!record.reason.empty()) {
+            record.verdict = Verdict::refused;
+            return error_answer(400);
+        }
+    } else if (record.request_line.rfind("GET ", 0) != 0) {
+        return error_answer(405);
+    }
     if (config_.fault == WebFault::basic_challenge || config_.fault == WebFault::challenge_without_header)
         return *faulty_status_answer(config_);
 
+    const std::string& path = record.path;
     std::unique_lock<std::mutex> hold(mutex_);
     if (config_.digest.enabled) {
-        record.verdict = verify_authorization(authorization, "GET", path, config_.digest, nonce_);
+        const Judgement judgement =
+            verify_authorization(record.authorization, "GET", path, config_.digest, nonces_, config_.strict);
+        record.verdict = judgement.verdict;
+        record.reason = judgement.reason;
         if (record.verdict != Verdict::authorized) {
-            if (config_.digest.nonce_policy == NoncePolicy::every_challenge) nonce_ = fresh_nonce();
-            return digest_challenge_answer(config_.digest, nonce_);
+            if (config_.digest.nonce_policy == NoncePolicy::every_challenge) nonces_.issue(fresh_nonce());
+            return digest_challenge_answer(config_.digest, nonces_.current);
         }
     }
     if (path == "/admin/advanced") {

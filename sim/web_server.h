@@ -24,6 +24,7 @@ struct RecordedRequest {
     std::string path;
     std::string authorization;  // the header's value; empty when the request had none
     Verdict verdict;            // authorized also where no password is asked
+    std::string reason;         // why the request was refused; empty when it was not
     int status;                 // the status answered; 0 when nothing was
 };
 
@@ -59,8 +60,7 @@ private:
     bool listen_on_address(std::string& error);
     void come_back();
     void handle(platform::Socket connection, const web::Endpoint& client);
-    std::string answer_for(const std::string& request_line, const std::string& path, const std::string& authorization,
-                           RecordedRequest& record);
+    std::string answer_for(const std::string& request, RecordedRequest& record);
     std::string fresh_nonce();
     void log(const std::string& text) const;
 
@@ -72,7 +72,7 @@ private:
 
     mutable std::mutex mutex_;  // guards what follows
     std::mt19937 nonce_source_;
-    std::string nonce_;
+    NonceBook nonces_;
     std::vector<RecordedRequest> requests_;
     std::vector<UpgradeRequest> upgrade_requests_;
     std::function<void(const UpgradeRequest&)> upgrade_handler_;

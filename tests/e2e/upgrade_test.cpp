@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -114,6 +115,9 @@ TEST_F(Upgrade, DirectUpgradeDeliversTheTargetImageByteForByte)
     EXPECT_EQ(fetches[0].file_name, requests[0].file_name);
     EXPECT_TRUE(fetches[0].complete);
     EXPECT_TRUE(fetches[0].bytes == target) << "the image arrived changed";
+    // The devices' client takes answers only from where it sent its request.
+    EXPECT_EQ(fetches[0].foreign_packets, 0u);
+    EXPECT_EQ(fetches[0].most_copies_of_a_packet, 1u);
 }
 
 TEST_F(Upgrade, PasswordIsAskedOnceAndTheNewNonceAfterTheRestartIsAnsweredAlone)
@@ -197,26 +201,39 @@ TEST_F(Upgrade, WrongNamesAndStrayPacketsAreIgnored)
     config.tftp.request_delay_ms = 400;
     config.tftp.faults.wrong_name_first = true;
     start_device(105, config);
-    // While the listener waits, packets of every other kind arrive from elsewhere.
-    std::thread stranger([this] {
+    // While the listener waits, packets of every other kind arrive from elsewhere, and
+    // none of them is answered.
+    int answers_to_the_stranger = 0;
+    std::thread stranger([this, &answers_to_the_stranger] {
         while (device->web().upgrade_requests().empty()) platform::sleep_milliseconds(5);
         const sim::UpgradeRequest request = device->web().upgrade_requests()[0];
         platform::Socket socket(platform::open_datagram_socket());
         platform::bind_socket(socket.handle(), web::fill_socket_address(loopback_pair(106).device, 0));
         const auto to = web::fill_socket_address(request.address, request.port);
-        const std::string lower_case = request.file_name.substr(0, request.file_name.size() - 1) + "1";
-        for (const std::string& packet : {std::string("\0\2/x\0octet\0", 11), std::string("\0\3\0\1data", 8),
+        std::string capitals = request.file_name;
+        for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (const std::string& packet : {std::string("\0\1", 2) + capitals + std::string("\0octet\0", 7),std::string("\0\2/x\0octet\0", 11), std::string("\0\3\0\1data", 8),
                                           std::string("\0\4\0\1", 4), std::string("\0\5\0\1oops\0", 9),
                                           std::string("\0\x09", 2), std::string("\0", 1),
                                           std::string("\0\1/unterminated", 15),
                                           std::string("\0\1", 2) + request.file_name.substr(1) + std::string("\0", 1)}) {
             platform::send_datagram(socket.handle(), packet.data(), packet.size(), to);
         }
+        while (platform::wait_readable(socket.handle(), 300) == platform::Readiness::readable) {
+            std::uint8_t answer[1024];
+            platform::SocketAddress from;
+            platform::receive_datagram(socket.handle(), answer, sizeof answer, from);
+            ++answers_to_the_stranger;
+        }
     });
     const HarnessRun result = run(script());
     stranger.join();
     EXPECT_TRUE(result.has(success_screen())) << result.text();
+    EXPECT_EQ(answers_to_the_stranger, 0);
     const std::string name = device->web().upgrade_requests().at(0).file_name;
+    std::string capitals = name;
+    for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(result.has("trace \"+++ Bad TFTP RRQ filename " + capitals + "\\n\"")) << result.text();
     for (const std::string& trace :
          {"trace \"+++ Bad TFTP RRQ filename " + name + "x\\n\"", std::string("trace \"TFTP Rx WRQ?\\n\""),
           std::string("trace \"TFTP Rx Data?\\n\""), std::string("trace \"TFTP Rx ACK?\\n\""),

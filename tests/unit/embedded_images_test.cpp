@@ -50,7 +50,5 @@ TEST(EmbeddedImages, PlaceholdersHaveTheShippedSizesAndHeaders)
 
 TEST(EmbeddedImages, UnknownIdGivesNothing) { EXPECT_TRUE(embedded_image(113).empty()); }
 
-TEST(EmbeddedImages, StageFlagIsTheBuildSetting) { EXPECT_EQ(built_stage_flag(), VOQ_BUILT_STAGE_FLAG); }
-
 }  // namespace
 }  // namespace voq::fw

@@ -21,17 +21,6 @@ TEST(RandomSource, FollowsTheLinearCongruentialSequence)
     EXPECT_EQ(next_random(source), 38);  // 2531011 >> 16
 }
 
-TEST(RandomSource, DrawsStayBelow32768)
-{
-    RandomSource source;
-    seed_random(source, 0xffffffffu);
-    for (int i = 0; i < 100000; ++i) {
-        const int draw = next_random(source);
-        ASSERT_GE(draw, 0);
-        ASSERT_LE(draw, 32767);
-    }
-}
-
 TEST(RandomSource, DrawsFromTwoThreadsNeitherRepeatNorSkipAState)
 {
     constexpr int per_thread = 20000;

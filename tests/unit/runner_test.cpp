@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
+#include "platform/socket.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
 #include "support/recording_screens.h"
@@ -39,6 +45,99 @@ TEST(RunRequest, NothingReceivedReturnsZeroAfterOneAttempt)
     session->screens = &screens;
     EXPECT_EQ(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
     EXPECT_EQ(screens.opened, std::vector<int>{105});
+    EXPECT_TRUE(screens.reports.empty());
+}
+
+// A request run in a child process, where the end of the process is real (it may come
+// from the worker's thread): what the user was told, then "returned N" or "ended".
+std::string run_in_child(const test::LoopbackPair& addresses, void (*arrange)())
+{
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe_ends[0]);
+        test::RecordingScreens screens;
+        const auto tell = [&](const std::string& last) {
+            std::string said;
+            for (const auto& [message, title] : screens.reports) said += title + ": " + message + "\n";
+            said += last;
+            [[maybe_unused]] const auto written = ::write(pipe_ends[1], said.data(), said.size());
+            ::_exit(0);
+        };
+        screens.at_end = [&] { tell("ended"); };
+        auto session = std::make_unique<app::Session>(1);
+        session->screens = &screens;
+        arrange();
+        const int result = run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced"));
+        tell("returned " + std::to_string(result));
+    }
+    ::close(pipe_ends[1]);
+    std::string heard;
+    char chunk[512];
+    for (long got; (got = ::read(pipe_ends[0], chunk, sizeof chunk)) > 0;) heard.append(chunk, static_cast<std::size_t>(got));
+    ::close(pipe_ends[0]);
+    ::waitpid(child, nullptr, 0);
+    return heard;
+}
+
+TEST(RunRequest, NoSocketOrNoLocalPortIsReportedAndEndsTheProcess)
+{
+    const test::LoopbackPair addresses = test::loopback_pair(26);
+    sim::WebConfig config;
+    config.address = addresses.device;
+    sim::WebServer device(config);
+    std::string problem;
+    ASSERT_TRUE(device.start(problem)) << problem;
+
+    // Every descriptor the process may have is taken: the socket cannot be opened.
+    EXPECT_EQ(run_in_child(addresses, [] {
+                  const int lowest_free = ::dup(0);
+                  ::close(lowest_free);
+                  const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
+                  ::setrlimit(RLIMIT_NOFILE, &none_left);
+              }),
+              "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't open HTTP socket\nended");
+
+    // Every local port from 23456 to 23556 is taken on the PC's address.
+    std::vector<platform::Socket> taken;
+    for (int port = first_local_port; port <= first_local_port + 100; ++port) {
+        taken.emplace_back(platform::open_stream_socket());
+        ASSERT_EQ(platform::bind_socket(taken.back().handle(),
+                                        fill_socket_address(addresses.pc, static_cast<std::uint16_t>(port))),
+                  platform::BindResult::bound);
+    }
+    EXPECT_EQ(run_in_child(addresses, [] {}), "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't bind HTTP socket\nended");
+    EXPECT_TRUE(device.requests().empty());
+}
+
+TEST(RunRequest, APasswordIsAskedUntilTheDeviceTakesIt)
+{
+    const test::LoopbackPair addresses = test::loopback_pair(25);
+    sim::WebConfig config;
+    config.address = addresses.device;
+    config.digest.enabled = true;
+    config.digest.password = "secret";
+    config.digest.qop = "auth";
+    config.digest.opaque = "0p";
+    sim::WebServer device(config);
+    std::string problem;
+    ASSERT_TRUE(device.start(problem)) << problem;
+
+    test::RecordingScreens screens;
+    // OK with an empty password, a wrong one, then the right one.
+    screens.password_answers = {{true, "admin", ""}, {true, "admin", "Secret"}, {true, "admin", "secret"}};
+    auto session = std::make_unique<app::Session>(1);
+    session->screens = &screens;
+    EXPECT_GT(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
+    EXPECT_EQ(screens.opened, (std::vector<int>{105, 104, 105, 104, 105, 104, 105}));
+    EXPECT_TRUE(screens.password_answers.empty());
+    const auto requests = device.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].verdict, sim::Verdict::missing);
+    EXPECT_EQ(requests[1].verdict, sim::Verdict::missing);  // an empty password signs nothing
+    EXPECT_EQ(requests[2].reason, "response does not match");
+    EXPECT_EQ(requests[3].verdict, sim::Verdict::authorized) << requests[3].reason;
     EXPECT_TRUE(screens.reports.empty());
 }
 

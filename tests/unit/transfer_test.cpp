@@ -272,5 +272,76 @@ TEST(TransferImage, ADevicePausingPastItsThirtySendsIsServedToTheEnd)
     EXPECT_LE(served.fetch.most_copies_of_a_packet, 30u);
 }
 
+// The device's side of a lock-step exchange, by hand: every answer must come from
+// the address and port the read request went to.
+struct HandDevice {
+    platform::Socket socket{platform::open_datagram_socket()};
+    platform::SocketAddress server{};
+
+    // The next datagram within timeout_ms, checked for its source; empty for none.
+    std::vector<std::uint8_t> next(unsigned timeout_ms)
+    {
+        if (platform::wait_readable(socket.handle(), timeout_ms) != platform::Readiness::readable) return {};
+        std::vector<std::uint8_t> packet(packet_buffer_size);
+        platform::SocketAddress source;
+        const long received = platform::receive_datagram(socket.handle(), packet.data(), packet.size(), source);
+        EXPECT_EQ(web::read_socket_address(source), web::read_socket_address(server)) << "answered from elsewhere";
+        packet.resize(received > 0 ? static_cast<std::size_t>(received) : 0);
+        return packet;
+    }
+    void acknowledge(std::uint16_t block)
+    {
+        std::uint8_t ack[4];
+        put_u16(ack, acknowledgement);
+        put_u16(ack + 2, block);
+        platform::send_datagram(socket.handle(), ack, sizeof ack, server);
+    }
+};
+
+TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
+{
+    const test::LoopbackPair addresses = test::loopback_pair(93);
+    std::uint16_t port = 0;
+    platform::Socket server = server_socket(addresses.pc, port);
+    HandDevice device;
+    ASSERT_EQ(platform::bind_socket(device.socket.handle(), web::fill_socket_address(addresses.device, 0)),
+              platform::BindResult::bound);
+    device.server = web::fill_socket_address(addresses.pc, port);
+    const auto request = sim::read_request_packet("/voq1.bi1");
+    platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
+
+    test::RecordingScreens screens;
+    auto session = std::make_unique<app::Session>(1);
+    session->screens = &screens;
+    const std::vector<std::uint8_t> bytes = image_of(1000);
+    const fw::FirmwareImage image = fw::read_image(bytes);
+    TransferSession transfer;
+    transfer.socket = server.handle();
+    transfer.peer = read_request_source(server);
+    start_transfer_session(transfer, image);
+    Outcome outcome = Outcome::given_up;
+    std::thread tool([&] {
+        app::ProgressScreen uploading(*session, app::uploading_view(2));
+        platform::set_non_blocking(server.handle());
+        outcome = transfer_image(*session, transfer, image, uploading);
+    });
+
+    EXPECT_EQ(device.next(2000).at(1), option_acknowledgement);
+    device.acknowledge(0);
+    const auto first = device.next(2000);
+    ASSERT_EQ(first.size(), 4u + 512);
+    EXPECT_EQ(get_u16(first.data() + 2), 1);
+    // Shorter than a silent period, which cannot pass in less than 100 ms.
+    device.acknowledge(0);
+    EXPECT_TRUE(device.next(60).empty()) << "something was sent for a stale acknowledgement";
+    device.acknowledge(1);
+    const auto last = device.next(2000);
+    ASSERT_EQ(last.size(), 4u + 488);
+    EXPECT_EQ(get_u16(last.data() + 2), 2);
+    device.acknowledge(2);
+    tool.join();
+    EXPECT_EQ(outcome, Outcome::complete);
+}
+
 }  // namespace
 }  // namespace voq::tftp

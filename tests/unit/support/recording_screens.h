@@ -1,5 +1,7 @@
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,9 +14,11 @@ namespace voq::test {
 // was shown before.
 struct ProcessEnded {};
 
-// A front-end for unit tests: every modal screen is cancelled, every progress
-// screen stays quiet; it keeps the reports and the screens it was asked to open,
-// and turns the end of the process into ProcessEnded.
+// A front-end for unit tests: every modal screen is cancelled (the password screen
+// takes its answers from password_answers first), every progress screen stays quiet;
+// it keeps the reports and the screens it was asked to open, and turns the end of
+// the process into ProcessEnded, after at_end when one is set (which may end the
+// process for real, as a child process's test must from another thread).
 class RecordingScreens : public ui::Screens {
 public:
     bool window_class_registers = true;
@@ -23,6 +27,8 @@ public:
     std::vector<std::pair<std::string, std::string>> reports;  // message, title
     std::vector<int> positions;                                // every progress position set
     std::vector<std::string> captions;                         // every progress caption set
+    std::deque<ui::PasswordAnswer> password_answers;
+    std::function<void()> at_end;
 
     bool register_window_class() override { return window_class_registers; }
     void init_common_controls() override { ++common_control_inits; }
@@ -35,7 +41,10 @@ public:
     ui::PasswordAnswer show_password(const ui::PasswordView& view) override
     {
         opened_modal(view.template_id);
-        return {false, {}, {}};
+        if (password_answers.empty()) return {false, {}, {}};
+        const ui::PasswordAnswer answer = password_answers.front();
+        password_answers.pop_front();
+        return answer;
     }
     int show_confirm(const ui::ConfirmView& view) override { return opened_modal(view.template_id); }
     int show_success(const ui::SuccessView& view) override { return opened_modal(view.template_id); }
@@ -56,7 +65,11 @@ public:
     {
         reports.emplace_back(message, title);
     }
-    [[noreturn]] void end_process() override { throw ProcessEnded{}; }
+    [[noreturn]] void end_process() override
+    {
+        if (at_end) at_end();
+        throw ProcessEnded{};
+    }
 
 private:
     int opened_modal(int template_id)

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
 #include <vector>
+
+#include "tftp/packet.h"
 
 namespace voq::tftp {
 namespace {
@@ -59,6 +63,44 @@ TEST(SearchListenerPort, TellsPortsInUseFromPortsRefusedForPrivilege)
             const bool fallback_range = candidate >= 10069 && candidate <= 10168;
             EXPECT_TRUE(first_range || fallback_range) << candidate;
         }
+    }
+}
+
+TEST(JudgeRequest, OnlyTheExpectedNameByteForByteIsAccepted)
+{
+    const auto datagram = [](std::uint16_t opcode, std::string_view body) {
+        std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(opcode >> 8), static_cast<std::uint8_t>(opcode)};
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        return bytes;
+    };
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        Request judged;
+    } cases[] = {
+        {"the expected name", datagram(read_request, "/voq4d2.bi1\0octet\0tsize\0000\0"s), Request::accepted},
+        {"netascii, no options", datagram(read_request, "/voq4d2.bi1\0netascii\0"s), Request::accepted},
+        {"name only, nothing after its end", datagram(read_request, "/voq4d2.bi1\0"s), Request::accepted},
+        {"other letter case", datagram(read_request, "/VOQ4D2.BI1\0octet\0"s), Request::ignored},
+        {"one hex digit in capitals", datagram(read_request, "/voq4D2.bi1\0octet\0"s), Request::ignored},
+        {"without the leading slash", datagram(read_request, "voq4d2.bi1\0octet\0"s), Request::ignored},
+        {"the other stage digit", datagram(read_request, "/voq4d2.bi0\0octet\0"s), Request::ignored},
+        {"a longer name", datagram(read_request, "/voq4d2.bi1x\0octet\0"s), Request::ignored},
+        {"a write request for it", datagram(write_request, "/voq4d2.bi1\0octet\0"s), Request::ignored},
+        {"DATA", datagram(data, "\0\1abc"s), Request::ignored},
+        {"ACK", datagram(acknowledgement, "\0\1"s), Request::ignored},
+        {"ERROR", datagram(error, "\0\1no\0"s), Request::ignored},
+        {"opcode 0", datagram(0, "/voq4d2.bi1\0"s), Request::ignored},
+        {"opcode 9", datagram(9, "/voq4d2.bi1\0"s), Request::ignored},
+        {"one byte", {0}, Request::silence},
+        {"a name that runs past the datagram", datagram(read_request, "/voq4d2.bi1"), Request::silence},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        std::string accepted;
+        EXPECT_EQ(judge_request(test.bytes, "/voq4d2.bi1", accepted), test.judged);
+        EXPECT_EQ(accepted, test.judged == Request::accepted ? "/voq4d2.bi1" : "");
     }
 }
 
