@@ -83,12 +83,9 @@ std::string run_in_child(const test::LoopbackPair& addresses, void (*arrange)())
 
 TEST(RunRequest, NoSocketOrNoLocalPortIsReportedAndEndsTheProcess)
 {
+    // Both end the run before anything is sent, so no device need listen (and the test
+    // forks while it has no other thread).
     const test::LoopbackPair addresses = test::loopback_pair(26);
-    sim::WebConfig config;
-    config.address = addresses.device;
-    sim::WebServer device(config);
-    std::string problem;
-    ASSERT_TRUE(device.start(problem)) << problem;
 
     // Every descriptor the process may have is taken: the socket cannot be opened.
     EXPECT_EQ(run_in_child(addresses, [] {
@@ -108,7 +105,6 @@ TEST(RunRequest, NoSocketOrNoLocalPortIsReportedAndEndsTheProcess)
                   platform::BindResult::bound);
     }
     EXPECT_EQ(run_in_child(addresses, [] {}), "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't bind HTTP socket\nended");
-    EXPECT_TRUE(device.requests().empty());
 }
 
 TEST(RunRequest, APasswordIsAskedUntilTheDeviceTakesIt)
