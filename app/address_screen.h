@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/session.h"
+#include "session/session.h"
 
 namespace voq::app {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/failure.h"
-#include "app/messages.h"
-#include "app/trace.h"
+#include "ui/failure.h"
+#include "session/messages.h"
+#include "session/trace.h"
 #include "firmware/product.h"
 #include "ui/screens.h"
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "app/session.h"
+#include "session/session.h"
 
 namespace voq::app {
 

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "tftp/packet.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::bench {
 

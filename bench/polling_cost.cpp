@@ -5,8 +5,8 @@
 #include <pthread.h>
 #include <thread>
 
-#include "app/progress_screen.h"
-#include "app/views.h"
+#include "ui/progress_screen.h"
+#include "ui/views.h"
 #include "platform/clock.h"
 #include "tftp/completion.h"
 

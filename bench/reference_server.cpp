@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/views.h"
+#include "ui/views.h"
 
 extern char** environ;
 

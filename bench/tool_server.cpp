@@ -1,9 +1,9 @@
 #include "bench/tool_server.h"
 
-#include "app/progress_screen.h"
-#include "app/views.h"
+#include "ui/progress_screen.h"
+#include "ui/views.h"
 #include "tftp/listener.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::bench {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "bench/quiet_screens.h"
 #include "firmware/image.h"
 #include "platform/socket.h"

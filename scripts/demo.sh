@@ -24,13 +24,13 @@ sleep 0.5
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
     echo "Opening VOQ Upgrade: type 127.0.0.2 as the device's address, choose 127.0.0.1 as yours,"
     echo "and give the password above when it is asked for. The device's log: $build/demo-device.log"
-    "$build/ui/qt/voq-upgrade"
+    "$build/frontends/qt/voq-upgrade"
 else
     shots="$build/demo"
     rm -rf "$shots"
     echo "No display: the program runs on Qt's offscreen platform with an automatic user."
     echo "It waits out the device's restart as it would for a real one (30 seconds)."
-    QT_QPA_PLATFORM=offscreen "$build/ui/qt/voq-upgrade-autopilot" --shots "$shots" \
+    QT_QPA_PLATFORM=offscreen "$build/frontends/qt/voq-upgrade-autopilot" --shots "$shots" \
         --address 127.0.0.2 --password "$password" --local-address 127.0.0.1 2>/dev/null
     echo
     echo "Screens shown (a PNG of each is in $shots):"

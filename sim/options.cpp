@@ -6,7 +6,7 @@
 #include <map>
 
 #include "app/device_address.h"
-#include "app/views.h"
+#include "ui/views.h"
 
 namespace voq::sim {
 

@@ -4,11 +4,11 @@
 #include <random>
 #include <vector>
 
-#include "app/views.h"
+#include "ui/views.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
 #include "tftp/packet.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::sim {
 

@@ -7,9 +7,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include "app/views.h"
+#include "ui/views.h"
 #include "platform/clock.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::sim {
 

@@ -12,7 +12,7 @@
 #include "sim/answers.h"
 #include "sim/authorization.h"
 #include "sim/device_config.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::sim {
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/failure.h"
-#include "app/messages.h"
-#include "app/trace.h"
-#include "app/views.h"
+#include "ui/failure.h"
+#include "session/messages.h"
+#include "session/trace.h"
+#include "ui/views.h"
 #include "firmware/image.h"
 #include "platform/clock.h"
 #include "ui/screens.h"

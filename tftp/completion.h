@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/progress_screen.h"
-#include "app/session.h"
+#include "ui/progress_screen.h"
+#include "session/session.h"
 #include "tftp/transfer.h"
 
 namespace voq::tftp {

@@ -4,16 +4,16 @@
 #include <new>
 #include <string>
 
-#include "app/failure.h"
-#include "app/messages.h"
-#include "app/progress_screen.h"
-#include "app/trace.h"
-#include "app/views.h"
+#include "ui/failure.h"
+#include "session/messages.h"
+#include "ui/progress_screen.h"
+#include "session/trace.h"
+#include "ui/views.h"
 #include "platform/socket.h"
 #include "platform/thread.h"
 #include "tftp/packet.h"
 #include "tftp/transfer.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::tftp {
 

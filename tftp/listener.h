@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "platform/socket.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::tftp {
 

@@ -3,10 +3,10 @@
 #include <memory>
 #include <new>
 
-#include "app/failure.h"
-#include "app/messages.h"
-#include "app/trace.h"
-#include "app/views.h"
+#include "ui/failure.h"
+#include "session/messages.h"
+#include "session/trace.h"
+#include "ui/views.h"
 #include "platform/clock.h"
 #include "tftp/completion.h"
 

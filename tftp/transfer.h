@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/fixed_text.h"
-#include "app/progress_screen.h"
-#include "app/session.h"
+#include "session/fixed_text.h"
+#include "ui/progress_screen.h"
+#include "session/session.h"
 #include "firmware/image.h"
 #include "platform/socket.h"
 #include "tftp/packet.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::tftp {
 

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/trace.h"
+#include "session/trace.h"
 #include "platform/socket.h"
 #include "web/digest.h"
 #include "web/response.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::web {
 

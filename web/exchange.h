@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/random_source.h"
-#include "web/auth_state.h"
-#include "web/device_info.h"
+#include "session/random_source.h"
+#include "session/auth_state.h"
+#include "session/device_info.h"
 
 namespace voq::web {
 

@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "app/fixed_text.h"
-#include "app/random_source.h"
-#include "web/auth_state.h"
-#include "web/device_info.h"
+#include "session/fixed_text.h"
+#include "session/random_source.h"
+#include "session/auth_state.h"
+#include "session/device_info.h"
 
 namespace voq::web {
 

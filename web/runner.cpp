@@ -2,11 +2,11 @@
 
 #include <mutex>
 
-#include "app/failure.h"
-#include "app/messages.h"
-#include "app/progress_screen.h"
-#include "app/trace.h"
-#include "app/views.h"
+#include "ui/failure.h"
+#include "session/messages.h"
+#include "ui/progress_screen.h"
+#include "session/trace.h"
+#include "ui/views.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
 #include "ui/screens.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "web/exchange.h"
 
 namespace voq::web {

@@ -15,7 +15,7 @@
 #include "platform/socket.h"
 #include "sim/device.h"
 #include "support/loopback.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::test {
 namespace {

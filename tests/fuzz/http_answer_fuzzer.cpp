@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "web/exchange.h"
 #include "web/response.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
 #include "sim/answers.h"
@@ -17,7 +17,7 @@
 #include "support/loopback.h"
 #include "web/exchange.h"
 #include "web/md5.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 #include "support/printers.h"
 
 namespace voq::web {

@@ -10,7 +10,7 @@
 #include "platform/socket.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::sim {
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/session.h"
+#include "session/session.h"
 #include "platform/socket.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 #include "support/printers.h"
 
 namespace voq::web {

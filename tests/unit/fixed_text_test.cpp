@@ -1,4 +1,4 @@
-#include "app/fixed_text.h"
+#include "session/fixed_text.h"
 
 #include <gtest/gtest.h>
 

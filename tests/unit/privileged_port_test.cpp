@@ -13,7 +13,7 @@
 
 #include "platform/socket.h"
 #include "support/loopback.h"
-#include "web/socket_address.h"
+#include "platform/socket_address.h"
 
 namespace voq::platform {
 namespace {

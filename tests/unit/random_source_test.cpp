@@ -1,4 +1,4 @@
-#include "app/random_source.h"
+#include "session/random_source.h"
 
 #include <gtest/gtest.h>
 

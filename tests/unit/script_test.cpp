@@ -1,10 +1,10 @@
-#include "ui/scripted/script.h"
+#include "frontends/scripted/script.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "ui/scripted/transcript.h"
+#include "frontends/scripted/transcript.h"
 
 namespace voq::ui::scripted {
 namespace {

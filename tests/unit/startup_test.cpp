@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/entry.h"
-#include "app/messages.h"
+#include "session/messages.h"
 #include "firmware/image.h"
 #include "firmware/placeholder.h"
 #include "support/recording_screens.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/views.h"
+#include "ui/views.h"
 #include "firmware/placeholder.h"
 #include "platform/clock.h"
 #include "sim/tftp_client.h"

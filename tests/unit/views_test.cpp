@@ -1,4 +1,4 @@
-#include "app/views.h"
+#include "ui/views.h"
 
 #include <gtest/gtest.h>
 

@@ -25,8 +25,8 @@ export DISPLAY=:77
 sleep 1
 
 status=0
-wine "$windows/ui/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots")" 127.0.0.2 secret \
-    "$(winepath -w "$windows/ui/win32/voq-upgrade.exe")" || status=$?
+wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots")" 127.0.0.2 secret \
+    "$(winepath -w "$windows/frontends/win32/voq-upgrade.exe")" || status=$?
 cat "$shots/summary.txt"
 fail() { echo "FAILED: $*"; exit 1; }
 [[ $status -eq 0 ]] || fail "the program's exit status was $status"
@@ -39,8 +39,8 @@ grep -q '^screen 111 "VOQ@127.0.0.2 Upgrade Successful!"' "$shots/summary.txt" |
 grep -q 'received 734916 bytes' "$shots/device.log" || fail "the device did not receive the whole image"
 echo "The walk through the real dialogs ended on the success screen."
 
-wine "$windows/ui/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates")" 1.2.3.4 secret \
-    "$(winepath -w "$windows/ui/win32/voq-win32-gallery.exe")" || fail "the gallery did not end well"
+wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates")" 1.2.3.4 secret \
+    "$(winepath -w "$windows/frontends/win32/voq-win32-gallery.exe")" || fail "the gallery did not end well"
 for screen in 139 101 305 104 105 103 304 114 110 111; do
     [[ -s "$shots/templates/$screen.png" ]] || fail "no screenshot of template $screen"
 done

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/views.h"
+#include "ui/views.h"
 
 namespace voq::test {
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/fixed_text.h"
+#include "session/fixed_text.h"
 
 namespace voq {
 

@@ -1,0 +1,166 @@
+// voq-upgrade-autopilot: the Linux program with a user of its own, for the demo on a
+// machine without a display and for the tests. It types and clicks into the real
+// widgets and writes a PNG of every screen it sees.
+//
+//   voq-upgrade-autopilot --shots DIR --address A [--password P] [--restart-wait-units N]
+//                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
+//                         [--local-address PC ...]
+//   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "app/device_address.h"
+#include "app/entry.h"
+#include "frontends/gallery.h"
+#include "firmware/embedded.h"
+#include "frontends/qt/qt_screens.h"
+
+namespace {
+
+using voq::ui::qt::BuiltDialog;
+
+struct Settings {
+    QString shots;
+    std::string address;
+    std::string password;
+    int restart_wait_units = 937;
+    std::uint32_t transfer_silence_floor_ms = 30000;
+    std::uint32_t reread_spacing_ms = 2000;
+    bool gallery = false;
+    std::vector<std::uint32_t> local_addresses;  // instead of the machine's, when given
+};
+
+Settings settings;
+std::ofstream summary;
+std::set<QString> taken;
+
+void shoot(QWidget* window, const QString& name)
+{
+    if (taken.count(name) > 0) return;
+    taken.insert(name);
+    window->grab().save(settings.shots + "/" + name + ".png");
+    summary << "screen " << name.toStdString() << " \"" << window->windowTitle().toStdString() << "\"\n";
+    summary.flush();
+}
+
+void click(const BuiltDialog& screen, int id)
+{
+    QTest::mouseClick(qobject_cast<QPushButton*>(screen.controls.at(id)), Qt::LeftButton);
+}
+
+// The scripted user's turn on a screen that has just opened.
+void answer(int template_id, const BuiltDialog& screen)
+{
+    const QString name = template_id == 0 ? "message" : QString::number(template_id);
+    QDialog* dialog = screen.dialog;
+    if (template_id == 0) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        summary << "message \"" << box->text().toStdString() << "\"\n";
+        QTimer::singleShot(200, box, [box, name] {
+            shoot(box, name);
+            box->accept();
+        });
+        return;
+    }
+    // Progress screens are taken once their bar has moved.
+    const bool progress = template_id == 105 || template_id == 114 || template_id == 110;
+    QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
+        shoot(dialog, name);
+        if (progress) return;
+        if (settings.gallery) {
+            dialog->reject();
+            return;
+        }
+        switch (template_id) {
+        case 101:
+        case 305:
+            QTest::keyClicks(screen.controls.at(1000), QString::fromStdString(settings.address));
+            click(screen, 1);
+            break;
+        case 104:
+            QTest::keyClicks(screen.controls.at(1005), QString::fromStdString(settings.password));
+            click(screen, 1);
+            break;
+        default: click(screen, 1);  // Continue, Upgrade, OK
+        }
+    });
+}
+
+bool read_settings(int argc, char** argv)
+{
+    for (int k = 1; k < argc; ++k) {
+        const std::string option = argv[k];
+        const bool has_value = k + 1 < argc;
+        if (option == "--gallery") settings.gallery = true;
+        else if (option == "--shots" && has_value) settings.shots = argv[++k];
+        else if (option == "--address" && has_value) settings.address = argv[++k];
+        else if (option == "--password" && has_value) settings.password = argv[++k];
+        else if (option == "--restart-wait-units" && has_value) settings.restart_wait_units = std::atoi(argv[++k]);
+        else if (option == "--transfer-silence-floor-ms" && has_value)
+            settings.transfer_silence_floor_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
+        else if (option == "--reread-spacing-ms" && has_value)
+            settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
+        else if (option == "--local-address" && has_value) {
+            std::uint32_t address = 0;
+            if (voq::app::parse_device_address(argv[++k], &address) != voq::app::AddressCode::accepted) return false;
+            settings.local_addresses.push_back(address);
+        }
+        else return false;
+    }
+    return !settings.shots.isEmpty() && (settings.gallery || !settings.address.empty());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (!read_settings(argc, argv)) {
+        std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
+                   "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
+                   "[--local-address PC ...])\n",
+                   stderr);
+        return 2;
+    }
+    application.setQuitOnLastWindowClosed(false);
+    QDir().mkpath(settings.shots);
+    summary.open((settings.shots + "/summary.txt").toStdString());
+
+    static voq::ui::qt::QtScreens screens;
+    screens.on_shown = answer;
+    // The gallery shows the staged screens too, so it loads both images.
+    static voq::app::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
+    session.restart_wait_units = settings.restart_wait_units;
+    session.transfer_silence_floor_ms = settings.transfer_silence_floor_ms;
+    session.reread_spacing_ms = settings.reread_spacing_ms;
+    voq::app::StartupServices services = voq::app::standard_startup_services();
+    if (!settings.local_addresses.empty()) services.local_addresses = [] { return settings.local_addresses; };
+    int status = 0;
+    std::thread wizard([&] {
+        if (settings.gallery) {
+            voq::ui::show_every_screen(screens, session);
+        } else {
+            status = voq::app::program_entry(session, nullptr, screens, services);
+        }
+        summary << "exit " << status << "\n";
+        summary.flush();
+        QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    application.exec();
+    wizard.join();
+    return status;
+}

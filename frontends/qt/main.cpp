@@ -1,0 +1,28 @@
+// voq-upgrade: the Linux desktop program.
+
+#include <QApplication>
+#include <thread>
+
+#include "app/entry.h"
+#include "firmware/embedded.h"
+#include "frontends/qt/qt_screens.h"
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // The screens come and go one by one; the run, not the last window, ends the program.
+    application.setQuitOnLastWindowClosed(false);
+
+    // Like the Session, the screens live until the process ends.
+    static voq::ui::qt::QtScreens screens;
+    static voq::app::Session session(voq::fw::built_stage_flag());
+    int status = 0;
+    // The wizard runs as the program's main thread does on Windows; widgets stay here.
+    std::thread wizard([&] {
+        status = voq::app::program_entry(session, nullptr, screens, voq::app::standard_startup_services());
+        QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    application.exec();
+    wizard.join();
+    return status;
+}

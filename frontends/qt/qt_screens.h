@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "frontends/qt/dialog_builder.h"
+#include "ui/screens.h"
+
+namespace voq::ui::qt {
+
+// The screens as Qt widgets. Widgets live on the GUI thread, the program on threads
+// of its own: every call is carried to the GUI thread, modal screens and message
+// boxes waiting there for their answer, progress screens updated without waiting.
+// A Cancel or close box on a progress screen is only noted; the owning thread's
+// next pump takes the abort path, as on Windows. A progress screen's position and
+// caption are left in its mailbox and the newest of them shown every refresh_ms: the
+// program sets them at every poll, a thousand times a second while it waits, and
+// carrying each to the GUI thread and redrawing the bar cost more than all the rest of
+// the waiting.
+class QtScreens : public Screens {
+public:
+    // Called on the GUI thread once a screen is shown: for the demo's autopilot.
+    std::function<void(int template_id, const BuiltDialog& screen)> on_shown;
+
+    bool register_window_class() override { return true; }
+    void init_common_controls() override {}
+
+    int show_warning(const WarningView& view) override;
+    int show_address(const AddressView& view,
+                     const std::function<bool(std::string_view typed, int selection)>& accept) override;
+    PasswordAnswer show_password(const PasswordView& view) override;
+    int show_confirm(const ConfirmView& view) override;
+    int show_success(const SuccessView& view) override;
+
+    ProgressId open_progress(const ProgressView& view) override;
+    void set_progress_caption(ProgressId screen, std::string_view caption) override;
+    void set_progress_text(ProgressId screen, std::string_view text) override;
+    void set_progress_range(ProgressId screen, int high) override;
+    void set_progress_position(ProgressId screen, int position) override;
+    Pump pump(ProgressId screen, int max_messages) override;
+    void close_progress(ProgressId screen) override;
+
+    void report_error(std::string_view message, std::string_view title) override;
+    [[noreturn]] void end_process() override;
+
+    // Ten frames a second are enough for a bar, and keep redrawing it a small part of
+    // the waiting screen's cost (make bench).
+    static constexpr int refresh_ms = 100;
+
+private:
+    // What the program's threads leave for a progress screen.
+    struct Mailbox {
+        std::atomic<bool> cancelled{false};
+        std::mutex mutex;  // guards the rest
+        std::optional<int> position;
+        std::optional<std::string> caption;
+    };
+    struct Progress {
+        BuiltDialog screen;
+    };
+
+    int run_modal(const BuiltDialog& built, int template_id);
+    void later(std::function<void()> work);
+    void with_progress(ProgressId screen, const std::function<void(Progress&)>& work);
+    std::shared_ptr<Mailbox> mailbox_of(ProgressId screen);
+    void leave(ProgressId screen, const std::function<void(Mailbox&)>& note);
+    static void refresh(const BuiltDialog& shown, Mailbox& mailbox);
+
+    std::atomic<ProgressId> next_progress_{1};
+    std::mutex mailboxes_mutex_;  // guards mailboxes_, used by the program's threads
+    std::map<ProgressId, std::shared_ptr<Mailbox>> mailboxes_;
+    std::map<ProgressId, Progress> progress_;  // GUI thread only
+};
+
+}  // namespace voq::ui::qt

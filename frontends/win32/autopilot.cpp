@@ -1,0 +1,178 @@
+// voq-win32-autopilot.exe SHOTS_DIR DEVICE_ADDRESS PASSWORD PROGRAM.exe
+// Starts PROGRAM and plays its user through the real dialogs: Continue, the
+// device's address, the password, Upgrade, OK; writes a PNG of every screen and
+// SHOTS_DIR/summary.txt. For the demonstration and the tests under wine.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "frontends/win32/png_writer.h"
+
+namespace {
+
+struct Seen {
+    std::string name;
+    DWORD since;
+    bool done;
+};
+
+std::string shots;
+std::FILE* summary = nullptr;
+DWORD program = 0;
+std::map<HWND, Seen> seen;
+std::set<std::string> shot;
+
+std::string caption_of(HWND window)
+{
+    char caption[256] = "";
+    ::GetWindowTextA(window, caption, sizeof caption);
+    return caption;
+}
+
+bool has(HWND dialog, int id) { return ::GetDlgItem(dialog, id) != nullptr; }
+
+// Which screen a window is, by the controls its template holds.
+std::string screen_of(HWND dialog)
+{
+    if (has(dialog, 1021)) return "139";
+    if (has(dialog, 1000)) return has(dialog, 1008) ? "address" : "?";
+    if (has(dialog, 1005) && has(dialog, 1003) && !has(dialog, 1006)) return "104";
+    if (has(dialog, 1006)) return "confirm";
+    if (has(dialog, 1022)) return "114";
+    if (has(dialog, 1010)) return has(dialog, 1) ? "?" : (caption_of(dialog).rfind("Connecting", 0) == 0 ? "105" : "110");
+    if (has(dialog, 1004) && has(dialog, 1007)) return "111";
+    return "message";
+}
+
+// How much of the screen's height its text pane takes: the staged confirm screen's
+// pane is about twice as high.
+double pane_share(HWND dialog)
+{
+    RECT client, pane;
+    ::GetClientRect(dialog, &client);
+    ::GetWindowRect(::GetDlgItem(dialog, 1007), &pane);
+    return client.bottom > 0 ? static_cast<double>(pane.bottom - pane.top) / client.bottom : 0;
+}
+
+void screenshot(HWND window, const std::string& name)
+{
+    if (!shot.insert(name).second) return;
+    RECT area;
+    ::GetWindowRect(window, &area);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    // From the screen: what the user sees (window-only captures come out black under wine).
+    ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<std::uint8_t> rgb;
+    for (int row = 0; row < height; ++row) {
+        const auto* line = static_cast<const std::uint8_t*>(bits) + static_cast<long>(row) * stride;
+        for (int column = 0; column < width; ++column) {
+            rgb.push_back(line[column * 3 + 2]);
+            rgb.push_back(line[column * 3 + 1]);
+            rgb.push_back(line[column * 3]);
+        }
+    }
+    voq::ui::win32::write_png(shots + "\\" + name + ".png", width, height, rgb);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+}
+
+void act(HWND dialog, Seen& screen, const std::string& address, const std::string& password)
+{
+    const std::string& name = screen.name;
+    if (name == "105" || name == "114" || name == "110") return;  // progress: nothing to press
+    if (name == "101" || name == "305") {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        std::sscanf(address.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+        ::SendDlgItemMessageA(dialog, 1000, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+    }
+    if (name == "104") ::SetDlgItemTextA(dialog, 1005, password.c_str());
+    if (name == "message") {
+        char text[256] = "";
+        ::GetDlgItemTextA(dialog, 0xffff, text, sizeof text);
+        std::fprintf(summary, "message \"%s\"\n", text);
+    }
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    screen.done = true;
+}
+
+BOOL CALLBACK visit(HWND window, LPARAM)
+{
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != program || !::IsWindowVisible(window)) return TRUE;
+    char class_name[64] = "";
+    ::GetClassNameA(window, class_name, sizeof class_name);
+    if (std::string(class_name) != "#32770") return TRUE;
+    auto found = seen.find(window);
+    if (found == seen.end()) {
+        std::string name = screen_of(window);
+        if (name == "confirm") name = pane_share(window) > 0.35 ? "304" : "103";
+        if (name == "address") {
+            char help[512] = "";
+            ::GetDlgItemTextA(window, 1008, help, sizeof help);
+            name = std::string(help).find("press the I button") != std::string::npos ? "305" : "101";
+        }
+        std::fprintf(summary, "screen %s \"%s\"\n", name.c_str(), caption_of(window).c_str());
+        std::fflush(summary);
+        found = seen.emplace(window, Seen{name, ::GetTickCount(), false}).first;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fputs("usage: voq-win32-autopilot SHOTS_DIR DEVICE_ADDRESS PASSWORD PROGRAM\n", stderr);
+        return 2;
+    }
+    shots = argv[1];
+    ::CreateDirectoryA(shots.c_str(), nullptr);
+    summary = std::fopen((shots + "\\summary.txt").c_str(), "w");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    std::string command = std::string("\"") + argv[4] + "\"";
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        std::fprintf(stderr, "voq-win32-autopilot: cannot start %s\n", argv[4]);
+        return 1;
+    }
+    program = started.dwProcessId;
+    const DWORD began = ::GetTickCount();
+    while (::WaitForSingleObject(started.hProcess, 100) == WAIT_TIMEOUT) {
+        if (::GetTickCount() - began > 180000) {
+            std::fputs("voq-win32-autopilot: the program did not end in time\n", stderr);
+            ::TerminateProcess(started.hProcess, 3);
+            return 3;
+        }
+        ::EnumWindows(visit, 0);
+        for (auto& [window, screen] : seen) {
+            // A screen is photographed once it had time to paint, then answered.
+            if (screen.done || !::IsWindow(window) || ::GetTickCount() - screen.since < 600) continue;
+            screenshot(window, screen.name);
+            act(window, screen, argv[2], argv[3]);
+        }
+    }
+    DWORD status = 1;
+    ::GetExitCodeProcess(started.hProcess, &status);
+    std::fprintf(summary, "exit %lu\n", static_cast<unsigned long>(status));
+    std::fclose(summary);
+    return static_cast<int>(status);
+}

@@ -1,0 +1,267 @@
+#include "frontends/win32/win32_screens.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ui/texts.h"
+
+namespace voq::ui::win32 {
+
+namespace {
+
+constexpr UINT common_control_classes = 0x820;  // the progress bar and the IPv4 address field
+
+std::string text_of(std::string_view text) { return std::string(text); }
+
+void set_text(HWND dialog, int control, std::string_view text)
+{
+    ::SetDlgItemTextA(dialog, control, text_of(text).c_str());
+}
+
+// The window in the middle of the primary screen, halved by an arithmetic shift
+// (a window larger than the screen goes to negative coordinates), and on top.
+void centre_window(HWND window)
+{
+    RECT outer;
+    if (!::GetWindowRect(window, &outer)) return;
+    const int x = (::GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) >> 1;
+    const int y = (::GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) >> 1;
+    ::SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}
+
+// What a modal screen's procedure needs: how to fill it, and what its OK does.
+struct Modal {
+    std::function<void(HWND)> fill;
+    std::function<bool(HWND)> on_ok;  // false keeps the screen open
+    int focus = 0;                    // control that takes the focus; 0: the platform's default
+    PasswordAnswer* password = nullptr;
+};
+
+INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* modal = reinterpret_cast<Modal*>(lparam);
+        ::SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+        modal->fill(dialog);
+        centre_window(dialog);
+        if (modal->focus == 0) return TRUE;
+        ::SetFocus(::GetDlgItem(dialog, modal->focus));
+        return FALSE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    auto* modal = reinterpret_cast<Modal*>(::GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (LOWORD(wparam)) {
+    case IDOK:
+        if (!modal->on_ok || modal->on_ok(dialog)) ::EndDialog(dialog, 1);
+        return TRUE;
+    case IDCANCEL: ::EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
+    }
+}
+
+INT_PTR CALLBACK progress_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        centre_window(dialog);
+        return TRUE;
+    }
+    // Cancel and the close box are only noted: the owning thread's pump takes the abort path.
+    if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL) {
+        ::SetWindowLongPtrA(dialog, DWLP_USER, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT CALLBACK class_procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+// The address field's text in dotted form. The control is asked for its address
+// rather than its window text, which not every implementation of the control
+// answers; a blank field reads as empty.
+std::string address_text(HWND dialog)
+{
+    if (::SendDlgItemMessageA(dialog, 1000, IPM_ISBLANK, 0, 0) != 0) return "";
+    DWORD address = 0;
+    ::SendDlgItemMessageA(dialog, 1000, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+    char text[16];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", FIRST_IPADDRESS(address), SECOND_IPADDRESS(address),
+                  THIRD_IPADDRESS(address), FOURTH_IPADDRESS(address));
+    return text;
+}
+
+}  // namespace
+
+bool Win32Screens::register_window_class()
+{
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = class_procedure;
+    window_class.hInstance = module_;
+    window_class.hIcon = ::LoadIconA(module_, MAKEINTRESOURCEA(286));
+    window_class.lpszClassName = "VoqUpgrade";
+    return ::RegisterClassA(&window_class) != 0;
+}
+
+void Win32Screens::init_common_controls()
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, common_control_classes};
+    ::InitCommonControlsEx(&controls);
+}
+
+int Win32Screens::show_warning(const WarningView& view)
+{
+    Modal modal{[&](HWND dialog) {
+                    ::SetWindowTextA(dialog, view.caption.c_str());
+                    set_text(dialog, 1021, view.text);
+                },
+                {}, IDCANCEL};
+    return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
+                                              reinterpret_cast<LPARAM>(&modal)));
+}
+
+int Win32Screens::show_address(const AddressView& view,
+                               const std::function<bool(std::string_view typed, int selection)>& accept)
+{
+    Modal modal{[&](HWND dialog) {
+                    for (const std::string& address : view.local_addresses)
+                        ::SendDlgItemMessageA(dialog, 1017, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+                    ::SendDlgItemMessageA(dialog, 1017, CB_SETCURSEL, 0, 0);
+                    ::SetWindowTextA(dialog, view.caption.c_str());
+                    set_text(dialog, 1007, view.intro);
+                    set_text(dialog, 1008, view.help);
+                    set_text(dialog, 1015, view.version_line);
+                },
+                [&](HWND dialog) {
+                    const std::string typed = address_text(dialog);
+                    const int selection = static_cast<int>(::SendDlgItemMessageA(dialog, 1017, CB_GETCURSEL, 0, 0));
+                    if (accept(typed, selection)) return true;
+                    ::MessageBoxA(dialog, text_of(text::invalid_address).c_str(),
+                                  text_of(text::invalid_address_title).c_str(), MB_OK);
+                    ::SetFocus(::GetDlgItem(dialog, 1000));
+                    return false;
+                },
+                1000};
+    return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
+                                              reinterpret_cast<LPARAM>(&modal)));
+}
+
+PasswordAnswer Win32Screens::show_password(const PasswordView& view)
+{
+    PasswordAnswer answer{false, {}, {}};
+    Modal modal{[&](HWND dialog) {
+                    set_text(dialog, 1007, view.help);
+                    set_text(dialog, 1003, view.user_name);
+                },
+                [&](HWND dialog) {
+                    char field[127] = "";
+                    ::GetDlgItemTextA(dialog, 1003, field, sizeof field);
+                    answer.user_name = field;
+                    ::GetDlgItemTextA(dialog, 1005, field, sizeof field);
+                    answer.password = field;
+                    return true;
+                },
+                1005};
+    answer.ok = ::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
+                                  reinterpret_cast<LPARAM>(&modal)) == 1;
+    return answer;
+}
+
+int Win32Screens::show_confirm(const ConfirmView& view)
+{
+    Modal modal{[&](HWND dialog) {
+                    ::SetWindowTextA(dialog, view.caption.c_str());
+                    set_text(dialog, 1007, view.text);
+                    set_text(dialog, 1002, view.serial_number);
+                    set_text(dialog, 1003, view.mac_address);
+                    set_text(dialog, 1004, view.software_version);
+                    set_text(dialog, 1005, view.hardware_version);
+                    set_text(dialog, 1006, view.product_name);
+                },
+                {}};
+    return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
+                                              reinterpret_cast<LPARAM>(&modal)));
+}
+
+int Win32Screens::show_success(const SuccessView& view)
+{
+    Modal modal{[&](HWND dialog) {
+                    ::SetWindowTextA(dialog, view.caption.c_str());
+                    set_text(dialog, 1007, view.text);
+                    set_text(dialog, 1004, view.version);
+                },
+                {}};
+    return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
+                                              reinterpret_cast<LPARAM>(&modal)));
+}
+
+ProgressId Win32Screens::open_progress(const ProgressView& view)
+{
+    HWND dialog = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, progress_procedure, 0);
+    ::ShowWindow(dialog, SW_SHOWNORMAL);
+    ::SetWindowTextA(dialog, view.caption.c_str());
+    if (view.template_id == templates::waiting) set_text(dialog, 1022, view.text);
+    ::SendDlgItemMessageA(dialog, 1010, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
+    ::SendDlgItemMessageA(dialog, 1010, PBM_SETPOS, 0, 0);
+    const std::lock_guard<std::mutex> hold(mutex_);
+    const ProgressId screen = next_progress_++;
+    progress_[screen] = dialog;
+    return screen;
+}
+
+HWND Win32Screens::window_of(ProgressId screen)
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    const auto found = progress_.find(screen);
+    return found == progress_.end() ? nullptr : found->second;
+}
+
+void Win32Screens::set_progress_caption(ProgressId screen, std::string_view caption)
+{
+    ::SetWindowTextA(window_of(screen), text_of(caption).c_str());
+}
+
+void Win32Screens::set_progress_text(ProgressId screen, std::string_view text) { set_text(window_of(screen), 1022, text); }
+
+void Win32Screens::set_progress_range(ProgressId screen, int high)
+{
+    ::SendDlgItemMessageA(window_of(screen), 1010, PBM_SETRANGE, 0, MAKELPARAM(0, high));
+}
+
+void Win32Screens::set_progress_position(ProgressId screen, int position)
+{
+    ::SendDlgItemMessageA(window_of(screen), 1010, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+Pump Win32Screens::pump(ProgressId screen, int max_messages)
+{
+    HWND dialog = window_of(screen);
+    MSG message;
+    for (int handled = 0; handled < max_messages && ::PeekMessageA(&message, dialog, 0, 0, PM_REMOVE); ++handled) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    return ::GetWindowLongPtrA(dialog, DWLP_USER) != 0 ? Pump::cancelled : Pump::quiet;
+}
+
+void Win32Screens::close_progress(ProgressId screen)
+{
+    HWND dialog = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        const auto found = progress_.find(screen);
+        if (found == progress_.end()) return;
+        dialog = found->second;
+        progress_.erase(found);
+    }
+    ::DestroyWindow(dialog);
+}
+
+void Win32Screens::report_error(std::string_view message, std::string_view title)
+{
+    ::MessageBoxA(nullptr, text_of(message).c_str(), text_of(title).c_str(), MB_OK | MB_TASKMODAL);
+}
+
+void Win32Screens::end_process() { ::ExitProcess(0); }
+
+}  // namespace voq::ui::win32

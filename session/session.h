@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+
+#include "session/fixed_text.h"
+#include "session/random_source.h"
+#include "session/shared_text.h"
+#include "firmware/image.h"
+#include "session/auth_state.h"
+#include "session/device_info.h"
+
+namespace voq::ui {
+class Screens;
+}
+
+namespace voq::app {
+
+inline constexpr std::size_t local_address_slots = 8;
+inline constexpr std::size_t response_buffer_size = 131072;
+// Every request may store one byte less than the buffer holds: room for the terminator.
+inline constexpr int response_size_limit = static_cast<int>(response_buffer_size - 1);
+
+// The one record of the single upgrade run a process performs. Created before the
+// entry runs, empty but for the stage flag, and never freed. IPv4 addresses are in
+// host order; 0 means none.
+struct Session {
+    explicit Session(int initial_stage_flag) : stage_flag(initial_stage_flag) {}
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void* module_handle = nullptr;    // the platform's handle of the program module
+    ui::Screens* screens = nullptr;   // the front-end, set by the entry
+
+    // 1: serve the target image (direct mode, and after the first delivery of staged
+    // mode); 0: the transition image comes first. Written on one thread, polled on another.
+    std::atomic<int> stage_flag;
+    int phone_style = 0;
+    std::string_view display_name;
+
+    std::array<std::uint32_t, local_address_slots> local_addresses{};
+    std::uint32_t selected_local_address = 0;
+    std::uint32_t device_address = 0;
+    FixedText<63> device_address_text;
+    SharedText<128> expected_file_name;
+
+    web::DeviceInfo device_info;
+    web::AuthState auth;
+    std::array<char, response_buffer_size> response{};
+
+    fw::FirmwareImage target_image;
+    fw::FirmwareImage transition_image;
+
+    RandomSource random;
+
+    // Held by each request from start to end (web/runner).
+    std::mutex request_mutex;
+    // Waits that the test harness alone shortens; the programs keep these values.
+    // The restart wait after a transfer, in 32 ms units.
+    int restart_wait_units = 937;
+    // How long a transfer listens after its last progress before it is given up, once
+    // its thirty sends of a packet are spent: never less than a silent device is
+    // allowed on Windows, where those sends span some 47 seconds.
+    std::uint32_t transfer_silence_floor_ms = 30000;
+    // The least time from the start of one re-read of the status page after the
+    // restart to the start of the next, so the ten re-reads span some 20 seconds
+    // where a refused connection returns at once.
+    std::uint32_t reread_spacing_ms = 2000;
+};
+
+}  // namespace voq::app

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+#include "session/session.h"
+
+namespace voq::app {
+
+// Shows message under the standard title and returns once the user has closed it.
+void report_error(Session& session, std::string_view message);
+
+[[noreturn]] void end_process(Session& session);
+
+// The one way a fatal failure leaves: the report, then the end of the process.
+[[noreturn]] void fail(Session& session, std::string_view message);
+
+}  // namespace voq::app

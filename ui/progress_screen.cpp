@@ -1,0 +1,32 @@
+#include "ui/progress_screen.h"
+
+#include "ui/failure.h"
+#include "session/messages.h"
+
+namespace voq::app {
+
+ProgressScreen::ProgressScreen(Session& session, const ui::ProgressView& view)
+    : session_(session), id_(session.screens->open_progress(view))
+{
+}
+
+void ProgressScreen::set_caption(std::string_view caption) { session_.screens->set_progress_caption(id_, caption); }
+void ProgressScreen::set_text(std::string_view text) { session_.screens->set_progress_text(id_, text); }
+void ProgressScreen::set_range(int high) { session_.screens->set_progress_range(id_, high); }
+void ProgressScreen::set_position(int position) { session_.screens->set_progress_position(id_, position); }
+
+void ProgressScreen::pump(int max_messages)
+{
+    if (session_.screens->pump(id_, max_messages) == ui::Pump::quiet) return;
+    close();
+    fail(session_, message::user_abort);
+}
+
+void ProgressScreen::close()
+{
+    if (!open_) return;
+    open_ = false;
+    session_.screens->close_progress(id_);
+}
+
+}  // namespace voq::app

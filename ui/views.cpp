@@ -1,0 +1,124 @@
+#include "ui/views.h"
+
+#include <cstdio>
+
+#include "firmware/image.h"
+#include "ui/texts.h"
+
+namespace voq::app {
+
+namespace {
+
+std::string format(const char* pattern, std::string_view value)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, static_cast<int>(value.size()), value.data());
+    return text;
+}
+
+// "Target" for the image served once the stage flag is set, "Transition" before.
+std::string_view image_role(const Session& session) { return session.stage_flag.load() != 0 ? "Target" : "Transition"; }
+
+}  // namespace
+
+std::string dotted(std::uint32_t address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 255, (address >> 8) & 255,
+                  address & 255);
+    return text;
+}
+
+ui::WarningView warning_view(const Session& session)
+{
+    return {ui::templates::warning, format("%.*s Firmware Upgrade", session.display_name), std::string(ui::text::warning)};
+}
+
+ui::AddressView address_view(const Session& session)
+{
+    ui::AddressView view;
+    view.template_id = session.phone_style != 0 ? ui::templates::address_phone : ui::templates::address_adapter;
+    view.caption = format("%.*s Firmware Upgrade", session.display_name);
+    view.intro = ui::text::address_intro;
+    view.help = session.phone_style != 0 ? ui::text::phone_address_help : ui::text::adapter_address_help;
+    view.version_line = format("Version %.*s", fw::version_text(session.target_image));
+    for (const std::uint32_t address : session.local_addresses) {
+        if (address == 0) break;
+        view.local_addresses.push_back(dotted(address));
+    }
+    return view;
+}
+
+ui::PasswordView password_view()
+{
+    return {ui::templates::password, std::string(ui::text::password_caption), std::string(ui::text::password_help),
+            "admin"};
+}
+
+ui::ProgressView connecting_view(const Session& session)
+{
+    return {ui::templates::connecting, format("Connecting with VOQ@%.*s", session.device_address_text.view()), "", 100};
+}
+
+ui::ConfirmView confirm_view(const Session& session)
+{
+    const bool staged = session.stage_flag.load() == 0;
+    ui::ConfirmView view;
+    view.template_id = staged ? ui::templates::confirm_staged : ui::templates::confirm_direct;
+    view.caption = format("Confirm Upgrade to Ver. %.*s", fw::version_text(session.target_image));
+    if (staged) {
+        const std::string confirm(ui::text::confirm);
+        const std::string transition(fw::version_text(session.transition_image));
+        char text[1024];
+        std::snprintf(text, sizeof text, ui::text::staged_note_format, confirm.c_str(), transition.c_str());
+        view.text = text;
+    } else {
+        view.text = ui::text::confirm;
+    }
+    const web::DeviceInfo& info = session.device_info;
+    view.serial_number = info.serial_number.view();
+    view.mac_address = info.mac_address.view();
+    view.software_version = info.software_version.view();
+    view.hardware_version = info.hardware_version.view();
+    view.product_name = info.product_name.view();
+    return view;
+}
+
+ui::ProgressView waiting_view(bool with_text)
+{
+    return {ui::templates::waiting, std::string(ui::text::waiting_caption),
+            with_text ? std::string(ui::text::waiting) : std::string(), 1000};
+}
+
+ui::ProgressView uploading_view(int block_count)
+{
+    // The bar's range is 16 bits wide.
+    return {ui::templates::uploading, std::string(ui::text::uploading_caption),
+            std::string(ui::text::uploading_notice), block_count & 0xffff};
+}
+
+ui::SuccessView success_view(const Session& session)
+{
+    return {ui::templates::success, format("VOQ@%.*s Upgrade Successful!", session.device_address_text.view()),
+            std::string(ui::text::success), std::string(ui::text::success_version_label),
+            std::string(session.device_info.software_version.view())};
+}
+
+std::string uploading_caption(const Session& session, int bytes_acknowledged, std::uint32_t image_size)
+{
+    char text[256];
+    const std::string role(image_role(session));
+    std::snprintf(text, sizeof text, "Uploading %s Firmware to VOQ@%s %d/%d Bytes", role.c_str(),
+                  session.device_address_text.c_str(), bytes_acknowledged, static_cast<int>(image_size));
+    return text;
+}
+
+std::string updating_caption(const Session& session)
+{
+    char text[256];
+    const std::string role(image_role(session));
+    std::snprintf(text, sizeof text, "Updating %s Firmware to VOQ@%s", role.c_str(), session.device_address_text.c_str());
+    return text;
+}
+
+}  // namespace voq::app
