@@ -13,7 +13,7 @@ namespace {
 // The field is read with a limit of 63 bytes, terminator included.
 constexpr std::size_t typed_length = 62;
 
-std::uint32_t chosen_local_address(const Session& session, int selection)
+std::uint32_t chosen_local_address(const session::Session& session, int selection)
 {
     if (selection >= 0 && static_cast<std::size_t>(selection) < session.local_addresses.size() &&
         session.local_addresses[static_cast<std::size_t>(selection)] != 0)
@@ -25,14 +25,14 @@ std::uint32_t chosen_local_address(const Session& session, int selection)
 
 }  // namespace
 
-std::string expected_file_name(Session& session, int stage_digit)
+std::string expected_file_name(session::Session& session, int stage_digit)
 {
     char name[32];
     std::snprintf(name, sizeof name, "/voq%x.bi%d", static_cast<unsigned>(next_random(session.random)), stage_digit);
     return name;
 }
 
-bool accept_typed_address(Session& session, std::string_view typed, int selection)
+bool accept_typed_address(session::Session& session, std::string_view typed, int selection)
 {
     session.device_address_text.assign(typed.substr(0, typed_length));
     parse_device_address(session.device_address_text.view(), &session.device_address);

@@ -5,7 +5,7 @@
 
 namespace voq::app {
 
-int program_entry(Session& session, void* module_handle, ui::Screens& screens,
+int program_entry(session::Session& session, void* module_handle, ui::Screens& screens,
                   const StartupServices& services)
 {
     session.screens = &screens;

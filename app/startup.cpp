@@ -12,7 +12,7 @@ namespace voq::app {
 
 namespace {
 
-void list_local_addresses(Session& session, const StartupServices& services)
+void list_local_addresses(session::Session& session, const StartupServices& services)
 {
     session.local_addresses.fill(0);
     const std::vector<std::uint32_t> found = services.local_addresses();
@@ -23,21 +23,21 @@ void list_local_addresses(Session& session, const StartupServices& services)
     }
 }
 
-fw::FirmwareImage load_image(Session& session, const StartupServices& services, int resource_id)
+fw::FirmwareImage load_image(session::Session& session, const StartupServices& services, int resource_id)
 {
     const std::span<const std::uint8_t> bytes = services.embedded_image(resource_id);
-    if (fw::check_image(bytes) != fw::ImageFault::none) fail(session, message::firmware_missing);
+    if (fw::check_image(bytes) != fw::ImageFault::none) ui::fail(session, session::message::firmware_missing);
     return fw::read_image(bytes);
 }
 
-void load_images(Session& session, const StartupServices& services)
+void load_images(session::Session& session, const StartupServices& services)
 {
     session.target_image = load_image(session, services, fw::target_image_id);
     if (session.stage_flag.load() == 0)
         session.transition_image = load_image(session, services, fw::transition_image_id);
 }
 
-void identify_product(Session& session)
+void identify_product(session::Session& session)
 {
     const fw::ProductProfile& profile = fw::identify_product(session.target_image.header);
     session.display_name = profile.display_name;
@@ -46,11 +46,11 @@ void identify_product(Session& session)
 
 }  // namespace
 
-void run_startup(Session& session, const StartupServices& services)
+void run_startup(session::Session& session, const StartupServices& services)
 {
-    if (!services.start_socket_library()) fail(session, message::winsock_init_error);
+    if (!services.start_socket_library()) ui::fail(session, session::message::winsock_init_error);
     list_local_addresses(session, services);
-    session.auth = web::AuthState{};
+    session.auth = session::AuthState{};
     session.selected_local_address = session.local_addresses[0];
     seed_random(session.random, services.milliseconds());
     session.screens->init_common_controls();

@@ -23,6 +23,6 @@ StartupServices standard_startup_services();
 
 // Socket library, the PC's addresses, the Auth state, the random seed, the screens'
 // controls, the firmware images and the product's identity, in that order.
-void run_startup(Session& session, const StartupServices& services);
+void run_startup(session::Session& session, const StartupServices& services);
 
 }  // namespace voq::app

@@ -12,21 +12,21 @@
 
 namespace voq::app {
 
-void run_upgrade_sequence(Session& session)
+void run_upgrade_sequence(session::Session& session)
 {
     ui::Screens& screens = *session.screens;
-    if (screens.show_warning(warning_view(session)) == 0) return;
+    if (screens.show_warning(ui::warning_view(session)) == 0) return;
 
     const auto accept = [&session](std::string_view typed, int selection) {
         return accept_typed_address(session, typed, selection);
     };
-    if (screens.show_address(address_view(session), accept) == 0) return;
+    if (screens.show_address(ui::address_view(session), accept) == 0) return;
     if (session.device_address == 0) return;
 
     const int answered = web::run_request(
         session, web::device_request(session, session.selected_local_address, session.device_address, "/admin/advanced"));
     if (answered <= 0) {
-        report_error(session, message::no_response);
+        ui::report_error(session, session::message::no_response);
         return;
     }
 
@@ -35,8 +35,8 @@ void run_upgrade_sequence(Session& session)
             Stage::direct)
         session.stage_flag.store(1);
 
-    if (screens.show_confirm(confirm_view(session)) == 0) {
-        report_error(session, message::user_abort);
+    if (screens.show_confirm(ui::confirm_view(session)) == 0) {
+        ui::report_error(session, session::message::user_abort);
         return;
     }
     run_upgrade_trigger(session);

@@ -14,7 +14,7 @@ namespace {
 constexpr unsigned stage_poll_ms = 10;
 
 // "/admin/upgrade?tftp://192.0.2.10:69/voq4d2.bi1": the file name gives the slash.
-void send_upgrade_request(Session& session, std::uint16_t port)
+void send_upgrade_request(session::Session& session, std::uint16_t port)
 {
     const std::uint32_t pc = session.selected_local_address;
     const FixedText<128> name = session.expected_file_name.get();
@@ -35,7 +35,7 @@ void send_upgrade_request(Session& session, std::uint16_t port)
 
 }  // namespace
 
-void run_upgrade_trigger(Session& session)
+void run_upgrade_trigger(session::Session& session)
 {
     const std::uint16_t port = tftp::start_listener(session, session.selected_local_address);
     send_upgrade_request(session, port);

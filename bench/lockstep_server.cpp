@@ -9,7 +9,7 @@
 namespace voq::bench {
 
 LockstepServer::LockstepServer(std::uint32_t address, std::uint16_t port)
-    : socket_(platform::open_datagram_socket()), own_address_(web::fill_socket_address(address, port))
+    : socket_(platform::open_datagram_socket()), own_address_(platform::fill_socket_address(address, port))
 {
     if (!socket_.valid() || platform::bind_socket(socket_.handle(), own_address_) != platform::BindResult::bound) return;
     thread_ = std::thread([this] { run(); });

@@ -53,12 +53,12 @@ PollingCost waiting_screen_cost(const Servers& servers, unsigned duration_ms)
 PollingCost restart_wait_cost(unsigned duration_ms)
 {
     QuietScreens screens;
-    app::Session session(1);
+    session::Session session(1);
     session.screens = &screens;
     constexpr unsigned unit_ms = 32;
     const int units = static_cast<int>((duration_ms + 400) / unit_ms);  // outlasts the measurement
     std::thread waiting([&session, units] {
-        app::ProgressScreen uploading(session, app::uploading_view(1));
+        ui::ProgressScreen uploading(session, ui::uploading_view(1));
         tftp::restart_wait(uploading, units, tftp::platform_clock());
     });
     const PollingCost cost = measured(waiting, screens, duration_ms);

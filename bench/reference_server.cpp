@@ -30,7 +30,7 @@ ReferenceServer::ReferenceServer(std::uint32_t address, std::uint16_t port)
     // In the foreground, so that it is our child; one forked child per transfer, as
     // it serves by default. Started as root it serves as "nobody".
     std::vector<std::string> arguments{tftpd_hpa_program, "--foreground", "--listen", "--address",
-                                       app::dotted(address) + ":" + std::to_string(port)};
+                                       ui::dotted(address) + ":" + std::to_string(port)};
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);

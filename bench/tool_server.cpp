@@ -15,7 +15,7 @@ std::unique_ptr<ToolServer> open_tool_server(std::uint32_t address, std::uint16_
     server->session.expected_file_name.assign(file_name);
     server->socket = platform::Socket(platform::open_datagram_socket());
     if (!server->socket.valid() ||
-        platform::bind_socket(server->socket.handle(), web::fill_socket_address(address, port)) !=
+        platform::bind_socket(server->socket.handle(), platform::fill_socket_address(address, port)) !=
             platform::BindResult::bound)
         return nullptr;
     server->address = address;
@@ -25,7 +25,7 @@ std::unique_ptr<ToolServer> open_tool_server(std::uint32_t address, std::uint16_
 
 tftp::Outcome serve_one_delivery(ToolServer& server, const fw::FirmwareImage& image)
 {
-    app::Session& session = server.session;
+    session::Session& session = server.session;
     session.target_image = image;
     const tftp::AcceptedRequest request =
         tftp::wait_for_read_request(session, server.socket.handle(), server.receive_buffer, true);
@@ -37,7 +37,7 @@ tftp::Outcome serve_one_delivery(ToolServer& server, const fw::FirmwareImage& im
     transfer.peer = request.peer;
     transfer.requested_file_name.assign(request.file_name);
     tftp::start_transfer_session(transfer, image);
-    app::ProgressScreen uploading(session, app::uploading_view(static_cast<int>(transfer.block_count)));
+    ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer.block_count)));
     platform::set_non_blocking(server.socket.handle());
     return tftp::transfer_image(session, transfer, image, uploading);
 }

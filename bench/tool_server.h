@@ -17,7 +17,7 @@ namespace voq::bench {
 // The tool's own TFTP server with a front-end that costs nothing, kept for many
 // deliveries on one socket as the listener keeps it between the two of staged mode.
 struct ToolServer {
-    app::Session session{1};
+    session::Session session{1};
     QuietScreens screens;
     platform::Socket socket;
     std::uint32_t address = 0;

@@ -22,7 +22,7 @@ void show_progress(Screens& screens, const ProgressView& view, const std::string
 
 }  // namespace
 
-void show_every_screen(Screens& screens, app::Session& session)
+void show_every_screen(Screens& screens, session::Session& session)
 {
     session.screens = &screens;
     app::run_startup(session, app::standard_startup_services());
@@ -34,20 +34,20 @@ void show_every_screen(Screens& screens, app::Session& session)
     session.device_info.serial_number.assign("VQ3300A01234");
 
     const auto accept = [](std::string_view, int) { return true; };
-    screens.show_warning(app::warning_view(session));
-    screens.show_address(app::address_view(session), accept);
+    screens.show_warning(ui::warning_view(session));
+    screens.show_address(ui::address_view(session), accept);
     session.phone_style = 1;
-    screens.show_address(app::address_view(session), accept);
+    screens.show_address(ui::address_view(session), accept);
     session.phone_style = 0;
-    screens.show_password(app::password_view());
-    screens.show_confirm(app::confirm_view(session));
+    screens.show_password(ui::password_view());
+    screens.show_confirm(ui::confirm_view(session));
     session.stage_flag = 1;
-    screens.show_confirm(app::confirm_view(session));
-    show_progress(screens, app::connecting_view(session), "", 40);
-    show_progress(screens, app::waiting_view(true), "", 350);
-    show_progress(screens, app::uploading_view(1436), app::uploading_caption(session, 367616, 734916), 719);
+    screens.show_confirm(ui::confirm_view(session));
+    show_progress(screens, ui::connecting_view(session), "", 40);
+    show_progress(screens, ui::waiting_view(true), "", 350);
+    show_progress(screens, ui::uploading_view(1436), ui::uploading_caption(session, 367616, 734916), 719);
     session.device_info.software_version.assign("2.0.13(g)");
-    screens.show_success(app::success_view(session));
+    screens.show_success(ui::success_view(session));
 }
 
 }  // namespace voq::ui

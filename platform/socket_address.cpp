@@ -1,6 +1,6 @@
 #include "platform/socket_address.h"
 
-namespace voq::web {
+namespace voq::platform {
 
 platform::SocketAddress fill_socket_address(std::uint32_t address, std::uint16_t port)
 {
@@ -12,4 +12,4 @@ Endpoint read_socket_address(const platform::SocketAddress& address)
     return {platform::network_to_host(address.address), platform::network_to_host(address.port)};
 }
 
-}  // namespace voq::web
+}  // namespace voq::platform

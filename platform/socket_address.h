@@ -4,7 +4,7 @@
 
 #include "platform/socket.h"
 
-namespace voq::web {
+namespace voq::platform {
 
 // The one place where host-order addresses and ports meet network byte order.
 platform::SocketAddress fill_socket_address(std::uint32_t address, std::uint16_t port);
@@ -17,4 +17,4 @@ struct Endpoint {
 
 Endpoint read_socket_address(const platform::SocketAddress& address);
 
-}  // namespace voq::web
+}  // namespace voq::platform

@@ -4,7 +4,7 @@
 
 #include "session/fixed_text.h"
 
-namespace voq::web {
+namespace voq::session {
 
 // The Digest credentials and the latest challenge. Once a password is set, every
 // request of the process is signed.
@@ -22,4 +22,4 @@ struct AuthState {
     FixedText<128> opaque;
 };
 
-}  // namespace voq::web
+}  // namespace voq::session

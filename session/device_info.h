@@ -2,7 +2,7 @@
 
 #include "session/fixed_text.h"
 
-namespace voq::web {
+namespace voq::session {
 
 // The identity read from the device's status page. A field whose label a page lacks
 // keeps what an earlier page gave it.
@@ -14,4 +14,4 @@ struct DeviceInfo {
     FixedText<128> serial_number;
 };
 
-}  // namespace voq::web
+}  // namespace voq::session

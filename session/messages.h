@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace voq::app::message {
+namespace voq::session::message {
 
 inline constexpr std::string_view winsock_init_error = "Upgrade Failed: Winsock init error";
 inline constexpr std::string_view no_response = "Upgrade Failed: No Response From VOQ";
@@ -21,4 +21,4 @@ inline constexpr std::string_view version_mismatch = "Upgrade Failed: Version no
 // A build always carries its images; this stands for a damaged program file.
 inline constexpr std::string_view firmware_missing = "Upgrade Failed: Firmware image missing or damaged";
 
-}  // namespace voq::app::message
+}  // namespace voq::session::message

@@ -1,6 +1,6 @@
 #include "session/random_source.h"
 
-namespace voq::app {
+namespace voq::session {
 
 void seed_random(RandomSource& source, std::uint32_t seed) { source.state.store(seed); }
 
@@ -14,4 +14,4 @@ int next_random(RandomSource& source)
     return static_cast<int>((next >> 16) & 0x7fffu);
 }
 
-}  // namespace voq::app
+}  // namespace voq::session

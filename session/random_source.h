@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-namespace voq::app {
+namespace voq::session {
 
 // The process-wide generator: state * 214013 + 2531011 modulo 2^32, each draw being
 // bits 16 to 30 of the new state. Several threads draw from it (the wizard for file
@@ -18,4 +18,4 @@ void seed_random(RandomSource& source, std::uint32_t seed);
 // 0 to 32767.
 int next_random(RandomSource& source);
 
-}  // namespace voq::app
+}  // namespace voq::session

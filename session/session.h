@@ -18,7 +18,7 @@ namespace voq::ui {
 class Screens;
 }
 
-namespace voq::app {
+namespace voq::session {
 
 inline constexpr std::size_t local_address_slots = 8;
 inline constexpr std::size_t response_buffer_size = 131072;
@@ -48,8 +48,8 @@ struct Session {
     FixedText<63> device_address_text;
     SharedText<128> expected_file_name;
 
-    web::DeviceInfo device_info;
-    web::AuthState auth;
+    session::DeviceInfo device_info;
+    session::AuthState auth;
     std::array<char, response_buffer_size> response{};
 
     fw::FirmwareImage target_image;
@@ -72,4 +72,4 @@ struct Session {
     std::uint32_t reread_spacing_ms = 2000;
 };
 
-}  // namespace voq::app
+}  // namespace voq::session

@@ -5,7 +5,7 @@
 
 #include "session/fixed_text.h"
 
-namespace voq::app {
+namespace voq::session {
 
 // A text that one thread rewrites while another may read it: the expected file name,
 // replaced by the wizard before the second delivery while the TFTP listener compares
@@ -30,4 +30,4 @@ private:
     FixedText<Size> text_;
 };
 
-}  // namespace voq::app
+}  // namespace voq::session

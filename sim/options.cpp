@@ -208,7 +208,7 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
 std::string describe(const DeviceConfig& device)
 {
     const WebConfig& config = device.web;
-    std::string text = "device at " + app::dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
+    std::string text = "device at " + ui::dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
     text += "  reports: product \"" + config.identity.product_name + "\", MAC " + config.identity.mac_address +
             ", software \"" + config.identity.software_version + "\", hardware \"" +
             config.identity.hardware_version + "\", serial \"" + config.identity.serial_number + "\"\n";

@@ -19,14 +19,14 @@ constexpr unsigned poll_ms = 20;
 platform::Socket bound_socket(std::uint32_t address)
 {
     platform::Socket socket(platform::open_datagram_socket());
-    platform::bind_socket(socket.handle(), web::fill_socket_address(address, 0));
+    platform::bind_socket(socket.handle(), platform::fill_socket_address(address, 0));
     return socket;
 }
 
 std::uint16_t port_of(const platform::Socket& socket)
 {
     platform::SocketAddress local;
-    return platform::local_address_of(socket.handle(), local) ? web::read_socket_address(local).port : 0;
+    return platform::local_address_of(socket.handle(), local) ? platform::read_socket_address(local).port : 0;
 }
 
 void send_acknowledgement(std::uint16_t block, const platform::Socket& from, const platform::Socket& other,
@@ -100,7 +100,7 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
     fetch.client_port = port_of(socket);
     // The tool answers from the port it was asked on; RFC 1350 servers from a new one,
     // which its first answer names.
-    platform::SocketAddress server = web::fill_socket_address(request.address, request.port);
+    platform::SocketAddress server = platform::fill_socket_address(request.address, request.port);
     bool server_port_known = false;
 
     platform::sleep_milliseconds(config.request_delay_ms);
@@ -127,15 +127,15 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         platform::SocketAddress source;
         const long received = platform::receive_datagram(socket.handle(), packet, sizeof packet, source);
         if (received < 4) continue;
-        const web::Endpoint from = web::read_socket_address(source);
+        const platform::Endpoint from = platform::read_socket_address(source);
         if (config.follow_new_port && !server_port_known && from.address == request.address) {
             server = source;
             server_port_known = true;
         }
-        if (from != web::read_socket_address(server)) {
+        if (from != platform::read_socket_address(server)) {
             if (fetch.foreign_packets++ == 0)
-                log("ignoring a packet from " + app::dotted(from.address) + ":" + std::to_string(from.port) +
-                    ", not the server's " + app::dotted(request.address) + ":" + std::to_string(request.port));
+                log("ignoring a packet from " + ui::dotted(from.address) + ":" + std::to_string(from.port) +
+                    ", not the server's " + ui::dotted(request.address) + ":" + std::to_string(request.port));
             continue;
         }
         last_heard = platform::milliseconds();

@@ -96,7 +96,7 @@ std::string malformed(const std::string& request, std::uint32_t own_address, std
         return "not a request line \"GET <path> HTTP/1.1\"";
     const std::string host = header_value(request.substr(0, head_end + 2), "Host");
     if (host.empty()) return "no Host line";
-    if (host != app::dotted(own_address) && host != app::dotted(own_address) + ":" + std::to_string(own_port))
+    if (host != ui::dotted(own_address) && host != ui::dotted(own_address) + ":" + std::to_string(own_port))
         return "Host \"" + host + "\" is not this device";
     return {};
 }
@@ -126,7 +126,7 @@ bool WebServer::listen_on_address(std::string& error)
     listener_ = platform::Socket(platform::open_stream_socket());
     const int on = 1;
     ::setsockopt(static_cast<int>(listener_.handle()), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (platform::bind_socket(listener_.handle(), web::fill_socket_address(config_.address, config_.port)) ==
+    if (platform::bind_socket(listener_.handle(), platform::fill_socket_address(config_.address, config_.port)) ==
             platform::BindResult::bound &&
         ::listen(static_cast<int>(listener_.handle()), 8) == 0)
         return true;
@@ -230,7 +230,7 @@ void WebServer::serve()
     }
 }
 
-void WebServer::handle(platform::Socket connection, const web::Endpoint& client)
+void WebServer::handle(platform::Socket connection, const platform::Endpoint& client)
 {
     const std::string request = read_request(connection.handle());
     const std::string request_line = request.substr(0, request.find("\r\n"));

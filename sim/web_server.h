@@ -59,7 +59,7 @@ private:
     void serve();
     bool listen_on_address(std::string& error);
     void come_back();
-    void handle(platform::Socket connection, const web::Endpoint& client);
+    void handle(platform::Socket connection, const platform::Endpoint& client);
     std::string answer_for(const std::string& request, RecordedRequest& record);
     std::string fresh_nonce();
     void log(const std::string& text) const;

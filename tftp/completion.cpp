@@ -23,7 +23,7 @@ constexpr unsigned unit_ms = 32;
 // A device's web server may still refuse connections for a while after the restart
 // wait; where a refusal returns at once, the spacing keeps the ten attempts from
 // being spent in a moment. The last attempt has nobody after it to wait for.
-bool device_answers(app::Session& session, std::uint32_t local_address, std::uint32_t device_address)
+bool device_answers(session::Session& session, std::uint32_t local_address, std::uint32_t device_address)
 {
     for (int attempt = 1; attempt <= status_rereads; ++attempt) {
         const std::uint32_t spacing_ms = attempt < status_rereads ? session.reread_spacing_ms : 0;
@@ -38,7 +38,7 @@ bool device_answers(app::Session& session, std::uint32_t local_address, std::uin
 
 WaitClock platform_clock() { return {platform::milliseconds, platform::sleep_milliseconds}; }
 
-void restart_wait(app::ProgressScreen& uploading, int units, const WaitClock& clock)
+void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clock)
 {
     const std::uint32_t start = clock.milliseconds() >> unit_shift;
     uploading.set_range(units);
@@ -47,26 +47,26 @@ void restart_wait(app::ProgressScreen& uploading, int units, const WaitClock& cl
         std::uint32_t now = clock.milliseconds() >> unit_shift;
         if (now < start) now += unit_wrap;
         uploading.set_position(static_cast<int>(now - start));
-        uploading.pump(app::every_message);
+        uploading.pump(ui::every_message);
         if (now >= start + static_cast<std::uint32_t>(units)) break;
         clock.sleep_milliseconds(unit_ms);
     }
 }
 
-Completion complete_upgrade(app::Session& session, Outcome outcome, app::ProgressScreen& uploading,
+Completion complete_upgrade(session::Session& session, Outcome outcome, ui::ProgressScreen& uploading,
                             std::uint32_t local_address, std::uint32_t device_address, const WaitClock& clock)
 {
-    uploading.set_caption(app::updating_caption(session));
+    uploading.set_caption(ui::updating_caption(session));
     restart_wait(uploading, session.restart_wait_units, clock);
     uploading.close();
 
     if (outcome == Outcome::given_up) {
-        app::report_error(session, app::message::upload_incomplete);
+        ui::report_error(session, session::message::upload_incomplete);
         return Completion::failed;
     }
     // Without an answer the user could not tell success from failure: say so.
     if (!device_answers(session, local_address, device_address)) {
-        app::report_error(session, app::message::no_response);
+        ui::report_error(session, session::message::no_response);
         return Completion::failed;
     }
 
@@ -75,10 +75,10 @@ Completion complete_upgrade(app::Session& session, Outcome outcome, app::Progres
     const std::string reported(session.device_info.software_version.view());
     trace("[%d]%s %s\n", stage_flag, expected.c_str(), reported.c_str());
     if (session.phone_style == 0 && expected != reported) {
-        app::report_error(session, app::message::version_mismatch);
+        ui::report_error(session, session::message::version_mismatch);
         return Completion::failed;
     }
-    if (stage_flag != 0) session.screens->show_success(app::success_view(session));
+    if (stage_flag != 0) session.screens->show_success(ui::success_view(session));
     return Completion::verified;
 }
 

@@ -20,12 +20,12 @@ WaitClock platform_clock();
 
 // Waits units of 32 ms on the wrapping millisecond clock, the bar showing the units
 // passed and the screen answering its Cancel throughout.
-void restart_wait(app::ProgressScreen& uploading, int units, const WaitClock& clock);
+void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clock);
 
 // After a transfer: the restart wait, then (for a complete one) the device's status
 // page again and its software version against the image just served, and the
 // success screen once the target image is in. Failures are reported here.
-Completion complete_upgrade(app::Session& session, Outcome outcome, app::ProgressScreen& uploading,
+Completion complete_upgrade(session::Session& session, Outcome outcome, ui::ProgressScreen& uploading,
                             std::uint32_t local_address, std::uint32_t device_address,
                             const WaitClock& clock = platform_clock());
 

@@ -25,13 +25,13 @@ struct ListenerRecord {
     std::uint16_t port = 0;
     platform::SocketHandle socket = platform::invalid_socket;
     std::array<std::uint8_t, packet_buffer_size> receive_buffer{};
-    app::Session* session = nullptr;
+    session::Session* session = nullptr;
 };
 
 int listener_thread(void* raw)
 {
     ListenerRecord& listener = *static_cast<ListenerRecord*>(raw);
-    app::Session& session = *listener.session;
+    session::Session& session = *listener.session;
     bool first_wait = true;
     while (true) {
         const AcceptedRequest request =
@@ -41,7 +41,7 @@ int listener_thread(void* raw)
         // A device that did not take the transition image must not be given the target.
         if (session.stage_flag.load() != 0 || completion == Completion::failed) {
             platform::close_socket(listener.socket);
-            app::end_process(session);
+            ui::end_process(session);
         }
         session.stage_flag.store(1);
         first_wait = false;
@@ -76,10 +76,10 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
     }
 }
 
-AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHandle socket,
+AcceptedRequest wait_for_read_request(session::Session& session, platform::SocketHandle socket,
                                       std::span<std::uint8_t> receive_buffer, bool with_waiting_text)
 {
-    app::ProgressScreen waiting(session, app::waiting_view(with_waiting_text));
+    ui::ProgressScreen waiting(session, ui::waiting_view(with_waiting_text));
     waiting.set_position(0);
     platform::set_non_blocking(socket);
     int activity = 0;
@@ -93,7 +93,7 @@ AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHan
                          : Request::silence;
         if (request == Request::accepted) {
             waiting.close();
-            return {web::read_socket_address(source), name};
+            return {platform::read_socket_address(source), name};
         }
         // Anything else goes straight back to receiving, without a pause.
         if (request == Request::ignored) continue;
@@ -101,7 +101,7 @@ AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHan
         platform::wait_readable(socket, 1);
         activity = activity + 1 == activity_steps ? 0 : activity + 1;
         waiting.set_position(activity);
-        waiting.pump(app::every_message);
+        waiting.pump(ui::every_message);
     }
 }
 
@@ -122,25 +122,25 @@ std::optional<std::uint16_t> search_listener_port(const std::function<platform::
     return std::nullopt;
 }
 
-std::uint16_t start_listener(app::Session& session, std::uint32_t local_address)
+std::uint16_t start_listener(session::Session& session, std::uint32_t local_address)
 {
     auto* listener = new (std::nothrow) ListenerRecord;
-    if (listener == nullptr) app::fail(session, app::message::cannot_allocate_listener);
+    if (listener == nullptr) ui::fail(session, session::message::cannot_allocate_listener);
     listener->session = &session;
     listener->socket = platform::open_datagram_socket();
-    if (listener->socket == platform::invalid_socket) app::fail(session, app::message::cannot_create_listener_socket);
+    if (listener->socket == platform::invalid_socket) ui::fail(session, session::message::cannot_create_listener_socket);
 
     // The same socket serves every attempt.
     const std::optional<std::uint16_t> port = search_listener_port([&](std::uint16_t candidate) {
-        return platform::bind_socket(listener->socket, web::fill_socket_address(local_address, candidate));
+        return platform::bind_socket(listener->socket, platform::fill_socket_address(local_address, candidate));
     });
-    if (!port) app::fail(session, app::message::cannot_bind_listener_socket);
+    if (!port) ui::fail(session, session::message::cannot_bind_listener_socket);
     listener->port = *port;
     listener->local_address = local_address;
 
     // Left running on its own: the process ends on it, or on a Cancel elsewhere.
     platform::Thread thread = platform::Thread::start(listener_thread, listener);
-    if (!thread.valid()) app::fail(session, app::message::cannot_start_listener);
+    if (!thread.valid()) ui::fail(session, session::message::cannot_start_listener);
     return listener->port;
 }
 

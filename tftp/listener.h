@@ -32,13 +32,13 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
                       std::string& accepted_name);
 
 struct AcceptedRequest {
-    web::Endpoint peer;     // the device's end of the transfer
+    platform::Endpoint peer;     // the device's end of the transfer
     std::string file_name;
 };
 
 // Behind the waiting screen, without a time limit (the user's way out is its Cancel):
 // the read request naming the expected file name, on a socket already bound.
-AcceptedRequest wait_for_read_request(app::Session& session, platform::SocketHandle socket,
+AcceptedRequest wait_for_read_request(session::Session& session, platform::SocketHandle socket,
                                       std::span<std::uint8_t> receive_buffer, bool with_waiting_text);
 
 // The port to serve from: the first of 69 to 168 that binds; when none does and the
@@ -50,6 +50,6 @@ std::optional<std::uint16_t> search_listener_port(const std::function<platform::
 // listener's thread, which waits behind the waiting screen for the read request
 // naming the expected file name, serves it, and ends the process after the last
 // delivery. Returns the port; every failure to start ends the process here.
-std::uint16_t start_listener(app::Session& session, std::uint32_t local_address);
+std::uint16_t start_listener(session::Session& session, std::uint32_t local_address);
 
 }  // namespace voq::tftp

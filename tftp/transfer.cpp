@@ -31,13 +31,13 @@ void send_current_block(TransferSession& transfer, const fw::FirmwareImage& imag
 
 // The acknowledgement awaited has come: count its block, and send the next one.
 // False when it was the last.
-bool advance(app::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
-             const platform::SocketAddress& peer, app::ProgressScreen& uploading)
+bool advance(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+             const platform::SocketAddress& peer, ui::ProgressScreen& uploading)
 {
     transfer.bytes_acknowledged += transfer.current_block_length;
     ++transfer.next_block;
     uploading.set_position(static_cast<int>(transfer.next_block));
-    uploading.set_caption(app::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
+    uploading.set_caption(ui::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
     if (transfer.next_block > transfer.block_count) {
         trace("All blocks ack'd\n");
         return false;
@@ -78,7 +78,7 @@ bool idle_poll(platform::SocketHandle socket, bool after_datagram)
 }  // namespace
 
 Arrival judge_datagram(const TransferSession& transfer, std::span<const std::uint8_t> datagram,
-                       const web::Endpoint& source)
+                       const platform::Endpoint& source)
 {
     if (source != transfer.peer) {
         trace("Unknown source request in session: %x:%u", source.address, source.port);
@@ -101,10 +101,10 @@ void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& 
           static_cast<int>(transfer.block_count));
 }
 
-Outcome transfer_image(app::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
-                       app::ProgressScreen& uploading)
+Outcome transfer_image(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+                       ui::ProgressScreen& uploading)
 {
-    const platform::SocketAddress peer = web::fill_socket_address(transfer.peer.address, transfer.peer.port);
+    const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
     send_option_acknowledgement(transfer, peer);
     std::uint32_t last_progress_ms = platform::milliseconds();
     int idle_polls = 0;
@@ -115,7 +115,7 @@ Outcome transfer_image(app::Session& session, TransferSession& transfer, const f
         const long received = platform::receive_datagram(transfer.socket, transfer.packet.data(), transfer.packet.size(), source);
         const Arrival arrival =
             received > 0 ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
-                                          web::read_socket_address(source))
+                                          platform::read_socket_address(source))
                          : Arrival::silence;
         if (received <= 0) uploading.pump(1);
         // A duplicate or stale acknowledgement is consumed at once.
@@ -148,11 +148,11 @@ Outcome transfer_image(app::Session& session, TransferSession& transfer, const f
     }
 }
 
-Completion serve_read_request(app::Session& session, platform::SocketHandle socket, std::uint32_t local_address,
-                              std::uint16_t local_port, const web::Endpoint& peer, std::string_view file_name)
+Completion serve_read_request(session::Session& session, platform::SocketHandle socket, std::uint32_t local_address,
+                              std::uint16_t local_port, const platform::Endpoint& peer, std::string_view file_name)
 {
     const std::unique_ptr<TransferSession> transfer(new (std::nothrow) TransferSession);
-    if (!transfer) app::fail(session, app::message::cannot_allocate_session);
+    if (!transfer) ui::fail(session, session::message::cannot_allocate_session);
     transfer->socket = socket;
     transfer->local_address = local_address;
     transfer->local_port = local_port;
@@ -162,7 +162,7 @@ Completion serve_read_request(app::Session& session, platform::SocketHandle sock
     const fw::FirmwareImage& image =
         fw::image_to_serve(session.stage_flag.load(), session.target_image, session.transition_image);
     start_transfer_session(*transfer, image);
-    app::ProgressScreen uploading(session, app::uploading_view(static_cast<int>(transfer->block_count)));
+    ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer->block_count)));
     platform::set_non_blocking(socket);
     const Outcome outcome = transfer_image(session, *transfer, image, uploading);
     return complete_upgrade(session, outcome, uploading, local_address, peer.address);

@@ -27,7 +27,7 @@ struct TransferSession {
     FixedText<128> requested_file_name;
     std::array<std::uint8_t, packet_buffer_size> packet{};  // what arrives, and each packet sent
     std::uint32_t local_address = 0;
-    web::Endpoint peer{};
+    platform::Endpoint peer{};
     std::uint16_t local_port = 0;
     platform::SocketHandle socket = platform::invalid_socket;
     std::uint32_t next_block = 0;  // whose acknowledgement is awaited; 0 for the options
@@ -46,21 +46,21 @@ enum class Arrival {
 };
 
 Arrival judge_datagram(const TransferSession& transfer, std::span<const std::uint8_t> datagram,
-                       const web::Endpoint& source);
+                       const platform::Endpoint& source);
 
 // Fills a session for image and the accepted request.
 void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& image);
 
 // Runs the transfer to its end on a non-blocking socket, keeping the uploading
 // screen's bar at the next block and its title at the bytes acknowledged.
-Outcome transfer_image(app::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
-                       app::ProgressScreen& uploading);
+Outcome transfer_image(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+                       ui::ProgressScreen& uploading);
 
 enum class Completion { verified, failed };
 
 // Serves one accepted read request: the image the stage flag chooses, then the
 // device's restart and the check of what it reports.
-Completion serve_read_request(app::Session& session, platform::SocketHandle socket, std::uint32_t local_address,
-                              std::uint16_t local_port, const web::Endpoint& peer, std::string_view file_name);
+Completion serve_read_request(session::Session& session, platform::SocketHandle socket, std::uint32_t local_address,
+                              std::uint16_t local_port, const platform::Endpoint& peer, std::string_view file_name);
 
 }  // namespace voq::tftp

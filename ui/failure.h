@@ -4,14 +4,14 @@
 
 #include "session/session.h"
 
-namespace voq::app {
+namespace voq::ui {
 
 // Shows message under the standard title and returns once the user has closed it.
-void report_error(Session& session, std::string_view message);
+void report_error(session::Session& session, std::string_view message);
 
-[[noreturn]] void end_process(Session& session);
+[[noreturn]] void end_process(session::Session& session);
 
 // The one way a fatal failure leaves: the report, then the end of the process.
-[[noreturn]] void fail(Session& session, std::string_view message);
+[[noreturn]] void fail(session::Session& session, std::string_view message);
 
-}  // namespace voq::app
+}  // namespace voq::ui

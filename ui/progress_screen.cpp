@@ -3,9 +3,9 @@
 #include "ui/failure.h"
 #include "session/messages.h"
 
-namespace voq::app {
+namespace voq::ui {
 
-ProgressScreen::ProgressScreen(Session& session, const ui::ProgressView& view)
+ProgressScreen::ProgressScreen(session::Session& session, const ui::ProgressView& view)
     : session_(session), id_(session.screens->open_progress(view))
 {
 }
@@ -19,7 +19,7 @@ void ProgressScreen::pump(int max_messages)
 {
     if (session_.screens->pump(id_, max_messages) == ui::Pump::quiet) return;
     close();
-    fail(session_, message::user_abort);
+    fail(session_, session::message::user_abort);
 }
 
 void ProgressScreen::close()
@@ -29,4 +29,4 @@ void ProgressScreen::close()
     session_.screens->close_progress(id_);
 }
 
-}  // namespace voq::app
+}  // namespace voq::ui

@@ -6,7 +6,7 @@
 #include "session/session.h"
 #include "ui/screens.h"
 
-namespace voq::app {
+namespace voq::ui {
 
 inline constexpr int every_message = INT_MAX;
 
@@ -14,7 +14,7 @@ inline constexpr int every_message = INT_MAX;
 // closed when the object goes.
 class ProgressScreen {
 public:
-    ProgressScreen(Session& session, const ui::ProgressView& view);
+    ProgressScreen(session::Session& session, const ui::ProgressView& view);
     ~ProgressScreen() { close(); }
     ProgressScreen(const ProgressScreen&) = delete;
     ProgressScreen& operator=(const ProgressScreen&) = delete;
@@ -31,9 +31,9 @@ public:
     void close();
 
 private:
-    Session& session_;
+    session::Session& session_;
     ui::ProgressId id_;
     bool open_ = true;
 };
 
-}  // namespace voq::app
+}  // namespace voq::ui

@@ -5,7 +5,7 @@
 #include "firmware/image.h"
 #include "ui/texts.h"
 
-namespace voq::app {
+namespace voq::ui {
 
 namespace {
 
@@ -17,7 +17,7 @@ std::string format(const char* pattern, std::string_view value)
 }
 
 // "Target" for the image served once the stage flag is set, "Transition" before.
-std::string_view image_role(const Session& session) { return session.stage_flag.load() != 0 ? "Target" : "Transition"; }
+std::string_view image_role(const session::Session& session) { return session.stage_flag.load() != 0 ? "Target" : "Transition"; }
 
 }  // namespace
 
@@ -29,12 +29,12 @@ std::string dotted(std::uint32_t address)
     return text;
 }
 
-ui::WarningView warning_view(const Session& session)
+ui::WarningView warning_view(const session::Session& session)
 {
     return {ui::templates::warning, format("%.*s Firmware Upgrade", session.display_name), std::string(ui::text::warning)};
 }
 
-ui::AddressView address_view(const Session& session)
+ui::AddressView address_view(const session::Session& session)
 {
     ui::AddressView view;
     view.template_id = session.phone_style != 0 ? ui::templates::address_phone : ui::templates::address_adapter;
@@ -55,12 +55,12 @@ ui::PasswordView password_view()
             "admin"};
 }
 
-ui::ProgressView connecting_view(const Session& session)
+ui::ProgressView connecting_view(const session::Session& session)
 {
     return {ui::templates::connecting, format("Connecting with VOQ@%.*s", session.device_address_text.view()), "", 100};
 }
 
-ui::ConfirmView confirm_view(const Session& session)
+ui::ConfirmView confirm_view(const session::Session& session)
 {
     const bool staged = session.stage_flag.load() == 0;
     ui::ConfirmView view;
@@ -75,7 +75,7 @@ ui::ConfirmView confirm_view(const Session& session)
     } else {
         view.text = ui::text::confirm;
     }
-    const web::DeviceInfo& info = session.device_info;
+    const session::DeviceInfo& info = session.device_info;
     view.serial_number = info.serial_number.view();
     view.mac_address = info.mac_address.view();
     view.software_version = info.software_version.view();
@@ -97,14 +97,14 @@ ui::ProgressView uploading_view(int block_count)
             std::string(ui::text::uploading_notice), block_count & 0xffff};
 }
 
-ui::SuccessView success_view(const Session& session)
+ui::SuccessView success_view(const session::Session& session)
 {
     return {ui::templates::success, format("VOQ@%.*s Upgrade Successful!", session.device_address_text.view()),
             std::string(ui::text::success), std::string(ui::text::success_version_label),
             std::string(session.device_info.software_version.view())};
 }
 
-std::string uploading_caption(const Session& session, int bytes_acknowledged, std::uint32_t image_size)
+std::string uploading_caption(const session::Session& session, int bytes_acknowledged, std::uint32_t image_size)
 {
     char text[256];
     const std::string role(image_role(session));
@@ -113,7 +113,7 @@ std::string uploading_caption(const Session& session, int bytes_acknowledged, st
     return text;
 }
 
-std::string updating_caption(const Session& session)
+std::string updating_caption(const session::Session& session)
 {
     char text[256];
     const std::string role(image_role(session));
@@ -121,4 +121,4 @@ std::string updating_caption(const Session& session)
     return text;
 }
 
-}  // namespace voq::app
+}  // namespace voq::ui

@@ -70,7 +70,7 @@ Md5Digest hash(std::initializer_list<std::string_view> parts)
 
 }  // namespace
 
-Challenge parse_challenge(std::string_view challenge, AuthState& auth, app::RandomSource& random)
+Challenge parse_challenge(std::string_view challenge, session::AuthState& auth, session::RandomSource& random)
 {
     const Parameter realm = quoted_parameter(challenge, "realm=\"");
     if (!realm.present) return Challenge::rejected;
@@ -86,7 +86,7 @@ Challenge parse_challenge(std::string_view challenge, AuthState& auth, app::Rand
     }
 
     char client_nonce[8];
-    std::snprintf(client_nonce, sizeof client_nonce, "%x", static_cast<unsigned>(app::next_random(random)));
+    std::snprintf(client_nonce, sizeof client_nonce, "%x", static_cast<unsigned>(session::next_random(random)));
     auth.client_nonce.assign(client_nonce);
 
     auth.algorithm.assign(quoted_parameter(challenge, "algorithm=\"").value);
@@ -126,7 +126,7 @@ Md5Hex digest_response(const DigestInputs& in)
     return md5_hex(hash({hex_view(session_key), in.nonce, in.nonce_count, in.client_nonce, in.qop, hex_view(a2)}));
 }
 
-std::string authorization_line(const AuthState& auth)
+std::string authorization_line(const session::AuthState& auth)
 {
     const std::string_view qop = chosen_qop(auth.qop.view());
     char nonce_count[16] = "";

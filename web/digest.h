@@ -15,7 +15,7 @@ enum class Challenge { accepted, rejected };
 // answer) into auth. Each parameter is looked up on its own, quoted, anywhere in
 // the text; without realm or nonce the challenge is rejected. A new nonce restarts
 // the nonce count; every accepted challenge draws a new client nonce.
-Challenge parse_challenge(std::string_view challenge, AuthState& auth, app::RandomSource& random);
+Challenge parse_challenge(std::string_view challenge, session::AuthState& auth, session::RandomSource& random);
 
 // The quality of protection a signed request names: the stored qop itself, except
 // that from a list the one option a server can take is chosen, "auth" before
@@ -42,6 +42,6 @@ Md5Hex digest_response(const DigestInputs& inputs);
 
 // The "Authorization: Digest ..." line for the request whose path is auth's digest
 // uri, "\r\n" included. The caller has already counted the request in the nonce count.
-std::string authorization_line(const AuthState& auth);
+std::string authorization_line(const session::AuthState& auth);
 
 }  // namespace voq::web

@@ -19,7 +19,7 @@ bool bind_from_base(platform::SocketHandle socket, std::uint32_t local_address, 
 {
     for (int attempt = 0; attempt < local_port_attempts; ++attempt) {
         const auto port = static_cast<std::uint16_t>(base + attempt);
-        if (platform::bind_socket(socket, fill_socket_address(local_address, port)) == platform::BindResult::bound)
+        if (platform::bind_socket(socket, platform::fill_socket_address(local_address, port)) == platform::BindResult::bound)
             return true;
     }
     return false;
@@ -39,7 +39,7 @@ int receive_answer(platform::SocketHandle socket, char* buffer, int size)
 
 }  // namespace
 
-std::size_t build_request(const ExchangeArguments& arguments, AuthState& auth)
+std::size_t build_request(const ExchangeArguments& arguments, session::AuthState& auth)
 {
     std::string request = "GET ";
     request.append(arguments.path).append(" HTTP/1.1\r\n");
@@ -67,7 +67,7 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
     if (!socket.valid()) return {0, ExchangeFault::cannot_open_socket};
     if (!bind_from_base(socket.handle(), arguments.local_address, arguments.local_port_base))
         return {0, ExchangeFault::cannot_bind_socket};
-    if (!platform::connect_socket(socket.handle(), fill_socket_address(arguments.device_address, arguments.device_port)))
+    if (!platform::connect_socket(socket.handle(), platform::fill_socket_address(arguments.device_address, arguments.device_port)))
         return {0, ExchangeFault::none};
 
     const std::size_t request_length = build_request(arguments, state.auth);

@@ -21,9 +21,9 @@ struct ExchangeArguments {
 
 // What the exchange works on besides its arguments.
 struct ClientState {
-    DeviceInfo& device_info;
-    AuthState& auth;
-    app::RandomSource& random;
+    session::DeviceInfo& device_info;
+    session::AuthState& auth;
+    session::RandomSource& random;
 };
 
 // The two failures after which nothing can be sent at all.
@@ -44,6 +44,6 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
 
 // The request text into buffer (at most size bytes and a NUL); signs it when the Auth
 // state holds a password, counting it under the current nonce. Returns its length.
-std::size_t build_request(const ExchangeArguments& arguments, AuthState& auth);
+std::size_t build_request(const ExchangeArguments& arguments, session::AuthState& auth);
 
 }  // namespace voq::web

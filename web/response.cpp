@@ -4,7 +4,7 @@
 
 namespace voq::web {
 
-ResponseStatus classify_response(std::string_view response, AuthState& auth, app::RandomSource& random)
+ResponseStatus classify_response(std::string_view response, session::AuthState& auth, session::RandomSource& random)
 {
     constexpr std::string_view version = "HTTP/1.1";
     if (response.substr(0, version.size()) != version) return ResponseStatus::not_http11;
@@ -40,7 +40,7 @@ void extract_label(std::string_view response, std::string_view label, FixedText<
     field.assign(rest.substr(0, rest.find('<')));
 }
 
-void extract_device_info(std::string_view response, DeviceInfo& info)
+void extract_device_info(std::string_view response, session::DeviceInfo& info)
 {
     extract_label(response, "Product Name:", info.product_name);
     extract_label(response, "MAC Address:", info.mac_address);

@@ -22,19 +22,19 @@ constexpr std::size_t credential_length = 126;
 
 struct WorkerParameters {
     ExchangeArguments arguments;
-    app::Session* session;
+    session::Session* session;
 };
 
 int worker_entry(void* raw)
 {
     const auto& parameters = *static_cast<const WorkerParameters*>(raw);
     const ExchangeArguments& a = parameters.arguments;
-    app::Session& session = *parameters.session;
+    session::Session& session = *parameters.session;
     trace("HTTP %x:%u to %x:%u", a.local_address, a.local_port_base, a.device_address, a.device_port);
     const ExchangeResult result = http_exchange(a, {session.device_info, session.auth, session.random});
     switch (result.fault) {
-    case ExchangeFault::cannot_open_socket: app::fail(session, app::message::cannot_open_http_socket);
-    case ExchangeFault::cannot_bind_socket: app::fail(session, app::message::cannot_bind_http_socket);
+    case ExchangeFault::cannot_open_socket: ui::fail(session, session::message::cannot_open_http_socket);
+    case ExchangeFault::cannot_bind_socket: ui::fail(session, session::message::cannot_bind_http_socket);
     case ExchangeFault::none: break;
     }
     return result.value;
@@ -47,7 +47,7 @@ struct Progress {
 
 // One turn of the connecting screen's loop: its input, a millisecond, and a step of
 // the bar every ten turns.
-void keep_alive(app::ProgressScreen& connecting, Progress& progress)
+void keep_alive(ui::ProgressScreen& connecting, Progress& progress)
 {
     connecting.pump(1);
     platform::sleep_milliseconds(1);
@@ -61,11 +61,11 @@ void keep_alive(app::ProgressScreen& connecting, Progress& progress)
 // One attempt: the exchange on a worker while this thread keeps the connecting
 // screen alive and its bar climbing. An attempt that got no answer keeps its screen
 // until unanswered_hold_ms have passed since it started.
-int attempt(app::Session& session, const ExchangeArguments& arguments, Progress& progress,
+int attempt(session::Session& session, const ExchangeArguments& arguments, Progress& progress,
             std::uint32_t unanswered_hold_ms)
 {
     WorkerParameters parameters{arguments, &session};
-    app::ProgressScreen connecting(session, app::connecting_view(session));
+    ui::ProgressScreen connecting(session, ui::connecting_view(session));
     const std::uint32_t started_ms = platform::milliseconds();
     platform::Thread worker = platform::Thread::start(worker_entry, &parameters);
     int answer = 0;
@@ -80,24 +80,24 @@ int attempt(app::Session& session, const ExchangeArguments& arguments, Progress&
     return answer;
 }
 
-void ask_for_password(app::Session& session)
+void ask_for_password(session::Session& session)
 {
-    const ui::PasswordAnswer answer = session.screens->show_password(app::password_view());
-    if (!answer.ok) app::fail(session, app::message::user_abort);
+    const ui::PasswordAnswer answer = session.screens->show_password(ui::password_view());
+    if (!answer.ok) ui::fail(session, session::message::user_abort);
     session.auth.user_name.assign(std::string_view(answer.user_name).substr(0, credential_length));
     session.auth.password.assign(std::string_view(answer.password).substr(0, credential_length));
 }
 
 }  // namespace
 
-ExchangeArguments device_request(app::Session& session, std::uint32_t local_address, std::uint32_t device_address,
+ExchangeArguments device_request(session::Session& session, std::uint32_t local_address, std::uint32_t device_address,
                                  std::string_view path)
 {
     return {local_address, first_local_port, device_address, device_web_port, path, session.response.data(),
-            app::response_size_limit};
+            session::response_size_limit};
 }
 
-int run_request(app::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms)
+int run_request(session::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms)
 {
     // Two runs at once would write the one response buffer, Device info and Auth state.
     const std::lock_guard<std::mutex> one_at_a_time(session.request_mutex);

@@ -13,7 +13,7 @@ inline constexpr std::uint16_t device_web_port = 80;
 
 // What every caller asks: the device's port 80 from local port 23456 up, into the
 // Session's response buffer.
-ExchangeArguments device_request(app::Session& session, std::uint32_t local_address, std::uint32_t device_address,
+ExchangeArguments device_request(session::Session& session, std::uint32_t local_address, std::uint32_t device_address,
                                  std::string_view path);
 
 // One request to the device, on a worker thread behind the connecting screen. A
@@ -23,6 +23,6 @@ ExchangeArguments device_request(app::Session& session, std::uint32_t local_addr
 // different threads take turns. An attempt that gets no answer keeps the connecting
 // screen up until unanswered_hold_ms have passed since it began, for callers that
 // try again and must not try faster than that.
-int run_request(app::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms = 0);
+int run_request(session::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms = 0);
 
 }  // namespace voq::web

@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     static voq::ui::qt::QtScreens screens;
     screens.on_shown = answer;
     // The gallery shows the staged screens too, so it loads both images.
-    static voq::app::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
+    static voq::session::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
     session.restart_wait_units = settings.restart_wait_units;
     session.transfer_silence_floor_ms = settings.transfer_silence_floor_ms;
     session.reread_spacing_ms = settings.reread_spacing_ms;

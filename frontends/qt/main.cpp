@@ -15,7 +15,7 @@ int main(int argc, char** argv)
 
     // Like the Session, the screens live until the process ends.
     static voq::ui::qt::QtScreens screens;
-    static voq::app::Session session(voq::fw::built_stage_flag());
+    static voq::session::Session session(voq::fw::built_stage_flag());
     int status = 0;
     // The wizard runs as the program's main thread does on Windows; widgets stay here.
     std::thread wizard([&] {

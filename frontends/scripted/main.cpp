@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     }
 
     // Like the product's, the Session lives for the whole process and is never freed.
-    static voq::app::Session session(voq::fw::built_stage_flag());
+    static voq::session::Session session(voq::fw::built_stage_flag());
     if (script.restart_wait_units) session.restart_wait_units = *script.restart_wait_units;
     if (script.transfer_silence_floor_ms) session.transfer_silence_floor_ms = *script.transfer_silence_floor_ms;
     if (script.reread_spacing_ms) session.reread_spacing_ms = *script.reread_spacing_ms;

@@ -9,7 +9,7 @@
 int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int)
 {
     static voq::ui::win32::Win32Screens screens(module);
-    static voq::app::Session session(0);
+    static voq::session::Session session(0);
     voq::ui::show_every_screen(screens, session);
     return 0;
 }

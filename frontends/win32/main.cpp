@@ -10,6 +10,6 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int)
 {
     // Like the Session, the screens live until the process ends.
     static voq::ui::win32::Win32Screens screens(module);
-    static voq::app::Session session(voq::fw::built_stage_flag());
+    static voq::session::Session session(voq::fw::built_stage_flag());
     return voq::app::program_entry(session, module, screens, voq::app::standard_startup_services());
 }

@@ -187,7 +187,7 @@ TEST_F(Upgrade, WithPort69TakenTheUpgradeRequestNamesThePortBound)
 {
     start_device(104);
     platform::Socket taken(platform::open_datagram_socket());
-    ASSERT_EQ(platform::bind_socket(taken.handle(), web::fill_socket_address(addresses.pc, 69)),
+    ASSERT_EQ(platform::bind_socket(taken.handle(), platform::fill_socket_address(addresses.pc, 69)),
               platform::BindResult::bound);
     const HarnessRun result = run(script());
     EXPECT_TRUE(result.has(success_screen())) << result.text();
@@ -208,8 +208,8 @@ TEST_F(Upgrade, WrongNamesAndStrayPacketsAreIgnored)
         while (device->web().upgrade_requests().empty()) platform::sleep_milliseconds(5);
         const sim::UpgradeRequest request = device->web().upgrade_requests()[0];
         platform::Socket socket(platform::open_datagram_socket());
-        platform::bind_socket(socket.handle(), web::fill_socket_address(loopback_pair(106).device, 0));
-        const auto to = web::fill_socket_address(request.address, request.port);
+        platform::bind_socket(socket.handle(), platform::fill_socket_address(loopback_pair(106).device, 0));
+        const auto to = platform::fill_socket_address(request.address, request.port);
         std::string capitals = request.file_name;
         for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         for (const std::string& packet : {std::string("\0\1", 2) + capitals + std::string("\0octet\0", 7),std::string("\0\2/x\0octet\0", 11), std::string("\0\3\0\1data", 8),

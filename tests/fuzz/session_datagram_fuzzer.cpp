@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     voq::tftp::TransferSession transfer;
     transfer.peer = {0x0a000002, 1024};
     transfer.next_block = voq::tftp::get_u16(data + 1);
-    const voq::web::Endpoint source = (data[0] & 1) ? transfer.peer : voq::web::Endpoint{0x0a000003, 1024};
+    const voq::platform::Endpoint source = (data[0] & 1) ? transfer.peer : voq::platform::Endpoint{0x0a000003, 1024};
     const auto datagram = std::span(data + 3, size - 3);
     const auto arrival = voq::tftp::judge_datagram(transfer, datagram, source);
     if (arrival == voq::tftp::Arrival::acknowledged &&

@@ -29,7 +29,7 @@ bool answers_connections(std::uint32_t address)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
         platform::Socket probe(platform::open_stream_socket());
-        if (platform::connect_socket(probe.handle(), fill_socket_address(address, 80))) return true;
+        if (platform::connect_socket(probe.handle(), platform::fill_socket_address(address, 80))) return true;
         platform::sleep_milliseconds(25);
     }
     return false;
@@ -84,19 +84,19 @@ protected:
         addresses = test::loopback_pair(pair);
         server = std::make_unique<LighttpdServer>(addresses.device);
         ASSERT_TRUE(server->running()) << "lighttpd did not start (make test installs it)";
-        app::seed_random(session->random, 1);
+        session::seed_random(session->random, 1);
     }
 
     ExchangeResult exchange()
     {
         const ExchangeArguments arguments{addresses.pc, 23456, addresses.device, 80, "/admin/advanced",
-                                          session->response.data(), app::response_size_limit};
+                                          session->response.data(), session::response_size_limit};
         return http_exchange(arguments, {session->device_info, session->auth, session->random});
     }
 
     test::LoopbackPair addresses{};
     std::unique_ptr<LighttpdServer> server;
-    std::unique_ptr<app::Session> session = std::make_unique<app::Session>(1);
+    std::unique_ptr<session::Session> session = std::make_unique<session::Session>(1);
 };
 
 TEST_F(Lighttpd, ReadsTheProtectedStatusPage)

@@ -19,7 +19,7 @@ protected:
         session->expected_file_name.assign("before");
         session->selected_local_address = 0x0a000005;
     }
-    std::unique_ptr<Session> session = std::make_unique<Session>(1);
+    std::unique_ptr<session::Session> session = std::make_unique<session::Session>(1);
 };
 
 TEST_F(AcceptTypedAddress, RefusedTextsKeepTheTextAndLeaveTheRestAlone)
@@ -67,7 +67,7 @@ TEST_F(AcceptTypedAddress, KeepsAtMost62TypedCharacters)
 
 TEST(ExpectedFileName, OneToFourLowerCaseHexDigits)
 {
-    auto session = std::make_unique<Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     for (const std::uint32_t seed : {0u, 1u, 2u, 77u, 0xdeadbeefu}) {
         seed_random(session->random, seed);
         for (int draw = 0; draw < 200; ++draw) {

@@ -19,7 +19,7 @@ namespace {
 int status_for(const test::LoopbackPair& addresses, const std::string& head)
 {
     platform::Socket client(platform::open_stream_socket());
-    if (!platform::connect_socket(client.handle(), web::fill_socket_address(addresses.device, 80))) return -1;
+    if (!platform::connect_socket(client.handle(), platform::fill_socket_address(addresses.device, 80))) return -1;
     platform::send_bytes(client.handle(), head.data(), head.size());
     ::shutdown(static_cast<int>(client.handle()), SHUT_WR);
     std::string answer;

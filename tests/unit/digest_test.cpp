@@ -64,9 +64,9 @@ TEST(DigestResponse, AuthIntHashesTheEmptyBodyIntoA2)
 
 class ParseChallenge : public ::testing::Test {
 protected:
-    void SetUp() override { app::seed_random(random, 1); }  // client nonces 29, 4823, 18be
-    AuthState auth;
-    app::RandomSource random;
+    void SetUp() override { session::seed_random(random, 1); }  // client nonces 29, 4823, 18be
+    session::AuthState auth;
+    session::RandomSource random;
 };
 
 TEST_F(ParseChallenge, TakesEachQuotedParameterWhereverItStands)
@@ -161,9 +161,9 @@ TEST(ChosenQop, PicksOneOptionFromAList)
     }
 }
 
-AuthState signed_state(std::string_view qop, std::string_view algorithm = "", std::string_view opaque = "")
+session::AuthState signed_state(std::string_view qop, std::string_view algorithm = "", std::string_view opaque = "")
 {
-    AuthState auth;
+    session::AuthState auth;
     auth.user_name.assign("admin");
     auth.password.assign("secret");
     auth.realm.assign("VOQ");
@@ -190,7 +190,7 @@ TEST(AuthorizationLine, WithoutQopEndsAfterTheResponseOrOpaque)
 
 TEST(AuthorizationLine, WithQopCarriesNineDigitCountAndClientNonce)
 {
-    AuthState auth = signed_state("auth", "", "xyz");
+    session::AuthState auth = signed_state("auth", "", "xyz");
     auth.nonce_count = 0x1a;
     const std::string response =
         hex(hex("admin:VOQ:secret") + ":n0nce:00000001a:29:auth:" + hex("GET:/admin/advanced"));
@@ -212,7 +212,7 @@ TEST(AuthorizationLine, AQopListIsAnsweredWithOneOption)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        const AuthState auth = signed_state(c.stored);
+        const session::AuthState auth = signed_state(c.stored);
         const std::string line = authorization_line(auth);
         EXPECT_NE(line.find(",qop=" + c.sent + ",nc=000000001,"), std::string::npos) << line;
         const std::string response = hex(hex("admin:VOQ:secret") + ":n0nce:000000001:29:" + c.sent + ":" + c.a2);

@@ -29,13 +29,13 @@ protected:
         device = std::make_unique<sim::WebServer>(config);
         std::string problem;
         ASSERT_TRUE(device->start(problem)) << problem;
-        app::seed_random(session->random, 1);
+        session::seed_random(session->random, 1);
     }
 
     ExchangeResult exchange(std::string_view path = "/admin/advanced")
     {
         const ExchangeArguments arguments{addresses.pc, 23456, addresses.device, 80, path, session->response.data(),
-                                          app::response_size_limit};
+                                          session::response_size_limit};
         return http_exchange(arguments, {session->device_info, session->auth, session->random});
     }
 
@@ -45,7 +45,7 @@ protected:
         session->auth.password.assign(password);
     }
 
-    std::unique_ptr<app::Session> session = std::make_unique<app::Session>(1);
+    std::unique_ptr<session::Session> session = std::make_unique<session::Session>(1);
     test::LoopbackPair addresses{};
     std::unique_ptr<sim::WebServer> device;
 };
@@ -139,7 +139,7 @@ TEST_F(Exchange, EverySupportedDigestFormIsAccepted)
             sim::WebConfig config = protected_device(qop, algorithm);
             config.digest.opaque = "0paque";
             start_device(14, config);
-            session->auth = AuthState{};
+            session->auth = session::AuthState{};
             EXPECT_EQ(exchange().value, -1);
             set_password("secret");
             EXPECT_GT(exchange().value, 0);
@@ -173,7 +173,7 @@ TEST_F(Exchange, WhatEveryKindOfAnswerGives)
         sim::WebConfig config;
         config.fault = c.fault;
         start_device(pair++, config);
-        session->device_info = DeviceInfo{};
+        session->device_info = session::DeviceInfo{};
         session->device_info.software_version.assign("before");
         session->device_info.hardware_version.assign("before");
         const ExchangeResult result = exchange();
@@ -193,8 +193,8 @@ TEST_F(Exchange, AnAnswerLongerThanTheBufferIsCutToIt)
     sim::WebConfig config;
     config.fault = WebFault::oversized_answer;
     start_device(25, config);
-    EXPECT_EQ(exchange().value, app::response_size_limit);
-    EXPECT_EQ(session->response[app::response_size_limit], '\0');
+    EXPECT_EQ(exchange().value, session::response_size_limit);
+    EXPECT_EQ(session->response[session::response_size_limit], '\0');
     EXPECT_EQ(session->device_info.serial_number, "VQ3300A01234");
 }
 
@@ -204,7 +204,7 @@ TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
     std::vector<platform::Socket> taken;
     const auto take = [&](std::uint16_t port) {
         taken.emplace_back(platform::open_stream_socket());
-        ASSERT_EQ(platform::bind_socket(taken.back().handle(), fill_socket_address(addresses.pc, port)),
+        ASSERT_EQ(platform::bind_socket(taken.back().handle(), platform::fill_socket_address(addresses.pc, port)),
                   platform::BindResult::bound);
     };
     take(23456);
@@ -220,14 +220,14 @@ TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
 
 TEST(SocketAddress, FillAndReadMeetNetworkByteOrder)
 {
-    const platform::SocketAddress filled = fill_socket_address(0xc0000201, 69);
+    const platform::SocketAddress filled = platform::fill_socket_address(0xc0000201, 69);
     EXPECT_EQ(filled.family, platform::address_family_ipv4);
     const auto* address = reinterpret_cast<const std::uint8_t*>(&filled.address);
     const auto* port = reinterpret_cast<const std::uint8_t*>(&filled.port);
     EXPECT_EQ((std::vector<int>{address[0], address[1], address[2], address[3]}), (std::vector<int>{192, 0, 2, 1}));
     EXPECT_EQ((std::vector<int>{port[0], port[1]}), (std::vector<int>{0, 69}));
-    EXPECT_EQ(fill_socket_address(0, 80).address, 0u);
-    EXPECT_EQ(read_socket_address(filled), (Endpoint{0xc0000201, 69}));
+    EXPECT_EQ(platform::fill_socket_address(0, 80).address, 0u);
+    EXPECT_EQ(platform::read_socket_address(filled), (platform::Endpoint{0xc0000201, 69}));
 }
 
 }  // namespace

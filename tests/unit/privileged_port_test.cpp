@@ -46,8 +46,8 @@ int bind_twice_without_privilege(std::uint32_t address, std::uint16_t privileged
     if (!drop_net_bind_service()) return child_could_not_drop;
     Socket first(open_datagram_socket());
     Socket second(open_datagram_socket());
-    const auto refused = bind_socket(first.handle(), web::fill_socket_address(address, privileged));
-    const auto in_use = bind_socket(second.handle(), web::fill_socket_address(address, taken));
+    const auto refused = bind_socket(first.handle(), platform::fill_socket_address(address, privileged));
+    const auto in_use = bind_socket(second.handle(), platform::fill_socket_address(address, taken));
     return static_cast<int>(refused) + 10 * static_cast<int>(in_use);
 }
 
@@ -56,7 +56,7 @@ TEST(SocketShim, APortKeptForPrivilegeIsToldApartFromAPortInUse)
     if (unprivileged_port_start() <= 69) GTEST_SKIP() << "port 69 is open to every program on this machine";
     const std::uint32_t address = test::loopback_pair(123).pc;
     Socket holder(open_datagram_socket());
-    ASSERT_EQ(bind_socket(holder.handle(), web::fill_socket_address(address, 10069)), BindResult::bound);
+    ASSERT_EQ(bind_socket(holder.handle(), platform::fill_socket_address(address, 10069)), BindResult::bound);
 
     const pid_t child = ::fork();
     if (child == 0) ::_exit(bind_twice_without_privilege(address, 69, 10069));

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-namespace voq::app {
+namespace voq::session {
 namespace {
 
 TEST(RandomSource, FollowsTheLinearCongruentialSequence)
@@ -45,4 +45,4 @@ TEST(RandomSource, DrawsFromTwoThreadsNeitherRepeatNorSkipAState)
 }
 
 }  // namespace
-}  // namespace voq::app
+}  // namespace voq::session

@@ -39,8 +39,8 @@ TEST(ClassifyResponse, ByVersionStatusAndUsableChallenge)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("answer \"" + c.response + "\"");
-        AuthState auth;
-        app::RandomSource random;
+        session::AuthState auth;
+        session::RandomSource random;
         EXPECT_EQ(classify_response(c.response, auth, random), c.status);
         EXPECT_EQ(!auth.nonce.empty(), c.status == ResponseStatus::challenge);
     }
@@ -76,7 +76,7 @@ TEST(ExtractLabel, TakesTheTextAfterTheTagsBehindTheLabel)
 
 TEST(ExtractDeviceInfo, FillsEveryFieldThePageNamesAndKeepsTheRest)
 {
-    DeviceInfo info;
+    session::DeviceInfo info;
     info.serial_number.assign("from an earlier page");
     extract_device_info("HTTP/1.1 200 OK\r\n\r\n<table>"
                         "<tr><td>Product Name:</td><td>VOQ-3300</td></tr>"
@@ -95,7 +95,7 @@ TEST(BuildRequest, MinimalGetAndSignedOnceAPasswordIsSet)
 {
     char buffer[2048];
     const ExchangeArguments arguments{0, 23456, 0xc0000205, 80, "/admin/advanced", buffer, 2047};
-    AuthState auth;
+    session::AuthState auth;
     EXPECT_EQ(build_request(arguments, auth), 49u);
     EXPECT_STREQ(buffer, "GET /admin/advanced HTTP/1.1\r\nHost: 192.0.2.5\r\n\r\n");
     EXPECT_EQ(auth.nonce_count, 0u);
@@ -125,7 +125,7 @@ TEST(BuildRequest, NeverWritesPastTheBuffer)
     char buffer[33];
     std::fill(std::begin(buffer), std::end(buffer), 'x');
     const std::string long_path(500, 'p');
-    AuthState auth;
+    session::AuthState auth;
     const ExchangeArguments arguments{0, 23456, 1, 80, long_path, buffer, 31};
     EXPECT_EQ(build_request(arguments, auth), 31u);
     EXPECT_EQ(buffer[31], '\0');

@@ -27,9 +27,9 @@ protected:
         fake_now = start;
         slept = 0;
         test::RecordingScreens screens;
-        auto session = std::make_unique<app::Session>(1);
+        auto session = std::make_unique<session::Session>(1);
         session->screens = &screens;
-        app::ProgressScreen uploading(*session, {110, "", "", 10});
+        ui::ProgressScreen uploading(*session, {110, "", "", 10});
         restart_wait(uploading, 937, fake_clock());
         positions = screens.positions;
     }

@@ -28,7 +28,7 @@ TEST(RunRequest, ProgressClimbsEveryTenTurnsAndWrapsAfter100)
     ASSERT_TRUE(device.start(problem)) << problem;
 
     test::RecordingScreens screens;
-    auto session = std::make_unique<app::Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     EXPECT_GT(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
     EXPECT_EQ(screens.opened, std::vector<int>{105});
@@ -41,7 +41,7 @@ TEST(RunRequest, NothingReceivedReturnsZeroAfterOneAttempt)
 {
     const test::LoopbackPair addresses = test::loopback_pair(28);
     test::RecordingScreens screens;
-    auto session = std::make_unique<app::Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     EXPECT_EQ(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
     EXPECT_EQ(screens.opened, std::vector<int>{105});
@@ -66,7 +66,7 @@ std::string run_in_child(const test::LoopbackPair& addresses, void (*arrange)())
             ::_exit(0);
         };
         screens.at_end = [&] { tell("ended"); };
-        auto session = std::make_unique<app::Session>(1);
+        auto session = std::make_unique<session::Session>(1);
         session->screens = &screens;
         arrange();
         const int result = run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced"));
@@ -101,7 +101,7 @@ TEST(RunRequest, NoSocketOrNoLocalPortIsReportedAndEndsTheProcess)
     for (int port = first_local_port; port <= first_local_port + 100; ++port) {
         taken.emplace_back(platform::open_stream_socket());
         ASSERT_EQ(platform::bind_socket(taken.back().handle(),
-                                        fill_socket_address(addresses.pc, static_cast<std::uint16_t>(port))),
+                                        platform::fill_socket_address(addresses.pc, static_cast<std::uint16_t>(port))),
                   platform::BindResult::bound);
     }
     EXPECT_EQ(run_in_child(addresses, [] {}), "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't bind HTTP socket\nended");
@@ -123,7 +123,7 @@ TEST(RunRequest, APasswordIsAskedUntilTheDeviceTakesIt)
     test::RecordingScreens screens;
     // OK with an empty password, a wrong one, then the right one.
     screens.password_answers = {{true, "admin", ""}, {true, "admin", "Secret"}, {true, "admin", "secret"}};
-    auto session = std::make_unique<app::Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     EXPECT_GT(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
     EXPECT_EQ(screens.opened, (std::vector<int>{105, 104, 105, 104, 105, 104, 105}));

@@ -45,9 +45,9 @@ class Startup : public ::testing::Test {
 protected:
     void SetUp() override { fake = Fake{}; }
 
-    std::unique_ptr<Session> started(int stage_flag)
+    std::unique_ptr<session::Session> started(int stage_flag)
     {
-        auto session = std::make_unique<Session>(stage_flag);
+        auto session = std::make_unique<session::Session>(stage_flag);
         session->screens = &screens;
         run_startup(*session, fake_services());
         return session;
@@ -102,7 +102,7 @@ TEST_F(Startup, StagedBuildLoadsBothImages)
 TEST_F(Startup, SeedsTheRandomSourceFromTheClockAndClearsTheAuthState)
 {
     fake.clock = 1;
-    auto session = std::make_unique<Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     session->auth.password.assign("left over");
     session->auth.nonce_count = 5;
@@ -120,10 +120,10 @@ TEST_F(Startup, FatalFailuresReportUnderTheStandardTitleThenEnd)
         int stage_flag;
         std::string_view message;
     } cases[] = {
-        {"socket library", [] { fake.socket_library_starts = false; }, 1, message::winsock_init_error},
-        {"no target image", [] { fake.target.clear(); }, 1, message::firmware_missing},
-        {"short target image", [] { fake.target.resize(127); }, 1, message::firmware_missing},
-        {"no transition image in a staged build", [] { fake.transition.clear(); }, 0, message::firmware_missing},
+        {"socket library", [] { fake.socket_library_starts = false; }, 1, session::message::winsock_init_error},
+        {"no target image", [] { fake.target.clear(); }, 1, session::message::firmware_missing},
+        {"short target image", [] { fake.target.resize(127); }, 1, session::message::firmware_missing},
+        {"no transition image in a staged build", [] { fake.transition.clear(); }, 0, session::message::firmware_missing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -149,7 +149,7 @@ TEST(ProgramEntry, FailedClassRegistrationEndsTheRunBeforeStartUp)
     fake = Fake{};
     test::RecordingScreens screens;
     screens.window_class_registers = false;
-    auto session = std::make_unique<Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     EXPECT_EQ(program_entry(*session, nullptr, screens, fake_services()), 0);
     EXPECT_EQ(screens.common_control_inits, 0);
     EXPECT_TRUE(fake.images_asked.empty());
@@ -160,7 +160,7 @@ TEST(ProgramEntry, KeepsTheModuleHandleAndRunsStartUp)
 {
     fake = Fake{};
     test::RecordingScreens screens;
-    auto session = std::make_unique<Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     int module = 0;
     EXPECT_EQ(program_entry(*session, &module, screens, fake_services()), 0);
     EXPECT_EQ(session->module_handle, &module);

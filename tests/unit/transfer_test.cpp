@@ -29,20 +29,20 @@ struct Served {
 platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
 {
     platform::Socket socket(platform::open_datagram_socket());
-    EXPECT_EQ(platform::bind_socket(socket.handle(), web::fill_socket_address(address, 0)), platform::BindResult::bound);
+    EXPECT_EQ(platform::bind_socket(socket.handle(), platform::fill_socket_address(address, 0)), platform::BindResult::bound);
     platform::SocketAddress local;
     EXPECT_TRUE(platform::local_address_of(socket.handle(), local));
-    port = web::read_socket_address(local).port;
+    port = platform::read_socket_address(local).port;
     return socket;
 }
 
-web::Endpoint read_request_source(const platform::Socket& server)
+platform::Endpoint read_request_source(const platform::Socket& server)
 {
     EXPECT_EQ(platform::wait_readable(server.handle(), 5000), platform::Readiness::readable);
     std::uint8_t request[packet_buffer_size];
     platform::SocketAddress source;
     EXPECT_GT(platform::receive_datagram(server.handle(), request, sizeof request, source), 0);
-    return web::read_socket_address(source);
+    return platform::read_socket_address(source);
 }
 
 // One transfer of image to the device's client, with the client's faults.
@@ -64,7 +64,7 @@ Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFau
     });
 
     test::RecordingScreens screens;
-    auto session = std::make_unique<app::Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     session->device_address_text.assign(test::dotted(addresses.device));
     session->transfer_silence_floor_ms = silence_floor_ms;
@@ -77,7 +77,7 @@ Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFau
     start_transfer_session(transfer, image);
     served.block_count = transfer.block_count;
     {
-        app::ProgressScreen uploading(*session, app::uploading_view(static_cast<int>(transfer.block_count)));
+        ui::ProgressScreen uploading(*session, ui::uploading_view(static_cast<int>(transfer.block_count)));
         platform::set_non_blocking(server.handle());
         served.outcome = transfer_image(*session, transfer, image, uploading);
     }
@@ -186,9 +186,9 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
     platform::Socket server = server_socket(addresses.pc, port);
     platform::Socket device(platform::open_datagram_socket());
     platform::Socket stranger(platform::open_datagram_socket());
-    EXPECT_EQ(platform::bind_socket(device.handle(), web::fill_socket_address(addresses.device, 0)),
+    EXPECT_EQ(platform::bind_socket(device.handle(), platform::fill_socket_address(addresses.device, 0)),
               platform::BindResult::bound);
-    const auto server_address = web::fill_socket_address(addresses.pc, port);
+    const auto server_address = platform::fill_socket_address(addresses.pc, port);
     const auto request = sim::read_request_packet("/voq1.bi1");
     platform::send_datagram(device.handle(), request.data(), request.size(), server_address);
 
@@ -216,7 +216,7 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
     });
 
     test::RecordingScreens screens;
-    auto session = std::make_unique<app::Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     session->transfer_silence_floor_ms = silence_floor_ms;
     const std::vector<std::uint8_t> bytes = image_of(1000);
@@ -226,7 +226,7 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
     transfer.peer = read_request_source(server);
     start_transfer_session(transfer, image);
     {
-        app::ProgressScreen uploading(*session, app::uploading_view(2));
+        ui::ProgressScreen uploading(*session, ui::uploading_view(2));
         platform::set_non_blocking(server.handle());
         const std::uint32_t started = platform::milliseconds();
         seen.outcome = transfer_image(*session, transfer, image, uploading);
@@ -285,7 +285,7 @@ struct HandDevice {
         std::vector<std::uint8_t> packet(packet_buffer_size);
         platform::SocketAddress source;
         const long received = platform::receive_datagram(socket.handle(), packet.data(), packet.size(), source);
-        EXPECT_EQ(web::read_socket_address(source), web::read_socket_address(server)) << "answered from elsewhere";
+        EXPECT_EQ(platform::read_socket_address(source), platform::read_socket_address(server)) << "answered from elsewhere";
         packet.resize(received > 0 ? static_cast<std::size_t>(received) : 0);
         return packet;
     }
@@ -304,14 +304,14 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     HandDevice device;
-    ASSERT_EQ(platform::bind_socket(device.socket.handle(), web::fill_socket_address(addresses.device, 0)),
+    ASSERT_EQ(platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)),
               platform::BindResult::bound);
-    device.server = web::fill_socket_address(addresses.pc, port);
+    device.server = platform::fill_socket_address(addresses.pc, port);
     const auto request = sim::read_request_packet("/voq1.bi1");
     platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
 
     test::RecordingScreens screens;
-    auto session = std::make_unique<app::Session>(1);
+    auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     const std::vector<std::uint8_t> bytes = image_of(1000);
     const fw::FirmwareImage image = fw::read_image(bytes);
@@ -321,7 +321,7 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
     start_transfer_session(transfer, image);
     Outcome outcome = Outcome::given_up;
     std::thread tool([&] {
-        app::ProgressScreen uploading(*session, app::uploading_view(2));
+        ui::ProgressScreen uploading(*session, ui::uploading_view(2));
         platform::set_non_blocking(server.handle());
         outcome = transfer_image(*session, transfer, image, uploading);
     });

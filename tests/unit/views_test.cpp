@@ -8,7 +8,7 @@
 #include "firmware/placeholder.h"
 #include "ui/texts.h"
 
-namespace voq::app {
+namespace voq::ui {
 namespace {
 
 class Views : public ::testing::Test {
@@ -23,7 +23,7 @@ protected:
 
     std::vector<std::uint8_t> target = fw::make_placeholder_image(1000, "VoQ3300 FiRmWaRe", "2.0.13(g)");
     std::vector<std::uint8_t> transition = fw::make_placeholder_image(1000, "VoQ3101 FiRmWaRe", "2.0.12(SE)");
-    std::unique_ptr<Session> session = std::make_unique<Session>(1);
+    std::unique_ptr<session::Session> session = std::make_unique<session::Session>(1);
 };
 
 TEST_F(Views, AddressScreenListsAddressesUpToTheFirstEmptySlot)
@@ -96,4 +96,4 @@ TEST_F(Views, WarningAndSuccessScreens)
 }
 
 }  // namespace
-}  // namespace voq::app
+}  // namespace voq::ui

@@ -20,6 +20,6 @@ struct LoopbackPair {
 
 constexpr LoopbackPair loopback_pair(unsigned n) { return {0x7f000001u | n << 8, 0x7f000002u | n << 8}; }
 
-using app::dotted;
+using ui::dotted;
 
 }  // namespace voq::test
