@@ -10,6 +10,7 @@
 #include "sim/authorization.h"
 #include "sim/digest_reference.h"
 #include "sim/md5_reference.h"
+#include "support/rfc1321.h"
 #include "web/digest.h"
 #include "web/md5.h"
 
@@ -18,22 +19,9 @@ namespace {
 
 TEST(DeviceMd5, RFC1321TestSuite)
 {
-    const struct {
-        std::string message;
-        const char* digest;
-    } suite[] = {
-        {"", "d41d8cd98f00b204e9800998ecf8427e"},
-        {"a", "0cc175b9c0f1b6a831c399e269772661"},
-        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "57edf4a22be3c955ac49da2e2107b67a"},
-    };
-    for (const auto& test : suite) {
-        SCOPED_TRACE(test.message);
-        EXPECT_EQ(md5_hex_of(test.message), test.digest);
+    for (const auto& answer : test::rfc1321_suite) {
+        SCOPED_TRACE(answer.message);
+        EXPECT_EQ(md5_hex_of(answer.message), answer.digest);
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/rfc1321.h"
+
 namespace voq::web {
 namespace {
 
@@ -11,22 +13,9 @@ std::string hex_of(std::string_view text) { return std::string(hex_view(md5_hex(
 
 TEST(Md5, RfcTestSuite)
 {
-    const struct {
-        std::string input;
-        std::string digest;
-    } suite[] = {
-        {"", "d41d8cd98f00b204e9800998ecf8427e"},
-        {"a", "0cc175b9c0f1b6a831c399e269772661"},
-        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "57edf4a22be3c955ac49da2e2107b67a"},
-    };
-    for (const auto& c : suite) {
-        SCOPED_TRACE("\"" + c.input + "\"");
-        EXPECT_EQ(hex_of(c.input), c.digest);
+    for (const auto& answer : test::rfc1321_suite) {
+        SCOPED_TRACE(std::string("\"") + answer.message + "\"");
+        EXPECT_EQ(hex_of(answer.message), answer.digest);
     }
 }
 
