@@ -162,7 +162,10 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         }
         if (block == expected_block) {
             fetch.bytes.insert(fetch.bytes.end(), packet + 4, packet + received);
-            if (static_cast<int>(block) == faults.pause_at_block) platform::sleep_milliseconds(faults.pause_ms);
+            if (static_cast<int>(block) == faults.pause_at_block) {
+                platform::sleep_milliseconds(faults.pause_ms);
+                last_heard = platform::milliseconds();  // its own pause is no silence of the server's
+            }
             ++expected_block;
         }
         // A repeated block is acknowledged again, as the one before.
