@@ -81,22 +81,27 @@ std::string run_in_child(const test::LoopbackPair& addresses, void (*arrange)())
     return heard;
 }
 
-TEST(RunRequest, NoSocketOrNoLocalPortIsReportedAndEndsTheProcess)
+// Both end the run before anything is sent, so no device need listen (and the tests
+// fork while they have no other thread).
+TEST(RunRequest, NoSocketIsReportedAndEndsTheProcess)
 {
-    // Both end the run before anything is sent, so no device need listen (and the test
-    // forks while it has no other thread).
-    const test::LoopbackPair addresses = test::loopback_pair(26);
-
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers check memory through a pipe, which a process without descriptors cannot open";
+#endif
     // Every descriptor the process may have is taken: the socket cannot be opened.
-    EXPECT_EQ(run_in_child(addresses, [] {
-                  const int lowest_free = ::dup(0);
+    EXPECT_EQ(run_in_child(test::loopback_pair(26), [] {
+                  const int lowest_free = ::dup(2);
                   ::close(lowest_free);
                   const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
                   ::setrlimit(RLIMIT_NOFILE, &none_left);
               }),
               "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't open HTTP socket\nended");
+}
 
+TEST(RunRequest, NoLocalPortIsReportedAndEndsTheProcess)
+{
     // Every local port from 23456 to 23556 is taken on the PC's address.
+    const test::LoopbackPair addresses = test::loopback_pair(26);
     std::vector<platform::Socket> taken;
     for (int port = first_local_port; port <= first_local_port + 100; ++port) {
         taken.emplace_back(platform::open_stream_socket());
