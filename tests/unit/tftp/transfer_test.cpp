@@ -168,6 +168,24 @@ TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
     EXPECT_TRUE(served.captions.empty());  // not even the options were acknowledged
 }
 
+// A transfer of 1,000 bytes (two blocks) to the read request waiting on server.
+Outcome serve_a_small_image(const platform::Socket& server, std::uint32_t silence_floor_ms)
+{
+    test::RecordingScreens screens;
+    auto session = std::make_unique<session::Session>(1);
+    session->screens = &screens;
+    session->transfer_silence_floor_ms = silence_floor_ms;
+    const std::vector<std::uint8_t> bytes = image_of(1000);
+    const fw::FirmwareImage image = fw::read_image(bytes);
+    TransferSession transfer;
+    transfer.socket = server.handle();
+    transfer.peer = read_request_source(server);
+    start_transfer_session(transfer, image);
+    ui::ProgressScreen uploading(*session, ui::uploading_view(2));
+    platform::set_non_blocking(server.handle());
+    return transfer_image(*session, transfer, image, uploading);
+}
+
 // A device that has read the request and then keeps quiet, seen from its own socket:
 // it counts the option acknowledgements that reach it while a stranger, if asked to,
 // keeps sending the server datagrams from another port.
@@ -215,23 +233,9 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
         strangers = false;
     });
 
-    test::RecordingScreens screens;
-    auto session = std::make_unique<session::Session>(1);
-    session->screens = &screens;
-    session->transfer_silence_floor_ms = silence_floor_ms;
-    const std::vector<std::uint8_t> bytes = image_of(1000);
-    const fw::FirmwareImage image = fw::read_image(bytes);
-    TransferSession transfer;
-    transfer.socket = server.handle();
-    transfer.peer = read_request_source(server);
-    start_transfer_session(transfer, image);
-    {
-        ui::ProgressScreen uploading(*session, ui::uploading_view(2));
-        platform::set_non_blocking(server.handle());
-        const std::uint32_t started = platform::milliseconds();
-        seen.outcome = transfer_image(*session, transfer, image, uploading);
-        seen.transfer_ms = platform::milliseconds() - started;
-    }
+    const std::uint32_t started = platform::milliseconds();
+    seen.outcome = serve_a_small_image(server, silence_floor_ms);
+    seen.transfer_ms = platform::milliseconds() - started;
     strange.join();
     platform::sleep_milliseconds(100);
     done = true;
@@ -310,21 +314,8 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
     const auto request = sim::read_request_packet("/voq1.bi1");
     platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
 
-    test::RecordingScreens screens;
-    auto session = std::make_unique<session::Session>(1);
-    session->screens = &screens;
-    const std::vector<std::uint8_t> bytes = image_of(1000);
-    const fw::FirmwareImage image = fw::read_image(bytes);
-    TransferSession transfer;
-    transfer.socket = server.handle();
-    transfer.peer = read_request_source(server);
-    start_transfer_session(transfer, image);
     Outcome outcome = Outcome::given_up;
-    std::thread tool([&] {
-        ui::ProgressScreen uploading(*session, ui::uploading_view(2));
-        platform::set_non_blocking(server.handle());
-        outcome = transfer_image(*session, transfer, image, uploading);
-    });
+    std::thread tool([&] { outcome = serve_a_small_image(server, 30000); });
 
     EXPECT_EQ(device.next(2000).at(1), option_acknowledgement);
     device.acknowledge(0);
