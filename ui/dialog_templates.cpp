@@ -104,12 +104,12 @@ constexpr std::array templates{
     DialogTemplate{139, 204, 143, "VOQ Firmware Upgrade", warning_controls},
     DialogTemplate{101, 165, 181, "VOQ Firmware Upgrade", adapter_address_controls},
     DialogTemplate{305, 164, 178, "VOQ Firmware Upgrade", phone_address_controls},
-    DialogTemplate{104, 191, 236, "Enter Password Information", password_controls},
+    DialogTemplate{104, 191, 236, text::password_caption, password_controls},
     DialogTemplate{105, 186, 55, "Connecting with VOQ", connecting_controls},
     DialogTemplate{103, 172, 166, "Confirm Upgrade", direct_confirm_controls},
     DialogTemplate{304, 186, 198, "Confirm Upgrade", staged_confirm_controls},
-    DialogTemplate{114, 270, 141, "Waiting For Firmware Download Request From VOQ", waiting_controls},
-    DialogTemplate{110, 303, 77, "Uploading Firmware To VOQ", uploading_controls},
+    DialogTemplate{114, 270, 141, text::waiting_caption, waiting_controls},
+    DialogTemplate{110, 303, 77, text::uploading_caption, uploading_controls},
     DialogTemplate{111, 171, 126, "VOQ Upgrade Successful!", success_controls},
 };
 

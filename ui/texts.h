@@ -96,4 +96,12 @@ inline constexpr std::string_view uploading_caption = "Uploading Firmware To VOQ
 inline constexpr std::string_view invalid_address = "Invalid IP Address";
 inline constexpr std::string_view invalid_address_title = "Error";
 
+// The password screen's answer to a user name or password with a character that has
+// no 8-bit form (the ANSI code page on Windows, Latin-1 on Linux): the device could
+// only be sent a changed one.
+inline constexpr std::string_view unsendable_credentials =
+    "The user name or password contains a character that cannot be sent to your VOQ.\r\n"
+    "Please type them again without it.";
+inline constexpr std::string_view unsendable_credentials_title = "Error";
+
 }  // namespace voq::ui::text

@@ -57,6 +57,12 @@ void shoot(QWidget* window, const QString& name)
     summary.flush();
 }
 
+// Types into whatever has the focus, which the address field moves from box to box.
+void type(QDialog* dialog, const std::string& text)
+{
+    for (const char c : text) QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, c);
+}
+
 void click(const BuiltDialog& screen, int id)
 {
     QTest::mouseClick(qobject_cast<QPushButton*>(screen.controls.at(id)), Qt::LeftButton);
@@ -88,11 +94,11 @@ void answer(int template_id, const BuiltDialog& screen)
         switch (template_id) {
         case 101:
         case 305:
-            QTest::keyClicks(screen.controls.at(1000), QString::fromStdString(settings.address));
+            type(dialog, settings.address);
             click(screen, 1);
             break;
         case 104:
-            QTest::keyClicks(screen.controls.at(1005), QString::fromStdString(settings.password));
+            type(dialog, settings.password);
             click(screen, 1);
             break;
         default: click(screen, 1);  // Continue, Upgrade, OK

@@ -9,11 +9,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTextDocument>
 
 #include "ui/dialog_templates.h"
+#include "frontends/qt/address_field.h"
 #include "frontends/qt/icons.h"
 
 namespace voq::ui::qt {
@@ -45,14 +45,17 @@ QWidget* make_control(const Control& control, QDialog* dialog)
     switch (control.kind) {
     case ControlKind::push_button:
     case ControlKind::default_button: {
+        // Auto-default, as the Windows dialog manager has it: Enter presses the focused
+        // button, and the template's default one when the focus is elsewhere.
         auto* button = new QPushButton(text, dialog);
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
         button->setDefault(control.kind == ControlKind::default_button);
         return button;
     }
     case ControlKind::text_pane: {
         auto* pane = new QPlainTextEdit(dialog);
         pane->setReadOnly(true);
+        pane->setTabChangesFocus(true);
         pane->setFrameShape(QFrame::NoFrame);
         pane->setLineWrapMode(QPlainTextEdit::NoWrap);
         pane->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -79,12 +82,7 @@ QWidget* make_control(const Control& control, QDialog* dialog)
         if (control.kind == ControlKind::password_field) field->setEchoMode(QLineEdit::Password);
         return field;
     }
-    case ControlKind::address_field: {
-        // Like the platform's IPv4 address control: digits and dots only.
-        auto* field = new QLineEdit(dialog);
-        field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9.]{0,15}"), field));
-        return field;
-    }
+    case ControlKind::address_field: return new AddressField(dialog);
     case ControlKind::label:
     case ControlKind::right_label:
     case ControlKind::wrapped_text:

@@ -2,14 +2,17 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
 #include <utility>
 
+#include "frontends/qt/address_field.h"
 #include "platform/process.h"
 #include "ui/texts.h"
 
@@ -29,36 +32,116 @@ auto on_gui_thread(Work work) -> decltype(work())
 
 QPushButton* button(const BuiltDialog& built, int id) { return qobject_cast<QPushButton*>(built.controls.at(id)); }
 
+// Runs a dialog until it is closed, blocking no other window: which windows wait is
+// decided per thread (ThreadModal), as on Windows.
+int run_until_closed(QDialog* dialog)
+{
+    QEventLoop loop;
+    QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (dialog->isHidden()) dialog->show();
+    loop.exec();
+    return dialog->result();
+}
+
+// A box with one OK button and no icon, owned by a screen: the screen waits for it,
+// every other window goes on.
+void show_owned_box(QWidget* owner, std::string_view message, std::string_view title)
+{
+    QMessageBox box(QMessageBox::NoIcon, from_text(title), from_text(message), QMessageBox::Ok, owner);
+    box.setWindowModality(Qt::WindowModal);
+    box.exec();
+}
+
+// The user name and password go to the device as 8-bit bytes, Latin-1 as the screens
+// display text; a character outside it has no such byte.
+bool fits_in_8_bits(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xff) return false;
+    }
+    return true;
+}
+
+std::string as_8_bit(const QString& text) { return text.toLatin1().toStdString(); }
+
+// The Windows program polls its progress screens without the dialog manager's
+// keyboard handling: Enter and Escape do nothing there, while Space still presses the
+// focused Cancel, which the button handles itself. Shortcuts that do nothing take
+// the two keys before the dialog or the button sees them.
+void take_keys_as_a_polled_window(QDialog* dialog, QPushButton* cancel)
+{
+    cancel->setAutoDefault(false);
+    cancel->setDefault(false);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        auto* swallow = new QShortcut(QKeySequence(key), dialog);
+        swallow->setContext(Qt::WindowShortcut);
+    }
+}
+
 }  // namespace
 
-int QtScreens::run_modal(const BuiltDialog& built, int template_id)
+QtScreens::ThreadModal::ThreadModal(QtScreens& screens, QWidget* modal, std::thread::id opener)
+    : screens_(screens)
+{
+    for (OpenWindow& open : screens_.open_windows_) {
+        if (open.opener != opener || !open.window || !open.window->isEnabled()) continue;
+        open.window->setEnabled(false);
+        disabled_.push_back(open.window);
+    }
+    screens_.open_windows_.push_back({modal, opener});
+}
+
+QtScreens::ThreadModal::~ThreadModal()
+{
+    screens_.forget_closed_windows();
+    for (const QPointer<QWidget>& window : disabled_) {
+        if (window) window->setEnabled(true);
+    }
+}
+
+void QtScreens::forget_closed_windows()
+{
+    std::erase_if(open_windows_, [](const OpenWindow& open) { return !open.window || open.window->isHidden(); });
+}
+
+int QtScreens::run_modal(const BuiltDialog& built, int template_id, std::thread::id opener,
+                         const std::function<bool()>& on_ok)
 {
     QDialog* dialog = built.dialog;
-    if (built.controls.count(1)) QObject::connect(button(built, 1), &QPushButton::clicked, dialog, &QDialog::accept);
+    if (built.controls.count(1)) {
+        QObject::connect(button(built, 1), &QPushButton::clicked, dialog, [dialog, on_ok] {
+            if (!on_ok || on_ok()) dialog->accept();
+        });
+    }
     if (built.controls.count(2)) QObject::connect(button(built, 2), &QPushButton::clicked, dialog, &QDialog::reject);
     dialog->show();
     centre_window(dialog);
+    const ThreadModal modal(*this, dialog, opener);
     if (on_shown) on_shown(template_id, built);
-    const int result = dialog->exec() == QDialog::Accepted ? 1 : 0;
+    const int result = run_until_closed(dialog) == QDialog::Accepted ? 1 : 0;
+    dialog->hide();
     dialog->deleteLater();
     return result;
 }
 
 int QtScreens::show_warning(const WarningView& view)
 {
+    const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
         set_control_text(built, 1021, view.text);
         // Enter right after the screen opens cancels.
         button(built, 2)->setFocus();
-        return run_modal(built, view.template_id);
+        return run_modal(built, view.template_id, opener);
     });
 }
 
 int QtScreens::show_address(const AddressView& view,
                             const std::function<bool(std::string_view typed, int selection)>& accept)
 {
+    const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         QDialog* dialog = built.dialog;
@@ -69,32 +152,21 @@ int QtScreens::show_address(const AddressView& view,
         set_control_text(built, 1007, view.intro);
         set_control_text(built, 1008, view.help);
         set_control_text(built, 1015, view.version_line);
-        auto* address = qobject_cast<QLineEdit*>(built.controls.at(1000));
-        address->setFocus();
-
-        QObject::connect(button(built, 1), &QPushButton::clicked, dialog, [&, dialog, list, address] {
+        auto* address = dynamic_cast<AddressField*>(built.controls.at(1000));
+        address->focus_first_box();
+        return run_modal(built, view.template_id, opener, [&, dialog, list, address] {
             const std::string typed = address->text().left(62).toStdString();
-            if (accept(typed, list->currentIndex())) {
-                dialog->accept();
-                return;
-            }
-            QMessageBox refusal(QMessageBox::NoIcon, from_text(text::invalid_address_title),
-                                from_text(text::invalid_address), QMessageBox::Ok, dialog);
-            refusal.exec();
-            address->setFocus();
+            if (accept(typed, list->currentIndex())) return true;
+            show_owned_box(dialog, text::invalid_address, text::invalid_address_title);
+            address->focus_first_box();
+            return false;
         });
-        QObject::connect(button(built, 2), &QPushButton::clicked, dialog, &QDialog::reject);
-        dialog->show();
-        centre_window(dialog);
-        if (on_shown) on_shown(view.template_id, built);
-        const int result = dialog->exec() == QDialog::Accepted ? 1 : 0;
-        dialog->deleteLater();
-        return result;
     });
 }
 
 PasswordAnswer QtScreens::show_password(const PasswordView& view)
 {
+    const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         set_control_text(built, 1007, view.help);
@@ -102,10 +174,16 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
         auto* user = qobject_cast<QLineEdit*>(built.controls.at(1003));
         auto* password = qobject_cast<QLineEdit*>(built.controls.at(1005));
         password->setFocus();
-        PasswordAnswer answer{run_modal(built, view.template_id) == 1, {}, {}};
+        const bool ok = run_modal(built, view.template_id, opener, [&] {
+            if (fits_in_8_bits(user->text()) && fits_in_8_bits(password->text())) return true;
+            show_owned_box(built.dialog, text::unsendable_credentials, text::invalid_address_title);
+            (fits_in_8_bits(user->text()) ? password : user)->setFocus();
+            return false;
+        }) == 1;
+        PasswordAnswer answer{ok, {}, {}};
         if (answer.ok) {
-            answer.user_name = user->text().toStdString();
-            answer.password = password->text().toStdString();
+            answer.user_name = as_8_bit(user->text());
+            answer.password = as_8_bit(password->text());
         }
         return answer;
     });
@@ -113,6 +191,7 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
 
 int QtScreens::show_confirm(const ConfirmView& view)
 {
+    const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
@@ -123,19 +202,20 @@ int QtScreens::show_confirm(const ConfirmView& view)
         set_control_text(built, 1005, view.hardware_version);
         set_control_text(built, 1006, view.product_name);
         button(built, 1)->setFocus();
-        return run_modal(built, view.template_id);
+        return run_modal(built, view.template_id, opener);
     });
 }
 
 int QtScreens::show_success(const SuccessView& view)
 {
+    const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
         set_control_text(built, 1007, view.text);
         set_control_text(built, 1004, view.version);
         button(built, 1)->setFocus();
-        return run_modal(built, view.template_id);
+        return run_modal(built, view.template_id, opener);
     });
 }
 
@@ -191,12 +271,13 @@ void QtScreens::refresh(const BuiltDialog& shown, Mailbox& mailbox)
 ProgressId QtScreens::open_progress(const ProgressView& view)
 {
     const ProgressId screen = next_progress_++;
+    const std::thread::id opener = std::this_thread::get_id();
     auto mailbox = std::make_shared<Mailbox>();
     {
         const std::lock_guard<std::mutex> hold(mailboxes_mutex_);
         mailboxes_[screen] = mailbox;
     }
-    later([this, screen, view, mailbox] {
+    later([this, screen, view, mailbox, opener] {
         Progress progress{build_dialog(view.template_id)};
         QDialog* dialog = progress.screen.dialog;
         dialog->setWindowTitle(from_text(view.caption));
@@ -204,7 +285,9 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         auto* bar = qobject_cast<QProgressBar*>(progress.screen.controls.at(1010));
         bar->setRange(0, view.range_high);
         bar->setValue(0);
-        QObject::connect(button(progress.screen, 2), &QPushButton::clicked, dialog, &QDialog::reject);
+        QPushButton* cancel = button(progress.screen, 2);
+        take_keys_as_a_polled_window(dialog, cancel);
+        QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
         QObject::connect(dialog, &QDialog::rejected, dialog, [mailbox] { mailbox->cancelled = true; });
         // Goes with the screen, so it never finds the screen gone.
         auto* refresher = new QTimer(dialog);
@@ -214,7 +297,9 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         refresher->start();
         dialog->show();
         centre_window(dialog);
-        button(progress.screen, 2)->setFocus();
+        cancel->setFocus();
+        forget_closed_windows();
+        open_windows_.push_back({dialog, opener});
         const int template_id = view.template_id;
         const BuiltDialog shown = progress.screen;
         progress_[screen] = std::move(progress);
@@ -272,11 +357,14 @@ void QtScreens::close_progress(ProgressId screen)
 
 void QtScreens::report_error(std::string_view message, std::string_view title)
 {
+    // Task-modal: the screens of the reporting thread wait, the other thread's go on.
+    const std::thread::id opener = std::this_thread::get_id();
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::NoIcon, from_text(title), from_text(message), QMessageBox::Ok);
-        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        const ThreadModal modal(*this, &box, opener);
         if (on_shown) on_shown(0, BuiltDialog{&box, {}});
-        box.exec();
+        run_until_closed(&box);
         return 0;
     });
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -8,6 +10,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "frontends/qt/dialog_builder.h"
 #include "ui/screens.h"
@@ -54,6 +58,26 @@ public:
     static constexpr int refresh_ms = 100;
 
 private:
+    // A screen or box that is open, and the program's thread it was opened for.
+    struct OpenWindow {
+        QPointer<QWidget> window;
+        std::thread::id opener;
+    };
+    // While a modal screen or message box of one thread is open, the other windows of
+    // that thread take no input; the other thread's go on (on Windows, the waiting
+    // screen's Cancel works while the upgrade request asks for the password).
+    class ThreadModal {
+    public:
+        ThreadModal(QtScreens& screens, QWidget* modal, std::thread::id opener);
+        ~ThreadModal();
+        ThreadModal(const ThreadModal&) = delete;
+        ThreadModal& operator=(const ThreadModal&) = delete;
+
+    private:
+        QtScreens& screens_;
+        std::vector<QPointer<QWidget>> disabled_;
+    };
+
     // What the program's threads leave for a progress screen.
     struct Mailbox {
         std::atomic<bool> cancelled{false};
@@ -65,7 +89,10 @@ private:
         BuiltDialog screen;
     };
 
-    int run_modal(const BuiltDialog& built, int template_id);
+    // Shows a modal screen and waits for its result; on_ok, when given, may keep it open.
+    int run_modal(const BuiltDialog& built, int template_id, std::thread::id opener,
+                  const std::function<bool()>& on_ok = {});
+    void forget_closed_windows();
     void later(std::function<void()> work);
     void with_progress(ProgressId screen, const std::function<void(Progress&)>& work);
     std::shared_ptr<Mailbox> mailbox_of(ProgressId screen);
@@ -76,6 +103,7 @@ private:
     std::mutex mailboxes_mutex_;  // guards mailboxes_, used by the program's threads
     std::map<ProgressId, std::shared_ptr<Mailbox>> mailboxes_;
     std::map<ProgressId, Progress> progress_;  // GUI thread only
+    std::vector<OpenWindow> open_windows_;     // GUI thread only
 };
 
 }  // namespace voq::ui::qt
