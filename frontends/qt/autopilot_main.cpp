@@ -5,7 +5,9 @@
 //   voq-upgrade-autopilot --shots DIR --address A [--password P] [--restart-wait-units N]
 //                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
 //                         [--local-address PC ...]
+//                         [--keys KEYS]
 //   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade
+// With --keys (frontends/key_script.h) the user has only the keyboard.
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,6 +28,7 @@
 #include "app/device_address.h"
 #include "app/entry.h"
 #include "frontends/gallery.h"
+#include "frontends/key_script.h"
 #include "firmware/embedded.h"
 #include "frontends/qt/qt_screens.h"
 
@@ -42,6 +45,8 @@ struct Settings {
     std::uint32_t reread_spacing_ms = 2000;
     bool gallery = false;
     std::vector<std::uint32_t> local_addresses;  // instead of the machine's, when given
+    bool keyboard_only = false;
+    voq::autopilot::KeyScript keys;
 };
 
 Settings settings;
@@ -58,9 +63,27 @@ void shoot(QWidget* window, const QString& name)
 }
 
 // Types into whatever has the focus, which the address field moves from box to box.
-void type(QDialog* dialog, const std::string& text)
+void type(QWidget* dialog, const std::string& text)
 {
     for (const char c : text) QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, c);
+}
+
+// The script's keys for a screen, each into the focus of the moment.
+void press_keys(QWidget* window, const std::string& name)
+{
+    window->activateWindow();
+    QTest::qWaitForWindowActive(window, 500);
+    for (const std::string& key : voq::autopilot::keys_for(settings.keys, name)) {
+        summary << "key " << name << " " << key << "\n";
+        QWidget* focus = window->focusWidget() != nullptr ? window->focusWidget() : window;
+        if (key == "Tab") QTest::keyClick(focus, Qt::Key_Tab);
+        else if (key == "Return") QTest::keyClick(focus, Qt::Key_Return);
+        else if (key == "Escape") QTest::keyClick(focus, Qt::Key_Escape);
+        else if (key == "Space") QTest::keyClick(focus, Qt::Key_Space);
+        else if (key == "address") type(window, settings.address);
+        else if (key == "password") type(window, settings.password);
+    }
+    summary.flush();
 }
 
 void click(const BuiltDialog& screen, int id)
@@ -78,7 +101,8 @@ void answer(int template_id, const BuiltDialog& screen)
         summary << "message \"" << box->text().toStdString() << "\"\n";
         QTimer::singleShot(200, box, [box, name] {
             shoot(box, name);
-            box->accept();
+            if (settings.keyboard_only) press_keys(box, name.toStdString());
+            else box->accept();
         });
         return;
     }
@@ -86,6 +110,10 @@ void answer(int template_id, const BuiltDialog& screen)
     const bool progress = template_id == 105 || template_id == 114 || template_id == 110;
     QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
         shoot(dialog, name);
+        if (settings.keyboard_only) {
+            press_keys(dialog, name.toStdString());
+            return;
+        }
         if (progress) return;
         if (settings.gallery) {
             dialog->reject();
@@ -120,6 +148,10 @@ bool read_settings(int argc, char** argv)
             settings.transfer_silence_floor_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reread-spacing-ms" && has_value)
             settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
+        else if (option == "--keys" && has_value) {
+            settings.keyboard_only = true;
+            settings.keys = voq::autopilot::read_key_script(argv[++k]);
+        }
         else if (option == "--local-address" && has_value) {
             std::uint32_t address = 0;
             if (voq::app::parse_device_address(argv[++k], &address) != voq::app::AddressCode::accepted) return false;
@@ -138,7 +170,7 @@ int main(int argc, char** argv)
     if (!read_settings(argc, argv)) {
         std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
                    "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
-                   "[--local-address PC ...])\n",
+                   "[--local-address PC ...] [--keys KEYS])\n",
                    stderr);
         return 2;
     }

@@ -1,7 +1,9 @@
-// voq-win32-autopilot.exe SHOTS_DIR DEVICE_ADDRESS PASSWORD PROGRAM.exe
+// voq-win32-autopilot.exe SHOTS_DIR DEVICE_ADDRESS PASSWORD PROGRAM.exe [KEYS]
 // Starts PROGRAM and plays its user through the real dialogs: Continue, the
 // device's address, the password, Upgrade, OK; writes a PNG of every screen and
-// SHOTS_DIR/summary.txt. For the demonstration and the tests under wine.
+// SHOTS_DIR/summary.txt. For the demonstration and the tests under wine. With KEYS
+// (frontends/key_script.h) the user has only the keyboard: each key goes into the
+// program's message queue for its focus window, as the keyboard's would.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/key_script.h"
 #include "frontends/win32/png_writer.h"
 
 namespace {
@@ -27,6 +30,8 @@ std::FILE* summary = nullptr;
 DWORD program = 0;
 std::map<HWND, Seen> seen;
 std::set<std::string> shot;
+bool keyboard_only = false;
+voq::autopilot::KeyScript key_script;
 
 std::string caption_of(HWND window)
 {
@@ -92,8 +97,62 @@ void screenshot(HWND window, const std::string& name)
     ::ReleaseDC(nullptr, screen);
 }
 
+// The window that has the keyboard focus in the program's thread that owns dialog.
+HWND focus_of(HWND dialog)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
+    return ::GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr ? info.hwndFocus : dialog;
+}
+
+// Gives the program time to handle a key (and to move the focus) before the next.
+void settle() { ::Sleep(80); }
+
+void press(HWND dialog, UINT key)
+{
+    HWND focus = focus_of(dialog);
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+    ::PostMessageA(focus, WM_KEYDOWN, key, scan | 1);
+    ::PostMessageA(focus, WM_KEYUP, key, scan | 1 | (1L << 30) | (1L << 31));
+    settle();
+}
+
+// Characters as the keyboard's translation delivers them to the focus.
+void type(HWND dialog, const std::string& text)
+{
+    for (const char c : text) {
+        ::PostMessageA(focus_of(dialog), WM_CHAR, static_cast<unsigned char>(c), 1);
+        settle();
+    }
+}
+
+void press_keys(HWND dialog, const std::string& name, const std::string& address, const std::string& password)
+{
+    for (const std::string& key : voq::autopilot::keys_for(key_script, name)) {
+        std::fprintf(summary, "key %s %s\n", name.c_str(), key.c_str());
+        if (key == "Tab") press(dialog, VK_TAB);
+        else if (key == "Return") press(dialog, VK_RETURN);
+        else if (key == "Escape") press(dialog, VK_ESCAPE);
+        else if (key == "Space") press(dialog, VK_SPACE);
+        else if (key == "address") type(dialog, address);
+        else if (key == "password") type(dialog, password);
+    }
+    std::fflush(summary);
+}
+
 void act(HWND dialog, Seen& screen, const std::string& address, const std::string& password)
 {
+    if (keyboard_only) {
+        if (screen.name == "message") {
+            char text[256] = "";
+            ::GetDlgItemTextA(dialog, 0xffff, text, sizeof text);
+            std::fprintf(summary, "message \"%s\"\n", text);
+        }
+        press_keys(dialog, screen.name, address, password);
+        screen.done = true;
+        return;
+    }
     const std::string& name = screen.name;
     if (name == "105" || name == "114" || name == "110") return;  // progress: nothing to press
     if (name == "101" || name == "305") {
@@ -139,9 +198,13 @@ BOOL CALLBACK visit(HWND window, LPARAM)
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::fputs("usage: voq-win32-autopilot SHOTS_DIR DEVICE_ADDRESS PASSWORD PROGRAM\n", stderr);
+    if (argc != 5 && argc != 6) {
+        std::fputs("usage: voq-win32-autopilot SHOTS_DIR DEVICE_ADDRESS PASSWORD PROGRAM [KEYS]\n", stderr);
         return 2;
+    }
+    if (argc == 6) {
+        keyboard_only = true;
+        key_script = voq::autopilot::read_key_script(argv[5]);
     }
     shots = argv[1];
     ::CreateDirectoryA(shots.c_str(), nullptr);

@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/texts.h"
 
@@ -77,18 +79,43 @@ INT_PTR CALLBACK progress_procedure(HWND dialog, UINT message, WPARAM wparam, LP
 
 LRESULT CALLBACK class_procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-// The address field's text in dotted form. The control is asked for its address
-// rather than its window text, which not every implementation of the control
-// answers; a blank field reads as empty.
+// The address field's text as typed: its four boxes (the control's own edit windows,
+// left to right) joined by dots, an empty box giving an empty group, so that the
+// parser refuses it rather than reading it as 0.
 std::string address_text(HWND dialog)
 {
-    if (::SendDlgItemMessageA(dialog, 1000, IPM_ISBLANK, 0, 0) != 0) return "";
-    DWORD address = 0;
-    ::SendDlgItemMessageA(dialog, 1000, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
-    char text[16];
-    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", FIRST_IPADDRESS(address), SECOND_IPADDRESS(address),
-                  THIRD_IPADDRESS(address), FOURTH_IPADDRESS(address));
+    HWND field = ::GetDlgItem(dialog, 1000);
+    std::vector<std::pair<LONG, std::string>> boxes;
+    for (HWND box = ::FindWindowExA(field, nullptr, "Edit", nullptr); box != nullptr && boxes.size() < 4;
+         box = ::FindWindowExA(field, box, "Edit", nullptr)) {
+        RECT area;
+        ::GetWindowRect(box, &area);
+        char digits[8] = "";
+        ::GetWindowTextA(box, digits, sizeof digits);
+        boxes.emplace_back(area.left, digits);
+    }
+    std::sort(boxes.begin(), boxes.end());
+    std::string text;
+    for (std::size_t k = 0; k < boxes.size(); ++k) text += (k == 0 ? "" : ".") + boxes[k].second;
     return text;
+}
+
+// A field's text in the 8-bit bytes of the ANSI code page, which the device is sent;
+// false when a character has none there (the system would send '?' instead).
+bool ansi_text(HWND dialog, int control, std::string& text)
+{
+    wchar_t typed[127] = L"";
+    ::GetDlgItemTextW(dialog, control, typed, 127);
+    if (typed[0] == L'\0') {
+        text.clear();
+        return true;
+    }
+    char bytes[4 * 127] = "";
+    BOOL unwritable = FALSE;
+    const int written = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, typed, -1, bytes, sizeof bytes, nullptr, &unwritable);
+    if (written <= 0 || unwritable) return false;
+    text = bytes;
+    return true;
 }
 
 }  // namespace
@@ -154,12 +181,17 @@ PasswordAnswer Win32Screens::show_password(const PasswordView& view)
                     set_text(dialog, 1003, view.user_name);
                 },
                 [&](HWND dialog) {
-                    char field[127] = "";
-                    ::GetDlgItemTextA(dialog, 1003, field, sizeof field);
-                    answer.user_name = field;
-                    ::GetDlgItemTextA(dialog, 1005, field, sizeof field);
-                    answer.password = field;
-                    return true;
+                    std::string user_name, password;
+                    const bool user_fits = ansi_text(dialog, 1003, user_name);
+                    if (user_fits && ansi_text(dialog, 1005, password)) {
+                        answer.user_name = user_name;
+                        answer.password = password;
+                        return true;
+                    }
+                    ::MessageBoxA(dialog, text_of(text::unsendable_credentials).c_str(),
+                                  text_of(text::unsendable_credentials_title).c_str(), MB_OK);
+                    ::SetFocus(::GetDlgItem(dialog, user_fits ? 1005 : 1003));
+                    return false;
                 },
                 1005};
     answer.ok = ::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
@@ -197,12 +229,14 @@ int Win32Screens::show_success(const SuccessView& view)
 
 ProgressId Win32Screens::open_progress(const ProgressView& view)
 {
+    // The template is not visible by itself: caption, text and range are in place
+    // before the screen is first drawn.
     HWND dialog = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, progress_procedure, 0);
-    ::ShowWindow(dialog, SW_SHOWNORMAL);
     ::SetWindowTextA(dialog, view.caption.c_str());
     if (view.template_id == templates::waiting) set_text(dialog, 1022, view.text);
     ::SendDlgItemMessageA(dialog, 1010, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
     ::SendDlgItemMessageA(dialog, 1010, PBM_SETPOS, 0, 0);
+    ::ShowWindow(dialog, SW_SHOWNORMAL);
     const std::lock_guard<std::mutex> hold(mutex_);
     const ProgressId screen = next_progress_++;
     progress_[screen] = dialog;

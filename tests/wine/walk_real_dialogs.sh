@@ -45,3 +45,17 @@ for screen in 139 101 305 104 105 103 304 114 110 111; do
     [[ -s "$shots/templates/$screen.png" ]] || fail "no screenshot of template $screen"
 done
 echo "Every template drawn: $shots/templates"
+
+# Again at 200% scaling: the program declares itself aware of the monitor's DPI, so
+# the system lays its dialogs out at that size rather than stretching a bitmap.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+wineserver -w
+status=0
+wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates-192dpi")" 1.2.3.4 secret \
+    "$(winepath -w "$windows/frontends/win32/voq-win32-gallery.exe")" || status=$?
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+[[ $status -eq 0 ]] || fail "the gallery at 192 DPI did not end well"
+for screen in 139 101 305 104 105 103 304 114 110 111; do
+    [[ -s "$shots/templates-192dpi/$screen.png" ]] || fail "no screenshot of template $screen at 192 DPI"
+done
+echo "Every template drawn at 192 DPI: $shots/templates-192dpi"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The keys both autopilots press, screen by screen, so that the Linux and the Windows
+// program can be played the same way and their transcripts compared:
+//   "139=Tab,Return 101=address,Return 104=password,Return 103=Tab,Return"
+// A screen is named by its template id, or "message" for a message box. Keys are
+// Tab, Return, Escape and Space; "address" and "password" type the run's address
+// and password into the focus.
+namespace voq::autopilot {
+
+using KeyScript = std::map<std::string, std::vector<std::string>>;
+
+inline KeyScript read_key_script(const std::string& text)
+{
+    KeyScript script;
+    std::istringstream screens(text);
+    std::string screen;
+    while (screens >> screen) {
+        const std::size_t equals = screen.find('=');
+        if (equals == std::string::npos) continue;
+        std::vector<std::string>& keys = script[screen.substr(0, equals)];
+        std::istringstream list(screen.substr(equals + 1));
+        for (std::string key; std::getline(list, key, ',');) {
+            if (!key.empty()) keys.push_back(key);
+        }
+    }
+    return script;
+}
+
+// What a screen without keys in the script gets: the progress screens none, every
+// other screen Return, which ends a run that the script did not foresee.
+inline std::vector<std::string> keys_for(const KeyScript& script, const std::string& screen)
+{
+    const auto found = script.find(screen);
+    if (found != script.end()) return found->second;
+    if (screen == "105" || screen == "114" || screen == "110") return {};
+    return {"Return"};
+}
+
+}  // namespace voq::autopilot

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# keyboard_cases.sh SIMULATOR WINDOWS_BUILD CASES SHOTS_DIR PREFIX
+# The Windows program's real dialogs under wine, played with the keyboard alone
+# through every case of CASES against the simulated device, in a network namespace
+# of its own on an Xvfb display. Each case's transcript must show the screens and
+# the outcome that the table names, the same that the Linux program shows.
+set -euo pipefail
+simulator=$1 windows=$2 cases=$3 shots=$4 prefix=$5
+
+if [[ -z "${VOQ_KEYS_IN_NAMESPACE:-}" ]]; then
+    exec env VOQ_KEYS_IN_NAMESPACE=1 unshare --map-root-user --net bash "$0" "$@"
+fi
+ip link set lo up
+rm -rf "$shots"
+mkdir -p "$shots"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+Xvfb :78 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+display=$!
+device=
+trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+export DISPLAY=:78
+[[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
+sleep 1
+
+failures=0
+while IFS='|' read -r name options keys screens outcome; do
+    [[ -z $name || $name == \#* ]] && continue
+    out="$shots/$name"
+    mkdir -p "$out"
+    # shellcheck disable=SC2086  # the options are words
+    "$simulator" --address 127.0.0.2 --password secret --qop auth --restart-time 1500 $options > "$out/device.log" 2>&1 &
+    device=$!
+    sleep 0.3
+    wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$out")" 127.0.0.2 secret \
+        "$(winepath -w "$windows/frontends/win32/voq-upgrade.exe")" "$keys" > "$out/autopilot.log" 2>&1 || true
+    kill $device 2>/dev/null || true
+    wait $device 2>/dev/null || true
+    device=
+    seen=$(grep '^screen ' "$out/summary.txt" | awk '{print $2}' | grep -v '^105$' | awk '!seen[$0]++' | xargs)
+    got=none
+    grep -q 'GET /admin/upgrade.* -> 200' "$out/device.log" && got=aborted
+    grep -q 'received 734916 bytes' "$out/device.log" && got=whole
+    verdict=ok
+    [[ $seen == "$screens" && $got == "$outcome" ]] && tr -d '\r' < "$out/summary.txt" | grep -qx 'exit 0' || verdict=FAILED
+    echo "$verdict $name: screens [$seen], device [$got]; expected [$screens], [$outcome]"
+    if [[ $verdict != ok ]]; then
+        failures=$((failures + 1))
+        cat "$out/summary.txt"
+    fi
+done < "$cases"
+[[ $failures -eq 0 ]] || { echo "$failures keyboard cases failed"; exit 1; }
+echo "Every keyboard case ended as the table says."
