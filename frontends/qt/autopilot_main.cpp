@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -63,27 +64,55 @@ void shoot(QWidget* window, const QString& name)
 }
 
 // Types into whatever has the focus, which the address field moves from box to box.
+QWidget* focus_for(QWidget* window);
+
 void type(QWidget* dialog, const std::string& text)
 {
-    for (const char c : text) QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, c);
+    for (const char c : text) QTest::keyClick(focus_for(dialog), c);
 }
 
-// The script's keys for a screen, each into the focus of the moment.
+// Where a key goes: the focus of the moment, which is in a box the screen has opened
+// meanwhile if there is one.
+QWidget* focus_for(QWidget* window)
+{
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->focusWidget() != nullptr)
+        return modal->focusWidget();
+    return window->focusWidget() != nullptr ? window->focusWidget() : window;
+}
+
+void press_key(QWidget* window, const std::string& key)
+{
+    QWidget* focus = focus_for(window);
+    if (key == "Tab") QTest::keyClick(focus, Qt::Key_Tab);
+    else if (key == "Return") QTest::keyClick(focus, Qt::Key_Return);
+    else if (key == "Escape") QTest::keyClick(focus, Qt::Key_Escape);
+    else if (key == "Space") QTest::keyClick(focus, Qt::Key_Space);
+    else if (key == "Right") QTest::keyClick(focus, Qt::Key_Right);
+    else if (key == "address") type(window, settings.address);
+    else if (key == "password") type(window, settings.password);
+    else if (voq::autopilot::is_typed_text(key)) type(window, key);
+}
+
+// The script's keys for a screen, one by one from the event loop like a keyboard's:
+// a key that opens a box (and waits in it) does not hold back the keys after it.
+void press_keys_from(QPointer<QWidget> window, const std::string& name, const std::vector<std::string>& keys,
+                     std::size_t next)
+{
+    if (next >= keys.size()) return;
+    QTimer::singleShot(next == 0 ? 0 : 80, qApp, [window, name, keys, next] {
+        if (!window) return;
+        press_keys_from(window, name, keys, next + 1);
+        summary << "key " << name << " " << keys[next] << "\n";
+        summary.flush();
+        press_key(window, keys[next]);
+    });
+}
+
 void press_keys(QWidget* window, const std::string& name)
 {
     window->activateWindow();
     QTest::qWaitForWindowActive(window, 500);
-    for (const std::string& key : voq::autopilot::keys_for(settings.keys, name)) {
-        summary << "key " << name << " " << key << "\n";
-        QWidget* focus = window->focusWidget() != nullptr ? window->focusWidget() : window;
-        if (key == "Tab") QTest::keyClick(focus, Qt::Key_Tab);
-        else if (key == "Return") QTest::keyClick(focus, Qt::Key_Return);
-        else if (key == "Escape") QTest::keyClick(focus, Qt::Key_Escape);
-        else if (key == "Space") QTest::keyClick(focus, Qt::Key_Space);
-        else if (key == "address") type(window, settings.address);
-        else if (key == "password") type(window, settings.password);
-    }
-    summary.flush();
+    press_keys_from(window, name, voq::autopilot::keys_for(settings.keys, name), 0);
 }
 
 void click(const BuiltDialog& screen, int id)

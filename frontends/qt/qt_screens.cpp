@@ -36,12 +36,13 @@ QPushButton* button(const BuiltDialog& built, int id) { return qobject_cast<QPus
 // decided per thread (ThreadModal), as on Windows.
 int run_until_closed(QDialog* dialog)
 {
+    const QPointer<QDialog> open(dialog);
     QEventLoop loop;
     QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
     QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
     if (dialog->isHidden()) dialog->show();
     loop.exec();
-    return dialog->result();
+    return open ? open->result() : QDialog::Rejected;
 }
 
 // A box with one OK button and no icon, owned by a screen: the screen waits for it,

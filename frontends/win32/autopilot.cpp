@@ -2,8 +2,8 @@
 // Starts PROGRAM and plays its user through the real dialogs: Continue, the
 // device's address, the password, Upgrade, OK; writes a PNG of every screen and
 // SHOTS_DIR/summary.txt. For the demonstration and the tests under wine. With KEYS
-// (frontends/key_script.h) the user has only the keyboard: each key goes into the
-// program's message queue for its focus window, as the keyboard's would.
+// (frontends/key_script.h) the user has only the keyboard: each key goes in through
+// the system's keyboard input.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -97,46 +97,51 @@ void screenshot(HWND window, const std::string& name)
     ::ReleaseDC(nullptr, screen);
 }
 
-// The window that has the keyboard focus in the program's thread that owns dialog.
-HWND focus_of(HWND dialog)
+// Gives the program time to handle a key before the next: to move the focus after a
+// character, to open or close a window after the other keys.
+void settle(DWORD milliseconds = 80) { ::Sleep(milliseconds); }
+
+// Keys go in as the keyboard's do, through the system's input queue to whichever
+// window has the focus in the program at that moment (a box it has just opened, say).
+void send(WORD key, WORD character, DWORD flags)
 {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    const DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
-    return ::GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr ? info.hwndFocus : dialog;
+    INPUT input[2]{};
+    for (INPUT& each : input) {
+        each.type = INPUT_KEYBOARD;
+        each.ki.wVk = key;
+        each.ki.wScan = character != 0 ? character : static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        each.ki.dwFlags = flags;
+    }
+    input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
 }
 
-// Gives the program time to handle a key (and to move the focus) before the next.
-void settle() { ::Sleep(80); }
-
-void press(HWND dialog, UINT key)
+void press(UINT key)
 {
-    HWND focus = focus_of(dialog);
-    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
-    ::PostMessageA(focus, WM_KEYDOWN, key, scan | 1);
-    ::PostMessageA(focus, WM_KEYUP, key, scan | 1 | (1L << 30) | (1L << 31));
-    settle();
+    send(static_cast<WORD>(key), 0, 0);
+    settle(400);
 }
 
-// Characters as the keyboard's translation delivers them to the focus.
-void type(HWND dialog, const std::string& text)
+void type(const std::string& text)
 {
     for (const char c : text) {
-        ::PostMessageA(focus_of(dialog), WM_CHAR, static_cast<unsigned char>(c), 1);
+        send(0, static_cast<unsigned char>(c), KEYEVENTF_UNICODE);
         settle();
     }
 }
 
-void press_keys(HWND dialog, const std::string& name, const std::string& address, const std::string& password)
+void press_keys(const std::string& name, const std::string& address, const std::string& password)
 {
     for (const std::string& key : voq::autopilot::keys_for(key_script, name)) {
         std::fprintf(summary, "key %s %s\n", name.c_str(), key.c_str());
-        if (key == "Tab") press(dialog, VK_TAB);
-        else if (key == "Return") press(dialog, VK_RETURN);
-        else if (key == "Escape") press(dialog, VK_ESCAPE);
-        else if (key == "Space") press(dialog, VK_SPACE);
-        else if (key == "address") type(dialog, address);
-        else if (key == "password") type(dialog, password);
+        if (key == "Tab") press(VK_TAB);
+        else if (key == "Return") press(VK_RETURN);
+        else if (key == "Escape") press(VK_ESCAPE);
+        else if (key == "Space") press(VK_SPACE);
+        else if (key == "Right") press(VK_RIGHT);
+        else if (voq::autopilot::is_typed_text(key)) type(key);
+        else if (key == "address") type(address);
+        else if (key == "password") type(password);
     }
     std::fflush(summary);
 }
@@ -149,7 +154,7 @@ void act(HWND dialog, Seen& screen, const std::string& address, const std::strin
             ::GetDlgItemTextA(dialog, 0xffff, text, sizeof text);
             std::fprintf(summary, "message \"%s\"\n", text);
         }
-        press_keys(dialog, screen.name, address, password);
+        press_keys(screen.name, address, password);
         screen.done = true;
         return;
     }
@@ -175,6 +180,8 @@ BOOL CALLBACK visit(HWND window, LPARAM)
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     if (owner != program || !::IsWindowVisible(window)) return TRUE;
+    // A box a screen owns ("Invalid IP Address") belongs to that screen's keys.
+    if (keyboard_only && ::GetWindow(window, GW_OWNER) != nullptr) return TRUE;
     char class_name[64] = "";
     ::GetClassNameA(window, class_name, sizeof class_name);
     if (std::string(class_name) != "#32770") return TRUE;

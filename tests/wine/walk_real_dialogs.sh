@@ -35,6 +35,7 @@ for screen in 139 101 104 103 111; do
     [[ -s "$shots/$screen.png" ]] || fail "no screenshot of screen $screen"
 done
 grep -q '^screen 111 "VOQ@127.0.0.2 Upgrade Successful!"' "$shots/summary.txt" || fail "no success screen"
+grep -q '^screen 104 "Enter Password Information"' "$shots/summary.txt" || fail "the password screen's caption"
 ! grep -q '^message' "$shots/summary.txt" || fail "a failure was reported"
 grep -q 'received 734916 bytes' "$shots/device.log" || fail "the device did not receive the whole image"
 echo "The walk through the real dialogs ended on the success screen."
@@ -44,6 +45,8 @@ wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/t
 for screen in 139 101 305 104 105 103 304 114 110 111; do
     [[ -s "$shots/templates/$screen.png" ]] || fail "no screenshot of template $screen"
 done
+grep -q '^screen 114 "Waiting For Firmware Download Request From VOQ"' "$shots/templates/summary.txt" ||
+    fail "the waiting screen's caption"
 echo "Every template drawn: $shots/templates"
 
 # Again at 200% scaling: the program declares itself aware of the monitor's DPI, so
