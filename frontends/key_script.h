@@ -10,8 +10,8 @@
 //   "139=Tab,Return 101=address,Return 104=password,Return 103=Tab,Return"
 // A screen is named by its template id, or "message" for a message box. Keys are
 // Tab, Return, Escape, Space and Right; "address" and "password" type the run's
-// address and password into the focus, and a word that starts with a digit is typed
-// as it stands. A key goes to the focus of the moment, which may be a box the screen
+// address and password into the focus, a word that starts with a digit is typed as
+// it stands, and one that starts with ' is typed without it (UTF-8, any character). A key goes to the focus of the moment, which may be a box the screen
 // has opened meanwhile.
 namespace voq::autopilot {
 
@@ -36,7 +36,13 @@ inline KeyScript read_key_script(const std::string& text)
 
 // What a screen without keys in the script gets: the progress screens none, every
 // other screen Return, which ends a run that the script did not foresee.
-inline bool is_typed_text(const std::string& key) { return !key.empty() && key[0] >= '0' && key[0] <= '9'; }
+inline bool is_typed_text(const std::string& key)
+{
+    return !key.empty() && ((key[0] >= '0' && key[0] <= '9') || key[0] == '\'');
+}
+
+// What a typed word types: itself, or what follows its quote.
+inline std::string typed_text(const std::string& key) { return key[0] == '\'' ? key.substr(1) : key; }
 
 inline std::vector<std::string> keys_for(const KeyScript& script, const std::string& screen)
 {

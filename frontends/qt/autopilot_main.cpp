@@ -66,9 +66,14 @@ void shoot(QWidget* window, const QString& name)
 // Types into whatever has the focus, which the address field moves from box to box.
 QWidget* focus_for(QWidget* window);
 
-void type(QWidget* dialog, const std::string& text)
+// Any character: ASCII as its key, the rest as the text a keyboard layout or an input
+// method delivers.
+void type(QWidget* dialog, const std::string& utf8)
 {
-    for (const char c : text) QTest::keyClick(focus_for(dialog), c);
+    for (const QChar c : QString::fromUtf8(utf8)) {
+        if (c.unicode() < 0x80) QTest::keyClick(focus_for(dialog), c.toLatin1());
+        else QTest::sendKeyEvent(QTest::Click, focus_for(dialog), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 // Where a key goes: the focus of the moment, which is in a box the screen has opened
@@ -90,7 +95,7 @@ void press_key(QWidget* window, const std::string& key)
     else if (key == "Right") QTest::keyClick(focus, Qt::Key_Right);
     else if (key == "address") type(window, settings.address);
     else if (key == "password") type(window, settings.password);
-    else if (voq::autopilot::is_typed_text(key)) type(window, key);
+    else if (voq::autopilot::is_typed_text(key)) type(window, voq::autopilot::typed_text(key));
 }
 
 // The script's keys for a screen, one by one from the event loop like a keyboard's:
@@ -111,7 +116,8 @@ void press_keys_from(QPointer<QWidget> window, const std::string& name, const st
 void press_keys(QWidget* window, const std::string& name)
 {
     window->activateWindow();
-    QTest::qWaitForWindowActive(window, 500);
+    // Keys go in whether or not the window system has made it active by then.
+    static_cast<void>(QTest::qWaitForWindowActive(window, 500));
     press_keys_from(window, name, voq::autopilot::keys_for(settings.keys, name), 0);
 }
 

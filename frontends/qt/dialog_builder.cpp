@@ -143,7 +143,9 @@ BuiltDialog build_dialog(int template_id)
         // A drop-down list's height is that of its opened list.
         if (control.kind == ControlKind::drop_down_list) area.setHeight(widget->sizeHint().height());
         widget->setGeometry(area);
-        if (!control.tab_stop) widget->setFocusPolicy(Qt::ClickFocus);
+        // Not a tab stop: a click still focuses a text pane, as on Windows, but never
+        // a progress bar, which would take the focus off Cancel.
+        if (!control.tab_stop && widget->focusPolicy() != Qt::NoFocus) widget->setFocusPolicy(Qt::ClickFocus);
         if (control.kind == ControlKind::icon || control.kind == ControlKind::label ||
             control.kind == ControlKind::right_label)
             widget->setFocusPolicy(Qt::NoFocus);

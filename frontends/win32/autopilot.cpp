@@ -6,6 +6,7 @@
 // the system's keyboard input.
 
 #include <windows.h>
+#include <shellapi.h>
 #include <commctrl.h>
 
 #include <cstdio>
@@ -122,10 +123,13 @@ void press(UINT key)
     settle(400);
 }
 
-void type(const std::string& text)
+// Any character, as a keyboard layout or input method would deliver it.
+void type(const std::string& utf8)
 {
-    for (const char c : text) {
-        send(0, static_cast<unsigned char>(c), KEYEVENTF_UNICODE);
+    wchar_t text[256] = L"";
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text, 256);
+    for (const wchar_t* c = text; *c != L'\0'; ++c) {
+        send(0, static_cast<WORD>(*c), KEYEVENTF_UNICODE);
         settle();
     }
 }
@@ -139,7 +143,7 @@ void press_keys(const std::string& name, const std::string& address, const std::
         else if (key == "Escape") press(VK_ESCAPE);
         else if (key == "Space") press(VK_SPACE);
         else if (key == "Right") press(VK_RIGHT);
-        else if (voq::autopilot::is_typed_text(key)) type(key);
+        else if (voq::autopilot::is_typed_text(key)) type(voq::autopilot::typed_text(key));
         else if (key == "address") type(address);
         else if (key == "password") type(password);
     }
@@ -210,8 +214,13 @@ int main(int argc, char** argv)
         return 2;
     }
     if (argc == 6) {
+        // From the wide command line: the keys may hold characters of no code page.
+        int count = 0;
+        wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+        char keys[2048] = "";
+        if (wide != nullptr && count == 6) ::WideCharToMultiByte(CP_UTF8, 0, wide[5], -1, keys, sizeof keys, nullptr, nullptr);
         keyboard_only = true;
-        key_script = voq::autopilot::read_key_script(argv[5]);
+        key_script = voq::autopilot::read_key_script(keys);
     }
     shots = argv[1];
     ::CreateDirectoryA(shots.c_str(), nullptr);

@@ -76,6 +76,14 @@ std::string screens_seen(const std::string& summary)
     return joined;
 }
 
+// A word for the shell, in single quotes.
+std::string quoted(const std::string& text)
+{
+    std::string out = "'";
+    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
 std::string outcome_of(sim::SimulatedDevice& device)
 {
     for (const sim::Fetch& fetch : device.fetches()) {
@@ -100,8 +108,8 @@ TEST(KeyboardCases, TheLinuxProgramEndsEachCaseAsTheTableSays)
         fs::remove_all(shots);
         const CommandResult run =
             autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
-                      " --password secret --restart-wait-units 40 --local-address " + dotted(addresses.pc) + " --keys '" +
-                      each.keys + "'");
+                      " --password secret --restart-wait-units 40 --local-address " + dotted(addresses.pc) + " --keys " +
+                      quoted(each.keys));
         const std::string summary = read_text(shots / "summary.txt");
         EXPECT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(screens_seen(summary), each.screens) << summary;

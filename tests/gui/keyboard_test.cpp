@@ -44,7 +44,7 @@ QWidget* focus_in(QWidget* window)
 void press_keys(QWidget* window, const std::vector<Key>& keys)
 {
     window->activateWindow();
-    QTest::qWaitForWindowActive(window, 1000);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window, 1000));
     for (const Key& key : keys) {
         if (key.text.isEmpty()) {
             QTest::keyClick(focus_in(window), key.key, key.modifiers);
@@ -226,6 +226,8 @@ ProgressView progress_view(int template_id)
             std::string(text::waiting), 100};
 }
 
+QPoint middle_of(QWidget* control) { return control->mapTo(control->window(), control->rect().center()); }
+
 struct ProgressCase {
     const char* name;
     std::vector<Key> keys;
@@ -254,7 +256,17 @@ TEST_F(Keyboard, OnAProgressScreenEnterAndEscapeDoNothingAndSpacePressesCancel)
     }
 }
 
-QPoint middle_of(QWidget* control) { return control->mapTo(control->window(), control->rect().center()); }
+TEST_F(Keyboard, AClickOnTheProgressBarLeavesTheFocusOnCancel)
+{
+    const ProgressId screen = screens.open_progress(progress_view(templates::uploading));
+    const BuiltDialog shown = shown_screens.back();
+    shown.dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shown.dialog, 1000));
+    QTest::mouseClick(shown.dialog->windowHandle(), Qt::LeftButton, Qt::NoModifier, middle_of(shown.controls.at(1010)));
+    EXPECT_EQ(shown.dialog->focusWidget(), shown.controls.at(2));
+    screens.close_progress(screen);
+}
+
 
 TEST_F(Keyboard, ThePasswordScreenOfOneThreadLeavesTheWaitingScreenOfAnotherUsable)
 {
