@@ -3,6 +3,7 @@
 // OUT_DIR/voq-upgrade.rc (the ten dialog templates, the icons, the two firmware
 // images, the version information) and the two icons as 16-colour .ico files.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -141,26 +142,20 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t value)
     put16(out, value >> 16);
 }
 
-// A 32 x 32, 16-colour icon: the colour bitmap and the transparency mask, bottom-up.
-std::vector<std::uint8_t> ico(const Picture& picture)
+// One image of an icon, size x size pixels drawn from the 32 x 32 picture by nearest
+// neighbour: the colour bitmap (4 bits a pixel) and the transparency mask, bottom-up.
+std::vector<std::uint8_t> icon_image(const Picture& picture, int size)
 {
+    const auto pixel = [&](int row, int column) { return picture.pixels[(row * 32 / size) * 32 + column * 32 / size]; };
+    const int mask_row_bytes = (size / 8 + 3) & ~3;  // rows of the mask are padded to 32 bits
     std::vector<std::uint8_t> out;
-    put16(out, 0);
-    put16(out, 1);
-    put16(out, 1);
-    out.insert(out.end(), {32, 32, 16, 0});
-    put16(out, 1);
-    put16(out, 4);
-    const std::uint32_t image_size = 40 + 16 * 4 + 32 * 16 + 32 * 4;
-    put32(out, image_size);
-    put32(out, 22);
     put32(out, 40);
-    put32(out, 32);
-    put32(out, 64);
+    put32(out, static_cast<std::uint32_t>(size));
+    put32(out, static_cast<std::uint32_t>(size * 2));  // the colour bitmap and the mask
     put16(out, 1);
     put16(out, 4);
     put32(out, 0);
-    put32(out, 32 * 16 + 32 * 4);
+    put32(out, static_cast<std::uint32_t>(size * size / 2 + size * mask_row_bytes));
     put32(out, 0);
     put32(out, 0);
     put32(out, 16);
@@ -170,22 +165,46 @@ std::vector<std::uint8_t> ico(const Picture& picture)
         out.insert(out.end(), {static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
                                static_cast<std::uint8_t>(rgb >> 16), 0});
     }
-    for (int row = 31; row >= 0; --row) {
-        for (int column = 0; column < 32; column += 2) {
-            const int left = std::max(picture.pixels[row * 32 + column], 0);
-            const int right = std::max(picture.pixels[row * 32 + column + 1], 0);
+    for (int row = size - 1; row >= 0; --row) {
+        for (int column = 0; column < size; column += 2) {
+            const int left = std::max(pixel(row, column), 0);
+            const int right = std::max(pixel(row, column + 1), 0);
             out.push_back(static_cast<std::uint8_t>(left << 4 | right));
         }
     }
-    for (int row = 31; row >= 0; --row) {
-        for (int byte = 0; byte < 4; ++byte) {
+    for (int row = size - 1; row >= 0; --row) {
+        for (int byte = 0; byte < mask_row_bytes; ++byte) {
             std::uint8_t mask = 0;
-            for (int bit = 0; bit < 8; ++bit) {
-                if (picture.pixels[row * 32 + byte * 8 + bit] < 0) mask |= static_cast<std::uint8_t>(0x80 >> bit);
+            for (int bit = 0; bit < 8 && byte * 8 + bit < size; ++bit) {
+                if (pixel(row, byte * 8 + bit) < 0) mask |= static_cast<std::uint8_t>(0x80 >> bit);
             }
             out.push_back(mask);
         }
     }
+    return out;
+}
+
+// The icon in the sizes a dialog asks for at 100%, 150% and 200% scaling, so that a
+// program aware of the monitor's DPI shows it sharp.
+std::vector<std::uint8_t> ico(const Picture& picture)
+{
+    constexpr int sizes[] = {32, 48, 64};
+    std::vector<std::vector<std::uint8_t>> images;
+    for (const int size : sizes) images.push_back(icon_image(picture, size));
+    std::vector<std::uint8_t> out;
+    put16(out, 0);
+    put16(out, 1);
+    put16(out, static_cast<std::uint32_t>(images.size()));
+    std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
+    for (std::size_t k = 0; k < images.size(); ++k) {
+        out.insert(out.end(), {static_cast<std::uint8_t>(sizes[k]), static_cast<std::uint8_t>(sizes[k]), 16, 0});
+        put16(out, 1);
+        put16(out, 4);
+        put32(out, static_cast<std::uint32_t>(images[k].size()));
+        put32(out, offset);
+        offset += static_cast<std::uint32_t>(images[k].size());
+    }
+    for (const std::vector<std::uint8_t>& image : images) out.insert(out.end(), image.begin(), image.end());
     return out;
 }
 
