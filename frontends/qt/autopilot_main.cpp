@@ -64,7 +64,14 @@ void shoot(QWidget* window, const QString& name)
 }
 
 // Types into whatever has the focus, which the address field moves from box to box.
-QWidget* focus_for(QWidget* window);
+// Where a key goes: the focus of the moment, which is in a box the screen has opened
+// meanwhile if there is one.
+QWidget* focus_for(QWidget* window)
+{
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->focusWidget() != nullptr)
+        return modal->focusWidget();
+    return window->focusWidget() != nullptr ? window->focusWidget() : window;
+}
 
 // Any character: ASCII as its key, the rest as the text a keyboard layout or an input
 // method delivers.
@@ -74,15 +81,6 @@ void type(QWidget* dialog, const std::string& utf8)
         if (c.unicode() < 0x80) QTest::keyClick(focus_for(dialog), c.toLatin1());
         else QTest::sendKeyEvent(QTest::Click, focus_for(dialog), Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
-}
-
-// Where a key goes: the focus of the moment, which is in a box the screen has opened
-// meanwhile if there is one.
-QWidget* focus_for(QWidget* window)
-{
-    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->focusWidget() != nullptr)
-        return modal->focusWidget();
-    return window->focusWidget() != nullptr ? window->focusWidget() : window;
 }
 
 void press_key(QWidget* window, const std::string& key)
