@@ -101,14 +101,27 @@ void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& 
           static_cast<int>(transfer.block_count));
 }
 
+SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms)
+{
+    for (; polls > 0; --polls) {
+        if (silence.silent_periods < silent_periods_to_give_up) {
+            if (++silence.idle_polls < idle_polls_per_period) continue;
+            silence.idle_polls = 0;
+            // Polls left over after a resend are dropped: the next period starts with it.
+            if (++silence.silent_periods < silent_periods_to_give_up) return SilenceVerdict::resend;
+        }
+        if (now_ms - silence.last_progress_ms >= floor_ms) return SilenceVerdict::give_up;
+    }
+    return SilenceVerdict::keep_waiting;
+}
+
 Outcome transfer_image(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
                        ui::ProgressScreen& uploading)
 {
     const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
     send_option_acknowledgement(transfer, peer);
-    std::uint32_t last_progress_ms = platform::milliseconds();
-    int idle_polls = 0;
-    int silent_periods = 0;
+    Silence silence{.last_progress_ms = platform::milliseconds()};
+    std::uint32_t counted_until_ms = silence.last_progress_ms;
 
     while (true) {
         platform::SocketAddress source;
@@ -118,32 +131,31 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
                                           platform::read_socket_address(source))
                          : Arrival::silence;
         if (received <= 0) uploading.pump(1);
-        // A duplicate or stale acknowledgement is consumed at once.
-        if (arrival == Arrival::stale) continue;
         if (arrival == Arrival::acknowledged) {
-            last_progress_ms = platform::milliseconds();
-            idle_polls = 0;
-            silent_periods = 0;
+            silence = Silence{.last_progress_ms = platform::milliseconds()};
+            counted_until_ms = silence.last_progress_ms;
             if (!advance(session, transfer, image, peer, uploading)) return Outcome::complete;
             continue;
         }
 
-        // Nothing, a stranger, or anything but an acknowledgement.
-        if (!idle_poll(transfer.socket, received >= 0)) continue;
-        if (silent_periods < silent_periods_to_give_up) {
-            if (++idle_polls < idle_polls_per_period) continue;
-            idle_polls = 0;
-            // A packet is sent thirty times at most: once, then after each of 29 silent periods.
-            if (++silent_periods < silent_periods_to_give_up) {
-                retransmit(transfer, image, peer);
-                continue;
-            }
+        int polls = 1;
+        if (arrival == Arrival::stale) {
+            // A duplicate or stale acknowledgement is consumed at once, so that the one
+            // awaited behind it is taken without delay; the time such acknowledgements
+            // take is silence all the same, a poll a millisecond, however fast they come,
+            // and the screen keeps answering through them.
+            polls = static_cast<int>(platform::milliseconds() - counted_until_ms);
+            if (polls == 0) continue;
+            uploading.pump(1);
+        } else if (!idle_poll(transfer.socket, received >= 0)) {
+            continue;
         }
-        // Its sends spent, the transfer still listens until the floor has passed since
-        // the device last made progress; an acknowledgement in that time carries on.
-        if (platform::milliseconds() - last_progress_ms >= session.transfer_silence_floor_ms) {
-            trace("Timeout for ack; upgrade failed\n");
-            return Outcome::given_up;
+        const std::uint32_t now_ms = platform::milliseconds();
+        counted_until_ms = now_ms;
+        switch (count_silence(silence, polls, now_ms, session.transfer_silence_floor_ms)) {
+        case SilenceVerdict::keep_waiting: break;
+        case SilenceVerdict::resend: retransmit(transfer, image, peer); break;
+        case SilenceVerdict::give_up: trace("Timeout for ack; upgrade failed\n"); return Outcome::given_up;
         }
     }
 }

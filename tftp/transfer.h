@@ -21,6 +21,21 @@ inline constexpr int silent_periods_to_give_up = 30;
 
 enum class Outcome { complete, given_up };
 
+// How long the device has been silent since it last made progress: idle polls of the
+// current period, the periods spent, and the clock for the floor after the last send.
+struct Silence {
+    int idle_polls = 0;
+    int silent_periods = 0;
+    std::uint32_t last_progress_ms = 0;
+};
+
+enum class SilenceVerdict { keep_waiting, resend, give_up };
+
+// Counts polls more idle polls of silence at now_ms. A packet is sent thirty times
+// at most: once, then after each of 29 silent periods; its sends spent, the transfer
+// still listens until floor_ms have passed since the device last made progress.
+SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms);
+
 // One transfer: the image in 512-byte blocks, one in flight, each released by the
 // acknowledgement of the one before; all of it from the listener's socket and port.
 struct TransferSession {

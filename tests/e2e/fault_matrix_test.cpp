@@ -79,6 +79,7 @@ TEST_P(FaultMatrix, EndsDeliveredOrWithItsMessage)
     const LoopbackPair addresses = loopback_pair(fault.pair);
     sim::DeviceConfig config;
     config.web.address = addresses.device;
+    config.web.log = device_log();
     config.tftp.request_delay_ms = 50;
     config.tftp.restart_ms = 200;
     config.tftp.faults.seed = 11;

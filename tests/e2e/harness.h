@@ -2,19 +2,84 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <sys/prctl.h>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/clock.h"
 
+#ifndef VOQ_E2E_RUNS
+#define VOQ_E2E_RUNS "/tmp/voq-e2e-runs"
+#endif
+
 namespace voq::test {
+
+// Where the running test leaves its runs' scripts and transcripts and the device's
+// log: VOQ_E2E_RUNS/Suite.Test, emptied when the test starts, removed when it passes,
+// kept when it fails.
+inline std::filesystem::path folder_of(const ::testing::TestInfo& test)
+{
+    std::string name = std::string(test.test_suite_name()) + "." + test.name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return std::filesystem::path(VOQ_E2E_RUNS) / name;
+}
+
+inline std::filesystem::path running_test_folder()
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::filesystem::path folder = test != nullptr ? folder_of(*test) : std::filesystem::path(VOQ_E2E_RUNS) / "outside";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+class KeepFailedRuns : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_of(test), ignored);
+    }
+    void OnTestEnd(const ::testing::TestInfo& test) override
+    {
+        std::error_code ignored;
+        if (!test.result()->Failed()) {
+            std::filesystem::remove_all(folder_of(test), ignored);
+        } else if (std::filesystem::exists(folder_of(test), ignored)) {
+            std::printf("Kept for a look: %s\n", folder_of(test).c_str());
+        }
+    }
+};
+
+inline const bool failed_runs_kept = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new KeepFailedRuns);
+    return true;
+}();
+
+// A log for the simulated device that writes into the running test's folder.
+inline std::function<void(std::string_view)> device_log()
+{
+    struct Log {
+        std::mutex mutex;
+        std::ofstream file;
+    };
+    auto log = std::make_shared<Log>();
+    log->file.open(running_test_folder() / "device.log", std::ios::app);
+    return [log](std::string_view text) {
+        const std::lock_guard<std::mutex> hold(log->mutex);
+        log->file << text << (text.empty() || text.back() != '\n' ? "\n" : "") << std::flush;
+    };
+}
 
 // What one run of the scripted harness left behind.
 struct HarnessRun {
@@ -22,6 +87,7 @@ struct HarnessRun {
     bool hung = false;  // still running at the deadline, then killed
     std::uint32_t elapsed_ms = 0;  // from its start to its end
     std::vector<std::string> lines;
+    std::string transcript_path;
 
     std::size_t count(const std::string& line) const
     {
@@ -37,37 +103,54 @@ struct HarnessRun {
     }
     bool has(const std::string& line) const { return count(line) > 0; }
 
-    // Whether expected appear in this order (other lines may stand between them).
+    // Whether expected appear in this order (other lines may stand between them);
+    // otherwise the transcript's lines from the last one found on.
     ::testing::AssertionResult in_order(const std::vector<std::string>& expected) const
     {
-        std::size_t next = 0;
-        for (const std::string& line : lines) {
-            if (next < expected.size() && line == expected[next]) ++next;
+        std::size_t next = 0, last_found = 0;
+        for (std::size_t at = 0; at < lines.size(); ++at) {
+            if (next < expected.size() && lines[at] == expected[next]) {
+                ++next;
+                last_found = at;
+            }
         }
         if (next == expected.size()) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "missing, in this order: \"" << expected[next] << "\"";
+        const std::size_t from = next == 0 ? 0 : last_found;
+        return ::testing::AssertionFailure() << "missing, in this order: \"" << expected[next] << "\"\n"
+                                             << (next == 0 ? "none of them was found; " : "after the last one found, ")
+                                             << excerpt(from, from + 16);
     }
 
+    // For a failure message: the transcript's last lines and where all of it is kept.
     std::string text() const
     {
-        std::string all;
-        for (const std::string& line : lines) all += line.substr(0, 200) + "\n";
-        return all;
+        return excerpt(lines.size() > 16 ? lines.size() - 16 : 0, lines.size());
+    }
+
+    std::string excerpt(std::size_t from, std::size_t to) const
+    {
+        to = std::min(to, lines.size());
+        std::string said = "transcript lines " + std::to_string(from + 1) + "-" + std::to_string(to) + " of " +
+                           std::to_string(lines.size()) + " (all in " + transcript_path + "):\n";
+        for (std::size_t at = from; at < to; ++at) said += "  " + std::to_string(at + 1) + ": " + lines[at].substr(0, 200) + "\n";
+        return said;
     }
 };
 
 // Runs program SCRIPT TRANSCRIPT with script as the script, waits at most deadline_ms.
-// A launcher (wine) may stand before the program.
+// A launcher (wine, setpriv ...) may stand before the program.
 inline HarnessRun run_harness(const std::string& program, const std::string& script, const std::string& name,
-                              unsigned deadline_ms = 60000, const std::string& launcher = "")
+                              unsigned deadline_ms = 60000, const std::vector<std::string>& launcher = {})
 {
-    const std::string base = "/tmp/voq-e2e-" + name + "-" + std::to_string(::getpid());
+    static int runs = 0;
+    const std::string base = (running_test_folder() / (name + "-" + std::to_string(++runs))).string();
     const std::string script_path = base + ".script", transcript_path = base + ".transcript";
     std::ofstream(script_path) << script;
 
     HarnessRun run;
+    run.transcript_path = transcript_path;
     std::vector<std::string> arguments{program, script_path, transcript_path};
-    if (!launcher.empty()) arguments.insert(arguments.begin(), launcher);
+    arguments.insert(arguments.begin(), launcher.begin(), launcher.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -96,8 +179,6 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
 
     std::ifstream transcript(transcript_path);
     for (std::string line; std::getline(transcript, line);) run.lines.push_back(line);
-    std::remove(script_path.c_str());
-    std::remove(transcript_path.c_str());
     return run;
 }
 

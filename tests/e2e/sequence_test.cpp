@@ -22,6 +22,7 @@ protected:
     {
         addresses = loopback_pair(pair);
         config.address = addresses.device;
+        config.log = device_log();
         device = std::make_unique<sim::WebServer>(config);
         std::string problem;
         ASSERT_TRUE(device->start(problem)) << problem;

@@ -43,6 +43,7 @@ protected:
     {
         addresses = loopback_pair(pair);
         config.web.address = addresses.device;
+        config.web.log = device_log();
         device = std::make_unique<sim::SimulatedDevice>(config);
         std::string problem;
         ASSERT_TRUE(device->start(problem)) << problem;

@@ -26,6 +26,7 @@ protected:
     {
         device_address = loopback_pair(pair).device;
         config.web.address = device_address;
+        config.web.log = device_log();
         config.tftp.request_delay_ms = 50;
         config.tftp.restart_ms = 300;
         device = std::make_unique<sim::SimulatedDevice>(config);
@@ -38,7 +39,7 @@ protected:
         const std::string script = "local-addresses " + dotted(wine_pc) + "\nrestart-wait-units 40\nwarning continue\n" +
                                    "address type " + dotted(device_address) + "\nconfirm upgrade\nsuccess ok\n" + more;
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        HarnessRun result = run_harness(VOQ_WINDOWS_HARNESS, script, test->name(), 120000, "wine");
+        HarnessRun result = run_harness(VOQ_WINDOWS_HARNESS, script, test->name(), 120000, {"wine"});
         EXPECT_FALSE(result.hung) << result.text();
         EXPECT_EQ(result.status, 0);
         return result;

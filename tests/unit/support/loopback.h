@@ -8,17 +8,27 @@
 namespace voq::test {
 
 // Every test that opens sockets takes a pair of its own, so that tests run in
-// parallel: the PC at 127.0.N.1, the device at 127.0.N.2. Blocks of N by test file:
-//   10-39 exchange and runner, 40-49 real clients against the simulator, 50-59 real
-//   web servers, 60-79 end-to-end runs to the confirm screen, 80-99 transfers,
-//   100-129 whole upgrades (121-123: as an ordinary user; 124: by the keyboard), 130-159 the fault matrix, 160-169 real TFTP clients and
-//   servers, 170-199 the Windows build under wine; 200 and up are the benchmarks'.
+// parallel: the PC at 127.0.N.1, the device at 127.0.N.2. The registry of blocks of N,
+// by test file:
+//   10-24 exchange, 25-29 runner, 30 the device's request checks, 40-49 real clients
+//   against the simulator, 50-59 real web servers, 60-79 end-to-end runs to the confirm
+//   screen, 80-99 transfers, 100-119 whole upgrades, 120-129 the Linux program (121-123:
+//   as an ordinary user; 124: by the keyboard; 125: read by a screen reader),
+//   130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199 the Windows
+//   build under wine, 200-209 the benchmarks, 210-239 the command-line program.
+// Within a block each pair belongs to one test: a test that takes a pair another test
+// of the same run has taken fails at once, naming that test, whether or not the two
+// happen to run side by side this time.
 struct LoopbackPair {
     std::uint32_t pc;
     std::uint32_t device;
 };
 
-constexpr LoopbackPair loopback_pair(unsigned n) { return {0x7f000001u | n << 8, 0x7f000002u | n << 8}; }
+// The addresses of pair n, for a test that only names them and binds nothing there.
+constexpr LoopbackPair pair_addresses(unsigned n) { return {0x7f000001u | n << 8, 0x7f000002u | n << 8}; }
+
+// Pair n, taken by the running test for the whole test run.
+LoopbackPair loopback_pair(unsigned n);
 
 using ui::dotted;
 

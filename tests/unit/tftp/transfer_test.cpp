@@ -197,7 +197,12 @@ struct QuietDevice {
     std::uint32_t transfer_ms = 0;
 };
 
-QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, std::uint32_t stranger_for_ms)
+// The stranger sends from another port; a stale device sends from its own socket an
+// acknowledgement of a block not yet sent, a stale one to the transfer.
+enum class Noise { stranger, stale_device };
+
+QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, std::uint32_t stranger_for_ms,
+                                 Noise noise = Noise::stranger)
 {
     const test::LoopbackPair addresses = test::loopback_pair(pair);
     std::uint16_t port = 0;
@@ -212,6 +217,7 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
 
     QuietDevice seen;
     std::atomic<bool> done{false};
+    std::atomic<bool> transfer_over{false};
     std::atomic<bool> strangers{stranger_for_ms > 0};
     std::thread counter([&] {
         std::uint8_t packet[packet_buffer_size];
@@ -226,9 +232,12 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
     });
     std::thread strange([&] {
         static constexpr std::uint8_t stray[] = {0, acknowledgement, 0, 0};
+        static constexpr std::uint8_t stale[] = {0, acknowledgement, 0, 7};
+        const platform::SocketHandle from = noise == Noise::stranger ? stranger.handle() : device.handle();
+        const std::uint8_t* packet = noise == Noise::stranger ? stray : stale;
         const std::uint32_t started = platform::milliseconds();
-        while (platform::milliseconds() - started < stranger_for_ms)
-            platform::send_datagram(stranger.handle(), stray, sizeof stray, server_address);
+        while (platform::milliseconds() - started < stranger_for_ms && !transfer_over)
+            platform::send_datagram(from, packet, sizeof stray, server_address);
         seen.strangers_ms = platform::milliseconds() - started;
         strangers = false;
     });
@@ -236,6 +245,7 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
     const std::uint32_t started = platform::milliseconds();
     seen.outcome = serve_a_small_image(server, silence_floor_ms);
     seen.transfer_ms = platform::milliseconds() - started;
+    transfer_over = true;
     strange.join();
     platform::sleep_milliseconds(100);
     done = true;
@@ -261,6 +271,64 @@ TEST(TransferImage, AStreamOfStrangersDoesNotHurryTheRetransmissions)
     EXPECT_LE(seen.option_acknowledgements_among_strangers,
               1 + static_cast<int>(seen.strangers_ms / idle_polls_per_period) + 1)
         << "in " << seen.strangers_ms << " ms of strangers";
+}
+
+TEST(TransferImage, AStaleAcknowledgementRepeatedWithoutPauseIsSilence)
+{
+    // The device repeats a stale acknowledgement as fast as it can, for far longer than
+    // thirty silent periods: the option acknowledgement is still sent its thirty times,
+    // and the transfer gives up while the stream goes on, no later than it gives up a
+    // device that keeps quiet (measured here too, as the machine's pace sets both).
+    constexpr std::uint32_t stream_ms = 60000;
+    const QuietDevice quiet = serve_a_quiet_device(94, 0, 0);
+    const QuietDevice seen = serve_a_quiet_device(95, 0, stream_ms, Noise::stale_device);
+    EXPECT_EQ(seen.outcome, Outcome::given_up);
+    EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
+    EXPECT_EQ(seen.option_acknowledgements_among_strangers, silent_periods_to_give_up);
+    EXPECT_LT(seen.transfer_ms, 2 * quiet.transfer_ms)
+        << "the stream held the transfer off; a quiet device was given up in " << quiet.transfer_ms << " ms";
+}
+
+TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
+{
+    const struct {
+        const char* name;
+        int polls;               // counted one call at a time
+        std::uint32_t now_ms;    // since the last progress
+        std::uint32_t floor_ms;
+        int resends;
+        bool given_up;
+    } cases[] = {
+        {"one poll short of a period", 99, 99, 0, 0, false},
+        {"a period", 100, 100, 0, 1, false},
+        {"29 periods", 2900, 2900, 0, 29, false},
+        {"30 periods, no floor", 3000, 3000, 0, 29, true},
+        {"30 periods, the floor not yet passed", 3000, 3000, 30000, 29, false},
+        {"far past 30 periods, the floor not yet passed", 20000, 29999, 30000, 29, false},
+        {"the floor passed", 3001, 30000, 30000, 29, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Silence silence;
+        int resends = 0;
+        bool given_up = false;
+        for (int poll = 0; poll < c.polls && !given_up; ++poll) {
+            const SilenceVerdict verdict = count_silence(silence, 1, c.now_ms, c.floor_ms);
+            resends += verdict == SilenceVerdict::resend;
+            given_up = verdict == SilenceVerdict::give_up;
+        }
+        EXPECT_EQ(resends, c.resends);
+        EXPECT_EQ(given_up, c.given_up);
+    }
+}
+
+TEST(CountSilence, PollsCountedTogetherReachThePeriodAsOneByOne)
+{
+    Silence together;
+    EXPECT_EQ(count_silence(together, 99, 99, 0), SilenceVerdict::keep_waiting);
+    EXPECT_EQ(count_silence(together, 5, 104, 0), SilenceVerdict::resend);
+    EXPECT_EQ(together.silent_periods, 1);
+    EXPECT_EQ(together.idle_polls, 0) << "polls past a resend start the next period anew";
 }
 
 TEST(TransferImage, ADevicePausingPastItsThirtySendsIsServedToTheEnd)

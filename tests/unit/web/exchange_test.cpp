@@ -192,7 +192,7 @@ TEST_F(Exchange, AnAnswerLongerThanTheBufferIsCutToIt)
 {
     sim::WebConfig config;
     config.fault = WebFault::oversized_answer;
-    start_device(25, config);
+    start_device(22, config);
     EXPECT_EQ(exchange().value, session::response_size_limit);
     EXPECT_EQ(session->response[session::response_size_limit], '\0');
     EXPECT_EQ(session->device_info.serial_number, "VQ3300A01234");
@@ -200,7 +200,7 @@ TEST_F(Exchange, AnAnswerLongerThanTheBufferIsCutToIt)
 
 TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
 {
-    start_device(26);
+    start_device(23);
     std::vector<platform::Socket> taken;
     const auto take = [&](std::uint16_t port) {
         taken.emplace_back(platform::open_stream_socket());

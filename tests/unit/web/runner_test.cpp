@@ -89,7 +89,7 @@ TEST(RunRequest, NoSocketIsReportedAndEndsTheProcess)
     GTEST_SKIP() << "the sanitizers check memory through a pipe, which a process without descriptors cannot open";
 #endif
     // Every descriptor the process may have is taken: the socket cannot be opened.
-    EXPECT_EQ(run_in_child(test::loopback_pair(26), [] {
+    EXPECT_EQ(run_in_child(test::loopback_pair(29), [] {
                   const int lowest_free = ::dup(2);
                   ::close(lowest_free);
                   const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
