@@ -36,6 +36,8 @@ struct Script {
     std::optional<int> restart_wait_units;
     std::optional<std::uint32_t> transfer_silence_floor_ms;
     std::optional<std::uint32_t> reread_spacing_ms;
+    // The process may open no more descriptors once Upgrade is pressed (tests only).
+    bool descriptors_run_out_after_confirm = false;
 };
 
 // Reads a script; a message naming the line otherwise.

@@ -1,5 +1,6 @@
 #include "frontends/scripted/scripted_screens.h"
 
+#include "frontends/scripted/descriptors.h"
 #include "platform/process.h"
 #include "ui/texts.h"
 
@@ -122,7 +123,10 @@ int ScriptedScreens::show_confirm(const ConfirmView& view)
     field(id, 1004, view.software_version);
     field(id, 1005, view.hardware_version);
     field(id, 1006, view.product_name);
-    return close(id, next_answer(script_.confirm, id).affirmative);
+    const int result = close(id, next_answer(script_.confirm, id).affirmative);
+    if (result == 1 && script_.descriptors_run_out_after_confirm)
+        out_.line(run_out_of_descriptors() ? "descriptors run out" : "descriptors cannot run out here");
+    return result;
 }
 
 int ScriptedScreens::show_success(const SuccessView& view)

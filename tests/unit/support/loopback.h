@@ -12,10 +12,12 @@ namespace voq::test {
 // by test file:
 //   10-24 exchange, 25-29 runner, 30 the device's request checks, 40-49 real clients
 //   against the simulator, 50-59 real web servers, 60-79 end-to-end runs to the confirm
-//   screen, 80-99 transfers, 100-119 whole upgrades, 120-129 the Linux program (121-123:
-//   as an ordinary user; 124: by the keyboard; 125: read by a screen reader),
-//   130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199 the Windows
-//   build under wine, 200-209 the benchmarks, 210-239 the command-line program.
+//   screen, 80-99 transfers, 100-119 whole upgrades (118-119: the TFTP listener
+//   failing), 120-129 the Linux program (121-123: as an ordinary user; 124: by the
+//   keyboard; 125: read by a screen reader; 126: the harness failing as an ordinary
+//   user), 130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199
+//   the Windows build under wine, 200-209 the benchmarks, 210-239 the command-line
+//   program.
 // Within a block each pair belongs to one test: a test that takes a pair another test
 // of the same run has taken fails at once, naming that test, whether or not the two
 // happen to run side by side this time.
