@@ -3,11 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 #include "platform/clock.h"
 
 namespace voq::platform {
 namespace {
+
+// Whether done() holds within ten seconds, looked at every millisecond.
+template <typename Condition>
+bool eventually(Condition done)
+{
+    const std::uint32_t started = milliseconds();
+    while (!done()) {
+        if (milliseconds() - started > 10000) return false;
+        sleep_milliseconds(1);
+    }
+    return true;
+}
 
 int wait_for_release(void* argument)
 {
@@ -23,7 +36,7 @@ TEST(Thread, ReportsCompletionWithoutWaitingAndKeepsTheResult)
     ASSERT_TRUE(thread.valid());
     EXPECT_FALSE(thread.finished());
     release = true;
-    while (!thread.finished()) sleep_milliseconds(1);
+    ASSERT_TRUE(eventually([&] { return thread.finished(); })) << "never reported finished";
     EXPECT_EQ(thread.result(), -7);  // negative results arrive unchanged
     EXPECT_EQ(thread.result(), -7);
 }
@@ -32,6 +45,13 @@ TEST(Thread, DroppedWhileRunningItGoesOnToTheEnd)
 {
     static std::atomic<bool> release{false};
     static std::atomic<bool> ran_to_end{false};
+    // Should dropping the thread wait for it, the watchdog lets it end after a while,
+    // and the test says so instead of hanging.
+    std::atomic<bool> test_over{false};
+    std::thread watchdog([&] {
+        eventually([&] { return test_over.load(); });
+        release = true;
+    });
     {
         Thread thread = Thread::start(
             [](void*) {
@@ -40,10 +60,14 @@ TEST(Thread, DroppedWhileRunningItGoesOnToTheEnd)
                 return 0;
             },
             nullptr);
-        ASSERT_TRUE(thread.valid());
+        EXPECT_TRUE(thread.valid());
     }
+    EXPECT_FALSE(release.load()) << "dropping the thread waited for it to end";
+    EXPECT_FALSE(ran_to_end.load());
     release = true;
-    while (!ran_to_end.load()) sleep_milliseconds(1);
+    EXPECT_TRUE(eventually([] { return ran_to_end.load(); })) << "the dropped thread did not run to its end";
+    test_over = true;
+    watchdog.join();
 }
 
 TEST(Thread, AnEmptyThreadIsNeverFinished)
