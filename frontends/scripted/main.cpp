@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "voq-upgrade-scripted: cannot write %s\n", argv[2]);
         return 2;
     }
-    static voq::ui::scripted::Transcript lines(output);
+    static voq::ui::scripted::Transcript lines(output, script.transcript_every_block);
     transcript = &lines;
     voq::set_trace_sink(trace_into_transcript);
 

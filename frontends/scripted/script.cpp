@@ -118,6 +118,10 @@ std::optional<std::string> read_line(Script& script, const std::vector<std::stri
             static_cast<std::uint32_t>(*ms);
         return std::nullopt;
     }
+    if (head == "transcript" && words.size() == 2 && words[1] == "every-block") {
+        script.transcript_every_block = true;
+        return std::nullopt;
+    }
     if (head == "descriptors-run-out-after-confirm" && words.size() == 1) {
         script.descriptors_run_out_after_confirm = true;
         return std::nullopt;

@@ -38,6 +38,8 @@ struct Script {
     std::optional<std::uint32_t> reread_spacing_ms;
     // The process may open no more descriptors once Upgrade is pressed (tests only).
     bool descriptors_run_out_after_confirm = false;
+    // Every per-block line in the transcript, instead of a run folded into one line.
+    bool transcript_every_block = false;
 };
 
 // Reads a script; a message naming the line otherwise.

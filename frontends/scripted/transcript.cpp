@@ -32,6 +32,12 @@ std::string quoted(std::string_view text)
 void Transcript::line(std::string_view text)
 {
     const std::lock_guard<std::mutex> hold(mutex_);
+    if (every_block_) return write(text);
+    for (const std::string& each : fold_.take(text)) write(each);
+}
+
+void Transcript::write(std::string_view text)
+{
     std::fwrite(text.data(), 1, text.size(), file_);
     std::fputc('\n', file_);
     std::fflush(file_);
