@@ -89,6 +89,21 @@ inline constexpr std::string_view uploading_notice =
 inline constexpr std::string_view success = "Your VOQ has been successfully\r\nupgraded to the version shown\r\nbelow.";
 inline constexpr std::string_view success_version_label = "Firmware version now running:";
 
+// The formats of the captions and lines that name the product, a version or the device;
+// ui/views.h fills them. "%.*s" takes a length and the text.
+inline constexpr const char* program_caption_format = "%.*s Firmware Upgrade";
+inline constexpr const char* version_line_format = "Version %.*s";
+inline constexpr const char* connecting_caption_format = "Connecting with VOQ@%.*s";
+inline constexpr const char* confirm_caption_format = "Confirm Upgrade to Ver. %.*s";
+inline constexpr const char* success_caption_format = "VOQ@%.*s Upgrade Successful!";
+// The image's role, the device's address, the bytes acknowledged and the image's size.
+inline constexpr const char* uploading_progress_format = "Uploading %.*s Firmware to VOQ@%.*s %d/%d Bytes";
+inline constexpr const char* updating_caption_format = "Updating %.*s Firmware to VOQ@%.*s";
+inline constexpr std::string_view target_role = "Target";
+inline constexpr std::string_view transition_role = "Transition";
+
+inline constexpr std::string_view default_user_name = "admin";
+
 inline constexpr std::string_view password_caption = "Enter Password Information";
 inline constexpr std::string_view waiting_caption = "Waiting For Firmware Download Request From VOQ";
 inline constexpr std::string_view uploading_caption = "Uploading Firmware To VOQ";

@@ -17,7 +17,10 @@ std::string format(const char* pattern, std::string_view value)
 }
 
 // "Target" for the image served once the stage flag is set, "Transition" before.
-std::string_view image_role(const session::Session& session) { return session.stage_flag.load() != 0 ? "Target" : "Transition"; }
+std::string_view image_role(const session::Session& session)
+{
+    return session.stage_flag.load() != 0 ? ui::text::target_role : ui::text::transition_role;
+}
 
 }  // namespace
 
@@ -31,17 +34,17 @@ std::string dotted(std::uint32_t address)
 
 ui::WarningView warning_view(const session::Session& session)
 {
-    return {ui::templates::warning, format("%.*s Firmware Upgrade", session.display_name), std::string(ui::text::warning)};
+    return {ui::templates::warning, program_caption(session.display_name), std::string(ui::text::warning)};
 }
 
 ui::AddressView address_view(const session::Session& session)
 {
     ui::AddressView view;
     view.template_id = session.phone_style != 0 ? ui::templates::address_phone : ui::templates::address_adapter;
-    view.caption = format("%.*s Firmware Upgrade", session.display_name);
+    view.caption = program_caption(session.display_name);
     view.intro = ui::text::address_intro;
     view.help = session.phone_style != 0 ? ui::text::phone_address_help : ui::text::adapter_address_help;
-    view.version_line = format("Version %.*s", fw::version_text(session.target_image));
+    view.version_line = version_line(fw::version_text(session.target_image));
     for (const std::uint32_t address : session.local_addresses) {
         if (address == 0) break;
         view.local_addresses.push_back(dotted(address));
@@ -52,12 +55,12 @@ ui::AddressView address_view(const session::Session& session)
 ui::PasswordView password_view()
 {
     return {ui::templates::password, std::string(ui::text::password_caption), std::string(ui::text::password_help),
-            "admin"};
+            std::string(ui::text::default_user_name)};
 }
 
 ui::ProgressView connecting_view(const session::Session& session)
 {
-    return {ui::templates::connecting, format("Connecting with VOQ@%.*s", session.device_address_text.view()), "", 100};
+    return {ui::templates::connecting, connecting_caption(session.device_address_text.view()), "", 100};
 }
 
 ui::ConfirmView confirm_view(const session::Session& session)
@@ -65,7 +68,7 @@ ui::ConfirmView confirm_view(const session::Session& session)
     const bool staged = session.stage_flag.load() == 0;
     ui::ConfirmView view;
     view.template_id = staged ? ui::templates::confirm_staged : ui::templates::confirm_direct;
-    view.caption = format("Confirm Upgrade to Ver. %.*s", fw::version_text(session.target_image));
+    view.caption = confirm_caption(fw::version_text(session.target_image));
     if (staged) {
         const std::string confirm(ui::text::confirm);
         const std::string transition(fw::version_text(session.transition_image));
@@ -99,25 +102,48 @@ ui::ProgressView uploading_view(int block_count)
 
 ui::SuccessView success_view(const session::Session& session)
 {
-    return {ui::templates::success, format("VOQ@%.*s Upgrade Successful!", session.device_address_text.view()),
+    return {ui::templates::success, success_caption(session.device_address_text.view()),
             std::string(ui::text::success), std::string(ui::text::success_version_label),
             std::string(session.device_info.software_version.view())};
 }
 
 std::string uploading_caption(const session::Session& session, int bytes_acknowledged, std::uint32_t image_size)
 {
-    char text[256];
-    const std::string role(image_role(session));
-    std::snprintf(text, sizeof text, "Uploading %s Firmware to VOQ@%s %d/%d Bytes", role.c_str(),
-                  session.device_address_text.c_str(), bytes_acknowledged, static_cast<int>(image_size));
-    return text;
+    return uploading_caption(image_role(session), session.device_address_text.view(), bytes_acknowledged, image_size);
 }
 
 std::string updating_caption(const session::Session& session)
 {
+    return updating_caption(image_role(session), session.device_address_text.view());
+}
+
+std::string program_caption(std::string_view display_name) { return format(ui::text::program_caption_format, display_name); }
+std::string version_line(std::string_view version) { return format(ui::text::version_line_format, version); }
+std::string connecting_caption(std::string_view device_address)
+{
+    return format(ui::text::connecting_caption_format, device_address);
+}
+std::string confirm_caption(std::string_view version) { return format(ui::text::confirm_caption_format, version); }
+std::string success_caption(std::string_view device_address)
+{
+    return format(ui::text::success_caption_format, device_address);
+}
+
+std::string uploading_caption(std::string_view role, std::string_view device_address, int bytes_acknowledged,
+                              std::uint32_t image_size)
+{
     char text[256];
-    const std::string role(image_role(session));
-    std::snprintf(text, sizeof text, "Updating %s Firmware to VOQ@%s", role.c_str(), session.device_address_text.c_str());
+    std::snprintf(text, sizeof text, ui::text::uploading_progress_format, static_cast<int>(role.size()), role.data(),
+                  static_cast<int>(device_address.size()), device_address.data(), bytes_acknowledged,
+                  static_cast<int>(image_size));
+    return text;
+}
+
+std::string updating_caption(std::string_view role, std::string_view device_address)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, ui::text::updating_caption_format, static_cast<int>(role.size()), role.data(),
+                  static_cast<int>(device_address.size()), device_address.data());
     return text;
 }
 

@@ -13,6 +13,7 @@
 #include "harness.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "ui/views.h"
 
 namespace voq::test {
 namespace {
@@ -95,7 +96,7 @@ TEST_P(FaultMatrix, EndsDeliveredOrWithItsMessage)
     ASSERT_FALSE(result.hung) << result.text();
     EXPECT_EQ(result.status, 0);
     if (std::string(fault.outcome) == "success") {
-        EXPECT_TRUE(result.in_order({"open 111 \"VOQ@" + dotted(addresses.device) + " Upgrade Successful!\"",
+        EXPECT_TRUE(result.in_order({shown("open 111", ui::success_caption(dotted(addresses.device))),
                                      "end-process"}))
             << result.text();
         EXPECT_EQ(result.count_prefix("message"), 0u) << result.text();

@@ -81,6 +81,13 @@ inline std::function<void(std::string_view)> device_log()
     };
 }
 
+// A transcript line that shows text: `open 111 "VOQ@... Upgrade Successful!"`, say. The
+// texts compared with come from the helpers the screens' contents come from (ui/views.h).
+inline std::string shown(std::string_view line_start, std::string_view text)
+{
+    return std::string(line_start) + " \"" + std::string(text) + "\"";
+}
+
 // What one run of the scripted harness left behind.
 struct HarnessRun {
     int status = -1;   // exit status; -1 when it did not exit normally

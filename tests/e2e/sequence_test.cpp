@@ -9,6 +9,7 @@
 #include "harness.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
+#include "ui/views.h"
 
 namespace voq::test {
 namespace {
@@ -43,7 +44,7 @@ protected:
         return result;
     }
 
-    std::string connecting() const { return "open 105 \"Connecting with VOQ@" + dotted(addresses.device) + "\""; }
+    std::string connecting() const { return shown("open 105", ui::connecting_caption(dotted(addresses.device))); }
 
     LoopbackPair addresses{};
     std::unique_ptr<sim::WebServer> device;

@@ -15,6 +15,8 @@
 #include "platform/socket.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "ui/texts.h"
+#include "ui/views.h"
 #include "platform/socket_address.h"
 
 namespace voq::test {
@@ -66,12 +68,15 @@ protected:
     }
 
     std::string device_name() const { return "VOQ@" + dotted(addresses.device); }
-    std::string success_screen() const { return "open 111 \"" + device_name() + " Upgrade Successful!\""; }
-    std::string uploaded(const char* role, std::size_t size) const
+    std::string success_screen() const { return shown("open 111", ui::success_caption(dotted(addresses.device))); }
+    std::string uploaded(std::string_view role, std::size_t size) const
     {
-        const std::string bytes = std::to_string(size);
-        return "caption 110 \"Uploading " + std::string(role) + " Firmware to " + device_name() + " " + bytes + "/" +
-               bytes + " Bytes\"";
+        return shown("caption 110", ui::uploading_caption(role, dotted(addresses.device), static_cast<int>(size),
+                                                          static_cast<std::uint32_t>(size)));
+    }
+    std::string updating(std::string_view role) const
+    {
+        return shown("caption 110", ui::updating_caption(role, dotted(addresses.device)));
     }
 
     LoopbackPair addresses{};
@@ -92,12 +97,12 @@ TEST_F(Upgrade, DirectUpgradeDeliversTheTargetImageByteForByte)
         "open 110 \"Uploading Firmware To VOQ\"",
         "static 110 \"Please do not unplug the power of your VOQ until the Status Light stops blinking\"",
         "range 110 1010 0 1436",
-        "caption 110 \"Uploading Target Firmware to " + device_name() + " 0/734916 Bytes\"",
-        uploaded("Target", 734916),
-        "caption 110 \"Updating Target Firmware to " + device_name() + "\"",
+        shown("caption 110", ui::uploading_caption(ui::text::target_role, dotted(addresses.device), 0, 734916)),
+        uploaded(ui::text::target_role, 734916),
+        updating(ui::text::target_role),
         "range 110 1010 0 40",
         "close 110 position 40",
-        "open 105 \"Connecting with " + device_name() + "\"",
+        shown("open 105", ui::connecting_caption(dotted(addresses.device))),
         success_screen(),
         "field 111 1004 \"2.0.13(g)\"",
         "close 111 1",
@@ -130,7 +135,7 @@ TEST_F(Upgrade, PasswordIsAskedOnceAndTheNewNonceAfterTheRestartIsAnsweredAlone)
     start_device(101, config);
     const HarnessRun result = run(script("password enter admin secret\n"));
     EXPECT_EQ(result.count("open 104 \"Enter Password Information\""), 1u);
-    EXPECT_TRUE(result.in_order({uploaded("Target", 734916), success_screen(), "end-process"})) << result.text();
+    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), success_screen(), "end-process"})) << result.text();
 
     const auto requests = device->web().requests();
     ASSERT_GE(requests.size(), 5u);
@@ -149,11 +154,11 @@ TEST_F(Upgrade, StagedBuildServesTheTransitionImageThenTheTarget)
     EXPECT_TRUE(result.in_order({
         "open 304 \"Confirm Upgrade to Ver. 2.0.13(g)\"",
         "open 114 \"Waiting For Firmware Download Request From VOQ\"",
-        uploaded("Transition", 730800),
-        "caption 110 \"Updating Transition Firmware to " + device_name() + "\"",
+        uploaded(ui::text::transition_role, 730800),
+        updating(ui::text::transition_role),
         "open 114 \"Waiting For Firmware Download Request From VOQ\"",
         "field 114 1022 \"\"",
-        uploaded("Target", 734916),
+        uploaded(ui::text::target_role, 734916),
         success_screen(),
         "field 111 1004 \"2.0.13(g)\"",
         "end-process",
@@ -175,7 +180,7 @@ TEST_F(Upgrade, StagedBuildDecidingDirectServesTheTargetUnderTheFirstName)
 {
     start_device(103);  // reports 2.0.12(SE), the transition image's own version
     const HarnessRun result = run(script(), VOQ_HARNESS_STAGED);
-    EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", uploaded("Target", 734916),
+    EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", uploaded(ui::text::target_role, 734916),
                                  success_screen(), "end-process"}))
         << result.text();
     const auto requests = device->web().upgrade_requests();
@@ -274,7 +279,7 @@ TEST_F(Upgrade, TheOldVersionReportedAfterTheRestartIsAMismatch)
     config.tftp.faults.reported_version = "2.0.12(SE)";
     start_device(109, config);
     const HarnessRun result = run(script());
-    EXPECT_TRUE(result.in_order({uploaded("Target", 734916), failure + "Version not matching\"", "end-process"}))
+    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), failure + "Version not matching\"", "end-process"}))
         << result.text();
     EXPECT_EQ(result.count_prefix("open 111"), 0u);
 }
@@ -286,7 +291,7 @@ TEST_F(Upgrade, PhoneStyleProductsSkipTheVersionCheck)
     start_device(110, config);
     const HarnessRun result = run(script(), VOQ_HARNESS_PHONE);
     EXPECT_TRUE(result.has("open 305 \"VOQ-618 Firmware Upgrade\"")) << result.text();
-    EXPECT_TRUE(result.in_order({uploaded("Target", 200000), success_screen(), "field 111 1004 \"3.1.7 phone\""}))
+    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 200000), success_screen(), "field 111 1004 \"3.1.7 phone\""}))
         << result.text();
 }
 
@@ -326,7 +331,7 @@ TEST_F(Upgrade, StagedRunEndsWhenTheTransitionImageDidNotTake)
     refusing.tftp.faults.reported_version = "2.0.11";
     start_device(114, refusing);
     const HarnessRun mismatch = run(script(), VOQ_HARNESS_STAGED);
-    EXPECT_TRUE(mismatch.in_order({uploaded("Transition", 730800), failure + "Version not matching\"", "end-process"}))
+    EXPECT_TRUE(mismatch.in_order({uploaded(ui::text::transition_role, 730800), failure + "Version not matching\"", "end-process"}))
         << mismatch.text();
     EXPECT_EQ(mismatch.count_prefix("open 114"), 1u);
     EXPECT_EQ(device->web().upgrade_requests().size(), 1u);
@@ -339,7 +344,7 @@ TEST_F(Upgrade, ADeviceThatNeverComesBackIsReportedAsNotResponding)
     config.tftp.restart_ms = 60000;
     start_device(115, config);
     const HarnessRun result = run(script("reread-spacing-ms 300\n"));
-    EXPECT_TRUE(result.in_order({uploaded("Target", 734916), failure + "No Response From VOQ\"", "end-process"}))
+    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), failure + "No Response From VOQ\"", "end-process"}))
         << result.text();
     // The status page, the upgrade request, and the ten re-reads, each but the last
     // keeping its screen until the next may start.

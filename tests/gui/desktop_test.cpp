@@ -10,6 +10,7 @@
 #include "autopilot_run.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "ui/views.h"
 
 namespace voq::test {
 namespace {
@@ -28,7 +29,7 @@ TEST(Desktop, EveryTemplateIsDrawn)
         EXPECT_GT(fs::file_size(shots / (std::string(id) + ".png")), 1000u);
     }
     const std::string summary = read_text(shots / "summary.txt");
-    EXPECT_NE(summary.find("screen 304 \"Confirm Upgrade to Ver. 2.0.13(g)\""), std::string::npos) << summary;
+    EXPECT_NE(summary.find("screen 304 \"" + ui::confirm_caption("2.0.13(g)") + "\""), std::string::npos) << summary;
     EXPECT_NE(summary.find("exit 0"), std::string::npos) << summary;
 }
 
@@ -52,7 +53,8 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
                                         dotted(addresses.pc));
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string summary = read_text(shots / "summary.txt");
-    for (const std::string screen : {"screen 139", "screen 101", "screen 104", "screen 103", "screen 111 \"VOQ@127.0.120.2 Upgrade Successful!\""})
+    for (const std::string screen : {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
+                                     "screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""})
         EXPECT_NE(summary.find(screen), std::string::npos) << screen << "\n" << summary;
     EXPECT_EQ(summary.find("message"), std::string::npos) << summary;
     ASSERT_EQ(device.fetches().size(), 1u);

@@ -14,6 +14,7 @@
 #include "autopilot_run.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "ui/views.h"
 
 namespace voq::test {
 namespace {
@@ -60,7 +61,7 @@ protected:
                                             as_nobody + " env HOME=" + folder.string(), program.string());
         EXPECT_EQ(run.status, 0) << run.output;
         const std::string summary = read_text(shots / "summary.txt");
-        EXPECT_NE(summary.find("screen 111 \"VOQ@" + dotted(addresses.device) + " Upgrade Successful!\""),
+        EXPECT_NE(summary.find("screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""),
                   std::string::npos)
             << summary << run.output;
         EXPECT_EQ(summary.find("message"), std::string::npos) << summary;

@@ -12,6 +12,8 @@
 #include "harness.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "ui/texts.h"
+#include "ui/views.h"
 
 namespace voq::test {
 namespace {
@@ -57,11 +59,11 @@ TEST_F(WindowsBuild, UpgradesAProtectedDeviceByteForByte)
     config.web.digest.qop = "auth";
     start_device(170, config);
     const HarnessRun result = run("password enter admin secret\n");
-    const std::string device_name = "VOQ@" + dotted(device_address);
+    const std::string device_text = dotted(device_address);
     EXPECT_TRUE(result.in_order({"open 139 \"VOQ-3100/3300 Firmware Upgrade\"", "open 104 \"Enter Password Information\"",
                                  "field 103 1004 \"2.0.12(SE)\"",
-                                 "caption 110 \"Uploading Target Firmware to " + device_name + " 734916/734916 Bytes\"",
-                                 "open 111 \"" + device_name + " Upgrade Successful!\"", "end-process"}))
+                                 shown("caption 110", ui::uploading_caption(ui::text::target_role, device_text, 734916, 734916)),
+                                 shown("open 111", ui::success_caption(device_text)), "end-process"}))
         << result.text();
     std::ifstream image(VOQ_TARGET_IMAGE_FILE, std::ios::binary);
     const std::vector<std::uint8_t> target{std::istreambuf_iterator<char>(image), std::istreambuf_iterator<char>()};

@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "ui/texts.h"
 #include "ui/views.h"
 #include "firmware/placeholder.h"
 #include "platform/clock.h"
@@ -117,10 +118,10 @@ TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
         ASSERT_FALSE(served.positions.empty());
         EXPECT_EQ(served.positions.back(), static_cast<int>(c.block_count + 1));
         // The first title answers the option acknowledgement, the last the last block.
-        const std::string device = "VOQ@" + test::dotted(test::loopback_pair(pair - 1).device);
-        EXPECT_EQ(served.captions.front(), "Uploading Target Firmware to " + device + " 0/" + std::to_string(c.size) + " Bytes");
-        EXPECT_EQ(served.captions.back(), "Uploading Target Firmware to " + device + " " + std::to_string(c.size) + "/" +
-                                              std::to_string(c.size) + " Bytes");
+        const std::string device = test::dotted(test::loopback_pair(pair - 1).device);
+        EXPECT_EQ(served.captions.front(), ui::uploading_caption(ui::text::target_role, device, 0, c.size));
+        EXPECT_EQ(served.captions.back(),
+                  ui::uploading_caption(ui::text::target_role, device, static_cast<int>(c.size), c.size));
         EXPECT_EQ(served.captions.size(), c.block_count + 1);
     }
 }
