@@ -83,10 +83,38 @@ using ProgressId = int;
 enum class Pump { quiet, cancelled };
 
 // The seam between the core and a front-end (Win32 dialogs, Qt widgets, the scripted
-// harness). The core decides what every screen shows and what its buttons do; a
-// front-end lays the screens out, reports the buttons and supplies the services.
-// Every call may come from any of the program's threads; a screen belongs to the
-// thread that opened it.
+// harness, a terminal). The core decides what every screen shows and what its buttons
+// do; a front-end lays the screens out, reports the buttons and supplies the services.
+//
+// What a front-end must keep, whichever toolkit it uses:
+// - Threads. Every call may come from any of the program's threads: the wizard thread
+//   (warning, address, password, confirm, the connecting screens of its requests), a
+//   request's worker (nothing but trace lines), the TFTP listener's thread (waiting,
+//   uploading, the connecting screens of the re-reads, success). A screen belongs to
+//   the thread that opened it; only that thread sets, pumps and closes it.
+// - Modality is per thread. A modal screen or message box holds the other windows of
+//   its own thread only: while the wizard thread's password screen is open, the
+//   listener thread's waiting screen keeps answering, and its Cancel works. Toolkits
+//   whose modality is per application must not use it as it is.
+// - Progress calls come fast: set_progress_position once a poll, up to a thousand times
+//   a second while a screen waits, a caption and a position for every block while a
+//   transfer runs. Each must return at once, without waiting for a redraw; a front-end
+//   may keep only the newest position and caption and show them at its own pace (ten
+//   times a second is plenty). Range and text changes are rare and must not be lost.
+// - pump runs between polls of a millisecond: it handles only the input that is
+//   already pending (at most max_messages of it) and returns at once, never waiting for
+//   more. A Cancel or close box it finds is reported as Pump::cancelled; the core then
+//   closes the screen and takes the abort path on the same thread.
+// - Keys are those of the Windows dialog manager on every front-end: Enter presses the
+//   focused button (the default one from a field), Space the focused button, Escape is
+//   Cancel; on a progress screen Enter and Escape do nothing. The one table is the
+//   README's "The keyboard"; tests/keyboard_cases.txt plays it on both desktop programs.
+// - report_error is a blocking box with one OK, task-modal in the sense above.
+// - end_process ends the process at once from any thread, with status 0 on the desktop
+//   (a front-end for scripts may choose the status by the outcome it was told of). It
+//   must not run other threads' destructors or wait for them: they may sit in blocking
+//   socket calls or hold screens. It may flush what the front-end itself writes.
+// tests/unit/support/screens_conformance.h holds cases any front-end can be run through.
 class Screens {
 public:
     virtual ~Screens() = default;
