@@ -94,6 +94,17 @@ void AddressField::move_to(int index, bool select_all, bool at_end)
     else next->setCursorPosition(at_end ? static_cast<int>(next->text().size()) : 0);
 }
 
+void AddressField::leave_backwards()
+{
+    for (QWidget* before = box(0)->previousInFocusChain(); before != box(0); before = before->previousInFocusChain()) {
+        if (before->window() == window() && (before->focusPolicy() & Qt::TabFocus) != 0 && before->isEnabled()
+            && before->isVisibleTo(window()) && !isAncestorOf(before)) {
+            before->setFocus(Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
 void AddressField::edited(int index)
 {
     QLineEdit* edited_box = box(index);
@@ -131,6 +142,12 @@ bool AddressField::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Right:
         if (!at_end || index == 3) return false;
         move_to(index + 1, false, false);
+        return true;
+    case Qt::Key_Backtab:
+        // The four boxes are one control, as on Windows: Shift+Tab from any of them
+        // leaves the field for the control before it, not for the first box.
+        if (index == 0) return false;
+        leave_backwards();
         return true;
     default: return false;
     }

@@ -10,7 +10,8 @@ namespace voq::ui::qt {
 // The IPv4 address field: four boxes of up to three digits, each 0 to 255, in one
 // framed row. Typing moves on to the next box after the third digit or a dot after digits,
 // Backspace at the start of a box moves back, and pasting a dotted address fills the
-// boxes. Only the first box is a tab stop, so Tab moves past the whole field. A
+// boxes. Only the first box is a tab stop, so Tab moves past the whole field, and
+// Shift+Tab from any box moves to the control before it. A
 // widget of its own because the toolkit reaches key handling only through one.
 class AddressField : public QFrame {
 public:
@@ -31,6 +32,7 @@ private:
     int index_of(QObject* watched) const;
     void move_to(int index, bool select_all, bool at_end);
     void edited(int index);
+    void leave_backwards();
 
     std::array<QLineEdit*, 4> boxes_{};
 };

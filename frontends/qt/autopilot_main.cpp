@@ -91,6 +91,8 @@ void press_key(QWidget* window, const std::string& key)
     else if (key == "Escape") QTest::keyClick(focus, Qt::Key_Escape);
     else if (key == "Space") QTest::keyClick(focus, Qt::Key_Space);
     else if (key == "Right") QTest::keyClick(focus, Qt::Key_Right);
+    else if (key == "Shift+Tab") QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
+    else if (key == "Backspace") QTest::keyClick(focus, Qt::Key_Backspace);
     else if (key == "address") type(window, settings.address);
     else if (key == "password") type(window, settings.password);
     else if (voq::autopilot::is_typed_text(key)) type(window, voq::autopilot::typed_text(key));

@@ -169,13 +169,18 @@ void set_control_text(const BuiltDialog& built, int control, std::string_view te
     }
 }
 
+QPoint centred_origin(QSize frame, const QRect& screen)
+{
+    return {screen.x() + ((screen.width() - frame.width()) >> 1), screen.y() + ((screen.height() - frame.height()) >> 1)};
+}
+
+// Unlike Windows', the primary screen of a desktop of several need not start at
+// (0, 0); and a window's position is that of its outer frame.
 void centre_window(QWidget* window)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    const QSize frame = window->frameGeometry().size();
-    const QSize area = screen->geometry().size();
-    window->move((area.width() - frame.width()) >> 1, (area.height() - frame.height()) >> 1);
+    window->move(centred_origin(window->frameGeometry().size(), screen->geometry()));
     // Windows without a window system (the offscreen platform) have no z-order.
     if (QGuiApplication::platformName() != "offscreen") window->raise();
 }

@@ -23,6 +23,10 @@ void set_control_text(const BuiltDialog& built, int control, std::string_view te
 // shift (so a window larger than the screen goes to negative coordinates).
 void centre_window(QWidget* window);
 
+// Where the outer frame of a window of that size starts when it stands in the middle
+// of the screen's rectangle, the screen's origin included.
+QPoint centred_origin(QSize frame, const QRect& screen);
+
 QString from_text(std::string_view text);
 
 }  // namespace voq::ui::qt

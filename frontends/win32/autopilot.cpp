@@ -123,6 +123,21 @@ void press(UINT key)
     settle(400);
 }
 
+// The key with Shift held down through it.
+void press_shifted(UINT key)
+{
+    INPUT input[4]{};
+    const WORD keys[4] = {VK_SHIFT, static_cast<WORD>(key), static_cast<WORD>(key), VK_SHIFT};
+    for (int k = 0; k < 4; ++k) {
+        input[k].type = INPUT_KEYBOARD;
+        input[k].ki.wVk = keys[k];
+        input[k].ki.wScan = static_cast<WORD>(::MapVirtualKeyA(keys[k], MAPVK_VK_TO_VSC));
+        input[k].ki.dwFlags = k >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    ::SendInput(4, input, sizeof(INPUT));
+    settle(400);
+}
+
 // Any character, as a keyboard layout or input method would deliver it.
 void type(const std::string& utf8)
 {
@@ -143,6 +158,8 @@ void press_keys(const std::string& name, const std::string& address, const std::
         else if (key == "Escape") press(VK_ESCAPE);
         else if (key == "Space") press(VK_SPACE);
         else if (key == "Right") press(VK_RIGHT);
+        else if (key == "Shift+Tab") press_shifted(VK_TAB);
+        else if (key == "Backspace") press(VK_BACK);
         else if (voq::autopilot::is_typed_text(key)) type(voq::autopilot::typed_text(key));
         else if (key == "address") type(address);
         else if (key == "password") type(password);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "frontends/win32/credential_bytes.h"
 #include "ui/texts.h"
 
 namespace voq::ui::win32 {
@@ -101,20 +102,16 @@ std::string address_text(HWND dialog)
 }
 
 // A field's text in the 8-bit bytes of the ANSI code page, which the device is sent;
-// false when a character has none there (the system would send '?' instead).
+// false when a character has none there (the system would send '?' instead). Read
+// whole and in UTF-16, as typed, so that nothing is lost before the check.
 bool ansi_text(HWND dialog, int control, std::string& text)
 {
-    wchar_t typed[127] = L"";
-    ::GetDlgItemTextW(dialog, control, typed, 127);
-    if (typed[0] == L'\0') {
-        text.clear();
-        return true;
-    }
-    char bytes[4 * 127] = "";
-    BOOL unwritable = FALSE;
-    const int written = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, typed, -1, bytes, sizeof bytes, nullptr, &unwritable);
-    if (written <= 0 || unwritable) return false;
-    text = bytes;
+    HWND field = ::GetDlgItem(dialog, control);
+    std::wstring typed(static_cast<std::size_t>(std::max(::GetWindowTextLengthW(field), 0)) + 1, L'\0');
+    typed.resize(static_cast<std::size_t>(std::max(::GetWindowTextW(field, typed.data(), static_cast<int>(typed.size())), 0)));
+    const std::optional<std::string> bytes = ansi_credential(typed);
+    if (!bytes) return false;
+    text = *bytes;
     return true;
 }
 
@@ -194,7 +191,9 @@ PasswordAnswer Win32Screens::show_password(const PasswordView& view)
                     return false;
                 },
                 1005};
-    answer.ok = ::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
+    // A Unicode dialog: the edit controls of an ANSI one keep their text in the ANSI
+    // code page, where a character it lacks is already a '?' when it is read.
+    answer.ok = ::DialogBoxParamW(module_, MAKEINTRESOURCEW(view.template_id), nullptr, modal_procedure,
                                   reinterpret_cast<LPARAM>(&modal)) == 1;
     return answer;
 }

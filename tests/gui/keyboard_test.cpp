@@ -150,6 +150,10 @@ TEST_F(Keyboard, TheAddressScreenTakesTheAddressTypedIntoItsFourBoxes)
         {"Backspace moves back", {type("10.2"), press(Qt::Key_Backspace), press(Qt::Key_Backspace), press(Qt::Key_Backspace), type(".2.0.13"), press(Qt::Key_Return)}, {"1.2.0.13"}, 1},
         {"Tab leaves the field for OK", {type("10.1.0.13"), press(Qt::Key_Tab), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
         {"Tab twice reaches Cancel", {type("10.1.0.13"), press(Qt::Key_Tab), press(Qt::Key_Tab), press(Qt::Key_Return)}, {}, 0},
+        // The four boxes are one control: Shift+Tab from any of them leaves the field,
+        // so what is typed next does not reach it.
+        {"Shift+Tab from the second box leaves the field", {type("10.1"), press(Qt::Key_Backtab, Qt::ShiftModifier), type("7"), press(Qt::Key_Return)}, {"10.1.."}, 1},
+        {"Shift+Tab from the fourth box leaves the field", {type("10.1.0.13"), press(Qt::Key_Backtab, Qt::ShiftModifier), press(Qt::Key_Backspace), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
         {"Escape cancels", {type("10.1.0.13"), press(Qt::Key_Escape)}, {}, 0},
     };
     for (const AddressCase& each : cases) {
@@ -164,6 +168,27 @@ TEST_F(Keyboard, TheAddressScreenTakesTheAddressTypedIntoItsFourBoxes)
             });
         EXPECT_EQ(result, each.expected);
         EXPECT_EQ(typed, each.typed);
+    }
+}
+
+TEST_F(Keyboard, ShiftTabFromAnyBoxOfTheAddressFieldLandsOnTheDropDownListBeforeIt)
+{
+    for (int from_box = 0; from_box < 4; ++from_box) {
+        SCOPED_TRACE(from_box);
+        QWidget* landed = nullptr;
+        screens.on_shown = [&](int, const BuiltDialog& shown) {
+            QTimer::singleShot(0, shown.dialog, [&, shown] {
+                auto* field = static_cast<AddressField*>(shown.controls.at(1000));
+                field->box(from_box)->setFocus(Qt::MouseFocusReason);
+                press_keys(shown.dialog, {press(Qt::Key_Backtab, Qt::ShiftModifier)});
+                landed = shown.dialog->focusWidget();
+                EXPECT_EQ(landed, shown.controls.at(1017));
+                shown.dialog->reject();
+            });
+        };
+        screens.show_address({templates::address_adapter, "c", "i", "h", "v", {"10.1.0.2"}},
+                             [](std::string_view, int) { return true; });
+        EXPECT_NE(landed, nullptr);
     }
 }
 
