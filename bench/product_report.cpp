@@ -15,6 +15,8 @@
 #include "firmware/embedded.h"
 #include "firmware/image.h"
 #include "platform/clock.h"
+#include "session/settings.h"
+#include "tftp/completion.h"
 
 namespace voq::bench {
 
@@ -87,7 +89,7 @@ bool measure_waiting(const Programs& programs, Figures& figures)
 {
     WatchedProgram device = start_device(programs, true);
     platform::sleep_milliseconds(300);
-    WatchedProgram desktop = start_desktop(programs, 937);
+    WatchedProgram desktop = start_desktop(programs, tftp::restart_wait_units(session::settings::restart_wait_ms));
     // Told to fetch, the device never asks: from here the waiting screen is up.
     if (!device.wait_for_line("never asking", 20000)) return false;
     platform::sleep_milliseconds(500);
@@ -100,7 +102,7 @@ bool measure_upgrade(const Programs& programs, Figures& figures)
     WatchedProgram device = start_device(programs, false);
     platform::sleep_milliseconds(300);
     // A restart wait long enough for the sample, shorter than the product's.
-    const int restart_wait_units = static_cast<int>((sample_ms + 3000) / 32);
+    const int restart_wait_units = tftp::restart_wait_units(sample_ms + 3000);
     WatchedProgram desktop = start_desktop(programs, restart_wait_units);
     // The device has its image: from here the uploading screen counts the restart.
     if (!device.wait_for_line("received ", 30000)) return false;

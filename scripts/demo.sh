@@ -29,7 +29,7 @@ else
     shots="$build/demo"
     rm -rf "$shots"
     echo "No display: the program runs on Qt's offscreen platform with an automatic user."
-    echo "It waits out the device's restart as it would for a real one (30 seconds)."
+    echo "It waits out the device's restart as long as it would for a real one."
     QT_QPA_PLATFORM=offscreen "$build/frontends/qt/voq-upgrade-autopilot" --shots "$shots" \
         --address 127.0.0.2 --password "$password" --local-address 127.0.0.1 2>/dev/null
     echo

@@ -9,6 +9,7 @@
 
 #include "session/fixed_text.h"
 #include "session/random_source.h"
+#include "session/settings.h"
 #include "session/shared_text.h"
 #include "firmware/image.h"
 #include "session/auth_state.h"
@@ -59,17 +60,10 @@ struct Session {
 
     // Held by each request from start to end (web/runner).
     std::mutex request_mutex;
-    // Waits that the test harness alone shortens; the programs keep these values.
-    // The restart wait after a transfer, in 32 ms units.
-    int restart_wait_units = 937;
-    // How long a transfer listens after its last progress before it is given up, once
-    // its thirty sends of a packet are spent: never less than a silent device is
-    // allowed on Windows, where those sends span some 47 seconds.
-    std::uint32_t transfer_silence_floor_ms = 30000;
-    // The least time from the start of one re-read of the status page after the
-    // restart to the start of the next, so the ten re-reads span some 20 seconds
-    // where a refused connection returns at once.
-    std::uint32_t reread_spacing_ms = 2000;
+    // The waits of session/settings.h, which only tests shorten.
+    std::uint32_t restart_wait_ms = settings::restart_wait_ms;
+    std::uint32_t transfer_silence_floor_ms = settings::transfer_silence_floor_ms;
+    std::uint32_t reread_spacing_ms = settings::reread_spacing_ms;
 };
 
 }  // namespace voq::session

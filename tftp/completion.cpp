@@ -17,8 +17,8 @@ namespace {
 
 // The millisecond clock in 32 ms units wraps at 2^27 units.
 constexpr std::uint32_t unit_shift = 5;
+static_assert(1u << unit_shift == restart_wait_unit_ms);
 constexpr std::uint32_t unit_wrap = 1u << 27;
-constexpr unsigned unit_ms = 32;
 
 // A device's web server may still refuse connections for a while after the restart
 // wait; where a refusal returns at once, the spacing keeps the ten attempts from
@@ -49,7 +49,7 @@ void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clo
         uploading.set_position(static_cast<int>(now - start));
         uploading.pump(ui::every_message);
         if (now >= start + static_cast<std::uint32_t>(units)) break;
-        clock.sleep_milliseconds(unit_ms);
+        clock.sleep_milliseconds(restart_wait_unit_ms);
     }
 }
 
@@ -57,7 +57,7 @@ Completion complete_upgrade(session::Session& session, Outcome outcome, ui::Prog
                             std::uint32_t local_address, std::uint32_t device_address, const WaitClock& clock)
 {
     uploading.set_caption(ui::updating_caption(session));
-    restart_wait(uploading, session.restart_wait_units, clock);
+    restart_wait(uploading, restart_wait_units(session.restart_wait_ms), clock);
     uploading.close();
 
     if (outcome == Outcome::given_up) {

@@ -10,6 +10,10 @@ namespace voq::tftp {
 
 inline constexpr int status_rereads = 10;
 
+// The restart wait is counted in units of 32 ms on the millisecond clock.
+inline constexpr std::uint32_t restart_wait_unit_ms = 32;
+constexpr int restart_wait_units(std::uint32_t wait_ms) { return static_cast<int>(wait_ms / restart_wait_unit_ms); }
+
 // The clock the restart wait counts on; tests pass one they move themselves.
 struct WaitClock {
     std::uint32_t (*milliseconds)();

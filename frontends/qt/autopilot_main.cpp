@@ -32,6 +32,8 @@
 #include "frontends/key_script.h"
 #include "firmware/embedded.h"
 #include "frontends/qt/qt_screens.h"
+#include "session/settings.h"
+#include "tftp/completion.h"
 
 namespace {
 
@@ -41,9 +43,9 @@ struct Settings {
     QString shots;
     std::string address;
     std::string password;
-    int restart_wait_units = 937;
-    std::uint32_t transfer_silence_floor_ms = 30000;
-    std::uint32_t reread_spacing_ms = 2000;
+    std::uint32_t restart_wait_ms = voq::session::settings::restart_wait_ms;
+    std::uint32_t transfer_silence_floor_ms = voq::session::settings::transfer_silence_floor_ms;
+    std::uint32_t reread_spacing_ms = voq::session::settings::reread_spacing_ms;
     bool gallery = false;
     std::vector<std::uint32_t> local_addresses;  // instead of the machine's, when given
     bool keyboard_only = false;
@@ -178,7 +180,8 @@ bool read_settings(int argc, char** argv)
         else if (option == "--shots" && has_value) settings.shots = argv[++k];
         else if (option == "--address" && has_value) settings.address = argv[++k];
         else if (option == "--password" && has_value) settings.password = argv[++k];
-        else if (option == "--restart-wait-units" && has_value) settings.restart_wait_units = std::atoi(argv[++k]);
+        else if (option == "--restart-wait-units" && has_value) settings.restart_wait_ms =
+                static_cast<std::uint32_t>(std::atoi(argv[++k])) * voq::tftp::restart_wait_unit_ms;
         else if (option == "--transfer-silence-floor-ms" && has_value)
             settings.transfer_silence_floor_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reread-spacing-ms" && has_value)
@@ -217,7 +220,7 @@ int main(int argc, char** argv)
     screens.on_shown = answer;
     // The gallery shows the staged screens too, so it loads both images.
     static voq::session::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
-    session.restart_wait_units = settings.restart_wait_units;
+    session.restart_wait_ms = settings.restart_wait_ms;
     session.transfer_silence_floor_ms = settings.transfer_silence_floor_ms;
     session.reread_spacing_ms = settings.reread_spacing_ms;
     voq::app::StartupServices services = voq::app::standard_startup_services();

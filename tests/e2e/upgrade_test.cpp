@@ -14,7 +14,9 @@
 #include "harness.h"
 #include "platform/socket.h"
 #include "sim/device.h"
+#include "session/settings.h"
 #include "support/loopback.h"
+#include "tftp/completion.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 #include "platform/socket_address.h"
@@ -370,7 +372,7 @@ TEST_F(Upgrade, ADeviceSilentForGoodIsGivenUpNoSoonerThanTheFloorAfterThirtySend
     EXPECT_EQ(device->fetches()[0].most_copies_of_a_packet, 30u);
 }
 
-TEST_F(Upgrade, TheFullRestartWaitIsThirtySeconds)
+TEST_F(Upgrade, TheFullRestartWaitIsTheProgramsOwn)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.restart_ms = 5000;
@@ -378,7 +380,9 @@ TEST_F(Upgrade, TheFullRestartWaitIsThirtySeconds)
     const std::string full = "local-addresses " + dotted(addresses.pc) + "\nwarning continue\naddress type " +
                              dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
     const HarnessRun result = run(full);
-    EXPECT_TRUE(result.in_order({"range 110 1010 0 937", "close 110 position 937", success_screen(), "end-process"}))
+    const std::string units = std::to_string(tftp::restart_wait_units(session::settings::restart_wait_ms));
+    EXPECT_TRUE(result.in_order({"range 110 1010 0 " + units, "close 110 position " + units, success_screen(),
+                                 "end-process"}))
         << result.text();
 }
 

@@ -53,7 +53,7 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
                                         dotted(addresses.pc));
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string summary = read_text(shots / "summary.txt");
-    for (const std::string screen : {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
+    for (const std::string& screen : {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
                                      "screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""})
         EXPECT_NE(summary.find(screen), std::string::npos) << screen << "\n" << summary;
     EXPECT_EQ(summary.find("message"), std::string::npos) << summary;

@@ -30,13 +30,14 @@ protected:
         auto session = std::make_unique<session::Session>(1);
         session->screens = &screens;
         ui::ProgressScreen uploading(*session, {110, "", "", 10});
-        restart_wait(uploading, 937, fake_clock());
+        restart_wait(uploading, units, fake_clock());
         positions = screens.positions;
     }
     std::vector<int> positions;
+    const int units = restart_wait_units(session::settings::restart_wait_ms);
 };
 
-TEST_F(RestartWait, LastsNineHundredThirtySevenUnitsOf32Ms)
+TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
 {
     const struct {
         const char* what;
@@ -52,10 +53,11 @@ TEST_F(RestartWait, LastsNineHundredThirtySevenUnitsOf32Ms)
         wait_from(c.start);
         ASSERT_GE(positions.size(), 2u);
         EXPECT_EQ(positions.front(), 0);
-        EXPECT_EQ(positions.back(), 937);
+        EXPECT_EQ(positions.back(), units);
         EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-        EXPECT_GE(slept, 29953u);
-        EXPECT_LE(slept, 29984u + 32u);
+        const auto units_ms = static_cast<std::uint32_t>(units) * restart_wait_unit_ms;
+        EXPECT_GE(slept, units_ms - restart_wait_unit_ms + 1);
+        EXPECT_LE(slept, units_ms + restart_wait_unit_ms);
     }
 }
 
