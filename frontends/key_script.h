@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/ids.h"
+
 // The keys both autopilots press, screen by screen, so that the Linux and the Windows
 // program can be played the same way and their transcripts compared:
 //   "139=Tab,Return 101=address,Return 104=password,Return 103=Tab,Return"
@@ -48,7 +50,9 @@ inline std::vector<std::string> keys_for(const KeyScript& script, const std::str
 {
     const auto found = script.find(screen);
     if (found != script.end()) return found->second;
-    if (screen == "105" || screen == "114" || screen == "110") return {};
+    for (const int progress : {ui::templates::connecting, ui::templates::waiting, ui::templates::uploading}) {
+        if (screen == std::to_string(progress)) return {};
+    }
     return {"Return"};
 }
 

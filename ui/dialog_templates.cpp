@@ -11,9 +11,9 @@ namespace {
 using K = ControlKind;
 
 constexpr std::array warning_controls{
-    Control{1, K::push_button, "Continue", 40, 122, 50, 14},
-    Control{2, K::default_button, "Cancel", 114, 122, 50, 14},
-    Control{1021, K::text_pane, "", 7, 7, 190, 108, false},
+    Control{controls::affirmative, K::push_button, "Continue", 40, 122, 50, 14},
+    Control{controls::cancel, K::default_button, "Cancel", 114, 122, 50, 14},
+    Control{controls::warning_text, K::text_pane, "", 7, 7, 190, 108, false},
 };
 
 // Both address screens hold the same controls; the phone's is a little smaller and
@@ -21,15 +21,15 @@ constexpr std::array warning_controls{
 constexpr std::array<Control, 9> address_controls(int raised, int narrowed, int icon)
 {
     return {{
-        Control{1, K::default_button, "OK", 30, 138 - raised, 50, 14},
-        Control{2, K::push_button, "Cancel", 86, 138 - raised, 50, 14},
-        Control{1007, K::text_pane, "", 4, 7, 134, 20},
-        Control{1008, K::text_pane, "", 7, 40, 151 - narrowed, 72},
-        Control{1015, K::plain_line, "", 7, 28, 118, 10},
-        Control{1017, K::drop_down_list, "", 72, 160 - raised, 86 - narrowed, 60},
+        Control{controls::affirmative, K::default_button, "OK", 30, 138 - raised, 50, 14},
+        Control{controls::cancel, K::push_button, "Cancel", 86, 138 - raised, 50, 14},
+        Control{controls::text_pane, K::text_pane, "", 4, 7, 134, 20},
+        Control{controls::address_help, K::text_pane, "", 7, 40, 151 - narrowed, 72},
+        Control{controls::version_line, K::plain_line, "", 7, 28, 118, 10},
+        Control{controls::local_addresses, K::drop_down_list, "", 72, 160 - raised, 86 - narrowed, 60},
         Control{no_id, K::label, "Your IP Address", 7, 162 - raised, 62, 8, false},
         Control{no_id, K::icon, "", 141, 9, 20, 20, false, icon},
-        Control{1000, K::address_field, "", 40, 117 - raised, 85, 14},
+        Control{controls::device_address, K::address_field, "", 40, 117 - raised, 85, 14},
     }};
 }
 
@@ -37,28 +37,28 @@ constexpr auto adapter_address_controls = address_controls(0, 0, device_icon);
 constexpr auto phone_address_controls = address_controls(3, 1, telephone_icon);
 
 constexpr std::array password_controls{
-    Control{1, K::default_button, "OK", 40, 214, 50, 14},
-    Control{2, K::push_button, "Cancel", 101, 214, 50, 14},
-    Control{1003, K::entry_field, "", 62, 176, 110, 13},
-    Control{1005, K::password_field, "", 62, 194, 110, 13},
+    Control{controls::affirmative, K::default_button, "OK", 40, 214, 50, 14},
+    Control{controls::cancel, K::push_button, "Cancel", 101, 214, 50, 14},
+    Control{controls::user_name, K::entry_field, "", 62, 176, 110, 13},
+    Control{controls::password, K::password_field, "", 62, 194, 110, 13},
     Control{no_id, K::right_label, "User", 14, 178, 44, 8, false},
     Control{no_id, K::right_label, "Password", 14, 196, 44, 8, false},
-    Control{1007, K::text_pane, "", 7, 7, 177, 163},
+    Control{controls::text_pane, K::text_pane, "", 7, 7, 177, 163},
 };
 
 constexpr std::array connecting_controls{
-    Control{2, K::push_button, "Cancel", 68, 34, 50, 14},
-    Control{1010, K::progress_bar, "", 7, 11, 172, 14, false},
+    Control{controls::cancel, K::push_button, "Cancel", 68, 34, 50, 14},
+    Control{controls::progress_bar, K::progress_bar, "", 7, 11, 172, 14, false},
 };
 
 // Five rows of a right-aligned label and its value, top to bottom as the device's
 // status page has them.
 #define VOQ_CONFIRM_ROWS(top)                                                           \
-    Control{1002, K::value_field, "", 72, (top) + 60, 93, 12},                          \
-    Control{1003, K::value_field, "", 72, (top) + 15, 93, 12},                          \
-    Control{1004, K::value_field, "", 72, (top) + 30, 93, 12},                          \
-    Control{1005, K::value_field, "", 72, (top) + 45, 93, 12},                          \
-    Control{1006, K::value_field, "", 72, (top), 93, 12},                               \
+    Control{controls::serial_number, K::value_field, "", 72, (top) + 60, 93, 12},                          \
+    Control{controls::mac_address, K::value_field, "", 72, (top) + 15, 93, 12},                          \
+    Control{controls::software_version, K::value_field, "", 72, (top) + 30, 93, 12},                          \
+    Control{controls::hardware_version, K::value_field, "", 72, (top) + 45, 93, 12},                          \
+    Control{controls::product_name, K::value_field, "", 72, (top), 93, 12},                               \
     Control{no_id, K::right_label, "Serial Number", 7, (top) + 62, 60, 8, false},       \
     Control{no_id, K::right_label, "MAC Address", 7, (top) + 17, 60, 8, false},         \
     Control{no_id, K::right_label, "Software Version", 7, (top) + 32, 60, 8, false},    \
@@ -66,63 +66,63 @@ constexpr std::array connecting_controls{
     Control{no_id, K::right_label, "Product Name", 7, (top) + 2, 60, 8, false}
 
 constexpr std::array direct_confirm_controls{
-    Control{1, K::default_button, "Upgrade", 28, 145, 50, 14},
-    Control{2, K::push_button, "Cancel", 94, 145, 50, 14},
+    Control{controls::affirmative, K::default_button, "Upgrade", 28, 145, 50, 14},
+    Control{controls::cancel, K::push_button, "Cancel", 94, 145, 50, 14},
     VOQ_CONFIRM_ROWS(60),
-    Control{1007, K::text_pane, "", 7, 7, 158, 46},
+    Control{controls::text_pane, K::text_pane, "", 7, 7, 158, 46},
 };
 
 constexpr std::array staged_confirm_controls{
-    Control{1, K::default_button, "Upgrade", 35, 177, 50, 14},
-    Control{2, K::push_button, "Cancel", 101, 177, 50, 14},
+    Control{controls::affirmative, K::default_button, "Upgrade", 35, 177, 50, 14},
+    Control{controls::cancel, K::push_button, "Cancel", 101, 177, 50, 14},
     VOQ_CONFIRM_ROWS(94),
-    Control{1007, K::text_pane, "", 7, 7, 172, 84},
+    Control{controls::text_pane, K::text_pane, "", 7, 7, 172, 84},
 };
 
 #undef VOQ_CONFIRM_ROWS
 
 constexpr std::array waiting_controls{
-    Control{2, K::push_button, "Cancel", 110, 121, 50, 14},
-    Control{1010, K::progress_bar, "", 7, 101, 256, 12, false},
-    Control{1022, K::wrapped_text, "", 7, 7, 256, 88, false},
+    Control{controls::cancel, K::push_button, "Cancel", 110, 121, 50, 14},
+    Control{controls::progress_bar, K::progress_bar, "", 7, 101, 256, 12, false},
+    Control{controls::waiting_text, K::wrapped_text, "", 7, 7, 256, 88, false},
 };
 
 constexpr std::array uploading_controls{
-    Control{2, K::push_button, "Cancel", 126, 56, 50, 14},
-    Control{1010, K::progress_bar, "", 7, 36, 289, 8, false},
+    Control{controls::cancel, K::push_button, "Cancel", 126, 56, 50, 14},
+    Control{controls::progress_bar, K::progress_bar, "", 7, 36, 289, 8, false},
     Control{no_id, K::centred_wrapped_text, text::uploading_notice, 7, 9, 289, 20, false},
 };
 
 constexpr std::array success_controls{
-    Control{1, K::default_button, "OK", 60, 105, 50, 14},
-    Control{1004, K::centred_value_field, "", 35, 84, 100, 12},
-    Control{1007, K::text_pane, "", 7, 7, 157, 44},
+    Control{controls::affirmative, K::default_button, "OK", 60, 105, 50, 14},
+    Control{controls::version_now, K::centred_value_field, "", 35, 84, 100, 12},
+    Control{controls::text_pane, K::text_pane, "", 7, 7, 157, 44},
     Control{no_id, K::label, text::success_version_label, 35, 70, 120, 8, false},
 };
 
-constexpr std::array templates{
-    DialogTemplate{139, 204, 143, "VOQ Firmware Upgrade", warning_controls},
-    DialogTemplate{101, 165, 181, "VOQ Firmware Upgrade", adapter_address_controls},
-    DialogTemplate{305, 164, 178, "VOQ Firmware Upgrade", phone_address_controls},
-    DialogTemplate{104, 191, 236, text::password_caption, password_controls},
-    DialogTemplate{105, 186, 55, "Connecting with VOQ", connecting_controls},
-    DialogTemplate{103, 172, 166, "Confirm Upgrade", direct_confirm_controls},
-    DialogTemplate{304, 186, 198, "Confirm Upgrade", staged_confirm_controls},
-    DialogTemplate{114, 270, 141, text::waiting_caption, waiting_controls},
-    DialogTemplate{110, 303, 77, text::uploading_caption, uploading_controls},
-    DialogTemplate{111, 171, 126, "VOQ Upgrade Successful!", success_controls},
+constexpr std::array all{
+    DialogTemplate{templates::warning, 204, 143, "VOQ Firmware Upgrade", warning_controls},
+    DialogTemplate{templates::address_adapter, 165, 181, "VOQ Firmware Upgrade", adapter_address_controls},
+    DialogTemplate{templates::address_phone, 164, 178, "VOQ Firmware Upgrade", phone_address_controls},
+    DialogTemplate{templates::password, 191, 236, text::password_caption, password_controls},
+    DialogTemplate{templates::connecting, 186, 55, "Connecting with VOQ", connecting_controls},
+    DialogTemplate{templates::confirm_direct, 172, 166, "Confirm Upgrade", direct_confirm_controls},
+    DialogTemplate{templates::confirm_staged, 186, 198, "Confirm Upgrade", staged_confirm_controls},
+    DialogTemplate{templates::waiting, 270, 141, text::waiting_caption, waiting_controls},
+    DialogTemplate{templates::uploading, 303, 77, text::uploading_caption, uploading_controls},
+    DialogTemplate{templates::success, 171, 126, "VOQ Upgrade Successful!", success_controls},
 };
 
 }  // namespace
 
 const DialogTemplate* find_template(int id)
 {
-    for (const DialogTemplate& each : templates) {
+    for (const DialogTemplate& each : all) {
         if (each.id == id) return &each;
     }
     return nullptr;
 }
 
-std::span<const DialogTemplate> all_templates() { return templates; }
+std::span<const DialogTemplate> all_templates() { return all; }
 
 }  // namespace voq::ui

@@ -3,6 +3,8 @@
 #include <span>
 #include <string_view>
 
+#include "ui/ids.h"
+
 namespace voq::ui {
 
 // The ten dialog templates, once for every front-end: the Qt front-end builds its

@@ -5,70 +5,59 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/ids.h"
+
 namespace voq::ui {
 
-// Template ids of the screens; a front-end lays each out as its template describes.
-namespace templates {
-inline constexpr int warning = 139;
-inline constexpr int address_adapter = 101;
-inline constexpr int address_phone = 305;
-inline constexpr int password = 104;
-inline constexpr int connecting = 105;
-inline constexpr int confirm_direct = 103;
-inline constexpr int confirm_staged = 304;
-inline constexpr int waiting = 114;
-inline constexpr int uploading = 110;
-inline constexpr int success = 111;
-}  // namespace templates
 
 // What each screen shows, computed by the core from the Session state. A front-end
 // puts these texts into the template's controls unchanged.
 struct WarningView {
     int template_id;
     std::string caption;
-    std::string text;  // 1021
+    std::string text;  // controls::warning_text
 };
 
 struct AddressView {
-    int template_id;                       // 101, or 305 for phone-style products
+    int template_id;                       // address_adapter, or address_phone for phone-style products
     std::string caption;
-    std::string intro;                     // 1007
-    std::string help;                      // 1008
-    std::string version_line;              // 1015
-    std::vector<std::string> local_addresses;  // 1017, the first one selected
+    std::string intro;                     // controls::text_pane
+    std::string help;                      // controls::address_help
+    std::string version_line;              // controls::version_line
+    std::vector<std::string> local_addresses;  // controls::local_addresses, the first one selected
 };
 
 struct PasswordView {
     int template_id;
     std::string caption;
-    std::string help;       // 1007
-    std::string user_name;  // 1003; the password field 1005 starts empty
+    std::string help;       // controls::text_pane
+    std::string user_name;  // controls::user_name; controls::password starts empty
 };
 
 struct ConfirmView {
-    int template_id;  // 103 in direct mode, 304 in staged mode
+    int template_id;  // confirm_direct, or confirm_staged in staged mode
     std::string caption;
-    std::string text;              // 1007
-    std::string serial_number;     // 1002
-    std::string mac_address;       // 1003
-    std::string software_version;  // 1004
-    std::string hardware_version;  // 1005
-    std::string product_name;      // 1006
+    std::string text;              // controls::text_pane
+    std::string serial_number;     // controls::serial_number, and so on
+    std::string mac_address;
+    std::string software_version;
+    std::string hardware_version;
+    std::string product_name;
 };
 
 struct SuccessView {
     int template_id;
     std::string caption;
-    std::string text;           // 1007
+    std::string text;           // controls::text_pane
     std::string version_label;  // the static line
-    std::string version;        // 1004
+    std::string version;        // controls::version_now
 };
 
-// The modeless screens with a progress bar (1010): connecting, waiting, uploading.
+// The modeless screens with a progress bar: connecting, waiting, uploading.
 struct ProgressView {
     int template_id;
     std::string caption;
-    std::string text;  // waiting: 1022; uploading: its fixed notice; connecting: none
+    std::string text;  // waiting: controls::waiting_text; uploading: its fixed notice; connecting: none
     int range_high;    // the bar runs from 0
 };
 

@@ -144,7 +144,9 @@ void answer(int template_id, const BuiltDialog& screen)
         return;
     }
     // Progress screens are taken once their bar has moved.
-    const bool progress = template_id == 105 || template_id == 114 || template_id == 110;
+    namespace templates = voq::ui::templates;
+    const bool progress = template_id == templates::connecting || template_id == templates::waiting ||
+                          template_id == templates::uploading;
     QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
         shoot(dialog, name);
         if (settings.keyboard_only) {
@@ -157,16 +159,16 @@ void answer(int template_id, const BuiltDialog& screen)
             return;
         }
         switch (template_id) {
-        case 101:
-        case 305:
+        case templates::address_adapter:
+        case templates::address_phone:
             type(dialog, settings.address);
-            click(screen, 1);
+            click(screen, voq::ui::controls::affirmative);
             break;
-        case 104:
+        case templates::password:
             type(dialog, settings.password);
-            click(screen, 1);
+            click(screen, voq::ui::controls::affirmative);
             break;
-        default: click(screen, 1);  // Continue, Upgrade, OK
+        default: click(screen, voq::ui::controls::affirmative);  // Continue, Upgrade, OK
         }
     });
 }

@@ -110,12 +110,13 @@ int QtScreens::run_modal(const BuiltDialog& built, int template_id, std::thread:
                          const std::function<bool()>& on_ok)
 {
     QDialog* dialog = built.dialog;
-    if (built.controls.count(1)) {
-        QObject::connect(button(built, 1), &QPushButton::clicked, dialog, [dialog, on_ok] {
+    if (built.controls.count(controls::affirmative)) {
+        QObject::connect(button(built, controls::affirmative), &QPushButton::clicked, dialog, [dialog, on_ok] {
             if (!on_ok || on_ok()) dialog->accept();
         });
     }
-    if (built.controls.count(2)) QObject::connect(button(built, 2), &QPushButton::clicked, dialog, &QDialog::reject);
+    if (built.controls.count(controls::cancel))
+        QObject::connect(button(built, controls::cancel), &QPushButton::clicked, dialog, &QDialog::reject);
     dialog->show();
     centre_window(dialog);
     const ThreadModal modal(*this, dialog, opener);
@@ -132,9 +133,9 @@ int QtScreens::show_warning(const WarningView& view)
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
-        set_control_text(built, 1021, view.text);
+        set_control_text(built, controls::warning_text, view.text);
         // Enter right after the screen opens cancels.
-        button(built, 2)->setFocus();
+        button(built, controls::cancel)->setFocus();
         return run_modal(built, view.template_id, opener);
     });
 }
@@ -146,14 +147,14 @@ int QtScreens::show_address(const AddressView& view,
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         QDialog* dialog = built.dialog;
-        auto* list = qobject_cast<QComboBox*>(built.controls.at(1017));
+        auto* list = qobject_cast<QComboBox*>(built.controls.at(controls::local_addresses));
         for (const std::string& address : view.local_addresses) list->addItem(from_text(address));
         if (!view.local_addresses.empty()) list->setCurrentIndex(0);
         dialog->setWindowTitle(from_text(view.caption));
-        set_control_text(built, 1007, view.intro);
-        set_control_text(built, 1008, view.help);
-        set_control_text(built, 1015, view.version_line);
-        auto* address = dynamic_cast<AddressField*>(built.controls.at(1000));
+        set_control_text(built, controls::text_pane, view.intro);
+        set_control_text(built, controls::address_help, view.help);
+        set_control_text(built, controls::version_line, view.version_line);
+        auto* address = dynamic_cast<AddressField*>(built.controls.at(controls::device_address));
         address->focus_first_box();
         return run_modal(built, view.template_id, opener, [&, dialog, list, address] {
             const std::string typed = address->text().left(62).toStdString();
@@ -170,10 +171,10 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
     const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
-        set_control_text(built, 1007, view.help);
-        set_control_text(built, 1003, view.user_name);
-        auto* user = qobject_cast<QLineEdit*>(built.controls.at(1003));
-        auto* password = qobject_cast<QLineEdit*>(built.controls.at(1005));
+        set_control_text(built, controls::text_pane, view.help);
+        set_control_text(built, controls::user_name, view.user_name);
+        auto* user = qobject_cast<QLineEdit*>(built.controls.at(controls::user_name));
+        auto* password = qobject_cast<QLineEdit*>(built.controls.at(controls::password));
         password->setFocus();
         const bool ok = run_modal(built, view.template_id, opener, [&] {
             if (fits_in_8_bits(user->text()) && fits_in_8_bits(password->text())) return true;
@@ -196,13 +197,13 @@ int QtScreens::show_confirm(const ConfirmView& view)
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
-        set_control_text(built, 1007, view.text);
-        set_control_text(built, 1002, view.serial_number);
-        set_control_text(built, 1003, view.mac_address);
-        set_control_text(built, 1004, view.software_version);
-        set_control_text(built, 1005, view.hardware_version);
-        set_control_text(built, 1006, view.product_name);
-        button(built, 1)->setFocus();
+        set_control_text(built, controls::text_pane, view.text);
+        set_control_text(built, controls::serial_number, view.serial_number);
+        set_control_text(built, controls::mac_address, view.mac_address);
+        set_control_text(built, controls::software_version, view.software_version);
+        set_control_text(built, controls::hardware_version, view.hardware_version);
+        set_control_text(built, controls::product_name, view.product_name);
+        button(built, controls::affirmative)->setFocus();
         return run_modal(built, view.template_id, opener);
     });
 }
@@ -213,9 +214,9 @@ int QtScreens::show_success(const SuccessView& view)
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
-        set_control_text(built, 1007, view.text);
-        set_control_text(built, 1004, view.version);
-        button(built, 1)->setFocus();
+        set_control_text(built, controls::text_pane, view.text);
+        set_control_text(built, controls::version_now, view.version);
+        button(built, controls::affirmative)->setFocus();
         return run_modal(built, view.template_id, opener);
     });
 }
@@ -263,7 +264,7 @@ void QtScreens::refresh(const BuiltDialog& shown, Mailbox& mailbox)
     }
     if (caption) shown.dialog->setWindowTitle(from_text(*caption));
     if (position) {
-        auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(1010));
+        auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(controls::progress_bar));
         // A position past the range shows the bar full.
         bar->setValue(std::min(*position, bar->maximum()));
     }
@@ -282,11 +283,11 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         Progress progress{build_dialog(view.template_id)};
         QDialog* dialog = progress.screen.dialog;
         dialog->setWindowTitle(from_text(view.caption));
-        if (view.template_id == templates::waiting) set_control_text(progress.screen, 1022, view.text);
-        auto* bar = qobject_cast<QProgressBar*>(progress.screen.controls.at(1010));
+        if (view.template_id == templates::waiting) set_control_text(progress.screen, controls::waiting_text, view.text);
+        auto* bar = qobject_cast<QProgressBar*>(progress.screen.controls.at(controls::progress_bar));
         bar->setRange(0, view.range_high);
         bar->setValue(0);
-        QPushButton* cancel = button(progress.screen, 2);
+        QPushButton* cancel = button(progress.screen, controls::cancel);
         take_keys_as_a_polled_window(dialog, cancel);
         QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
         QObject::connect(dialog, &QDialog::rejected, dialog, [mailbox] { mailbox->cancelled = true; });
@@ -320,13 +321,13 @@ void QtScreens::set_progress_caption(ProgressId screen, std::string_view caption
 
 void QtScreens::set_progress_text(ProgressId screen, std::string_view text)
 {
-    with_progress(screen, [value = std::string(text)](Progress& p) { set_control_text(p.screen, 1022, value); });
+    with_progress(screen, [value = std::string(text)](Progress& p) { set_control_text(p.screen, controls::waiting_text, value); });
 }
 
 void QtScreens::set_progress_range(ProgressId screen, int high)
 {
     with_progress(screen, [high](Progress& p) {
-        qobject_cast<QProgressBar*>(p.screen.controls.at(1010))->setRange(0, high);
+        qobject_cast<QProgressBar*>(p.screen.controls.at(controls::progress_bar))->setRange(0, high);
     });
 }
 

@@ -45,7 +45,7 @@ void ScriptedScreens::field(int template_id, int control, std::string_view value
 
 int ScriptedScreens::close(int template_id, bool affirmative)
 {
-    out_.line("press " + number(template_id) + (affirmative ? " 1" : " 2"));
+    out_.line("press " + number(template_id) + " " + number(affirmative ? controls::affirmative : controls::cancel));
     out_.line("close " + number(template_id) + (affirmative ? " 1" : " 0"));
     return affirmative ? 1 : 0;
 }
@@ -53,8 +53,8 @@ int ScriptedScreens::close(int template_id, bool affirmative)
 int ScriptedScreens::show_warning(const WarningView& view)
 {
     open(view.template_id, view.caption);
-    field(view.template_id, 1021, view.text);
-    out_.line("focus " + number(view.template_id) + " 2");
+    field(view.template_id, controls::warning_text, view.text);
+    out_.line("focus " + number(view.template_id) + " " + number(controls::cancel));
     return close(view.template_id, next_answer(script_.warning, view.template_id).affirmative);
 }
 
@@ -63,34 +63,34 @@ int ScriptedScreens::show_address(const AddressView& view,
 {
     const int id = view.template_id;
     open(id, view.caption);
-    field(id, 1007, view.intro);
-    field(id, 1008, view.help);
-    field(id, 1015, view.version_line);
-    std::string list = "list " + number(id) + " 1017";
+    field(id, controls::text_pane, view.intro);
+    field(id, controls::address_help, view.help);
+    field(id, controls::version_line, view.version_line);
+    std::string list = "list " + number(id) + " " + number(controls::local_addresses);
     for (const std::string& address : view.local_addresses) list += " " + quoted(address);
     out_.line(list);
     const int first = view.local_addresses.empty() ? -1 : 0;
-    out_.line("select " + number(id) + " 1017 " + number(first));
-    field(id, 1000, "");
-    out_.line("focus " + number(id) + " 1000");
+    out_.line("select " + number(id) + " " + number(controls::local_addresses) + " " + number(first));
+    field(id, controls::device_address, "");
+    out_.line("focus " + number(id) + " " + number(controls::device_address));
     while (true) {
         const ModalAnswer answer = next_answer(script_.address, id);
         if (!answer.affirmative) return close(id, false);
-        out_.line("type " + number(id) + " 1000 " + quoted(answer.typed));
+        out_.line("type " + number(id) + " " + number(controls::device_address) + " " + quoted(answer.typed));
         int selection = first;
         if (answer.selection) {
             // A drop-down list only offers its own entries.
             if (*answer.selection >= 0 && static_cast<std::size_t>(*answer.selection) < view.local_addresses.size())
                 selection = *answer.selection;
-            out_.line("choose " + number(id) + " 1017 " + number(selection));
+            out_.line("choose " + number(id) + " " + number(controls::local_addresses) + " " + number(selection));
         }
-        out_.line("press " + number(id) + " 1");
+        out_.line("press " + number(id) + " " + number(controls::affirmative));
         if (accept(answer.typed, selection)) {
             out_.line("close " + number(id) + " 1");
             return 1;
         }
         out_.line("message " + quoted(text::invalid_address_title) + " " + quoted(text::invalid_address));
-        out_.line("focus " + number(id) + " 1000");
+        out_.line("focus " + number(id) + " " + number(controls::device_address));
     }
 }
 
@@ -98,17 +98,17 @@ PasswordAnswer ScriptedScreens::show_password(const PasswordView& view)
 {
     const int id = view.template_id;
     open(id, view.caption);
-    field(id, 1007, view.help);
-    field(id, 1003, view.user_name);
-    field(id, 1005, "");
-    out_.line("focus " + number(id) + " 1005");
+    field(id, controls::text_pane, view.help);
+    field(id, controls::user_name, view.user_name);
+    field(id, controls::password, "");
+    out_.line("focus " + number(id) + " " + number(controls::password));
     const ModalAnswer answer = next_answer(script_.password, id);
     if (!answer.affirmative) {
         close(id, false);
         return {false, {}, {}};
     }
-    out_.line("type " + number(id) + " 1003 " + quoted(answer.typed));
-    out_.line("type " + number(id) + " 1005 " + quoted(answer.password));
+    out_.line("type " + number(id) + " " + number(controls::user_name) + " " + quoted(answer.typed));
+    out_.line("type " + number(id) + " " + number(controls::password) + " " + quoted(answer.password));
     close(id, true);
     return {true, answer.typed, answer.password};
 }
@@ -117,12 +117,12 @@ int ScriptedScreens::show_confirm(const ConfirmView& view)
 {
     const int id = view.template_id;
     open(id, view.caption);
-    field(id, 1007, view.text);
-    field(id, 1002, view.serial_number);
-    field(id, 1003, view.mac_address);
-    field(id, 1004, view.software_version);
-    field(id, 1005, view.hardware_version);
-    field(id, 1006, view.product_name);
+    field(id, controls::text_pane, view.text);
+    field(id, controls::serial_number, view.serial_number);
+    field(id, controls::mac_address, view.mac_address);
+    field(id, controls::software_version, view.software_version);
+    field(id, controls::hardware_version, view.hardware_version);
+    field(id, controls::product_name, view.product_name);
     const int result = close(id, next_answer(script_.confirm, id).affirmative);
     if (result == 1 && script_.descriptors_run_out_after_confirm)
         out_.line(run_out_of_descriptors() ? "descriptors run out" : "descriptors cannot run out here");
@@ -133,9 +133,9 @@ int ScriptedScreens::show_success(const SuccessView& view)
 {
     const int id = view.template_id;
     open(id, view.caption);
-    field(id, 1007, view.text);
+    field(id, controls::text_pane, view.text);
     out_.line("static " + number(id) + " " + quoted(view.version_label));
-    field(id, 1004, view.version);
+    field(id, controls::version_now, view.version);
     return close(id, next_answer(script_.success, id).affirmative);
 }
 
@@ -148,9 +148,9 @@ ProgressId ScriptedScreens::open_progress(const ProgressView& view)
         screen = next_progress_++;
         progress_[screen] = {view.template_id, openings_[view.template_id], 0, 0};
     }
-    if (view.template_id == templates::waiting) field(view.template_id, 1022, view.text);
+    if (view.template_id == templates::waiting) field(view.template_id, controls::waiting_text, view.text);
     if (view.template_id == templates::uploading) out_.line("static " + number(view.template_id) + " " + quoted(view.text));
-    out_.line("range " + number(view.template_id) + " 1010 0 " + number(view.range_high));
+    out_.line("range " + number(view.template_id) + " " + number(controls::progress_bar) + " 0 " + number(view.range_high));
     return screen;
 }
 
@@ -168,12 +168,12 @@ void ScriptedScreens::set_progress_caption(ProgressId screen, std::string_view c
 
 void ScriptedScreens::set_progress_text(ProgressId screen, std::string_view text)
 {
-    field(template_of(screen), 1022, text);
+    field(template_of(screen), controls::waiting_text, text);
 }
 
 void ScriptedScreens::set_progress_range(ProgressId screen, int high)
 {
-    out_.line("range " + number(template_of(screen)) + " 1010 0 " + number(high));
+    out_.line("range " + number(template_of(screen)) + " " + number(controls::progress_bar) + " 0 " + number(high));
 }
 
 void ScriptedScreens::set_progress_position(ProgressId screen, int position)
@@ -198,7 +198,7 @@ Pump ScriptedScreens::pump(ProgressId screen, int)
         if (!cancel) return Pump::quiet;
         template_id = open.template_id;
     }
-    out_.line("press " + number(template_id) + " 2");
+    out_.line("press " + number(template_id) + " " + number(controls::cancel));
     return Pump::cancelled;
 }
 

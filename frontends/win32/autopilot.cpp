@@ -17,8 +17,12 @@
 
 #include "frontends/key_script.h"
 #include "frontends/win32/png_writer.h"
+#include "ui/ids.h"
 
 namespace {
+
+namespace controls = voq::ui::controls;
+namespace templates = voq::ui::templates;
 
 struct Seen {
     std::string name;
@@ -43,16 +47,22 @@ std::string caption_of(HWND window)
 
 bool has(HWND dialog, int id) { return ::GetDlgItem(dialog, id) != nullptr; }
 
-// Which screen a window is, by the controls its template holds.
+// Which screen a window is, by the controls its template holds; its name is its
+// template id, as the key scripts and the summary write it.
 std::string screen_of(HWND dialog)
 {
-    if (has(dialog, 1021)) return "139";
-    if (has(dialog, 1000)) return has(dialog, 1008) ? "address" : "?";
-    if (has(dialog, 1005) && has(dialog, 1003) && !has(dialog, 1006)) return "104";
-    if (has(dialog, 1006)) return "confirm";
-    if (has(dialog, 1022)) return "114";
-    if (has(dialog, 1010)) return has(dialog, 1) ? "?" : (caption_of(dialog).rfind("Connecting", 0) == 0 ? "105" : "110");
-    if (has(dialog, 1004) && has(dialog, 1007)) return "111";
+    const auto name = [](int template_id) { return std::to_string(template_id); };
+    if (has(dialog, controls::warning_text)) return name(templates::warning);
+    if (has(dialog, controls::device_address)) return has(dialog, controls::address_help) ? "address" : "?";
+    if (has(dialog, controls::password) && has(dialog, controls::user_name) && !has(dialog, controls::product_name))
+        return name(templates::password);
+    if (has(dialog, controls::product_name)) return "confirm";
+    if (has(dialog, controls::waiting_text)) return name(templates::waiting);
+    if (has(dialog, controls::progress_bar)) {
+        if (has(dialog, controls::affirmative)) return "?";
+        return name(caption_of(dialog).rfind("Connecting", 0) == 0 ? templates::connecting : templates::uploading);
+    }
+    if (has(dialog, controls::version_now) && has(dialog, controls::text_pane)) return name(templates::success);
     return "message";
 }
 
@@ -62,7 +72,7 @@ double pane_share(HWND dialog)
 {
     RECT client, pane;
     ::GetClientRect(dialog, &client);
-    ::GetWindowRect(::GetDlgItem(dialog, 1007), &pane);
+    ::GetWindowRect(::GetDlgItem(dialog, controls::text_pane), &pane);
     return client.bottom > 0 ? static_cast<double>(pane.bottom - pane.top) / client.bottom : 0;
 }
 
@@ -180,13 +190,14 @@ void act(HWND dialog, Seen& screen, const std::string& address, const std::strin
         return;
     }
     const std::string& name = screen.name;
-    if (name == "105" || name == "114" || name == "110") return;  // progress: nothing to press
-    if (name == "101" || name == "305") {
+    const auto is = [&name](int template_id) { return name == std::to_string(template_id); };
+    if (is(templates::connecting) || is(templates::waiting) || is(templates::uploading)) return;  // progress: nothing to press
+    if (is(templates::address_adapter) || is(templates::address_phone)) {
         unsigned a = 0, b = 0, c = 0, d = 0;
         std::sscanf(address.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
-        ::SendDlgItemMessageA(dialog, 1000, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+        ::SendDlgItemMessageA(dialog, controls::device_address, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
     }
-    if (name == "104") ::SetDlgItemTextA(dialog, 1005, password.c_str());
+    if (is(templates::password)) ::SetDlgItemTextA(dialog, controls::password, password.c_str());
     if (name == "message") {
         char text[256] = "";
         ::GetDlgItemTextA(dialog, 0xffff, text, sizeof text);
@@ -209,11 +220,13 @@ BOOL CALLBACK visit(HWND window, LPARAM)
     auto found = seen.find(window);
     if (found == seen.end()) {
         std::string name = screen_of(window);
-        if (name == "confirm") name = pane_share(window) > 0.35 ? "304" : "103";
+        if (name == "confirm")
+            name = std::to_string(pane_share(window) > 0.35 ? templates::confirm_staged : templates::confirm_direct);
         if (name == "address") {
             char help[512] = "";
-            ::GetDlgItemTextA(window, 1008, help, sizeof help);
-            name = std::string(help).find("press the I button") != std::string::npos ? "305" : "101";
+            ::GetDlgItemTextA(window, controls::address_help, help, sizeof help);
+            const bool phone = std::string(help).find("press the I button") != std::string::npos;
+            name = std::to_string(phone ? templates::address_phone : templates::address_adapter);
         }
         std::fprintf(summary, "screen %s \"%s\"\n", name.c_str(), caption_of(window).c_str());
         std::fflush(summary);

@@ -85,7 +85,7 @@ LRESULT CALLBACK class_procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
 // parser refuses it rather than reading it as 0.
 std::string address_text(HWND dialog)
 {
-    HWND field = ::GetDlgItem(dialog, 1000);
+    HWND field = ::GetDlgItem(dialog, controls::device_address);
     std::vector<std::pair<LONG, std::string>> boxes;
     for (HWND box = ::FindWindowExA(field, nullptr, "Edit", nullptr); box != nullptr && boxes.size() < 4;
          box = ::FindWindowExA(field, box, "Edit", nullptr)) {
@@ -137,7 +137,7 @@ int Win32Screens::show_warning(const WarningView& view)
 {
     Modal modal{[&](HWND dialog) {
                     ::SetWindowTextA(dialog, view.caption.c_str());
-                    set_text(dialog, 1021, view.text);
+                    set_text(dialog, controls::warning_text, view.text);
                 },
                 {}, IDCANCEL};
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
@@ -149,23 +149,23 @@ int Win32Screens::show_address(const AddressView& view,
 {
     Modal modal{[&](HWND dialog) {
                     for (const std::string& address : view.local_addresses)
-                        ::SendDlgItemMessageA(dialog, 1017, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
-                    ::SendDlgItemMessageA(dialog, 1017, CB_SETCURSEL, 0, 0);
+                        ::SendDlgItemMessageA(dialog, controls::local_addresses, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+                    ::SendDlgItemMessageA(dialog, controls::local_addresses, CB_SETCURSEL, 0, 0);
                     ::SetWindowTextA(dialog, view.caption.c_str());
-                    set_text(dialog, 1007, view.intro);
-                    set_text(dialog, 1008, view.help);
-                    set_text(dialog, 1015, view.version_line);
+                    set_text(dialog, controls::text_pane, view.intro);
+                    set_text(dialog, controls::address_help, view.help);
+                    set_text(dialog, controls::version_line, view.version_line);
                 },
                 [&](HWND dialog) {
                     const std::string typed = address_text(dialog);
-                    const int selection = static_cast<int>(::SendDlgItemMessageA(dialog, 1017, CB_GETCURSEL, 0, 0));
+                    const int selection = static_cast<int>(::SendDlgItemMessageA(dialog, controls::local_addresses, CB_GETCURSEL, 0, 0));
                     if (accept(typed, selection)) return true;
                     ::MessageBoxA(dialog, text_of(text::invalid_address).c_str(),
                                   text_of(text::invalid_address_title).c_str(), MB_OK);
-                    ::SetFocus(::GetDlgItem(dialog, 1000));
+                    ::SetFocus(::GetDlgItem(dialog, controls::device_address));
                     return false;
                 },
-                1000};
+                controls::device_address};
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -174,23 +174,23 @@ PasswordAnswer Win32Screens::show_password(const PasswordView& view)
 {
     PasswordAnswer answer{false, {}, {}};
     Modal modal{[&](HWND dialog) {
-                    set_text(dialog, 1007, view.help);
-                    set_text(dialog, 1003, view.user_name);
+                    set_text(dialog, controls::text_pane, view.help);
+                    set_text(dialog, controls::user_name, view.user_name);
                 },
                 [&](HWND dialog) {
                     std::string user_name, password;
-                    const bool user_fits = ansi_text(dialog, 1003, user_name);
-                    if (user_fits && ansi_text(dialog, 1005, password)) {
+                    const bool user_fits = ansi_text(dialog, controls::user_name, user_name);
+                    if (user_fits && ansi_text(dialog, controls::password, password)) {
                         answer.user_name = user_name;
                         answer.password = password;
                         return true;
                     }
                     ::MessageBoxA(dialog, text_of(text::unsendable_credentials).c_str(),
                                   text_of(text::unsendable_credentials_title).c_str(), MB_OK);
-                    ::SetFocus(::GetDlgItem(dialog, user_fits ? 1005 : 1003));
+                    ::SetFocus(::GetDlgItem(dialog, user_fits ? controls::password : controls::user_name));
                     return false;
                 },
-                1005};
+                controls::password};
     // A Unicode dialog: the edit controls of an ANSI one keep their text in the ANSI
     // code page, where a character it lacks is already a '?' when it is read.
     answer.ok = ::DialogBoxParamW(module_, MAKEINTRESOURCEW(view.template_id), nullptr, modal_procedure,
@@ -202,12 +202,12 @@ int Win32Screens::show_confirm(const ConfirmView& view)
 {
     Modal modal{[&](HWND dialog) {
                     ::SetWindowTextA(dialog, view.caption.c_str());
-                    set_text(dialog, 1007, view.text);
-                    set_text(dialog, 1002, view.serial_number);
-                    set_text(dialog, 1003, view.mac_address);
-                    set_text(dialog, 1004, view.software_version);
-                    set_text(dialog, 1005, view.hardware_version);
-                    set_text(dialog, 1006, view.product_name);
+                    set_text(dialog, controls::text_pane, view.text);
+                    set_text(dialog, controls::serial_number, view.serial_number);
+                    set_text(dialog, controls::mac_address, view.mac_address);
+                    set_text(dialog, controls::software_version, view.software_version);
+                    set_text(dialog, controls::hardware_version, view.hardware_version);
+                    set_text(dialog, controls::product_name, view.product_name);
                 },
                 {}};
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
@@ -218,8 +218,8 @@ int Win32Screens::show_success(const SuccessView& view)
 {
     Modal modal{[&](HWND dialog) {
                     ::SetWindowTextA(dialog, view.caption.c_str());
-                    set_text(dialog, 1007, view.text);
-                    set_text(dialog, 1004, view.version);
+                    set_text(dialog, controls::text_pane, view.text);
+                    set_text(dialog, controls::version_now, view.version);
                 },
                 {}};
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
@@ -232,9 +232,9 @@ ProgressId Win32Screens::open_progress(const ProgressView& view)
     // before the screen is first drawn.
     HWND dialog = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, progress_procedure, 0);
     ::SetWindowTextA(dialog, view.caption.c_str());
-    if (view.template_id == templates::waiting) set_text(dialog, 1022, view.text);
-    ::SendDlgItemMessageA(dialog, 1010, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
-    ::SendDlgItemMessageA(dialog, 1010, PBM_SETPOS, 0, 0);
+    if (view.template_id == templates::waiting) set_text(dialog, controls::waiting_text, view.text);
+    ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
+    ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETPOS, 0, 0);
     ::ShowWindow(dialog, SW_SHOWNORMAL);
     const std::lock_guard<std::mutex> hold(mutex_);
     const ProgressId screen = next_progress_++;
@@ -254,16 +254,16 @@ void Win32Screens::set_progress_caption(ProgressId screen, std::string_view capt
     ::SetWindowTextA(window_of(screen), text_of(caption).c_str());
 }
 
-void Win32Screens::set_progress_text(ProgressId screen, std::string_view text) { set_text(window_of(screen), 1022, text); }
+void Win32Screens::set_progress_text(ProgressId screen, std::string_view text) { set_text(window_of(screen), controls::waiting_text, text); }
 
 void Win32Screens::set_progress_range(ProgressId screen, int high)
 {
-    ::SendDlgItemMessageA(window_of(screen), 1010, PBM_SETRANGE, 0, MAKELPARAM(0, high));
+    ::SendDlgItemMessageA(window_of(screen), controls::progress_bar, PBM_SETRANGE, 0, MAKELPARAM(0, high));
 }
 
 void Win32Screens::set_progress_position(ProgressId screen, int position)
 {
-    ::SendDlgItemMessageA(window_of(screen), 1010, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    ::SendDlgItemMessageA(window_of(screen), controls::progress_bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 Pump Win32Screens::pump(ProgressId screen, int max_messages)
