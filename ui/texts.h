@@ -108,6 +108,25 @@ inline constexpr std::string_view password_caption = "Enter Password Information
 inline constexpr std::string_view waiting_caption = "Waiting For Firmware Download Request From VOQ";
 inline constexpr std::string_view uploading_caption = "Uploading Firmware To VOQ";
 
+// The templates' own texts: buttons, labels, and the captions a screen has before the
+// program gives it its own.
+inline constexpr std::string_view continue_button = "Continue";
+inline constexpr std::string_view cancel_button = "Cancel";
+inline constexpr std::string_view ok_button = "OK";
+inline constexpr std::string_view upgrade_button = "Upgrade";
+inline constexpr std::string_view local_address_label = "Your IP Address";
+inline constexpr std::string_view user_name_label = "User";
+inline constexpr std::string_view password_label = "Password";
+inline constexpr std::string_view serial_number_label = "Serial Number";
+inline constexpr std::string_view mac_address_label = "MAC Address";
+inline constexpr std::string_view software_version_label = "Software Version";
+inline constexpr std::string_view hardware_version_label = "Hardware Version";
+inline constexpr std::string_view product_name_label = "Product Name";
+inline constexpr std::string_view program_template_caption = "VOQ Firmware Upgrade";
+inline constexpr std::string_view connecting_template_caption = "Connecting with VOQ";
+inline constexpr std::string_view confirm_template_caption = "Confirm Upgrade";
+inline constexpr std::string_view success_template_caption = "VOQ Upgrade Successful!";
+
 inline constexpr std::string_view invalid_address = "Invalid IP Address";
 inline constexpr std::string_view invalid_address_title = "Error";
 
