@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,21 @@ struct ConfirmView {
     std::string hardware_version;
     std::string product_name;
 };
+
+// The confirm screen's controls and what each shows, in the template's order.
+struct ControlText {
+    int control;
+    std::string_view text;
+};
+inline std::array<ControlText, 6> confirm_fields(const ConfirmView& view)
+{
+    return {{{controls::text_pane, view.text},
+             {controls::serial_number, view.serial_number},
+             {controls::mac_address, view.mac_address},
+             {controls::software_version, view.software_version},
+             {controls::hardware_version, view.hardware_version},
+             {controls::product_name, view.product_name}}};
+}
 
 struct SuccessView {
     int template_id;

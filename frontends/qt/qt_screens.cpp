@@ -197,12 +197,7 @@ int QtScreens::show_confirm(const ConfirmView& view)
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
         built.dialog->setWindowTitle(from_text(view.caption));
-        set_control_text(built, controls::text_pane, view.text);
-        set_control_text(built, controls::serial_number, view.serial_number);
-        set_control_text(built, controls::mac_address, view.mac_address);
-        set_control_text(built, controls::software_version, view.software_version);
-        set_control_text(built, controls::hardware_version, view.hardware_version);
-        set_control_text(built, controls::product_name, view.product_name);
+        for (const auto& [control, text] : confirm_fields(view)) set_control_text(built, control, text);
         button(built, controls::affirmative)->setFocus();
         return run_modal(built, view.template_id, opener);
     });

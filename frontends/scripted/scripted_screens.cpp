@@ -117,12 +117,7 @@ int ScriptedScreens::show_confirm(const ConfirmView& view)
 {
     const int id = view.template_id;
     open(id, view.caption);
-    field(id, controls::text_pane, view.text);
-    field(id, controls::serial_number, view.serial_number);
-    field(id, controls::mac_address, view.mac_address);
-    field(id, controls::software_version, view.software_version);
-    field(id, controls::hardware_version, view.hardware_version);
-    field(id, controls::product_name, view.product_name);
+    for (const auto& [control, text] : confirm_fields(view)) field(id, control, text);
     const int result = close(id, next_answer(script_.confirm, id).affirmative);
     if (result == 1 && script_.descriptors_run_out_after_confirm)
         out_.line(run_out_of_descriptors() ? "descriptors run out" : "descriptors cannot run out here");

@@ -202,12 +202,7 @@ int Win32Screens::show_confirm(const ConfirmView& view)
 {
     Modal modal{[&](HWND dialog) {
                     ::SetWindowTextA(dialog, view.caption.c_str());
-                    set_text(dialog, controls::text_pane, view.text);
-                    set_text(dialog, controls::serial_number, view.serial_number);
-                    set_text(dialog, controls::mac_address, view.mac_address);
-                    set_text(dialog, controls::software_version, view.software_version);
-                    set_text(dialog, controls::hardware_version, view.hardware_version);
-                    set_text(dialog, controls::product_name, view.product_name);
+                    for (const auto& [control, text] : confirm_fields(view)) set_text(dialog, control, text);
                 },
                 {}};
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
