@@ -4,7 +4,7 @@
 #   make package  the Linux program as a Debian package, in build/
 #   make bench    transfer speed against tftpd-hpa, polling cost, peak memory
 
-BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
+BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2 libcli11-dev nlohmann-json3-dev
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
 DEBIAN_PACKAGES := dpkg-dev file desktop-file-utils libcap2-bin
 FUZZ_PACKAGES := clang libclang-rt-14-dev
