@@ -60,7 +60,7 @@ protected:
 
     std::string write_file(const std::string& name, const std::string& contents)
     {
-        const std::string path = "/tmp/voq-cli-" + name + "-" + std::to_string(::getpid());
+        const std::string path = "/tmp/voq-cli-" + std::to_string(::getpid()) + "-" + name;
         std::ofstream(path, std::ios::binary) << contents;
         written_.push_back(path);
         return path;

@@ -42,9 +42,12 @@ inline std::string read_all(const std::string& path)
     ::unsetenv("VOQ_UPGRADE_PASSWORD");
     for (const auto& [name, value] : environment.set) ::setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(VOQ_CLI)};
+#if defined(VOQ_CLI_LAUNCHER)
+    argv.insert(argv.begin(), const_cast<char*>(VOQ_CLI_LAUNCHER));  // wine, for the Windows build
+#endif
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    ::execv(VOQ_CLI, argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
 }
 
