@@ -214,6 +214,7 @@ void CliScreens::close_progress(ui::ProgressId id)
 
 void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
 {
+    if (!console_.progress_due(new_phase)) return;
     const std::uint32_t elapsed = platform::milliseconds() - screen.opened_ms;
     switch (screen.template_id) {
     case ui::templates::connecting: console_.progress(connecting_line(screen.caption, elapsed), new_phase); break;

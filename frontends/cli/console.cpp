@@ -87,14 +87,19 @@ void Console::trace(std::string_view line)
     write_locked(stderr, text);
 }
 
+bool Console::progress_due(bool new_phase)
+{
+    if (settings_.quiet) return false;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const std::uint32_t interval = human_is_terminal_ ? redraw_interval_ms : log_interval_ms;
+    return new_phase || !any_progress_ || platform::milliseconds() - last_progress_ms_ >= interval;
+}
+
 void Console::progress(const std::string& line, bool new_phase)
 {
-    if (settings_.quiet) return;
+    if (!progress_due(new_phase)) return;
     const std::lock_guard<std::mutex> lock(mutex_);
-    const std::uint32_t now = platform::milliseconds();
-    const std::uint32_t interval = human_is_terminal_ ? redraw_interval_ms : log_interval_ms;
-    if (!new_phase && any_progress_ && now - last_progress_ms_ < interval) return;
-    last_progress_ms_ = now;
+    last_progress_ms_ = platform::milliseconds();
     any_progress_ = true;
     if (!human_is_terminal_) {
         write_locked(human_, line);

@@ -26,7 +26,10 @@ public:
     void say(std::string_view text);    // a person's text; "\r\n" may break its lines
     void error(std::string_view text);  // shown even when quiet
     void trace(std::string_view line);  // only when verbose; timestamped
-    // A new phase's line is shown at once; the same phase's, as often as the output suits.
+    // A new phase's line is shown at once; the same phase's, as often as the output
+    // suits. progress_due says whether a line would be shown now, so that the screens,
+    // which are pumped every millisecond, build one only then.
+    bool progress_due(bool new_phase);
     void progress(const std::string& line, bool new_phase);
     void end_progress();
     // For a question: the progress line goes, the text stays on its line.
