@@ -45,8 +45,7 @@ bool CliScreens::confirmed(std::string_view question)
 {
     if (settings_.yes) return true;
     if (!settings_.interactive) return false;
-    console_.prompt(std::string(question) + " [y/N] ");
-    const auto answer = terminal::read_line(true);
+    const auto answer = terminal::read_line(true, [&] { console_.prompt(std::string(question) + " [y/N] "); });
     return answer && !terminal::interrupted() && is_yes(*answer);
 }
 

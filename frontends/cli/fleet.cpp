@@ -136,8 +136,8 @@ bool fleet_confirmed(const Options& o, Console& console, std::size_t count)
     console.say(ui::text::warning);
     if (o.yes) return true;
     if (!terminal::is_terminal(stdin)) return false;
-    console.prompt("Accept the warning and upgrade " + std::to_string(count) + " devices? [y/N] ");
-    const auto answer = terminal::read_line(true);
+    const auto answer = terminal::read_line(
+        true, [&] { console.prompt("Accept the warning and upgrade " + std::to_string(count) + " devices? [y/N] "); });
     return answer && !terminal::interrupted() && (*answer == "y" || *answer == "Y" || *answer == "yes");
 }
 

@@ -36,8 +36,7 @@ PasswordSupply::Answer PasswordSupply::next(const std::string& user, const std::
 
 std::optional<std::string> PasswordSupply::ask(const std::string& user, const std::string& device)
 {
-    console_.prompt("Password for " + user + " on VOQ@" + device + ": ");
-    return terminal::read_line(false);
+    return terminal::read_line(false, [&] { console_.prompt("Password for " + user + " on VOQ@" + device + ": "); });
 }
 
 }  // namespace voq::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,8 @@ void install_interrupt_handler();
 bool interrupted();
 
 // A line typed on standard input, without its line end; without echo for a password.
-// Nothing at the end of input or on Ctrl+C.
-std::optional<std::string> read_line(bool echo);
+// Nothing at the end of input or on Ctrl+C. prompt shows the question once echo is
+// off, so that what is typed ahead of the read is not shown either.
+std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt);
 
 }  // namespace voq::cli::terminal

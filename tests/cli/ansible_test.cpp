@@ -21,7 +21,7 @@ TEST_F(AnsibleExample, UpgradesEachSiteFromItsOwnPc)
     locked.web.digest.enabled = true;
     locked.web.digest.password = "site-b-secret";
     const auto third = start_device(239, locked);
-    // 127.0.229.2: nobody there.
+    // 127.0.239.3: nobody there.
 
     const std::string inventory = write_file("inventory.yml",
         "voq_sites:\n"
@@ -36,7 +36,7 @@ TEST_F(AnsibleExample, UpgradesEachSiteFromItsOwnPc)
         "      voq_password: site-b-secret\n"
         "      voq_devices:\n"
         "        - address: 127.0.239.2\n"
-        "        - address: 127.0.229.2\n"
+        "        - address: 127.0.239.3\n"
         "  vars:\n"
         "    ansible_connection: local\n"
         "    ansible_python_interpreter: /usr/bin/python3\n"
@@ -56,7 +56,7 @@ TEST_F(AnsibleExample, UpgradesEachSiteFromItsOwnPc)
         EXPECT_TRUE(fetches[0].bytes == target);
     }
     EXPECT_NE(run.output.find("127.0.239.2: upgraded 2.0.13(g)"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("Not upgraded (exit status 2): 127.0.229.2"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Not upgraded (exit status 2): 127.0.239.3"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("site-a                     : ok=4"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("failed=1"), std::string::npos) << run.output;
 }

@@ -36,12 +36,13 @@ inline std::string read_all(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-[[noreturn]] inline void exec_cli(const std::vector<std::string>& arguments, const Environment& environment)
+[[noreturn]] inline void exec_cli(const std::vector<std::string>& arguments, const Environment& environment,
+                                  const char* program = VOQ_CLI)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     ::unsetenv("VOQ_UPGRADE_PASSWORD");
     for (const auto& [name, value] : environment.set) ::setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(VOQ_CLI)};
+    std::vector<char*> argv{const_cast<char*>(program)};
 #if defined(VOQ_CLI_LAUNCHER)
     argv.insert(argv.begin(), const_cast<char*>(VOQ_CLI_LAUNCHER));  // wine, for the Windows build
 #endif
@@ -71,8 +72,10 @@ inline void reap(pid_t child, std::uint32_t started, unsigned deadline_ms, CliRu
 
 // Runs the program with these arguments, standard input empty and no terminal. When
 // interrupt_after is given, Ctrl+C (SIGINT) reaches it once its output holds that text.
+// Another build of the program may stand in (the staged one).
 inline CliRun run_cli(const std::vector<std::string>& arguments, const Environment& environment = {},
-                      unsigned deadline_ms = 60000, const std::string& interrupt_after = "")
+                      unsigned deadline_ms = 60000, const std::string& interrupt_after = "",
+                      const char* program = VOQ_CLI)
 {
     static int serial = 0;
     const std::string base = "/tmp/voq-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
@@ -87,7 +90,7 @@ inline CliRun run_cli(const std::vector<std::string>& arguments, const Environme
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        detail::exec_cli(arguments, environment);
+        detail::exec_cli(arguments, environment, program);
     }
     const std::uint32_t started = platform::milliseconds();
     if (!interrupt_after.empty()) {

@@ -76,7 +76,7 @@ TEST_F(Password, TypedAtThePromptWithoutEchoAndAskedAgainWhenRefused)
     EXPECT_NE(run.out.find("\rUploading Target Firmware to VOQ@127.0.225.2: "), std::string::npos);
 }
 
-TEST_F(Password, ThePromptAsksThreeTimesAtMost)
+TEST_F(Password, ThePromptAsksThreeTimesAtMostAndCtrlCCancelsIt)
 {
     const auto device = protected_device(226);
     const std::string prompt = "Password for root on VOQ@127.0.226.2: ";
@@ -84,6 +84,12 @@ TEST_F(Password, ThePromptAsksThreeTimesAtMost)
                                            {{prompt, "one"}, {prompt, "two"}, {prompt, "three"}, {prompt, "four"}});
     EXPECT_EQ(run.status, 3) << run.out;
     EXPECT_NE(run.out.find("Upgrade Failed: Password refused by VOQ"), std::string::npos) << run.out;
+    EXPECT_TRUE(device->web().upgrade_requests().empty());
+
+    // Ctrl+C at the prompt is its Cancel.
+    const CliRun interrupted = run_cli_on_terminal(arguments(226, {"--user", "root", "--yes"}), {{prompt, "\x03"}});
+    EXPECT_EQ(interrupted.status, 130) << interrupted.out;
+    EXPECT_NE(interrupted.out.find("Upgrade Failed: User Abort"), std::string::npos) << interrupted.out;
     EXPECT_TRUE(device->web().upgrade_requests().empty());
 }
 

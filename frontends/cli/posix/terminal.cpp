@@ -60,10 +60,11 @@ void install_interrupt_handler()
 
 bool interrupted() { return interrupt_count != 0; }
 
-std::optional<std::string> read_line(bool echo)
+std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt)
 {
     std::optional<EchoOff> no_echo;
     if (!echo) no_echo.emplace();
+    prompt();
     std::string line;
     constexpr std::size_t longest = 4096;
     while (true) {

@@ -48,11 +48,12 @@ void install_interrupt_handler() { ::SetConsoleCtrlHandler(on_console_event, TRU
 
 bool interrupted() { return interrupt_count.load() != 0; }
 
-std::optional<std::string> read_line(bool echo)
+std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt)
 {
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     std::optional<EchoOff> no_echo;
     if (!echo) no_echo.emplace(input);
+    prompt();
     std::string line;
     constexpr std::size_t longest = 4096;
     while (true) {
