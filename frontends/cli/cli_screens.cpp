@@ -238,8 +238,10 @@ void CliScreens::report_error(std::string_view message, std::string_view)
 {
     Outcome outcome;
     std::string shown(message);
+    unsigned port = 0;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
+        port = record_.port;
         if (pending_ && message == session::message::user_abort) {
             outcome = *pending_;
             shown = pending_message_;
@@ -250,8 +252,7 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     }
     console_.end_progress();
     console_.error(shown);
-    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address),
-                          record_.port};
+    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port};
     const auto causes = likely_causes(outcome, facts);
     if (!causes.empty()) console_.say("Likely causes:");
     for (const std::string& cause : causes) console_.say("  - " + cause);
