@@ -40,16 +40,16 @@ void define(CLI::App& app, Options& o)
     app.add_flag("-y,--yes", o.yes, "accept the warning and the confirmation");
     app.add_option("--request-timeout", o.request_timeout_s,
                    "seconds to wait for the device's firmware request (0: no limit)")
-        ->type_name("SECONDS")->capture_default_str()->check(CLI::Range(0.0, 86400.0));
+        ->type_name("SECONDS")->capture_default_str()->check(CLI::Range(0.0, 86400.0).description(""));
     app.add_option("--restart-wait", o.restart_wait_s, "seconds to wait for the device's restart")
-        ->type_name("SECONDS")->capture_default_str()->check(CLI::Range(0.0, 3600.0));
+        ->type_name("SECONDS")->capture_default_str()->check(CLI::Range(0.0, 3600.0).description(""));
     app.add_flag("-q,--quiet", o.quiet, "no progress and no messages but failures");
     app.add_flag("--json", o.json, "a JSON object with the result on standard output (one a device with --devices)");
     app.add_flag("-v,--verbose", o.verbose, "every step on standard error, with a time stamp");
     app.add_option("--devices", o.devices_file,
                    "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")->type_name("FILE");
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
-        ->type_name("N")->capture_default_str()->check(CLI::Range(1u, 1000u));
+        ->type_name("N")->capture_default_str()->check(CLI::Range(1u, 1000u).description(""));
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
     app.set_version_flag("--version", std::string(VOQ_VERSION));
     app.footer(std::string(exit_status_help()));

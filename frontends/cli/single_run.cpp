@@ -1,5 +1,6 @@
 #include "frontends/cli/single_run.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -110,7 +111,9 @@ int run_one_device(const Options& o)
     record.device = o.device;
     record.pc_address = ui::dotted(chosen_pc_address);
     static PasswordSupply passwords(password.origin, password.password, console);
-    const auto timeout_ms = static_cast<std::uint32_t>(o.request_timeout_s * 1000.0);
+    // 0 waits without end; any other time-out, however short, is one.
+    const auto timeout_ms =
+        o.request_timeout_s > 0 ? std::max<std::uint32_t>(1, static_cast<std::uint32_t>(o.request_timeout_s * 1000.0)) : 0;
     static CliScreens screens({o.yes, interactive, timeout_ms, *user, chosen_pc_address, o.device_address}, console,
                               passwords, record);
     trace_observer = &screens;
