@@ -1,6 +1,6 @@
 // The Windows console program, voq-upgrade-cli.exe, under wine against the simulated
-// device: a whole upgrade of a protected device, its JSON report and exit status. The
-// cases take turns on one loopback pair, 228.
+// device: a whole upgrade of a protected device, its JSON report and exit status, a
+// list of devices. The cases take turns on one loopback pair, 228 (127.0.228.3: nobody).
 
 #include <nlohmann/json.hpp>
 
@@ -47,6 +47,20 @@ TEST_F(WindowsCli, ANeverAskingDeviceEndsWithSevenAndTheWindowsFirewallCommand)
     EXPECT_EQ(run.status, 7) << run.out << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: No Firmware Download Request From VOQ"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("netsh advfirewall firewall add rule"), std::string::npos) << run.out;
+}
+
+TEST_F(WindowsCli, AListIsUpgradedByAChildProcessForEachDevice)
+{
+    const auto device = start_device(228);
+    // Wine shows the machine's root as drive Z:.
+    const std::string list = "Z:" + write_file("devices", dotted(loopback_pair(228).device) + "\n127.0.228.3\n");
+    const CliRun run = run_cli({"--devices", list, "--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes"}, {},
+                               180000);
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    ASSERT_EQ(device->fetches().size(), 1u) << run.out << run.err;
+    EXPECT_TRUE(device->fetches()[0].bytes == target);
+    EXPECT_NE(run.out.find("127.0.228.2  upgraded     2.0.13(g)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("127.0.228.3  no-response  -"), std::string::npos) << run.out;
 }
 
 }  // namespace
