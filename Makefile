@@ -4,11 +4,11 @@
 #   make package  the Linux program as a Debian package, in build/
 #   make bench    transfer speed against tftpd-hpa, polling cost, peak memory
 
-BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2
+BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2 libcli11-dev nlohmann-json3-dev
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
 DEBIAN_PACKAGES := dpkg-dev file desktop-file-utils libcap2-bin
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-PEER_PACKAGES := curl lighttpd atftp tftp-hpa tftpd-hpa
+PEER_PACKAGES := curl lighttpd atftp tftp-hpa tftpd-hpa ansible-core
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
                     wine wine64 xvfb xauth
 

@@ -12,9 +12,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "VOQ Upgrade puts new firmware on a VOQ tel
 local network. It reads the device's status page (answering Digest
 authentication), shows what it read, tells the device to fetch the firmware
 that travels inside the program, serves it by TFTP, waits out the restart and
-checks the new version.
+checks the new version. voq-upgrade-cli does the same from a terminal or a
+script, for one device or a list of them, with an exit status for each outcome.
 
-On installation the program is granted the one capability it needs to bind
+On installation the programs are granted the one capability they need to bind
 UDP port 69, from which the devices fetch their firmware.")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -33,6 +34,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 set(VOQ_PACKAGED_PROGRAM ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/voq-upgrade)
+set(VOQ_PACKAGED_CLI ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/voq-upgrade-cli)
 configure_file(${PROJECT_SOURCE_DIR}/frontends/qt/debian/postinst.in ${PROJECT_BINARY_DIR}/debian/postinst @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/postinst)

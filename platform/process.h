@@ -6,4 +6,8 @@ namespace voq::platform {
 // still blocked in a socket call are not waited for and their objects not destroyed.
 [[noreturn]] void end_process();
 
+// The same, with the exit status given: for the command-line program, whose status
+// tells a script how the run ended.
+[[noreturn]] void end_process_with_status(int status);
+
 }  // namespace voq::platform

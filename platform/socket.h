@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace voq::platform {
@@ -29,6 +30,9 @@ void close_socket(SocketHandle socket);
 
 bool set_non_blocking(SocketHandle socket);
 int last_socket_error();
+// The system's own words for a socket error code (strerror, or FormatMessage for
+// Winsock's codes), for the trace; "error N" when it has none.
+std::string socket_error_text(int code);
 
 // Why a bind did not take. not_permitted: the port is kept for privileged programs
 // (below net.ipv4.ip_unprivileged_port_start on Linux, for a program without

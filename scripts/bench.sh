@@ -23,5 +23,6 @@ in_namespace() {
     echo
     "$build/bench/voq-bench" transfers
     in_namespace "$build/bench/voq-bench" product --programs "$build"
+    in_namespace "$build/bench/voq-bench-fleet" --program "$build/frontends/cli/voq-upgrade-cli"
 } | tee "$results"
 echo "Written to $results"

@@ -131,10 +131,19 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
     if (listener->socket == platform::invalid_socket) ui::fail(session, session::message::cannot_create_listener_socket);
 
     // The same socket serves every attempt.
+    int first_refusal = 0;
     const std::optional<std::uint16_t> port = search_listener_port([&](std::uint16_t candidate) {
-        return platform::bind_socket(listener->socket, platform::fill_socket_address(local_address, candidate));
+        const platform::BindResult result =
+            platform::bind_socket(listener->socket, platform::fill_socket_address(local_address, candidate));
+        if (result != platform::BindResult::bound && first_refusal == 0) first_refusal = platform::last_socket_error();
+        return result;
     });
-    if (!port) ui::fail(session, session::message::cannot_bind_listener_socket);
+    if (!port) {
+        const std::string reason = platform::socket_error_text(first_refusal);
+        trace("TFTP bind %x:%u failed: %s\n", local_address, static_cast<unsigned>(first_listener_port), reason.c_str());
+        ui::fail(session, session::message::cannot_bind_listener_socket);
+    }
+    trace("TFTP listening on %x:%u\n", local_address, static_cast<unsigned>(*port));
     listener->port = *port;
     listener->local_address = local_address;
 

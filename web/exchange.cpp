@@ -22,6 +22,8 @@ bool bind_from_base(platform::SocketHandle socket, std::uint32_t local_address, 
         if (platform::bind_socket(socket, platform::fill_socket_address(local_address, port)) == platform::BindResult::bound)
             return true;
     }
+    const std::string reason = platform::socket_error_text(platform::last_socket_error());
+    trace("HTTP bind %x:%u-%u failed: %s\n", local_address, base, base + local_port_attempts - 1, reason.c_str());
     return false;
 }
 
@@ -67,8 +69,11 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
     if (!socket.valid()) return {0, ExchangeFault::cannot_open_socket};
     if (!bind_from_base(socket.handle(), arguments.local_address, arguments.local_port_base))
         return {0, ExchangeFault::cannot_bind_socket};
-    if (!platform::connect_socket(socket.handle(), platform::fill_socket_address(arguments.device_address, arguments.device_port)))
+    if (!platform::connect_socket(socket.handle(), platform::fill_socket_address(arguments.device_address, arguments.device_port))) {
+        const std::string reason = platform::socket_error_text(platform::last_socket_error());
+        trace("HTTP connect to %x:%u failed: %s\n", arguments.device_address, arguments.device_port, reason.c_str());
         return {0, ExchangeFault::none};
+    }
 
     const std::size_t request_length = build_request(arguments, state.auth);
     trace_text(std::string_view(arguments.buffer, request_length));

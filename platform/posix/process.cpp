@@ -5,12 +5,14 @@
 
 namespace voq::platform {
 
-void end_process()
+void end_process() { end_process_with_status(0); }
+
+void end_process_with_status(int status)
 {
     // Other threads may sit in blocking socket calls holding objects that exit()'s
     // destructors would tear down under them; leave without running any.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(status);
 }
 
 }  // namespace voq::platform

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -45,6 +46,15 @@ bool set_non_blocking(SocketHandle socket)
 }
 
 int last_socket_error() { return errno; }
+
+std::string socket_error_text(int code)
+{
+    char text[256] = "";
+    // The GNU strerror_r may hand back a static text instead of filling ours.
+    const char* said = ::strerror_r(code, text, sizeof text);
+    if (said == nullptr || *said == '\0') return "error " + std::to_string(code);
+    return said;
+}
 
 BindResult bind_socket(SocketHandle socket, const SocketAddress& local)
 {

@@ -44,6 +44,17 @@ bool set_non_blocking(SocketHandle socket)
 
 int last_socket_error() { return ::WSAGetLastError(); }
 
+std::string socket_error_text(int code)
+{
+    char text[256] = "";
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                          static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+    std::string said(text, length);
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
+    if (said.empty()) return "error " + std::to_string(code);
+    return said + " (" + std::to_string(code) + ")";
+}
+
 // WSAEACCES here means a port held for exclusive use by another program: in use, not
 // a question of privilege.
 BindResult bind_socket(SocketHandle socket, const SocketAddress& local)

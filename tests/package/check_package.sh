@@ -38,6 +38,10 @@ for size in 16 32 48 64 128 256; do
 done
 [[ -s $root/usr/share/doc/voq-upgrade/copyright ]] || fail "no copyright file"
 zcat "$root/usr/share/man/man1/voq-upgrade.1.gz" | grep -q '^\.TH VOQ-UPGRADE 1' || fail "no manual page"
+cli=$root/usr/bin/voq-upgrade-cli
+[[ -x $cli ]] && file -b "$cli" | grep -q '^ELF' || fail "usr/bin/voq-upgrade-cli is not an executable program"
+zcat "$root/usr/share/man/man1/voq-upgrade-cli.1.gz" | grep -q '^\.TH VOQ-UPGRADE-CLI 1' || fail "no manual page for voq-upgrade-cli"
+zcat "$root/usr/share/man/man1/voq-upgrade-cli.1.gz" | grep -q '^\.SH EXIT STATUS' || fail "voq-upgrade-cli's page lists no exit status"
 
 control=$work/control
 dpkg-deb -e "$package" "$control"
@@ -50,8 +54,8 @@ mkdir "$work/bin"
 printf '#!/bin/sh\necho "$@" >> "%s"\n' "$work/granted" > "$work/bin/setcap"
 chmod +x "$work/bin/setcap"
 PATH=$work/bin:$PATH sh "$postinst" configure || fail "postinst configure failed"
-[[ $(cat "$work/granted" 2>/dev/null) == "cap_net_bind_service=+ep /usr/bin/voq-upgrade" ]] ||
-    fail "postinst did not grant the capability to /usr/bin/voq-upgrade: $(cat "$work/granted" 2>/dev/null)"
+[[ $(cat "$work/granted" 2>/dev/null) == "cap_net_bind_service=+ep /usr/bin/voq-upgrade"$'\n'"cap_net_bind_service=+ep /usr/bin/voq-upgrade-cli" ]] ||
+    fail "postinst did not grant the capability to both programs: $(cat "$work/granted" 2>/dev/null)"
 printf '#!/bin/sh\nexit 1\n' > "$work/bin/setcap"
 warning=$(PATH=$work/bin:$PATH sh "$postinst" configure 2>&1) || fail "postinst fails when setcap does"
 [[ $warning == *"10069 to 10168"* ]] || fail "postinst says nothing when setcap fails: $warning"

@@ -1,0 +1,206 @@
+// voq-bench-fleet: many simulated devices upgraded at once by voq-upgrade-cli --devices
+// from one PC address, --parallel equal to their number; the wall time against one
+// device's, the program's CPU time (the list's process and its children) and the
+// resident memory of the list's process, of the largest device's, and of all at once. Every image is checked byte for byte.
+// Figures are printed as Markdown. Needs port 80 on many loopback addresses (root,
+// or unshare -rn), and uses 127.2.0.0/16 alone.
+//
+//   voq-bench-fleet --program PATH [--sizes 1,10,50,100]
+
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <atomic>
+#include <dirent.h>
+#include <thread>
+#include <vector>
+
+#include "firmware/embedded.h"
+#include "firmware/image.h"
+#include "platform/clock.h"
+#include "sim/device.h"
+#include "ui/views.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr std::uint32_t pc_address = 0x7f020001;  // 127.2.0.1
+
+// 127.2.1.1 and up, two hundred a /24.
+std::uint32_t device_address(unsigned index) { return 0x7f020000u | (1 + index / 200) << 8 | (1 + index % 200); }
+
+struct FleetRun {
+    unsigned devices = 0;
+    double wall_s = 0;
+    double cpu_s = 0;
+    long parent_kib = 0;       // the list's process, its high-water mark
+    long largest_child_kib = 0;  // the largest of the devices' processes
+    long total_kib = 0;        // the most that all of them held at one moment
+    unsigned upgraded = 0;  // as the program reported
+    unsigned intact = 0;    // images that arrived byte for byte
+    int status = -1;
+};
+
+long status_field_kib(pid_t pid, const char* field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    const std::string key = std::string(field) + ":";
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + key.size());
+    return 0;
+}
+
+std::vector<pid_t> children_of(pid_t parent)
+{
+    std::vector<pid_t> children;
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) return children;
+    while (const dirent* entry = ::readdir(proc)) {
+        const pid_t pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text;
+        std::getline(stat, text);
+        const std::size_t close = text.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(text.substr(close + 2));
+        char state = 0;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) children.push_back(pid);
+    }
+    ::closedir(proc);
+    return children;
+}
+
+// Memory is read from /proc while the run goes: the resource usage that wait4 gives
+// counts the benchmark's own pages in a child before its exec.
+void sample_memory(pid_t parent, FleetRun& run, const std::atomic<bool>& done)
+{
+    while (!done.load()) {
+        run.parent_kib = std::max(run.parent_kib, status_field_kib(parent, "VmHWM"));
+        long total = status_field_kib(parent, "VmRSS");
+        for (const pid_t child : children_of(parent)) {
+            run.largest_child_kib = std::max(run.largest_child_kib, status_field_kib(child, "VmHWM"));
+            total += status_field_kib(child, "VmRSS");
+        }
+        run.total_kib = std::max(run.total_kib, total);
+        voq::platform::sleep_milliseconds(50);
+    }
+}
+
+FleetRun run_fleet(const std::string& program, unsigned count, const std::vector<std::uint8_t>& image)
+{
+    FleetRun run;
+    run.devices = count;
+    std::vector<std::unique_ptr<voq::sim::SimulatedDevice>> devices;
+    const std::string list = "/tmp/voq-bench-fleet-" + std::to_string(::getpid()) + ".txt";
+    std::ofstream file(list);
+    for (unsigned i = 0; i < count; ++i) {
+        voq::sim::DeviceConfig config;
+        config.web.address = device_address(i);
+        config.tftp.restart_ms = 1000;
+        devices.push_back(std::make_unique<voq::sim::SimulatedDevice>(config));
+        std::string problem;
+        if (!devices.back()->start(problem)) {
+            std::fprintf(stderr, "voq-bench-fleet: device %u: %s\n", i, problem.c_str());
+            return run;
+        }
+        file << voq::ui::dotted(device_address(i)) << "\n";
+    }
+    file.close();
+
+    const std::string parallel = std::to_string(count), pc = voq::ui::dotted(pc_address);
+    std::vector<std::string> arguments{program, "--devices", list, "--parallel", parallel, "--yes", "--json",
+                                       "--local-address", pc, "--restart-wait", "2"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int output[2];
+    if (::pipe(output) != 0) return run;
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    ::posix_spawn_file_actions_addclose(&actions, output[0]);
+    ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::uint32_t started = voq::platform::milliseconds();
+    pid_t child = -1;
+    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+    if (spawned != 0) return run;
+    std::atomic<bool> done{false};
+    std::thread sampler(sample_memory, child, std::ref(run), std::cref(done));
+    std::string reports;
+    char chunk[4096];
+    for (ssize_t got; (got = ::read(output[0], chunk, sizeof chunk)) > 0;) reports.append(chunk, static_cast<std::size_t>(got));
+    ::close(output[0]);
+    done.store(true);
+    sampler.join();
+    int raw = 0;
+    rusage usage{};
+    ::wait4(child, &raw, 0, &usage);  // the program and the children it waited for
+    run.wall_s = (voq::platform::milliseconds() - started) / 1000.0;
+    run.cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::istringstream lines(reports);
+    for (std::string line; std::getline(lines, line);) run.upgraded += line.find("\"outcome\":\"upgraded\"") != std::string::npos;
+    for (auto& device : devices) {
+        const auto fetches = device->fetches();
+        run.intact += fetches.size() == 1 && fetches[0].complete && fetches[0].bytes == image;
+    }
+    std::remove(list.c_str());
+    return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string program;
+    std::vector<unsigned> sizes{1, 10, 50, 100};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--program") program = argv[i + 1];
+        if (option == "--sizes") {
+            sizes.clear();
+            std::istringstream list(argv[i + 1]);
+            for (std::string size; std::getline(list, size, ',');) sizes.push_back(static_cast<unsigned>(std::stoul(size)));
+        }
+    }
+    if (program.empty()) {
+        std::fputs("usage: voq-bench-fleet --program PATH [--sizes 1,10,50,100]\n", stderr);
+        return 2;
+    }
+    const auto bytes = voq::fw::embedded_image(voq::fw::target_image_id);
+    const std::vector<std::uint8_t> image(bytes.begin(), bytes.end());
+
+    std::printf("## Many devices from one PC address (voq-upgrade-cli --devices)\n\n");
+    std::printf("Simulated devices on 127.2.1.1 and up (ask after 0.1 s, restart in 1 s), the program on\n"
+                "127.2.0.1 with --parallel equal to their number and --restart-wait 2.\n\n");
+    std::printf("| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | list's process KiB | largest device process KiB | all at once KiB |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    double one = 0;
+    bool whole = true;
+    for (const unsigned count : sizes) {
+        const FleetRun run = run_fleet(program, count, image);
+        if (one == 0) one = run.wall_s;
+        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %ld | %ld | %ld |\n", count, run.upgraded, run.intact,
+                    run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s, count ? run.cpu_s / count : 0.0,
+                    run.parent_kib, run.largest_child_kib, run.total_kib);
+        std::fflush(stdout);
+        whole = whole && run.status == 0 && run.intact == count;
+    }
+    std::printf("\n");
+    return whole ? 0 : 1;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "frontends/cli/console.h"
+#include "frontends/cli/password_supply.h"
+#include "frontends/cli/run_record.h"
+#include "ui/screens.h"
+
+namespace voq::cli {
+
+struct ScreenSettings {
+    bool yes = false;          // accept the warning and the confirmation
+    bool interactive = false;  // standard input is a terminal to ask on
+    std::uint32_t request_timeout_ms = 0;  // 0: wait for the read request without end
+    std::string user;
+    std::uint32_t pc_address = 0;
+    std::uint32_t device_address = 0;
+};
+
+// The screens as a terminal shows them: texts printed, questions asked on the
+// terminal or answered by --yes, progress screens as one line, Ctrl+C as their
+// Cancel, and every outcome turned into the exit status the process ends with.
+class CliScreens : public ui::Screens {
+public:
+    CliScreens(ScreenSettings settings, Console& console, PasswordSupply& passwords, RunRecord& record);
+
+    bool register_window_class() override { return true; }
+    void init_common_controls() override {}
+
+    int show_warning(const ui::WarningView& view) override;
+    int show_address(const ui::AddressView& view,
+                     const std::function<bool(std::string_view typed, int selection)>& accept) override;
+    ui::PasswordAnswer show_password(const ui::PasswordView& view) override;
+    int show_confirm(const ui::ConfirmView& view) override;
+    int show_success(const ui::SuccessView& view) override;
+
+    ui::ProgressId open_progress(const ui::ProgressView& view) override;
+    void set_progress_caption(ui::ProgressId screen, std::string_view caption) override;
+    void set_progress_text(ui::ProgressId screen, std::string_view text) override;
+    void set_progress_range(ui::ProgressId screen, int high) override;
+    void set_progress_position(ui::ProgressId screen, int position) override;
+    ui::Pump pump(ui::ProgressId screen, int max_messages) override;
+    void close_progress(ui::ProgressId screen) override;
+
+    void report_error(std::string_view message, std::string_view title) override;
+    [[noreturn]] void end_process() override;
+
+    // The run's end where the core returns instead: the report, then the exit status.
+    int finish();
+    // A trace text of the core, for the record and the verbose trace.
+    void observe_trace(std::string_view text);
+
+private:
+    struct Progress {
+        int template_id = 0;
+        std::string caption;
+        int range = 0;
+        int position = 0;
+        std::uint32_t opened_ms = 0;
+        std::uint32_t phase_ms = 0;  // the start of the restart wait, on the uploading screen
+        bool restarting = false;
+        bool counting = false;  // the uploading caption carries byte counts
+    };
+
+    bool confirmed(std::string_view question);
+    void show_progress_locked(Progress& screen, bool new_phase);
+    void phase_took(std::string_view phase, std::uint32_t started_ms);
+    void set_outcome(Outcome outcome, std::string_view message);
+
+    ScreenSettings settings_;
+    Console& console_;
+    PasswordSupply& passwords_;
+    RunRecord& record_;
+    std::mutex mutex_;  // guards what follows; screens open on several threads
+    std::map<ui::ProgressId, Progress> progress_;
+    ui::ProgressId next_progress_ = 1;
+    std::optional<Outcome> pending_;  // why a Cancel was given, for the abort that follows
+    std::string pending_message_;
+    bool after_transfer_ = false;
+    bool decided_ = false;
+    std::uint32_t started_ms_;
+    std::mutex finishing_;  // held by the thread that ends the process, for good
+};
+
+}  // namespace voq::cli

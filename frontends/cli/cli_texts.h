@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+// The command-line program's own texts, for the outcomes the desktop programs have
+// no message for (they ask again, or wait until Cancel).
+namespace voq::cli::text {
+
+inline constexpr std::string_view password_refused = "Upgrade Failed: Password refused by VOQ";
+inline constexpr std::string_view password_missing =
+    "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)";
+inline constexpr std::string_view no_request = "Upgrade Failed: No Firmware Download Request From VOQ";
+inline constexpr std::string_view not_confirmed =
+    "Not upgraded: the warning was not accepted (--yes accepts it where no terminal can ask)";
+inline constexpr std::string_view ended_unexpectedly = "Upgrade Failed: the run ended without a result";
+
+}  // namespace voq::cli::text

@@ -1,0 +1,132 @@
+#include "frontends/cli/console.h"
+
+#include <chrono>
+#include <ctime>
+
+#include "frontends/cli/terminal.h"
+#include "platform/clock.h"
+
+namespace voq::cli {
+
+namespace {
+
+constexpr std::uint32_t redraw_interval_ms = 100;
+constexpr std::uint32_t log_interval_ms = 5000;
+
+// Texts of the screens break their lines with "\r\n"; a log wants "\n" alone.
+std::string without_carriage_returns(std::string_view text)
+{
+    std::string kept;
+    for (const char c : text)
+        if (c != '\r') kept += c;
+    return kept;
+}
+
+}  // namespace
+
+std::string time_of_day()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+    return text;
+}
+
+Console::Console(Settings settings)
+    : settings_(std::move(settings)),
+      human_(settings_.json ? stderr : stdout),
+      human_is_terminal_(terminal::is_terminal(human_))
+{
+}
+
+void Console::clear_progress_locked()
+{
+    if (drawn_length_ == 0) return;
+    std::fprintf(human_, "\r%*s\r", static_cast<int>(drawn_length_), "");
+    std::fflush(human_);
+    drawn_length_ = 0;
+}
+
+void Console::write_locked(std::FILE* stream, std::string_view text)
+{
+    clear_progress_locked();
+    const std::string kept = without_carriage_returns(text);
+    std::fwrite(kept.data(), 1, kept.size(), stream);
+    if (kept.empty() || kept.back() != '\n') std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+void Console::say(std::string_view text)
+{
+    if (settings_.quiet) return;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    write_locked(human_, text);
+}
+
+void Console::error(std::string_view text)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    write_locked(stderr, text);
+}
+
+void Console::trace(std::string_view line)
+{
+    if (!settings_.verbose) return;
+    std::string text = time_of_day() + " ";
+    if (!settings_.trace_label.empty()) text += settings_.trace_label + " ";
+    text.append(line);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    write_locked(stderr, text);
+}
+
+bool Console::progress_due(bool new_phase)
+{
+    if (settings_.quiet) return false;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const std::uint32_t interval = human_is_terminal_ ? redraw_interval_ms : log_interval_ms;
+    return new_phase || !any_progress_ || platform::milliseconds() - last_progress_ms_ >= interval;
+}
+
+void Console::progress(const std::string& line, bool new_phase)
+{
+    if (!progress_due(new_phase)) return;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    last_progress_ms_ = platform::milliseconds();
+    any_progress_ = true;
+    if (!human_is_terminal_) {
+        write_locked(human_, line);
+        return;
+    }
+    const std::size_t previous = drawn_length_;
+    std::fprintf(human_, "\r%s", line.c_str());
+    if (previous > line.size()) std::fprintf(human_, "%*s", static_cast<int>(previous - line.size()), "");
+    std::fflush(human_);
+    drawn_length_ = std::max(line.size(), std::size_t{1});
+}
+
+void Console::end_progress()
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (drawn_length_ == 0) return;
+    std::fputc('\n', human_);
+    std::fflush(human_);
+    drawn_length_ = 0;
+}
+
+void Console::prompt(std::string_view text)
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    clear_progress_locked();
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace voq::cli

@@ -1,0 +1,48 @@
+#include "frontends/cli/devices_file.h"
+
+#include <sstream>
+
+#include "app/device_address.h"
+
+namespace voq::cli {
+
+namespace {
+
+std::vector<std::string> fields_of(std::string_view line)
+{
+    std::istringstream words{std::string(line.substr(0, line.find('#')))};
+    std::vector<std::string> fields;
+    for (std::string word; words >> word;) fields.push_back(word);
+    return fields;
+}
+
+std::string at_line(unsigned number, const std::string& text) { return "line " + std::to_string(number) + ": " + text; }
+
+}  // namespace
+
+DevicesList parse_devices(std::string_view contents, const std::string& default_user)
+{
+    DevicesList list;
+    unsigned number = 0;
+    while (!contents.empty()) {
+        ++number;
+        const std::size_t end = contents.find('\n');
+        const std::vector<std::string> fields = fields_of(contents.substr(0, end));
+        contents = end == std::string_view::npos ? std::string_view{} : contents.substr(end + 1);
+        if (fields.empty()) continue;
+        if (fields.size() > 3) return {{}, at_line(number, "more than ADDRESS USER PASSWORD-FILE")};
+        DeviceLine device{number, fields[0], 0, fields.size() > 1 ? fields[1] : default_user,
+                          fields.size() > 2 ? fields[2] : std::string()};
+        if (app::parse_device_address(device.address_text, &device.address) != app::AddressCode::accepted ||
+            device.address == 0)
+            return {{}, at_line(number, "not an IPv4 address: " + device.address_text)};
+        for (const DeviceLine& earlier : list.devices) {
+            if (earlier.address == device.address)
+                return {{}, at_line(number, device.address_text + " is listed already on line " + std::to_string(earlier.line))};
+        }
+        list.devices.push_back(device);
+    }
+    return list;
+}
+
+}  // namespace voq::cli

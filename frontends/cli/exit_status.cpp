@@ -1,0 +1,68 @@
+#include "frontends/cli/exit_status.h"
+
+#include <array>
+
+#include "session/messages.h"
+
+namespace voq::cli {
+
+namespace {
+
+constexpr std::array<OutcomeEntry, 12> table{{
+    {Outcome::upgraded, 0, "upgraded", "upgraded and verified"},
+    {Outcome::usage, 1, "usage", "usage error (bad option, address or file)"},
+    {Outcome::declined, 1, "declined", "the warning or the confirmation not accepted"},
+    {Outcome::no_response, 2, "no-response", "no response from the device"},
+    {Outcome::password, 3, "password", "password refused or not given"},
+    {Outcome::tftp_port, 4, "tftp-port", "the TFTP port could not be bound"},
+    {Outcome::upload_incomplete, 5, "upload-incomplete", "firmware upload incomplete"},
+    {Outcome::version_mismatch, 6, "version-mismatch", "version not matching after the upgrade"},
+    {Outcome::no_request, 7, "no-request", "the device never asked for the firmware within the request time-out"},
+    {Outcome::no_answer_after_restart, 8, "no-answer-after-restart", "no answer from the device after its restart"},
+    {Outcome::pc_failure, 9, "pc-failure", "this PC could not open or bind its HTTP socket, or another failure of its own"},
+    {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C)"},
+}};
+
+}  // namespace
+
+std::span<const OutcomeEntry> outcome_table() { return table; }
+
+const OutcomeEntry& entry_of(Outcome outcome)
+{
+    for (const OutcomeEntry& entry : table)
+        if (entry.outcome == outcome) return entry;
+    return table.back();
+}
+
+Outcome outcome_of_message(std::string_view message, bool after_transfer)
+{
+    namespace m = session::message;
+    if (message == m::no_response) return after_transfer ? Outcome::no_answer_after_restart : Outcome::no_response;
+    if (message == m::user_abort) return Outcome::interrupted;
+    if (message == m::cannot_bind_listener_socket || message == m::cannot_create_listener_socket ||
+        message == m::cannot_allocate_listener || message == m::cannot_start_listener)
+        return Outcome::tftp_port;
+    if (message == m::upload_incomplete) return Outcome::upload_incomplete;
+    if (message == m::version_mismatch) return Outcome::version_mismatch;
+    return Outcome::pc_failure;
+}
+
+std::string_view exit_status_help()
+{
+    return "Exit status:\n"
+           "  0    upgraded and verified\n"
+           "  1    usage error, or the warning or confirmation not accepted\n"
+           "  2    no response from the device\n"
+           "  3    password refused or not given\n"
+           "  4    the TFTP port could not be bound\n"
+           "  5    firmware upload incomplete\n"
+           "  6    version not matching after the upgrade\n"
+           "  7    the device never asked for the firmware within --request-timeout\n"
+           "  8    no answer from the device after its restart\n"
+           "  9    this PC could not open or bind its HTTP socket (or another failure of its own)\n"
+           "  130  interrupted (Ctrl+C)\n"
+           "With --devices: 0 only when every device was upgraded; otherwise the status of the\n"
+           "first device in the file that was not.\n";
+}
+
+}  // namespace voq::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace voq::cli {
+
+// How one run ended; each has its exit status, so that a script can tell them apart.
+enum class Outcome {
+    upgraded,
+    usage,
+    declined,
+    no_response,
+    password,
+    tftp_port,
+    upload_incomplete,
+    version_mismatch,
+    no_request,
+    no_answer_after_restart,
+    pc_failure,
+    interrupted,
+};
+
+struct OutcomeEntry {
+    Outcome outcome;
+    int status;
+    std::string_view name;     // in --json and the summary table
+    std::string_view meaning;  // in --help and the manual page
+};
+
+std::span<const OutcomeEntry> outcome_table();
+const OutcomeEntry& entry_of(Outcome outcome);
+inline int exit_status_of(Outcome outcome) { return entry_of(outcome).status; }
+
+// The outcome a failure message of the core stands for. "No Response From VOQ" means
+// one thing before the firmware went out and another after it.
+Outcome outcome_of_message(std::string_view message, bool after_transfer);
+
+// The table as --help lists it, one status a line.
+std::string_view exit_status_help();
+
+}  // namespace voq::cli

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "frontends/cli/options.h"
+#include "frontends/cli/run_record.h"
+
+namespace voq::cli {
+
+// Most devices served from one PC address at once: each holds one of the listener's
+// hundred ports (69 to 168) until its run ends; past that a device waits its turn.
+inline constexpr unsigned most_runs_per_pc_address = 100;
+
+// The devices of --devices, each upgraded by a child process of this program, at most
+// --parallel at once; a line for each as it ends, then the summary. 0 when every
+// device was upgraded, else the status of the first in the file that was not.
+int run_fleet(const Options& options);
+
+// The summary table: device, outcome, version, seconds.
+std::string summary_table(const std::vector<RunRecord>& records);
+
+// The status a list of runs ends with, in the file's order.
+int fleet_status(const std::vector<RunRecord>& records);
+
+}  // namespace voq::cli

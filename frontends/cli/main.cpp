@@ -1,0 +1,15 @@
+// voq-upgrade-cli: the upgrade of one device, or of a list of them, from a terminal
+// or a script; the same core as the desktop programs, with an exit status that says
+// how it went.
+
+#include "frontends/cli/fleet.h"
+#include "frontends/cli/options.h"
+#include "frontends/cli/single_run.h"
+
+int main(int argc, char** argv)
+{
+    const voq::cli::ParsedCommandLine parsed = voq::cli::parse_command_line(argc, argv);
+    if (!parsed.options) return parsed.status;
+    if (!parsed.options->devices_file.empty()) return voq::cli::run_fleet(*parsed.options);
+    return voq::cli::run_one_device(*parsed.options);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace voq::cli {
+
+struct Options {
+    std::string device;                    // as given; parsed into device_address
+    std::uint32_t device_address = 0;
+    std::string local_address_text;
+    std::optional<std::uint32_t> local_address;
+    std::string user = "admin";
+    std::string password_file;
+    bool yes = false;
+    bool quiet = false;
+    bool json = false;
+    bool verbose = false;
+    double request_timeout_s = 120;
+    double restart_wait_s = 30;
+    std::string devices_file;
+    unsigned parallel = 10;
+    std::string trace_label;  // set for the children of a many-device run
+};
+
+// The command line read; or the status to end with at once (0 after --help, 1 after a
+// usage error, its message already printed).
+struct ParsedCommandLine {
+    std::optional<Options> options;
+    int status = 0;
+};
+
+ParsedCommandLine parse_command_line(int argc, char** argv);
+
+// The arguments that give a child of a many-device run this device and these options.
+std::vector<std::string> child_arguments(const Options& shared, const std::string& device, const std::string& user,
+                                         const std::string& password_file, std::uint32_t local_address);
+
+// The restart wait in the units the core counts (32 ms).
+int restart_wait_units(double seconds);
+
+}  // namespace voq::cli

@@ -1,0 +1,42 @@
+#include "frontends/cli/password_supply.h"
+
+#include "frontends/cli/cli_texts.h"
+#include "frontends/cli/credentials.h"
+#include "frontends/cli/terminal.h"
+#include "session/messages.h"
+#include "ui/texts.h"
+
+namespace voq::cli {
+
+PasswordSupply::PasswordSupply(PasswordOrigin origin, std::string password, Console& console)
+    : origin_(origin), password_(std::move(password)), console_(console)
+{
+}
+
+PasswordSupply::Answer PasswordSupply::next(const std::string& user, const std::string& device)
+{
+    const bool refused = asked_ > 0;
+    if (origin_ == PasswordOrigin::none) return {std::nullopt, Outcome::password, text::password_missing};
+    if (origin_ != PasswordOrigin::prompt) {
+        if (refused) return {std::nullopt, Outcome::password, text::password_refused};
+        ++asked_;
+        return {password_, Outcome::password, {}};
+    }
+    if (refused) console_.error("The VOQ refused the password.");
+    while (asked_ < most_password_asks) {
+        ++asked_;
+        const auto typed = ask(user, device);
+        if (terminal::interrupted()) return {std::nullopt, Outcome::interrupted, session::message::user_abort};
+        if (!typed) return {std::nullopt, Outcome::password, text::password_missing};
+        if (const auto sendable = latin1_credential(*typed)) return {*sendable, Outcome::password, {}};
+        console_.error(ui::text::unsendable_credentials);
+    }
+    return {std::nullopt, Outcome::password, text::password_refused};
+}
+
+std::optional<std::string> PasswordSupply::ask(const std::string& user, const std::string& device)
+{
+    return terminal::read_line(false, [&] { console_.prompt("Password for " + user + " on VOQ@" + device + ": "); });
+}
+
+}  // namespace voq::cli

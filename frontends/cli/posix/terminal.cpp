@@ -1,0 +1,83 @@
+#include "frontends/cli/terminal.h"
+
+#include <atomic>
+#include <csignal>
+#include <cerrno>
+#include <termios.h>
+#include <unistd.h>
+
+namespace voq::cli::terminal {
+
+namespace {
+
+volatile std::sig_atomic_t interrupt_count = 0;
+
+void on_interrupt(int)
+{
+    if (interrupt_count > 0) {
+        constexpr char line_end = '\n';
+        (void)::write(STDERR_FILENO, &line_end, 1);
+        ::_exit(130);
+    }
+    interrupt_count = 1;
+}
+
+// Puts echo back however the read ends.
+class EchoOff {
+public:
+    EchoOff()
+    {
+        if (::tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+        termios quiet = saved_;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quiet.c_lflag |= ECHONL;
+        active_ = ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
+    }
+    ~EchoOff()
+    {
+        if (active_) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    termios saved_{};
+    bool active_ = false;
+};
+
+}  // namespace
+
+bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+void install_interrupt_handler()
+{
+    struct sigaction action{};
+    action.sa_handler = on_interrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a prompt's read returns at Ctrl+C
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool interrupted() { return interrupt_count != 0; }
+
+std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt)
+{
+    std::optional<EchoOff> no_echo;
+    if (!echo) no_echo.emplace();
+    prompt();
+    std::string line;
+    constexpr std::size_t longest = 4096;
+    while (true) {
+        char c = 0;
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if (interrupted()) return std::nullopt;
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
+        if (c == '\n') break;
+        if (line.size() < longest) line += c;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+}  // namespace voq::cli::terminal

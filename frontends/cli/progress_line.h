@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace voq::cli {
+
+struct ByteCount {
+    std::uint64_t done;
+    std::uint64_t total;
+};
+
+// The counts of the uploading screen's caption, "Uploading Target Firmware to
+// VOQ@10.1.0.13 512/734916 Bytes"; nothing for any other caption.
+std::optional<ByteCount> uploaded_bytes(std::string_view caption);
+
+// The lines that stand for the progress screens, on a terminal and in a log alike.
+std::string connecting_line(std::string_view caption, std::uint32_t elapsed_ms);
+std::string waiting_line(std::uint32_t elapsed_ms, std::uint32_t timeout_ms);
+std::string uploading_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms);
+std::string restart_line(std::string_view caption, int units_passed, int units_total);
+
+}  // namespace voq::cli

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The rest of what the command-line program needs of the system: posix/ or win32/.
+namespace voq::cli::system {
+
+// The netmask of the interface whose network holds address (host order).
+std::optional<std::uint32_t> netmask_of(std::uint32_t address);
+
+// This program's own file, to start it again for each device of a list.
+std::string own_program_path();
+
+struct ChildResult {
+    int status;          // the exit status; -1 when it did not exit
+    std::string output;  // what it wrote on standard output
+};
+
+// Runs arguments (the program first) with standard input empty, standard output
+// collected, and standard error passed through or dropped.
+ChildResult run_child(const std::vector<std::string>& arguments, bool pass_errors);
+
+}  // namespace voq::cli::system

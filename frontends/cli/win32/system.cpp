@@ -1,0 +1,100 @@
+#include "frontends/cli/system.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <memory>
+
+namespace voq::cli::system {
+
+namespace {
+
+std::uint32_t host_order(DWORD network_order)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(&network_order);
+    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+// The command line Windows hands to the child: each argument quoted, its backslashes
+// and quotes escaped as the C runtime reads them back.
+std::string quoted(const std::string& argument)
+{
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> netmask_of(std::uint32_t address)
+{
+    ULONG size = 0;
+    if (::GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+    auto buffer = std::make_unique<unsigned char[]>(size);
+    auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.get());
+    if (::GetIpAddrTable(table, &size, FALSE) != NO_ERROR) return std::nullopt;
+    std::optional<std::uint32_t> found;
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const std::uint32_t own = host_order(table->table[i].dwAddr), mask = host_order(table->table[i].dwMask);
+        if (own == address) return mask;
+        if ((own & mask) == (address & mask) && !found) found = mask;
+    }
+    return found;
+}
+
+std::string own_program_path()
+{
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+}
+
+ChildResult run_child(const std::vector<std::string>& arguments, bool pass_errors)
+{
+    ChildResult result{-1, {}};
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!::CreatePipe(&read_end, &write_end, &inherited, 0)) return result;
+    ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nothing = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                   OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nothing;
+    startup.hStdOutput = write_end;
+    startup.hStdError = pass_errors ? ::GetStdHandle(STD_ERROR_HANDLE) : nothing;
+    std::string command_line;
+    for (const std::string& argument : arguments) command_line += (command_line.empty() ? "" : " ") + quoted(argument);
+    PROCESS_INFORMATION process{};
+    const BOOL started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                          &startup, &process);
+    ::CloseHandle(write_end);
+    ::CloseHandle(nothing);
+    if (started) {
+        char chunk[4096];
+        DWORD got = 0;
+        while (::ReadFile(read_end, chunk, sizeof chunk, &got, nullptr) && got > 0)
+            if (result.output.size() < 1u << 20) result.output.append(chunk, got);
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD status = 0;
+        if (::GetExitCodeProcess(process.hProcess, &status)) result.status = static_cast<int>(status);
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
+    }
+    ::CloseHandle(read_end);
+    return result;
+}
+
+}  // namespace voq::cli::system

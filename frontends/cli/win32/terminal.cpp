@@ -1,0 +1,73 @@
+#include "frontends/cli/terminal.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <io.h>
+
+namespace voq::cli::terminal {
+
+namespace {
+
+std::atomic<int> interrupt_count{0};
+
+BOOL WINAPI on_console_event(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    if (interrupt_count.fetch_add(1) > 0) ::ExitProcess(130);
+    return TRUE;
+}
+
+// Puts echo back however the read ends.
+class EchoOff {
+public:
+    explicit EchoOff(HANDLE input) : input_(input)
+    {
+        if (!::GetConsoleMode(input_, &saved_)) return;
+        active_ = ::SetConsoleMode(input_, saved_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) != 0;
+    }
+    ~EchoOff()
+    {
+        if (active_) ::SetConsoleMode(input_, saved_);
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+    bool active() const { return active_; }
+
+private:
+    HANDLE input_;
+    DWORD saved_ = 0;
+    bool active_ = false;
+};
+
+}  // namespace
+
+bool is_terminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+
+void install_interrupt_handler() { ::SetConsoleCtrlHandler(on_console_event, TRUE); }
+
+bool interrupted() { return interrupt_count.load() != 0; }
+
+std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt)
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    std::optional<EchoOff> no_echo;
+    if (!echo) no_echo.emplace(input);
+    prompt();
+    std::string line;
+    constexpr std::size_t longest = 4096;
+    while (true) {
+        char c = 0;
+        DWORD got = 0;
+        const BOOL read = ::ReadFile(input, &c, 1, &got, nullptr);
+        if (interrupted()) return std::nullopt;
+        if (!read || got == 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
+        if (c == '\n') break;
+        if (line.size() < longest) line += c;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (no_echo && no_echo->active()) ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), "\r\n", 2, nullptr, nullptr);
+    return line;
+}
+
+}  // namespace voq::cli::terminal

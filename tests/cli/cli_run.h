@@ -1,0 +1,142 @@
+#pragma once
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace voq::test {
+
+// What one run of voq-upgrade-cli left behind.
+struct CliRun {
+    int status = -1;  // exit status; -1 when it did not exit normally
+    bool hung = false;
+    std::string out, err;  // standard output and error; on a terminal both are in out
+};
+
+struct Environment {
+    std::vector<std::pair<std::string, std::string>> set;  // the password, for one
+};
+
+namespace detail {
+
+inline std::string read_all(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+[[noreturn]] inline void exec_cli(const std::vector<std::string>& arguments, const Environment& environment,
+                                  const char* program = VOQ_CLI)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    ::unsetenv("VOQ_UPGRADE_PASSWORD");
+    for (const auto& [name, value] : environment.set) ::setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(program)};
+#if defined(VOQ_CLI_LAUNCHER)
+    argv.insert(argv.begin(), const_cast<char*>(VOQ_CLI_LAUNCHER));  // wine, for the Windows build
+#endif
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
+// Waits for child until deadline_ms from started; kills it past that.
+inline void reap(pid_t child, std::uint32_t started, unsigned deadline_ms, CliRun& run)
+{
+    int raw = 0;
+    while (::waitpid(child, &raw, WNOHANG) == 0) {
+        if (platform::milliseconds() - started > deadline_ms) {
+            run.hung = true;
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &raw, 0);
+            return;
+        }
+        platform::sleep_milliseconds(5);
+    }
+    if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+}
+
+}  // namespace detail
+
+// Runs the program with these arguments, standard input empty and no terminal. When
+// interrupt_after is given, Ctrl+C (SIGINT) reaches it once its output holds that text.
+// Another build of the program may stand in (the staged one).
+inline CliRun run_cli(const std::vector<std::string>& arguments, const Environment& environment = {},
+                      unsigned deadline_ms = 60000, const std::string& interrupt_after = "",
+                      const char* program = VOQ_CLI)
+{
+    static int serial = 0;
+    const std::string base = "/tmp/voq-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    const std::string out_path = base + ".out", err_path = base + ".err";
+    CliRun run;
+    const pid_t child = ::fork();
+    if (child < 0) return run;
+    if (child == 0) {
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        detail::exec_cli(arguments, environment, program);
+    }
+    const std::uint32_t started = platform::milliseconds();
+    if (!interrupt_after.empty()) {
+        while (detail::read_all(out_path).find(interrupt_after) == std::string::npos &&
+               platform::milliseconds() - started < deadline_ms && ::waitpid(child, nullptr, WNOHANG) == 0)
+            platform::sleep_milliseconds(10);
+        ::kill(child, SIGINT);
+    }
+    detail::reap(child, started, deadline_ms, run);
+    run.out = detail::read_all(out_path);
+    run.err = detail::read_all(err_path);
+    std::remove(out_path.c_str());
+    std::remove(err_path.c_str());
+    return run;
+}
+
+// Runs the program on a pseudo-terminal: when its output (after the previous answer)
+// shows an exchange's prompt, the exchange's answer is typed, line end included.
+inline CliRun run_cli_on_terminal(const std::vector<std::string>& arguments,
+                                  const std::vector<std::pair<std::string, std::string>>& exchanges,
+                                  unsigned deadline_ms = 60000)
+{
+    CliRun run;
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child < 0) return run;
+    if (child == 0) detail::exec_cli(arguments, {});
+    const std::uint32_t started = platform::milliseconds();
+    std::size_t next = 0, answered_at = 0;
+    while (platform::milliseconds() - started < deadline_ms) {
+        pollfd watched{terminal, POLLIN, 0};
+        if (::poll(&watched, 1, 50) > 0) {
+            char chunk[4096];
+            const ssize_t got = ::read(terminal, chunk, sizeof chunk);
+            if (got <= 0) break;  // the program has gone and the terminal with it
+            run.out.append(chunk, static_cast<std::size_t>(got));
+        }
+        if (next < exchanges.size() && run.out.find(exchanges[next].first, answered_at) != std::string::npos) {
+            answered_at = run.out.size();
+            const std::string typed = exchanges[next++].second + "\n";
+            (void)::write(terminal, typed.data(), typed.size());
+        }
+    }
+    detail::reap(child, started, deadline_ms, run);
+    ::close(terminal);
+    return run;
+}
+
+}  // namespace voq::test

@@ -1,0 +1,212 @@
+// A run of voq-upgrade-cli for each way an upgrade ends, against the simulated
+// device: the exit status, the message, and what reached the device.
+
+#include <nlohmann/json.hpp>
+#include <sys/socket.h>
+
+#include "cli_fixture.h"
+#include "platform/socket.h"
+#include "platform/socket_address.h"
+
+namespace voq::test {
+namespace {
+
+using Status = CliTest;
+
+TEST_F(Status, UpgradedIsZeroWithTheImageByteForByteAndAJsonReport)
+{
+    const auto device = start_device(210);
+    const CliRun run = run_cli(arguments(210, {"--yes", "--json"}));
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    const auto fetches = device->fetches();
+    ASSERT_EQ(fetches.size(), 1u);
+    EXPECT_TRUE(fetches[0].complete);
+    EXPECT_TRUE(fetches[0].bytes == target) << "the image arrived changed";
+
+    const auto report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["device"], "127.0.210.2");
+    EXPECT_EQ(report["pc_address"], "127.0.210.1");
+    EXPECT_EQ(report["port"], 69);
+    EXPECT_EQ(report["product"], "VOQ-3300");
+    EXPECT_EQ(report["mac_address"], "00:0E:08:C0:FF:EE");
+    EXPECT_EQ(report["serial_number"], "VQ3300A01234");
+    EXPECT_EQ(report["version_before"], "2.0.12(SE)");
+    EXPECT_EQ(report["version_after"], "2.0.13(g)");
+    EXPECT_EQ(report["bytes"], target.size());
+    EXPECT_GT(report["seconds"].get<double>(), 1.5);
+    EXPECT_EQ(report["outcome"], "upgraded");
+    EXPECT_EQ(report["status"], 0);
+    EXPECT_EQ(report["message"], "VOQ@127.0.210.2 Upgrade Successful!");
+    // The person's texts went to standard error, the warning and the five fields among them.
+    EXPECT_NE(run.err.find("WARNING: Forcing a firmware upgrade"), std::string::npos);
+    EXPECT_NE(run.err.find("Serial Number     VQ3300A01234"), std::string::npos);
+}
+
+TEST_F(Status, OutputWithoutATerminalHoldsNoControlCharacter)
+{
+    const auto device = start_device(211);
+    const CliRun run = run_cli(arguments(211, {"--yes", "--verbose"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(holds_control_characters(run.out)) << run.out;
+    EXPECT_FALSE(holds_control_characters(run.err));
+    EXPECT_NE(run.out.find("Uploading Target Firmware to VOQ@127.0.211.2: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Firmware version now running: 2.0.13(g)"), std::string::npos) << run.out;
+}
+
+TEST_F(Status, QuietPrintsNothingOnSuccess)
+{
+    const auto device = start_device(212);
+    const CliRun run = run_cli(arguments(212, {"--yes", "--quiet"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+}
+
+// Each failure: its status, its message on standard error, and for 2, 7 and 8 the
+// likely causes with the firewall commands and the subnet found from the netmask.
+struct Failure {
+    const char* name;
+    unsigned pair;
+    bool device_runs;
+    void (*configure)(sim::DeviceConfig&);
+    std::vector<std::string> options;
+    int status;
+    std::string message;
+    bool hints;
+};
+
+void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
+
+class FailureStatus : public CliTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
+{
+    const Failure& failure = GetParam();
+    sim::DeviceConfig config = quick_device();
+    if (failure.configure) failure.configure(config);
+    std::unique_ptr<sim::SimulatedDevice> device;
+    if (failure.device_runs) device = start_device(failure.pair, config);
+    std::vector<std::string> options{"--yes", "--json"};
+    options.insert(options.end(), failure.options.begin(), failure.options.end());
+    const CliRun run = run_cli(arguments(failure.pair, options), {}, 90000);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, failure.status) << run.err;
+    EXPECT_NE(run.err.find(failure.message + "\n"), std::string::npos) << run.err;
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["status"], failure.status);
+    EXPECT_EQ(report["message"], failure.message);
+    const bool hinted = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
+                        std::string::npos;
+    EXPECT_EQ(hinted, failure.hints) << run.err;
+    if (failure.hints) {
+        EXPECT_NE(run.err.find("firewall-cmd --add-service=tftp"), std::string::npos);
+        EXPECT_NE(run.err.find("netsh advfirewall firewall add rule"), std::string::npos);
+        EXPECT_NE(run.err.find("are on the same subnet, 127.0.0.0/8 (netmask 255.0.0.0)"), std::string::npos) << run.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachOutcome, FailureStatus,
+    ::testing::Values(
+        Failure{"NoResponse", 213, false, nullptr, {}, 2, "Upgrade Failed: No Response From VOQ", true},
+        Failure{"PasswordNotGiven", 214, true, [](sim::DeviceConfig& c) {
+                    c.web.digest.enabled = true;
+                    c.web.digest.password = "s3cret";
+                }, {}, 3, "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)", false},
+        Failure{"UploadIncomplete", 215, true, [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
+                {}, 5, "Upgrade Failed: Firmware Upload Incomplete", false},
+        Failure{"VersionNotMatching", 216, true, [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
+                {}, 6, "Upgrade Failed: Version not matching", false},
+        Failure{"NeverAsked", 217, true, [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
+                {"--request-timeout", "1"}, 7, "Upgrade Failed: No Firmware Download Request From VOQ", true},
+        Failure{"GoneAfterRestart", 218, true, [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
+                {}, 8, "Upgrade Failed: No Response From VOQ", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Status, RefusedPasswordFromAFileIsNotSentAgain)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.digest.enabled = true;
+    config.web.digest.password = "s3cret";
+    const auto device = start_device(219, config);
+    const CliRun run = run_cli(arguments(219, {"--yes", "--password-file", write_file("wrong", "guess\n")}));
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.err.find("Upgrade Failed: Password refused by VOQ\n"), std::string::npos) << run.err;
+    std::size_t signed_requests = 0;
+    for (const auto& request : device->web().requests()) signed_requests += request.authorization.empty() ? 0 : 1;
+    EXPECT_EQ(signed_requests, 1u);
+}
+
+TEST_F(Status, TftpPortsAllTakenIsFour)
+{
+    const auto device = start_device(220);
+    // Every port of 69 to 168 on the PC address held (the test runs with the privilege
+    // to bind them, so the unprivileged range never comes into it).
+    std::vector<platform::Socket> holders;
+    for (std::uint16_t port = 69; port <= 168; ++port) {
+        holders.emplace_back(platform::open_datagram_socket());
+        ASSERT_EQ(platform::bind_socket(holders.back().handle(), platform::fill_socket_address(loopback_pair(220).pc, port)),
+                  platform::BindResult::bound);
+    }
+    const CliRun run = run_cli(arguments(220, {"--yes", "--verbose"}));
+    EXPECT_EQ(run.status, 4) << run.err;
+    EXPECT_NE(run.err.find("Upgrade Failed: Can't bind TFTP listener socket\n"), std::string::npos) << run.err;
+    // The system's own reason, in the verbose trace.
+    EXPECT_NE(run.err.find("TFTP bind 127.0.220.1:69 failed: Address already in use"), std::string::npos) << run.err;
+    EXPECT_TRUE(device->web().upgrade_requests().empty());
+}
+
+TEST_F(Status, CtrlCWhileWaitingIs130)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.never_request = true;
+    const auto device = start_device(221, config);
+    const CliRun run = run_cli(arguments(221, {"--yes"}), {}, 30000, "Waiting For Firmware Download Request From VOQ");
+    EXPECT_EQ(run.status, 130) << run.err;
+    EXPECT_NE(run.err.find("Upgrade Failed: User Abort\n"), std::string::npos) << run.err;
+}
+
+// Bad input ends with 1 before anything reaches the device.
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> options;
+    std::string said;
+};
+
+void PrintTo(const UsageCase& usage, std::ostream* out) { *out << usage.name; }
+
+class UsageStatus : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(UsageStatus, IsOneAndNothingIsSent)
+{
+    const auto device = start_device(222);
+    std::vector<std::string> options = GetParam().options;
+    for (std::string& option : options)
+        if (option == "DEVICE") option = dotted(loopback_pair(222).device);
+    const CliRun run = run_cli(options);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(GetParam().said), std::string::npos) << run.err;
+    EXPECT_TRUE(device->web().requests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, UsageStatus,
+    ::testing::Values(
+        UsageCase{"AddressThatDoesNotParse", {"--yes", "127.0.222.256"}, "not an IPv4 address: 127.0.222.256"},
+        UsageCase{"AddressTooShort", {"--yes", "127.0.222"}, "not an IPv4 address: 127.0.222"},
+        UsageCase{"UnreadablePasswordFile", {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
+                  "cannot read the password file /nonexistent/password"},
+        UsageCase{"LocalAddressNotOfThisPc", {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
+                  "--local-address 192.0.2.7: "},
+        UsageCase{"NoDevice", {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
+        UsageCase{"PasswordAsAnArgument", {"--yes", "DEVICE", "--password=x"}, "--password=x"},
+        UsageCase{"NegativeTimeout", {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
+        UsageCase{"NotConfirmedWithoutATerminal", {"--local-address", "127.0.222.1", "DEVICE"},
+                  "Not upgraded: the warning was not accepted"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace voq::test
