@@ -103,6 +103,6 @@ std::vector<std::string> child_arguments(const Options& shared, const std::strin
     return arguments;
 }
 
-int restart_wait_units(double seconds) { return static_cast<int>(std::floor(seconds * 1000.0 / 32.0)); }
+std::uint32_t restart_wait_ms(double seconds) { return static_cast<std::uint32_t>(std::floor(seconds * 1000.0)); }
 
 }  // namespace voq::cli

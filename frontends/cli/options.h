@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "session/settings.h"
+
 namespace voq::cli {
 
 struct Options {
@@ -19,7 +21,7 @@ struct Options {
     bool json = false;
     bool verbose = false;
     double request_timeout_s = 120;
-    double restart_wait_s = 30;
+    double restart_wait_s = session::settings::restart_wait_ms / 1000.0;
     std::string devices_file;
     unsigned parallel = 10;
     std::string trace_label;  // set for the children of a many-device run
@@ -38,7 +40,7 @@ ParsedCommandLine parse_command_line(int argc, char** argv);
 std::vector<std::string> child_arguments(const Options& shared, const std::string& device, const std::string& user,
                                          const std::string& password_file, std::uint32_t local_address);
 
-// The restart wait in the units the core counts (32 ms).
-int restart_wait_units(double seconds);
+// The restart wait as the core holds it (the range of --restart-wait keeps it small).
+std::uint32_t restart_wait_ms(double seconds);
 
 }  // namespace voq::cli

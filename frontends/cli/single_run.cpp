@@ -122,7 +122,7 @@ int run_one_device(const Options& o)
 
     // Like the desktop programs', the Session lives for the whole process.
     static session::Session session(fw::built_stage_flag());
-    session.restart_wait_units = restart_wait_units(o.restart_wait_s);
+    session.restart_wait_ms = restart_wait_ms(o.restart_wait_s);
     app::StartupServices services = app::standard_startup_services();
     services.local_addresses = the_chosen_pc_address;
     app::program_entry(session, nullptr, screens, services);

@@ -189,11 +189,11 @@ TEST(LikelyCauses, SaysWhenTheDeviceIsOffThePcsSubnet)
     EXPECT_TRUE(likely_causes(Outcome::version_mismatch, moved).empty());
 }
 
-TEST(RestartWaitUnits, CountsAsTheDesktopProgramsDo)
+TEST(RestartWaitMs, ByDefaultTheDesktopProgramsWait)
 {
-    EXPECT_EQ(restart_wait_units(30), 937);  // the desktop programs' wait
-    EXPECT_EQ(restart_wait_units(0), 0);
-    EXPECT_EQ(restart_wait_units(1.5), 46);
+    EXPECT_EQ(restart_wait_ms(Options{}.restart_wait_s), session::settings::restart_wait_ms);
+    EXPECT_EQ(restart_wait_ms(0), 0u);
+    EXPECT_EQ(restart_wait_ms(1.5), 1500u);
 }
 
 }  // namespace

@@ -172,7 +172,8 @@ TEST_F(Status, CtrlCWhileWaitingIs130)
 // Bad input ends with 1 before anything reaches the device.
 struct UsageCase {
     const char* name;
-    std::vector<std::string> options;
+    unsigned pair;
+    std::vector<std::string> options;  // DEVICE and PC stand for the pair's addresses
     std::string said;
 };
 
@@ -182,10 +183,12 @@ class UsageStatus : public CliTest, public ::testing::WithParamInterface<UsageCa
 
 TEST_P(UsageStatus, IsOneAndNothingIsSent)
 {
-    const auto device = start_device(222);
+    const auto device = start_device(GetParam().pair);
     std::vector<std::string> options = GetParam().options;
-    for (std::string& option : options)
-        if (option == "DEVICE") option = dotted(loopback_pair(222).device);
+    for (std::string& option : options) {
+        if (option == "DEVICE") option = dotted(loopback_pair(GetParam().pair).device);
+        if (option == "PC") option = dotted(loopback_pair(GetParam().pair).pc);
+    }
     const CliRun run = run_cli(options);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find(GetParam().said), std::string::npos) << run.err;
@@ -195,16 +198,16 @@ TEST_P(UsageStatus, IsOneAndNothingIsSent)
 INSTANTIATE_TEST_SUITE_P(
     BadInput, UsageStatus,
     ::testing::Values(
-        UsageCase{"AddressThatDoesNotParse", {"--yes", "127.0.222.256"}, "not an IPv4 address: 127.0.222.256"},
-        UsageCase{"AddressTooShort", {"--yes", "127.0.222"}, "not an IPv4 address: 127.0.222"},
-        UsageCase{"UnreadablePasswordFile", {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
+        UsageCase{"AddressThatDoesNotParse", 222, {"--yes", "127.0.222.256"}, "not an IPv4 address: 127.0.222.256"},
+        UsageCase{"AddressTooShort", 240, {"--yes", "127.0.240"}, "not an IPv4 address: 127.0.240"},
+        UsageCase{"UnreadablePasswordFile", 241, {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
                   "cannot read the password file /nonexistent/password"},
-        UsageCase{"LocalAddressNotOfThisPc", {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
+        UsageCase{"LocalAddressNotOfThisPc", 242, {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
                   "--local-address 192.0.2.7: "},
-        UsageCase{"NoDevice", {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
-        UsageCase{"PasswordAsAnArgument", {"--yes", "DEVICE", "--password=x"}, "--password=x"},
-        UsageCase{"NegativeTimeout", {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
-        UsageCase{"NotConfirmedWithoutATerminal", {"--local-address", "127.0.222.1", "DEVICE"},
+        UsageCase{"NoDevice", 243, {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
+        UsageCase{"PasswordAsAnArgument", 244, {"--yes", "DEVICE", "--password=x"}, "--password=x"},
+        UsageCase{"NegativeTimeout", 245, {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
+        UsageCase{"NotConfirmedWithoutATerminal", 246, {"--local-address", "PC", "DEVICE"},
                   "Not upgraded: the warning was not accepted"}),
     [](const auto& info) { return std::string(info.param.name); });
 
