@@ -14,11 +14,11 @@ ip link set lo up
 rm -rf "$shots"
 mkdir -p "$shots"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-Xvfb :78 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-display=$!
+# shellcheck source=display.sh
+source "$(dirname "$0")/display.sh"
+start_display
 device=
 trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-export DISPLAY=:78
 [[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
 sleep 1
 

@@ -15,12 +15,12 @@ ip link set lo up
 rm -rf "$shots"
 mkdir -p "$shots"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-display=$!
+# shellcheck source=display.sh
+source "$(dirname "$0")/display.sh"
+start_display
 "$simulator" --address 127.0.0.2 --password secret --qop auth --restart-time 2000 > "$shots/device.log" 2>&1 &
 device=$!
 trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-export DISPLAY=:77
 [[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
 sleep 1
 
