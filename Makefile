@@ -18,8 +18,8 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-min
 # UndefinedBehaviorSanitizer and under ThreadSanitizer; then each fuzzer for a while.
 test: build sanitized
 	scripts/run-tests.sh --preset default
-	scripts/run-tests.sh --preset asan -L 'unit|e2e'
-	scripts/run-tests.sh --preset tsan -L 'unit|e2e'
+	scripts/run-tests.sh --preset asan -L 'unit|e2e|cli'
+	scripts/run-tests.sh --preset tsan -L 'unit|e2e|cli'
 	ctest --preset fuzz
 
 sanitized: packages
