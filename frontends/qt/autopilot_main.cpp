@@ -6,13 +6,16 @@
 //                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
 //                         [--local-address PC ...]
 //                         [--keys KEYS] [--reader DIR]
-//   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade
+//   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade; then
+//                                                    again in DIR/dark under a dark palette
 // With --keys (frontends/key_script.h) the user has only the keyboard. With --reader a
 // screen reader has its look at each screen before the user's turn: the autopilot
 // leaves DIR/N.shown (N counting the screens from 1, the file holding the screen's
 // name) and takes its turn once DIR/N.read is there, or after reader_patience_ms.
 
 #include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -183,6 +186,26 @@ void take_turn(int template_id, const BuiltDialog& screen, QDialog* dialog, cons
     }
 }
 
+// A dark desktop, as a user who needs high contrast or dislikes glare has it: the
+// Fusion style with light text on dark ground.
+void use_dark_palette()
+{
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    const QColor ground(45, 45, 45), field(30, 30, 30), text(235, 235, 235), muted(140, 140, 140);
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase, QPalette::ToolTipBase})
+        dark.setColor(role, ground);
+    dark.setColor(QPalette::Base, field);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        dark.setColor(role, text);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, muted);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::Link, QColor(120, 180, 255));
+    QApplication::setPalette(dark);
+}
+
 // The scripted user's turn on a screen that has just opened.
 void answer(int template_id, const BuiltDialog& screen)
 {
@@ -266,6 +289,17 @@ int main(int argc, char** argv)
     int status = 0;
     std::thread wizard([&] {
         if (settings.gallery) {
+            voq::ui::show_every_screen(screens, session);
+            QMetaObject::invokeMethod(
+                &application,
+                [] {
+                    use_dark_palette();
+                    settings.shots += "/dark";
+                    QDir().mkpath(settings.shots);
+                    taken.clear();
+                },
+                Qt::BlockingQueuedConnection);
+            session.stage_flag = 0;
             voq::ui::show_every_screen(screens, session);
         } else {
             status = voq::app::program_entry(session, nullptr, screens, services);
