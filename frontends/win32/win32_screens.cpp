@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "frontends/win32/accessibility.h"
 #include "ui/texts.h"
 
 namespace voq::ui::win32 {
@@ -39,6 +40,7 @@ struct Modal {
     std::function<bool(HWND)> on_ok;  // false keeps the screen open
     int focus = 0;                    // control that takes the focus; 0: the platform's default
     PasswordAnswer* password = nullptr;
+    int template_id = 0;  // for the names a screen reader gives the controls
 };
 
 INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
@@ -47,6 +49,7 @@ INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
         auto* modal = reinterpret_cast<Modal*>(lparam);
         ::SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         modal->fill(dialog);
+        name_for_screen_readers(dialog, modal->template_id);
         centre_window(dialog);
         if (modal->focus == 0) return TRUE;
         ::SetFocus(::GetDlgItem(dialog, modal->focus));
@@ -143,6 +146,7 @@ int Win32Screens::show_warning(const WarningView& view)
                     set_text(dialog, 1021, view.text);
                 },
                 {}, IDCANCEL};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -169,6 +173,7 @@ int Win32Screens::show_address(const AddressView& view,
                     return false;
                 },
                 1000};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -194,6 +199,7 @@ PasswordAnswer Win32Screens::show_password(const PasswordView& view)
                     return false;
                 },
                 1005};
+    modal.template_id = view.template_id;
     answer.ok = ::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                   reinterpret_cast<LPARAM>(&modal)) == 1;
     return answer;
@@ -211,6 +217,7 @@ int Win32Screens::show_confirm(const ConfirmView& view)
                     set_text(dialog, 1006, view.product_name);
                 },
                 {}};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -223,6 +230,7 @@ int Win32Screens::show_success(const SuccessView& view)
                     set_text(dialog, 1004, view.version);
                 },
                 {}};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -232,6 +240,7 @@ ProgressId Win32Screens::open_progress(const ProgressView& view)
     // The template is not visible by itself: caption, text and range are in place
     // before the screen is first drawn.
     HWND dialog = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, progress_procedure, 0);
+    name_for_screen_readers(dialog, view.template_id);
     ::SetWindowTextA(dialog, view.caption.c_str());
     if (view.template_id == templates::waiting) set_text(dialog, 1022, view.text);
     ::SendDlgItemMessageA(dialog, 1010, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
