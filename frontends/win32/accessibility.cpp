@@ -47,13 +47,22 @@ std::vector<HWND> address_boxes(HWND field)
     return ordered;
 }
 
+IAccPropServices* annotation_services()
+{
+    IAccPropServices* services = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                  reinterpret_cast<void**>(&services))))
+        return nullptr;
+    return services;
+}
+
 // The annotations live in the thread's COM apartment for as long as the thread, which
 // owns the screens, runs: it is entered once and never left.
 bool enter_apartment()
 {
-    thread_local const bool entered = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ||
-                                      ::CoInitializeEx(nullptr, COINIT_MULTITHREADED) == RPC_E_CHANGED_MODE;
-    return entered;
+    // RPC_E_CHANGED_MODE: the thread is in an apartment of the other kind already, which serves as well.
+    thread_local const HRESULT entered = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    return SUCCEEDED(entered) || entered == RPC_E_CHANGED_MODE;
 }
 
 }  // namespace
@@ -61,16 +70,13 @@ bool enter_apartment()
 void name_for_screen_readers(HWND dialog, int template_id)
 {
     const DialogTemplate* layout = find_template(template_id);
-    IAccPropServices* services = nullptr;
-    if (layout == nullptr || !enter_apartment() ||
-        FAILED(::CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                  reinterpret_cast<void**>(&services))))
-        return;
+    IAccPropServices* services = layout != nullptr && enter_apartment() ? annotation_services() : nullptr;
+    if (services == nullptr) return;
     // The dialog manager creates the controls in template order, which is the order
-    // of the dialog's child windows.
+    // of the dialog's child windows; a window that is not the template's next ends it.
     HWND window = ::GetWindow(dialog, GW_CHILD);
     for (const Control& control : layout->controls) {
-        if (window == nullptr) break;
+        if (window == nullptr || static_cast<short>(::GetDlgCtrlID(window)) != control.id) break;
         const std::string name = accessible_name(*layout, control);
         if (!name.empty()) annotate(services, window, name);
         if (control.kind == ControlKind::address_field) {
@@ -79,6 +85,19 @@ void name_for_screen_readers(HWND dialog, int template_id)
                 annotate(services, boxes[box], address_box_name(static_cast<int>(box)));
         }
         window = ::GetWindow(window, GW_HWNDNEXT);
+    }
+    services->Release();
+}
+
+void forget_names(HWND dialog)
+{
+    IAccPropServices* services = enter_apartment() ? annotation_services() : nullptr;
+    if (services == nullptr) return;
+    const MSAAPROPID name = PROPID_ACC_NAME;
+    for (HWND window = ::GetWindow(dialog, GW_CHILD); window != nullptr; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        services->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name, 1);
+        for (HWND box : address_boxes(window))
+            services->ClearHwndProps(box, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name, 1);
     }
     services->Release();
 }

@@ -11,4 +11,7 @@ namespace voq::ui::win32 {
 // after their fields. The IPv4 field's four boxes are named one by one.
 void name_for_screen_readers(HWND dialog, int template_id);
 
+// Releases the names again, as the screen goes (WM_DESTROY).
+void forget_names(HWND dialog);
+
 }  // namespace voq::ui::win32

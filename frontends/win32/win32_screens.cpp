@@ -55,6 +55,7 @@ INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
         ::SetFocus(::GetDlgItem(dialog, modal->focus));
         return FALSE;
     }
+    if (message == WM_DESTROY) forget_names(dialog);
     if (message != WM_COMMAND) return FALSE;
     auto* modal = reinterpret_cast<Modal*>(::GetWindowLongPtrA(dialog, DWLP_USER));
     switch (LOWORD(wparam)) {
@@ -72,6 +73,7 @@ INT_PTR CALLBACK progress_procedure(HWND dialog, UINT message, WPARAM wparam, LP
         centre_window(dialog);
         return TRUE;
     }
+    if (message == WM_DESTROY) forget_names(dialog);
     // Cancel and the close box are only noted: the owning thread's pump takes the abort path.
     if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL) {
         ::SetWindowLongPtrA(dialog, DWLP_USER, 1);
