@@ -11,6 +11,9 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 PEER_PACKAGES := curl lighttpd atftp tftp-hpa tftpd-hpa ansible-core
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
                     wine wine64 xvfb xauth
+# The accessibility bus and a screen reader's interface to it, for reading the Linux
+# program's screens as a screen reader does.
+SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb
 
 .PHONY: test demo package bench build native windows sanitized packages native-packages clean
 
@@ -44,7 +47,7 @@ windows: native
 
 packages:
 	@scripts/ensure-packages.sh $(BUILD_PACKAGES) $(DESKTOP_PACKAGES) $(DEBIAN_PACKAGES) $(FUZZ_PACKAGES) \
-	    $(PEER_PACKAGES) $(WINDOWS_PACKAGES)
+	    $(PEER_PACKAGES) $(WINDOWS_PACKAGES) $(SCREEN_READER_PACKAGES)
 
 demo: native
 	scripts/demo.sh

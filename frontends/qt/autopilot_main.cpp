@@ -5,13 +5,21 @@
 //   voq-upgrade-autopilot --shots DIR --address A [--password P] [--restart-wait-units N]
 //                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
 //                         [--local-address PC ...]
-//                         [--keys KEYS]
-//   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade
-// With --keys (frontends/key_script.h) the user has only the keyboard.
+//                         [--keys KEYS] [--reader DIR]
+//   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade; then
+//                                                    again in DIR/dark under a dark palette
+// With --keys (frontends/key_script.h) the user has only the keyboard. With --reader a
+// screen reader has its look at each screen before the user's turn: the autopilot
+// leaves DIR/N.shown (N counting the screens from 1, the file holding the screen's
+// name) and takes its turn once DIR/N.read is there, or after reader_patience_ms.
 
 #include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -22,6 +30,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -50,7 +60,10 @@ struct Settings {
     std::vector<std::uint32_t> local_addresses;  // instead of the machine's, when given
     bool keyboard_only = false;
     voq::autopilot::KeyScript keys;
+    QString reader;
 };
+
+constexpr int reader_patience_ms = 20000;
 
 Settings settings;
 std::ofstream summary;
@@ -128,6 +141,76 @@ void click(const BuiltDialog& screen, int id)
     QTest::mouseClick(qobject_cast<QPushButton*>(screen.controls.at(id)), Qt::LeftButton);
 }
 
+void after_reader(QWidget* window, const QString& name, const std::function<void()>& turn)
+{
+    if (settings.reader.isEmpty()) {
+        turn();
+        return;
+    }
+    static int shown = 0;
+    const QString base = settings.reader + "/" + QString::number(++shown);
+    QFile note(base + ".shown.part");
+    if (note.open(QIODevice::WriteOnly)) note.write(name.toUtf8());
+    note.close();
+    note.rename(base + ".shown");
+    auto* poll = new QTimer(window);
+    const auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    QObject::connect(poll, &QTimer::timeout, window, [poll, waited, base, turn] {
+        if (!QFile::exists(base + ".read") && waited->elapsed() < reader_patience_ms) return;
+        poll->stop();
+        turn();
+    });
+    poll->start(50);
+}
+
+// What the scripted user does on a screen (nothing on a progress screen).
+void take_turn(int template_id, const BuiltDialog& screen, QDialog* dialog, const QString& name, bool progress)
+{
+    if (settings.keyboard_only) {
+        press_keys(dialog, name.toStdString());
+        return;
+    }
+    if (progress) return;
+    if (settings.gallery) {
+        dialog->reject();
+        return;
+    }
+    namespace templates = voq::ui::templates;
+    switch (template_id) {
+    case templates::address_adapter:
+    case templates::address_phone:
+        type(dialog, settings.address);
+        click(screen, voq::ui::controls::affirmative);
+        break;
+    case templates::password:
+        type(dialog, settings.password);
+        click(screen, voq::ui::controls::affirmative);
+        break;
+    default: click(screen, voq::ui::controls::affirmative);  // Continue, Upgrade, OK
+    }
+}
+
+// A dark desktop, as a user who needs high contrast or dislikes glare has it: the
+// Fusion style with light text on dark ground.
+void use_dark_palette()
+{
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    const QColor ground(45, 45, 45), field(30, 30, 30), text(235, 235, 235), muted(140, 140, 140);
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase, QPalette::ToolTipBase})
+        dark.setColor(role, ground);
+    dark.setColor(QPalette::Base, field);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        dark.setColor(role, text);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, muted);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    dark.setColor(QPalette::Link, QColor(120, 180, 255));
+    QApplication::setPalette(dark);
+}
+
 // The scripted user's turn on a screen that has just opened.
 void answer(int template_id, const BuiltDialog& screen)
 {
@@ -138,8 +221,10 @@ void answer(int template_id, const BuiltDialog& screen)
         summary << "message \"" << box->text().toStdString() << "\"\n";
         QTimer::singleShot(200, box, [box, name] {
             shoot(box, name);
-            if (settings.keyboard_only) press_keys(box, name.toStdString());
-            else box->accept();
+            after_reader(box, name, [box, name] {
+                if (settings.keyboard_only) press_keys(box, name.toStdString());
+                else box->accept();
+            });
         });
         return;
     }
@@ -149,27 +234,8 @@ void answer(int template_id, const BuiltDialog& screen)
                           template_id == templates::uploading;
     QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
         shoot(dialog, name);
-        if (settings.keyboard_only) {
-            press_keys(dialog, name.toStdString());
-            return;
-        }
-        if (progress) return;
-        if (settings.gallery) {
-            dialog->reject();
-            return;
-        }
-        switch (template_id) {
-        case templates::address_adapter:
-        case templates::address_phone:
-            type(dialog, settings.address);
-            click(screen, voq::ui::controls::affirmative);
-            break;
-        case templates::password:
-            type(dialog, settings.password);
-            click(screen, voq::ui::controls::affirmative);
-            break;
-        default: click(screen, voq::ui::controls::affirmative);  // Continue, Upgrade, OK
-        }
+        after_reader(dialog, name,
+                     [template_id, screen, dialog, name, progress] { take_turn(template_id, screen, dialog, name, progress); });
     });
 }
 
@@ -188,6 +254,7 @@ bool read_settings(int argc, char** argv)
             settings.transfer_silence_floor_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reread-spacing-ms" && has_value)
             settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
+        else if (option == "--reader" && has_value) settings.reader = argv[++k];
         else if (option == "--keys" && has_value) {
             settings.keyboard_only = true;
             settings.keys = voq::autopilot::read_key_script(argv[++k]);
@@ -210,7 +277,7 @@ int main(int argc, char** argv)
     if (!read_settings(argc, argv)) {
         std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
                    "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
-                   "[--local-address PC ...] [--keys KEYS])\n",
+                   "[--local-address PC ...] [--keys KEYS] [--reader DIR])\n",
                    stderr);
         return 2;
     }
@@ -230,6 +297,17 @@ int main(int argc, char** argv)
     int status = 0;
     std::thread wizard([&] {
         if (settings.gallery) {
+            voq::ui::show_every_screen(screens, session);
+            QMetaObject::invokeMethod(
+                &application,
+                [] {
+                    use_dark_palette();
+                    settings.shots += "/dark";
+                    QDir().mkpath(settings.shots);
+                    taken.clear();
+                },
+                Qt::BlockingQueuedConnection);
+            session.stage_flag = 0;
             voq::ui::show_every_screen(screens, session);
         } else {
             status = voq::app::program_entry(session, nullptr, screens, services);

@@ -13,6 +13,7 @@
 #include <QTextDocument>
 
 #include "ui/dialog_templates.h"
+#include "frontends/qt/accessibility.h"
 #include "frontends/qt/address_field.h"
 #include "frontends/qt/icons.h"
 
@@ -139,6 +140,7 @@ BuiltDialog build_dialog(int template_id)
     dialog->setWindowIcon(icon_pixmap(telephone_icon));
     for (const Control& control : layout->controls) {
         QWidget* widget = make_control(control, dialog);
+        name_for_screen_readers(widget, *layout, control);
         QRect area = in_pixels(units, control.x, control.y, control.width, control.height);
         // A drop-down list's height is that of its opened list.
         if (control.kind == ControlKind::drop_down_list) area.setHeight(widget->sizeHint().height());

@@ -346,8 +346,9 @@ void QtScreens::close_progress(ProgressId screen)
     later([this, screen] {
         const auto found = progress_.find(screen);
         if (found == progress_.end()) return;
-        found->second.screen.dialog->hide();
-        found->second.screen.dialog->deleteLater();
+        // Gone at once, not at the event loop's next turn: a modal screen's loop may
+        // be running, and until then a screen reader would still find the screen.
+        delete found->second.screen.dialog;
         progress_.erase(found);
     });
 }

@@ -3,16 +3,21 @@
 // device's address, the password, Upgrade, OK; writes a PNG of every screen and
 // SHOTS_DIR/summary.txt. For the demonstration and the tests under wine. With KEYS
 // (frontends/key_script.h) the user has only the keyboard: each key goes in through
-// the system's keyboard input.
+// the system's keyboard input. Before its turn on a screen it writes what the
+// accessibility API names each of the screen's controls ("name SCREEN ID "NAME"", the
+// IPv4 field's boxes as ID.1 to ID.4) to the summary.
 
 #include <windows.h>
 #include <shellapi.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frontends/key_script.h"
@@ -28,6 +33,7 @@ struct Seen {
     std::string name;
     DWORD since;
     bool done;
+    bool named = false;
 };
 
 std::string shots;
@@ -106,6 +112,53 @@ void screenshot(HWND window, const std::string& name)
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
+}
+
+std::string utf8_of(const wchar_t* text)
+{
+    char bytes[1024] = "";
+    if (text != nullptr) ::WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+void write_accessible_name(const std::string& screen, const std::string& control, HWND window)
+{
+    IAccessible* accessible = nullptr;
+    const HRESULT found = ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                       reinterpret_cast<void**>(&accessible));
+    char failure[64] = "";
+    std::snprintf(failure, sizeof failure, "(no accessible object: 0x%08lx)", static_cast<unsigned long>(found));
+    std::string name = failure;
+    if (SUCCEEDED(found)) {
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        name = SUCCEEDED(accessible->get_accName(self, &text)) && text != nullptr ? "\"" + utf8_of(text) + "\"" : "(none)";
+        ::SysFreeString(text);
+        accessible->Release();
+    }
+    std::fprintf(summary, "name %s %s %s\n", screen.c_str(), control.c_str(), name.c_str());
+}
+
+// Every control of the screen in template order; the IPv4 field's boxes left to right.
+void write_accessible_names(HWND dialog, const std::string& screen)
+{
+    for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        const std::string id = std::to_string(static_cast<short>(::GetDlgCtrlID(control)));
+        write_accessible_name(screen, id, control);
+        std::vector<std::pair<LONG, HWND>> boxes;
+        for (HWND box = ::FindWindowExA(control, nullptr, "Edit", nullptr); box != nullptr;
+             box = ::FindWindowExA(control, box, "Edit", nullptr)) {
+            RECT area;
+            ::GetWindowRect(box, &area);
+            boxes.emplace_back(area.left, box);
+        }
+        std::sort(boxes.begin(), boxes.end());
+        for (std::size_t k = 0; k < boxes.size() && ::GetDlgCtrlID(control) == controls::device_address; ++k)
+            write_accessible_name(screen, id + "." + std::to_string(k + 1), boxes[k].second);
+    }
+    std::fflush(summary);
 }
 
 // Gives the program time to handle a key before the next: to move the focus after a
@@ -252,6 +305,7 @@ int main(int argc, char** argv)
         keyboard_only = true;
         key_script = voq::autopilot::read_key_script(keys);
     }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     shots = argv[1];
     ::CreateDirectoryA(shots.c_str(), nullptr);
     summary = std::fopen((shots + "\\summary.txt").c_str(), "w");
@@ -276,6 +330,7 @@ int main(int argc, char** argv)
             // A screen is photographed once it had time to paint, then answered.
             if (screen.done || !::IsWindow(window) || ::GetTickCount() - screen.since < 600) continue;
             screenshot(window, screen.name);
+            if (!std::exchange(screen.named, true)) write_accessible_names(window, screen.name);
             act(window, screen, argv[2], argv[3]);
         }
     }

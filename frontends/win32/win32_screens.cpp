@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "frontends/win32/accessibility.h"
 #include "frontends/win32/credential_bytes.h"
 #include "ui/texts.h"
 
@@ -40,6 +41,7 @@ struct Modal {
     std::function<bool(HWND)> on_ok;  // false keeps the screen open
     int focus = 0;                    // control that takes the focus; 0: the platform's default
     PasswordAnswer* password = nullptr;
+    int template_id = 0;  // for the names a screen reader gives the controls
 };
 
 INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
@@ -48,11 +50,13 @@ INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
         auto* modal = reinterpret_cast<Modal*>(lparam);
         ::SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         modal->fill(dialog);
+        name_for_screen_readers(dialog, modal->template_id);
         centre_window(dialog);
         if (modal->focus == 0) return TRUE;
         ::SetFocus(::GetDlgItem(dialog, modal->focus));
         return FALSE;
     }
+    if (message == WM_DESTROY) forget_names(dialog);
     if (message != WM_COMMAND) return FALSE;
     auto* modal = reinterpret_cast<Modal*>(::GetWindowLongPtrA(dialog, DWLP_USER));
     switch (LOWORD(wparam)) {
@@ -70,6 +74,7 @@ INT_PTR CALLBACK progress_procedure(HWND dialog, UINT message, WPARAM wparam, LP
         centre_window(dialog);
         return TRUE;
     }
+    if (message == WM_DESTROY) forget_names(dialog);
     // Cancel and the close box are only noted: the owning thread's pump takes the abort path.
     if (message == WM_COMMAND && LOWORD(wparam) == IDCANCEL) {
         ::SetWindowLongPtrA(dialog, DWLP_USER, 1);
@@ -140,6 +145,7 @@ int Win32Screens::show_warning(const WarningView& view)
                     set_text(dialog, controls::warning_text, view.text);
                 },
                 {}, IDCANCEL};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -166,6 +172,7 @@ int Win32Screens::show_address(const AddressView& view,
                     return false;
                 },
                 controls::device_address};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -191,6 +198,7 @@ PasswordAnswer Win32Screens::show_password(const PasswordView& view)
                     return false;
                 },
                 controls::password};
+    modal.template_id = view.template_id;
     // A Unicode dialog: the edit controls of an ANSI one keep their text in the ANSI
     // code page, where a character it lacks is already a '?' when it is read.
     answer.ok = ::DialogBoxParamW(module_, MAKEINTRESOURCEW(view.template_id), nullptr, modal_procedure,
@@ -205,6 +213,7 @@ int Win32Screens::show_confirm(const ConfirmView& view)
                     for (const auto& [control, text] : confirm_fields(view)) set_text(dialog, control, text);
                 },
                 {}};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -217,6 +226,7 @@ int Win32Screens::show_success(const SuccessView& view)
                     set_text(dialog, controls::version_now, view.version);
                 },
                 {}};
+    modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
 }
@@ -226,6 +236,7 @@ ProgressId Win32Screens::open_progress(const ProgressView& view)
     // The template is not visible by itself: caption, text and range are in place
     // before the screen is first drawn.
     HWND dialog = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, progress_procedure, 0);
+    name_for_screen_readers(dialog, view.template_id);
     ::SetWindowTextA(dialog, view.caption.c_str());
     if (view.template_id == templates::waiting) set_text(dialog, controls::waiting_text, view.text);
     ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));

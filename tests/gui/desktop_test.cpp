@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,6 +30,26 @@ TEST(Desktop, EveryTemplateIsDrawn)
         SCOPED_TRACE(id);
         EXPECT_TRUE(fs::exists(shots / (std::string(id) + ".png")));
         EXPECT_GT(fs::file_size(shots / (std::string(id) + ".png")), 1000u);
+    }
+    // Under a dark palette every screen is dark ground with light text: no pane or
+    // field keeps a light ground of its own.
+    for (const char* id : {"139", "101", "305", "104", "105", "103", "304", "114", "110", "111"}) {
+        SCOPED_TRACE(std::string("dark ") + id);
+        const QImage shot(QString::fromStdString((shots / "dark" / (std::string(id) + ".png")).string()));
+        ASSERT_FALSE(shot.isNull());
+        int light = 0;
+        double lightness = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const double l = QColor(shot.pixel(x, y)).lightnessF();
+                lightness += l;
+                if (l > 0.7) ++light;
+            }
+        }
+        const double pixels = static_cast<double>(shot.width()) * shot.height();
+        EXPECT_LT(lightness / pixels, 0.3);
+        EXPECT_GT(light, 50);
+        EXPECT_LT(light / pixels, 0.15);
     }
     const std::string summary = read_text(shots / "summary.txt");
     EXPECT_NE(summary.find("screen 304 \"" + ui::confirm_caption("2.0.13(g)") + "\""), std::string::npos) << summary;

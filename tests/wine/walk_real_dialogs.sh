@@ -49,6 +49,31 @@ grep -q '^screen 114 "Waiting For Firmware Download Request From VOQ"' "$shots/t
     fail "the waiting screen's caption"
 echo "Every template drawn: $shots/templates"
 
+# The names a screen reader hears, as the accessibility API gives them to the autopilot
+# ("name SCREEN CONTROL ..."): checked where wine answers that API (wine 8 answers no
+# window of another process, and leaves the annotation of a name unimplemented).
+names=$shots/templates/summary.txt
+if grep -q '^name 139 2 "' "$names"; then
+    while IFS='|' read -r screen control name; do
+        grep -qxF "name $screen $control \"$name\"" "$names" || fail "control $control of screen $screen is not named \"$name\""
+    done <<'NAMES'
+139|1021|Warning
+101|1017|Your IP Address
+101|1000|Please enter IP address of your VOQ:
+101|1000.1|Please enter IP address of your VOQ: 1 of 4
+101|1000.4|Please enter IP address of your VOQ: 4 of 4
+104|1003|User
+104|1005|Password
+103|1002|Serial Number
+103|1006|Product Name
+114|1010|Waiting For Firmware Download Request From VOQ
+111|1004|Firmware version now running:
+NAMES
+    echo "Every control named as its label says."
+else
+    echo "The accessibility API names no control of the program under this wine: names not checked."
+fi
+
 # Again at 200% scaling: the program declares itself aware of the monitor's DPI, so
 # the system lays its dialogs out at that size rather than stretching a bitmap.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1

@@ -1,0 +1,252 @@
+#!/usr/bin/python3
+"""The Linux program as a screen reader meets it.
+
+screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside dbus-run-session.
+
+Starts an X display (Xvfb), the simulated device (password protected) on 127.0.125.2 and
+the real program with its scripted user on the accessibility bus, then reads every
+screen's accessibility tree (the interface Orca reads) while the screen waits for it:
+every control that takes the focus, every progress bar and every icon must carry the
+name the screen's texts give it, the screen its caption, a text pane its text. A
+second run cancels at the password screen, for the message box that follows.
+"""
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import time
+
+SIMULATOR, AUTOPILOT, WORK = sys.argv[1:4]
+DEVICE, PC = "127.0.125.2", "127.0.125.1"
+PASSWORD = "secret"
+BOX = "Please enter IP address of your VOQ: %d of 4"
+
+# What each screen must say: its caption (a pattern) and, in the tree's order, the role
+# and name of each control that takes the focus, each progress bar and each icon.
+EXPECTED = {
+    "139": (r"VOQ-3100/3300 Firmware Upgrade", [
+        ("push button", "Continue"), ("push button", "Cancel"), ("text", "Warning")]),
+    "101": (r"VOQ-3100/3300 Firmware Upgrade", [
+        ("push button", "OK"), ("push button", "Cancel"), ("text", "Introduction"), ("text", "Instructions"),
+        ("text", "This program will upgrade your VOQ firmware to:"),
+        ("combo box", "Your IP Address"), ("list", "Your IP Address"), ("list item", PC),
+        ("image", "VOQ telephone adapter"),
+        ("text", BOX % 1), ("text", BOX % 2), ("text", BOX % 3), ("text", BOX % 4)]),
+    "105": (r"Connecting with VOQ@" + re.escape(DEVICE), [
+        ("push button", "Cancel"), ("progress bar", "Connecting with VOQ")]),
+    "104": (r"Enter Password Information", [
+        ("push button", "OK"), ("push button", "Cancel"), ("text", "User"), ("password text", "Password"),
+        ("text", "Instructions")]),
+    "103": (r"Confirm Upgrade to Ver\. .+", [
+        ("push button", "Upgrade"), ("push button", "Cancel"), ("text", "Serial Number"), ("text", "MAC Address"),
+        ("text", "Software Version"), ("text", "Hardware Version"), ("text", "Product Name"),
+        ("text", "Instructions")]),
+    "114": (r"Waiting For Firmware Download Request From VOQ", [
+        ("push button", "Cancel"), ("progress bar", "Waiting For Firmware Download Request From VOQ")]),
+    "110": (r"(Uploading|Updating) .*VOQ.*", [
+        ("push button", "Cancel"), ("progress bar", "Uploading Firmware To VOQ")]),
+    "111": (r"VOQ@" + re.escape(DEVICE) + r" Upgrade Successful!", [
+        ("push button", "OK"), ("text", "Firmware version now running:"), ("text", "Result")]),
+    "message": (r"VOQ Firwmare Upgrade Error", [("label", "Upgrade Failed: User Abort"), ("push button", "OK")]),
+}
+# Screens the program closes by itself, which may be gone before they are read.
+PROGRESS_SCREENS = ("105", "114", "110")
+# The text a screen's panes must hold, a line of it: a screen reader reads them.
+PANE_TEXT = {
+    "Warning": "WARNING: Forcing a firmware upgrade on your VOQ",
+    "Introduction": "This program will upgrade your VOQ",
+    "Result": "Your VOQ has been successfully",
+}
+
+faults = []
+
+
+def fault(screen, what):
+    faults.append("screen %s: %s" % (screen, what))
+    print("FAULT screen %s: %s" % (screen, what), flush=True)
+
+
+def start_display():
+    # The server picks a free display and writes its number to the file.
+    number_file = open(os.path.join(WORK, "display.number"), "w+")
+    display = subprocess.Popen(["Xvfb", "-displayfd", str(number_file.fileno()), "-screen", "0", "1024x768x24",
+                                "-nolisten", "tcp"], pass_fds=[number_file.fileno()], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(WORK, "display.log"), "w"))
+    number = ""
+    for _ in range(200):
+        number_file.seek(0)
+        number = number_file.read().strip()
+        if number or display.poll() is not None:
+            break
+        time.sleep(0.05)
+    os.environ["DISPLAY"] = ":" + number
+    # Ready once it takes a connection on its local socket.
+    for _ in range(100):
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as probe:
+            try:
+                probe.connect("/tmp/.X11-unix/X" + number)
+                break
+            except OSError:
+                time.sleep(0.05)
+    return display
+
+
+def walk(node, found):
+    import pyatspi
+    for k in range(node.childCount):
+        child = node.getChildAtIndex(k)
+        if child is None:
+            continue
+        role = child.getRoleName()
+        if child.getState().contains(pyatspi.STATE_FOCUSABLE) or role in ("progress bar", "image"):
+            found.append(child)
+        walk(child, found)
+
+
+def program_of(desktop, name):
+    for k in range(desktop.childCount):
+        app = desktop.getChildAtIndex(k)
+        if app is not None and app.name == name:
+            return app
+    return None
+
+
+def text_of(node):
+    try:
+        text = node.queryText()
+    except NotImplementedError:
+        return None
+    return text.getText(0, text.characterCount)
+
+
+def check_screen(app, screen):
+    """The screen's window once its names are checked; None when it has closed meanwhile."""
+    import pyatspi
+    caption, expected = EXPECTED[screen]
+    # A closed screen leaves nothing behind: every window the program lists is open.
+    # (Two may be: the connecting screen of the upgrade request beside the waiting
+    # screen of the thread that serves the image.)
+    windows = [w for w in (app.getChildAtIndex(k) for k in range(app.childCount)) if w is not None]
+    for window in windows:
+        if not window.getState().contains(pyatspi.STATE_SHOWING):
+            fault(screen, "the closed window %r is still there" % window.name)
+    matching = [w for w in windows if re.fullmatch(caption, w.name or "")]
+    if not matching:
+        if screen not in PROGRESS_SCREENS:
+            fault(screen, "no window announced as %r among %r" % (caption, [w.name for w in windows]))
+        return None
+    window = matching[-1]
+    found = []
+    walk(window, found)
+    seen = [(node.getRoleName(), node.name) for node in found]
+    for role, name in seen:
+        if not name:
+            fault(screen, "a %s without a name" % role)
+    if seen != expected:
+        fault(screen, "names %r, expected %r" % (seen, expected))
+    for node in found:
+        role = node.getRoleName()
+        if role == "text" and node.name in PANE_TEXT and PANE_TEXT[node.name] not in (text_of(node) or ""):
+            fault(screen, "the pane %r reads %r" % (node.name, text_of(node)))
+        if role == "progress bar":
+            value = node.queryValue()
+            if not (value.maximumValue > 0 and 0 <= value.currentValue <= value.maximumValue):
+                fault(screen, "the bar reads %s of %s" % (value.currentValue, value.maximumValue))
+    return window
+
+
+def check_message(window, text):
+    labels = []
+    stack = [window]
+    while stack:
+        node = stack.pop()
+        for k in range(node.childCount):
+            child = node.getChildAtIndex(k)
+            if child is not None:
+                labels.append(child.name or "")
+                stack.append(child)
+    if not any(text in label for label in labels) and text not in (window.description or ""):
+        fault("message", "the box does not read %r (it holds %r)" % (text, labels))
+
+
+def read_along(arguments, reader_dir, message_text=None):
+    """Runs the program and reads each screen as it waits; the names of the screens read."""
+    import pyatspi
+    shutil.rmtree(reader_dir, ignore_errors=True)
+    os.makedirs(reader_dir)
+    environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    program = subprocess.Popen([AUTOPILOT, "--reader", reader_dir] + arguments, env=environment,
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    read = []
+    number = 1
+    deadline = time.time() + 60
+    while time.time() < deadline:
+        shown = os.path.join(reader_dir, "%d.shown" % number)
+        if not os.path.exists(shown):
+            if program.poll() is not None:
+                break
+            time.sleep(0.05)
+            continue
+        screen = open(shown).read()
+        app = None
+        for _ in range(50):  # the program registers with the bus as its first window opens
+            app = program_of(pyatspi.Registry.getDesktop(0), os.path.basename(AUTOPILOT))
+            if app is not None and app.childCount > 0:
+                break
+            time.sleep(0.1)
+        if app is None:
+            fault(screen, "the program is not on the accessibility bus")
+        elif screen in EXPECTED:
+            window = check_screen(app, screen)
+            if window is not None and screen == "message" and message_text:
+                check_message(window, message_text)
+            if window is not None:
+                read.append(screen)
+        open(os.path.join(reader_dir, "%d.read" % number), "w").close()
+        number += 1
+    try:
+        output, _ = program.communicate(timeout=30)
+    except subprocess.TimeoutExpired:
+        program.kill()
+        output, _ = program.communicate()
+    if program.returncode != 0:
+        fault("-", "the program ended with %s:\n%s" % (program.returncode, output))
+    return read
+
+
+def main():
+    os.makedirs(WORK, exist_ok=True)
+    display = start_display()
+    device = subprocess.Popen([SIMULATOR, "--address", DEVICE, "--password", PASSWORD, "--qop", "auth",
+                               "--answer-delay", "1500", "--request-delay", "2000", "--restart-time", "300",
+                               "--pause-at-block", "300", "--pause", "2000"],
+                              stdout=open(os.path.join(WORK, "device.log"), "w"), stderr=subprocess.STDOUT)
+    try:
+        import pyatspi  # noqa: F401  (after the display is there)
+        common = ["--address", DEVICE, "--local-address", PC, "--restart-wait-units", "40"]
+        read = read_along(["--shots", os.path.join(WORK, "upgrade"), "--password", PASSWORD] + common,
+                          os.path.join(WORK, "reader-upgrade"))
+        print("read during the upgrade:", " ".join(read), flush=True)
+        for screen in ("139", "101", "105", "104", "103", "114", "110", "111"):
+            if screen not in read:
+                fault(screen, "never shown")
+        read = read_along(["--shots", os.path.join(WORK, "cancelled"), "--keys",
+                           "139=Tab,Return 101=address,Return 104=Escape message=Return"] + common,
+                          os.path.join(WORK, "reader-cancelled"), "Upgrade Failed")
+        print("read when cancelled:", " ".join(read), flush=True)
+        if "message" not in read:
+            fault("message", "never shown")
+    finally:
+        device.kill()
+        display.kill()
+    if faults:
+        print("%d faults" % len(faults))
+        return 1
+    print("Every screen read as it should be.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,106 @@
+#include "ui/accessible_names.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/screens.h"
+
+namespace voq::ui {
+namespace {
+
+struct Named {
+    int template_id;
+    int control;  // or the icon's resource id for an icon
+    std::string name;
+};
+
+// What a user of a screen reader must hear on each screen, written from the screens
+// as a sighted user reads them.
+const Named expected_names[] = {
+    {templates::warning, 1, "Continue"},
+    {templates::warning, 2, "Cancel"},
+    {templates::warning, 1021, "Warning"},
+    {templates::address_adapter, 1, "OK"},
+    {templates::address_adapter, 1007, "Introduction"},
+    {templates::address_adapter, 1008, "Instructions"},
+    {templates::address_adapter, 1015, "This program will upgrade your VOQ firmware to:"},
+    {templates::address_adapter, 1017, "Your IP Address"},
+    {templates::address_adapter, 1000, "Please enter IP address of your VOQ:"},
+    {templates::address_adapter, device_icon, "VOQ telephone adapter"},
+    {templates::address_phone, 1017, "Your IP Address"},
+    {templates::address_phone, 1000, "Please enter IP address of your VOQ:"},
+    {templates::address_phone, telephone_icon, "VOQ IP phone"},
+    {templates::password, 1003, "User"},
+    {templates::password, 1005, "Password"},
+    {templates::password, 1007, "Instructions"},
+    {templates::connecting, 1010, "Connecting with VOQ"},
+    {templates::confirm_direct, 1002, "Serial Number"},
+    {templates::confirm_direct, 1003, "MAC Address"},
+    {templates::confirm_direct, 1004, "Software Version"},
+    {templates::confirm_direct, 1005, "Hardware Version"},
+    {templates::confirm_direct, 1006, "Product Name"},
+    {templates::confirm_staged, 1002, "Serial Number"},
+    {templates::confirm_staged, 1006, "Product Name"},
+    {templates::confirm_staged, 1, "Upgrade"},
+    {templates::waiting, 1010, "Waiting For Firmware Download Request From VOQ"},
+    {templates::uploading, 1010, "Uploading Firmware To VOQ"},
+    {templates::success, 1004, "Firmware version now running:"},
+    {templates::success, 1007, "Result"},
+};
+
+const Control* find_control(const DialogTemplate& layout, int id)
+{
+    for (const Control& control : layout.controls) {
+        if (control.kind == ControlKind::icon ? control.icon == id : control.id == id) return &control;
+    }
+    return nullptr;
+}
+
+TEST(AccessibleNames, EachControlIsNamedAsItsScreenShowsIt)
+{
+    for (const Named& each : expected_names) {
+        SCOPED_TRACE(std::to_string(each.template_id) + "/" + std::to_string(each.control));
+        const DialogTemplate* layout = find_template(each.template_id);
+        ASSERT_NE(layout, nullptr);
+        const Control* control = find_control(*layout, each.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(accessible_name(*layout, *control), each.name);
+    }
+}
+
+// A control that takes the focus, a progress bar or an icon without a name is read
+// out as its role alone; the fixed texts are named by the toolkit from their text.
+TEST(AccessibleNames, NoScreenHasAnUnnamedControl)
+{
+    for (const DialogTemplate& layout : all_templates()) {
+        for (const Control& control : layout.controls) {
+            SCOPED_TRACE(std::to_string(layout.id) + "/" + std::to_string(control.id));
+            const bool fixed_text = control.kind == ControlKind::label || control.kind == ControlKind::right_label ||
+                                    control.kind == ControlKind::wrapped_text ||
+                                    control.kind == ControlKind::centred_wrapped_text;
+            EXPECT_EQ(accessible_name(layout, control).empty(), fixed_text);
+        }
+    }
+}
+
+TEST(AccessibleNames, TheAddressBoxesAreToldApart)
+{
+    EXPECT_EQ(address_box_name(0), "Please enter IP address of your VOQ: 1 of 4");
+    EXPECT_EQ(address_box_name(3), "Please enter IP address of your VOQ: 4 of 4");
+}
+
+TEST(AccessibleNames, LastLine)
+{
+    const struct {
+        std::string_view text;
+        std::string_view last;
+    } cases[] = {{"", ""}, {"one", "one"}, {"one\r\ntwo", "two"}, {"one\r\n", ""}};
+    for (const auto& each : cases) {
+        SCOPED_TRACE(std::string(each.text));
+        EXPECT_EQ(last_line(each.text), each.last);
+    }
+}
+
+}  // namespace
+}  // namespace voq::ui

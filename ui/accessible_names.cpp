@@ -1,0 +1,112 @@
+#include "ui/accessible_names.h"
+
+#include <array>
+
+#include "ui/screens.h"
+#include "ui/texts.h"
+
+namespace voq::ui {
+
+namespace {
+
+struct PaneName {
+    int template_id;
+    int control;
+    std::string_view name;
+};
+
+// The text panes have no label: each is named for what it holds.
+constexpr std::array pane_names{
+    PaneName{templates::warning, 1021, "Warning"},
+    PaneName{templates::address_adapter, 1007, "Introduction"},
+    PaneName{templates::address_phone, 1007, "Introduction"},
+    PaneName{templates::address_adapter, 1008, "Instructions"},
+    PaneName{templates::address_phone, 1008, "Instructions"},
+    PaneName{templates::password, 1007, "Instructions"},
+    PaneName{templates::confirm_direct, 1007, "Instructions"},
+    PaneName{templates::confirm_staged, 1007, "Instructions"},
+    PaneName{templates::success, 1007, "Result"},
+};
+
+bool is_label(const Control& control)
+{
+    return control.kind == ControlKind::label || control.kind == ControlKind::right_label;
+}
+
+// A label beside the field (its middle within the field's height, ending before the
+// field starts) wins over one just above it (ending at most a line over the field's top).
+std::string_view label_of(const DialogTemplate& layout, const Control& field)
+{
+    std::string_view above;
+    for (const Control& label : layout.controls) {
+        if (!is_label(label)) continue;
+        const int middle = label.y + label.height / 2;
+        if (middle >= field.y && middle <= field.y + field.height && label.x + label.width <= field.x) return label.text;
+        const int gap = field.y - (label.y + label.height);
+        const bool overlaps = label.x < field.x + field.width && field.x < label.x + label.width;
+        if (gap >= 0 && gap <= 8 && overlaps) above = label.text;
+    }
+    return above;
+}
+
+std::string_view pane_name(int template_id, int control)
+{
+    for (const PaneName& pane : pane_names) {
+        if (pane.template_id == template_id && pane.control == control) return pane.name;
+    }
+    return {};
+}
+
+// Line breaks become blanks: a name is one line.
+std::string one_line(std::string_view text)
+{
+    std::string line;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text.substr(k, 2) == "\r\n") {
+            line += ' ';
+            ++k;
+        } else {
+            line += text[k];
+        }
+    }
+    return line;
+}
+
+std::string_view address_field_name() { return last_line(text::adapter_address_help); }
+
+}  // namespace
+
+std::string_view last_line(std::string_view text)
+{
+    const std::size_t brk = text.rfind("\r\n");
+    return brk == std::string_view::npos ? text : text.substr(brk + 2);
+}
+
+std::string address_box_name(int box) { return std::string(address_field_name()) + " " + std::to_string(box + 1) + " of 4"; }
+
+std::string accessible_name(const DialogTemplate& layout, const Control& control)
+{
+    switch (control.kind) {
+    case ControlKind::push_button:
+    case ControlKind::default_button: return std::string(control.text);
+    case ControlKind::text_pane: return std::string(pane_name(layout.id, control.id));
+    case ControlKind::value_field:
+    case ControlKind::centred_value_field:
+    case ControlKind::entry_field:
+    case ControlKind::password_field:
+    case ControlKind::drop_down_list: return std::string(label_of(layout, control));
+    // The line under the address screen's introduction completes it: "... firmware to:".
+    case ControlKind::plain_line: return one_line(text::address_intro);
+    case ControlKind::address_field: return std::string(address_field_name());
+    case ControlKind::progress_bar: return std::string(layout.caption);
+    case ControlKind::icon:
+        return control.icon == telephone_icon ? "VOQ IP phone" : control.icon == device_icon ? "VOQ telephone adapter" : "";
+    case ControlKind::label:
+    case ControlKind::right_label:
+    case ControlKind::wrapped_text:
+    case ControlKind::centred_wrapped_text: return {};
+    }
+    return {};
+}
+
+}  // namespace voq::ui
