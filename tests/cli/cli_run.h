@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "support/child_process.h"
 
 namespace voq::test {
 
@@ -55,17 +56,9 @@ inline std::string read_all(const std::string& path)
 // Waits for child until deadline_ms from started; kills it past that.
 inline void reap(pid_t child, std::uint32_t started, unsigned deadline_ms, CliRun& run)
 {
-    int raw = 0;
-    while (::waitpid(child, &raw, WNOHANG) == 0) {
-        if (platform::milliseconds() - started > deadline_ms) {
-            run.hung = true;
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &raw, 0);
-            return;
-        }
-        platform::sleep_milliseconds(5);
-    }
-    if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+    const Ending ending = reap_by_deadline(child, started, deadline_ms);
+    run.status = ending.status;
+    run.hung = ending.hung;
 }
 
 }  // namespace detail

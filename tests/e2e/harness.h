@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "support/child_process.h"
 
 #ifndef VOQ_E2E_RUNS
 #define VOQ_E2E_RUNS "/tmp/voq-e2e-runs"
@@ -171,17 +172,9 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
     }
 
     const std::uint32_t started = platform::milliseconds();
-    int raw = 0;
-    while (::waitpid(child, &raw, WNOHANG) == 0) {
-        if (platform::milliseconds() - started > deadline_ms) {
-            run.hung = true;
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &raw, 0);
-            break;
-        }
-        platform::sleep_milliseconds(5);
-    }
-    if (!run.hung && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+    const Ending ending = reap_by_deadline(child, started, deadline_ms);
+    run.status = ending.status;
+    run.hung = ending.hung;
     run.elapsed_ms = platform::milliseconds() - started;
 
     std::ifstream transcript(transcript_path);

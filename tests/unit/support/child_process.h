@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "platform/clock.h"
+
 extern char** environ;
 
 namespace voq::test {
@@ -35,6 +37,29 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+struct Ending {
+    int status = -1;    // the exit status, -1 when it did not exit normally
+    bool hung = false;  // still running deadline_ms after started, then killed
+};
+
+// Waits for child, started at started (platform::milliseconds()), for deadline_ms at most.
+inline Ending reap_by_deadline(pid_t child, std::uint32_t started, unsigned deadline_ms)
+{
+    Ending ending;
+    int raw = 0;
+    while (::waitpid(child, &raw, WNOHANG) == 0) {
+        if (platform::milliseconds() - started > deadline_ms) {
+            ending.hung = true;
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &raw, 0);
+            return ending;
+        }
+        platform::sleep_milliseconds(5);
+    }
+    if (WIFEXITED(raw)) ending.status = WEXITSTATUS(raw);
+    return ending;
+}
 
 struct CommandResult {
     int status;  // the exit status, -1 when it did not exit normally
