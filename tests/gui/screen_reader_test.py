@@ -8,7 +8,8 @@ the real program with its scripted user on the accessibility bus, then reads eve
 screen's accessibility tree (the interface Orca reads) while the screen waits for it:
 every control that takes the focus, every progress bar and every icon must carry the
 name the screen's texts give it, the screen its caption, a text pane its text. A
-second run cancels at the password screen, for the message box that follows.
+second run cancels at the password screen, for the message box that follows; a third
+reads the gallery, every template in the light and the dark palette.
 """
 import os
 import re
@@ -23,31 +24,43 @@ DEVICE, PC = "127.0.125.2", "127.0.125.1"
 PASSWORD = "secret"
 BOX = "Please enter IP address of your VOQ: %d of 4"
 
+ANY = None  # a name that must merely be there (the PC's own addresses in the gallery)
+
+
+def address_screen(icon):
+    return (r"VOQ-3100/3300 Firmware Upgrade", [
+        ("push button", "OK"), ("push button", "Cancel"), ("text", "Introduction"), ("text", "Instructions"),
+        ("text", "This program will upgrade your VOQ firmware to:"),
+        ("combo box", "Your IP Address"), ("list", "Your IP Address"), ("list item", ANY),
+        ("image", icon), ("text", BOX % 1), ("text", BOX % 2), ("text", BOX % 3), ("text", BOX % 4)])
+
+
+def confirm_screen():
+    return (r"Confirm Upgrade to Ver\. .+", [
+        ("push button", "Upgrade"), ("push button", "Cancel"), ("text", "Serial Number"), ("text", "MAC Address"),
+        ("text", "Software Version"), ("text", "Hardware Version"), ("text", "Product Name"),
+        ("text", "Instructions")])
+
+
 # What each screen must say: its caption (a pattern) and, in the tree's order, the role
 # and name of each control that takes the focus, each progress bar and each icon.
 EXPECTED = {
     "139": (r"VOQ-3100/3300 Firmware Upgrade", [
         ("push button", "Continue"), ("push button", "Cancel"), ("text", "Warning")]),
-    "101": (r"VOQ-3100/3300 Firmware Upgrade", [
-        ("push button", "OK"), ("push button", "Cancel"), ("text", "Introduction"), ("text", "Instructions"),
-        ("text", "This program will upgrade your VOQ firmware to:"),
-        ("combo box", "Your IP Address"), ("list", "Your IP Address"), ("list item", PC),
-        ("image", "VOQ telephone adapter"),
-        ("text", BOX % 1), ("text", BOX % 2), ("text", BOX % 3), ("text", BOX % 4)]),
-    "105": (r"Connecting with VOQ@" + re.escape(DEVICE), [
+    "101": address_screen("VOQ telephone adapter"),
+    "305": address_screen("VOQ IP phone"),
+    "105": (r"Connecting with VOQ@[0-9.]+", [
         ("push button", "Cancel"), ("progress bar", "Connecting with VOQ")]),
     "104": (r"Enter Password Information", [
         ("push button", "OK"), ("push button", "Cancel"), ("text", "User"), ("password text", "Password"),
         ("text", "Instructions")]),
-    "103": (r"Confirm Upgrade to Ver\. .+", [
-        ("push button", "Upgrade"), ("push button", "Cancel"), ("text", "Serial Number"), ("text", "MAC Address"),
-        ("text", "Software Version"), ("text", "Hardware Version"), ("text", "Product Name"),
-        ("text", "Instructions")]),
+    "103": confirm_screen(),
+    "304": confirm_screen(),
     "114": (r"Waiting For Firmware Download Request From VOQ", [
         ("push button", "Cancel"), ("progress bar", "Waiting For Firmware Download Request From VOQ")]),
     "110": (r"(Uploading|Updating) .*VOQ.*", [
         ("push button", "Cancel"), ("progress bar", "Uploading Firmware To VOQ")]),
-    "111": (r"VOQ@" + re.escape(DEVICE) + r" Upgrade Successful!", [
+    "111": (r"VOQ@[0-9.]+ Upgrade Successful!", [
         ("push button", "OK"), ("text", "Firmware version now running:"), ("text", "Result")]),
     "message": (r"VOQ Firwmare Upgrade Error", [("label", "Upgrade Failed: User Abort"), ("push button", "OK")]),
 }
@@ -144,6 +157,10 @@ def check_screen(app, screen):
     for role, name in seen:
         if not name:
             fault(screen, "a %s without a name" % role)
+    # Items of the drop-down list: as many as the PC has addresses.
+    if any(name is ANY for _, name in expected):
+        seen = [(role, ANY) if role == "list item" else (role, name) for role, name in seen]
+        seen = [entry for k, entry in enumerate(seen) if k == 0 or entry != ("list item", ANY) or seen[k - 1] != entry]
     if seen != expected:
         fault(screen, "names %r, expected %r" % (seen, expected))
     for node in found:
@@ -238,6 +255,13 @@ def main():
         print("read when cancelled:", " ".join(read), flush=True)
         if "message" not in read:
             fault("message", "never shown")
+        # Every template once, the phone's address screen and the staged confirm screen
+        # among them, in the light palette and the dark one.
+        read = read_along(["--gallery", "--shots", os.path.join(WORK, "gallery")], os.path.join(WORK, "reader-gallery"))
+        print("read in the gallery:", " ".join(read), flush=True)
+        for screen in ("139", "101", "305", "104", "103", "304", "105", "114", "110", "111"):
+            if read.count(screen) != 2:
+                fault(screen, "read %d times in the gallery, not twice" % read.count(screen))
     finally:
         device.kill()
         display.kill()
