@@ -81,12 +81,12 @@ def fault(screen, what):
     print("FAULT screen %s: %s" % (screen, what), flush=True)
 
 
-def start_display():
+def start_display(folder):
     # The server picks a free display and writes its number to the file.
-    number_file = open(os.path.join(WORK, "display.number"), "w+")
+    number_file = open(os.path.join(folder, "display.number"), "w+")
     display = subprocess.Popen(["Xvfb", "-displayfd", str(number_file.fileno()), "-screen", "0", "1024x768x24",
                                 "-nolisten", "tcp"], pass_fds=[number_file.fileno()], stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(WORK, "display.log"), "w"))
+                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(folder, "display.log"), "w"))
     number = ""
     for _ in range(200):
         number_file.seek(0)
@@ -193,6 +193,8 @@ def read_along(arguments, reader_dir, message_text=None):
     import pyatspi
     shutil.rmtree(reader_dir, ignore_errors=True)
     os.makedirs(reader_dir)
+    # A display of its own for each run: a run's windows never meet the next one's.
+    display = start_display(reader_dir)
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     program = subprocess.Popen([AUTOPILOT, "--reader", reader_dir] + arguments, env=environment,
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -228,6 +230,8 @@ def read_along(arguments, reader_dir, message_text=None):
     except subprocess.TimeoutExpired:
         program.kill()
         output, _ = program.communicate()
+    display.kill()
+    display.wait()
     if program.returncode != 0:
         fault("-", "the program ended with %s:\n%s" % (program.returncode, output))
     return read
@@ -235,13 +239,11 @@ def read_along(arguments, reader_dir, message_text=None):
 
 def main():
     os.makedirs(WORK, exist_ok=True)
-    display = start_display()
     device = subprocess.Popen([SIMULATOR, "--address", DEVICE, "--password", PASSWORD, "--qop", "auth",
                                "--answer-delay", "1500", "--request-delay", "2000", "--restart-time", "300",
                                "--pause-at-block", "300", "--pause", "2000"],
                               stdout=open(os.path.join(WORK, "device.log"), "w"), stderr=subprocess.STDOUT)
     try:
-        import pyatspi  # noqa: F401  (after the display is there)
         common = ["--address", DEVICE, "--local-address", PC, "--restart-wait-units", "40"]
         read = read_along(["--shots", os.path.join(WORK, "upgrade"), "--password", PASSWORD] + common,
                           os.path.join(WORK, "reader-upgrade"))
@@ -264,7 +266,6 @@ def main():
                 fault(screen, "read %d times in the gallery, not twice" % read.count(screen))
     finally:
         device.kill()
-        display.kill()
     if faults:
         print("%d faults" % len(faults))
         return 1
