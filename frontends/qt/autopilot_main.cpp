@@ -14,16 +14,16 @@
 // name) and takes its turn once DIR/N.read is there, or after reader_patience_ms.
 
 #include <QApplication>
-#include <QPalette>
-#include <QStyleFactory>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -141,6 +141,7 @@ void click(const BuiltDialog& screen, int id)
     QTest::mouseClick(qobject_cast<QPushButton*>(screen.controls.at(id)), Qt::LeftButton);
 }
 
+// The user's turn, once the screen reader (--reader) has had its look at the window.
 void after_reader(QWidget* window, const QString& name, const std::function<void()>& turn)
 {
     if (settings.reader.isEmpty()) {

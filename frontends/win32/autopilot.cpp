@@ -3,7 +3,7 @@
 // device's address, the password, Upgrade, OK; writes a PNG of every screen and
 // SHOTS_DIR/summary.txt. For the demonstration and the tests under wine. With KEYS
 // (frontends/key_script.h) the user has only the keyboard: each key goes in through
-// the system's keyboard input. Before its turn on a screen it writes what the
+// the system's keyboard input. Without KEYS, before its turn on a screen it writes what the
 // accessibility API names each of the screen's controls ("name SCREEN ID "NAME"", the
 // IPv4 field's boxes as ID.1 to ID.4) to the summary.
 
@@ -330,7 +330,8 @@ int main(int argc, char** argv)
             // A screen is photographed once it had time to paint, then answered.
             if (screen.done || !::IsWindow(window) || ::GetTickCount() - screen.since < 600) continue;
             screenshot(window, screen.name);
-            if (!std::exchange(screen.named, true)) write_accessible_names(window, screen.name);
+            // Not with the keyboard alone, whose keys must come as soon as the screen is there.
+            if (!keyboard_only && !std::exchange(screen.named, true)) write_accessible_names(window, screen.name);
             act(window, screen, argv[2], argv[3]);
         }
     }

@@ -8,7 +8,8 @@ the real program with its scripted user on the accessibility bus, then reads eve
 screen's accessibility tree (the interface Orca reads) while the screen waits for it:
 every control that takes the focus, every progress bar and every icon must carry the
 name the screen's texts give it, the screen its caption, a text pane its text. A
-second run cancels at the password screen, for the message box that follows.
+second run cancels at the password screen, for the message box that follows; a third
+reads the gallery, every template in the light and the dark palette.
 """
 import os
 import re
@@ -23,31 +24,43 @@ DEVICE, PC = "127.0.125.2", "127.0.125.1"
 PASSWORD = "secret"
 BOX = "Please enter IP address of your VOQ: %d of 4"
 
+ANY = None  # a name that must merely be there (the PC's own addresses in the gallery)
+
+
+def address_screen(icon):
+    return (r"VOQ-3100/3300 Firmware Upgrade", [
+        ("push button", "OK"), ("push button", "Cancel"), ("text", "Introduction"), ("text", "Instructions"),
+        ("text", "This program will upgrade your VOQ firmware to:"),
+        ("combo box", "Your IP Address"), ("list", "Your IP Address"), ("list item", ANY),
+        ("image", icon), ("text", BOX % 1), ("text", BOX % 2), ("text", BOX % 3), ("text", BOX % 4)])
+
+
+def confirm_screen():
+    return (r"Confirm Upgrade to Ver\. .+", [
+        ("push button", "Upgrade"), ("push button", "Cancel"), ("text", "Serial Number"), ("text", "MAC Address"),
+        ("text", "Software Version"), ("text", "Hardware Version"), ("text", "Product Name"),
+        ("text", "Instructions")])
+
+
 # What each screen must say: its caption (a pattern) and, in the tree's order, the role
 # and name of each control that takes the focus, each progress bar and each icon.
 EXPECTED = {
     "139": (r"VOQ-3100/3300 Firmware Upgrade", [
         ("push button", "Continue"), ("push button", "Cancel"), ("text", "Warning")]),
-    "101": (r"VOQ-3100/3300 Firmware Upgrade", [
-        ("push button", "OK"), ("push button", "Cancel"), ("text", "Introduction"), ("text", "Instructions"),
-        ("text", "This program will upgrade your VOQ firmware to:"),
-        ("combo box", "Your IP Address"), ("list", "Your IP Address"), ("list item", PC),
-        ("image", "VOQ telephone adapter"),
-        ("text", BOX % 1), ("text", BOX % 2), ("text", BOX % 3), ("text", BOX % 4)]),
-    "105": (r"Connecting with VOQ@" + re.escape(DEVICE), [
+    "101": address_screen("VOQ telephone adapter"),
+    "305": address_screen("VOQ IP phone"),
+    "105": (r"Connecting with VOQ@[0-9.]+", [
         ("push button", "Cancel"), ("progress bar", "Connecting with VOQ")]),
     "104": (r"Enter Password Information", [
         ("push button", "OK"), ("push button", "Cancel"), ("text", "User"), ("password text", "Password"),
         ("text", "Instructions")]),
-    "103": (r"Confirm Upgrade to Ver\. .+", [
-        ("push button", "Upgrade"), ("push button", "Cancel"), ("text", "Serial Number"), ("text", "MAC Address"),
-        ("text", "Software Version"), ("text", "Hardware Version"), ("text", "Product Name"),
-        ("text", "Instructions")]),
+    "103": confirm_screen(),
+    "304": confirm_screen(),
     "114": (r"Waiting For Firmware Download Request From VOQ", [
         ("push button", "Cancel"), ("progress bar", "Waiting For Firmware Download Request From VOQ")]),
     "110": (r"(Uploading|Updating) .*VOQ.*", [
         ("push button", "Cancel"), ("progress bar", "Uploading Firmware To VOQ")]),
-    "111": (r"VOQ@" + re.escape(DEVICE) + r" Upgrade Successful!", [
+    "111": (r"VOQ@[0-9.]+ Upgrade Successful!", [
         ("push button", "OK"), ("text", "Firmware version now running:"), ("text", "Result")]),
     "message": (r"VOQ Firwmare Upgrade Error", [("label", "Upgrade Failed: User Abort"), ("push button", "OK")]),
 }
@@ -68,12 +81,12 @@ def fault(screen, what):
     print("FAULT screen %s: %s" % (screen, what), flush=True)
 
 
-def start_display():
+def start_display(folder):
     # The server picks a free display and writes its number to the file.
-    number_file = open(os.path.join(WORK, "display.number"), "w+")
+    number_file = open(os.path.join(folder, "display.number"), "w+")
     display = subprocess.Popen(["Xvfb", "-displayfd", str(number_file.fileno()), "-screen", "0", "1024x768x24",
                                 "-nolisten", "tcp"], pass_fds=[number_file.fileno()], stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(WORK, "display.log"), "w"))
+                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(folder, "display.log"), "w"))
     number = ""
     for _ in range(200):
         number_file.seek(0)
@@ -144,6 +157,10 @@ def check_screen(app, screen):
     for role, name in seen:
         if not name:
             fault(screen, "a %s without a name" % role)
+    # Items of the drop-down list: as many as the PC has addresses.
+    if any(name is ANY for _, name in expected):
+        seen = [(role, ANY) if role == "list item" else (role, name) for role, name in seen]
+        seen = [entry for k, entry in enumerate(seen) if k == 0 or entry != ("list item", ANY) or seen[k - 1] != entry]
     if seen != expected:
         fault(screen, "names %r, expected %r" % (seen, expected))
     for node in found:
@@ -176,6 +193,8 @@ def read_along(arguments, reader_dir, message_text=None):
     import pyatspi
     shutil.rmtree(reader_dir, ignore_errors=True)
     os.makedirs(reader_dir)
+    # A display of its own for each run: a run's windows never meet the next one's.
+    display = start_display(reader_dir)
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     program = subprocess.Popen([AUTOPILOT, "--reader", reader_dir] + arguments, env=environment,
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -211,6 +230,8 @@ def read_along(arguments, reader_dir, message_text=None):
     except subprocess.TimeoutExpired:
         program.kill()
         output, _ = program.communicate()
+    display.kill()
+    display.wait()
     if program.returncode != 0:
         fault("-", "the program ended with %s:\n%s" % (program.returncode, output))
     return read
@@ -218,13 +239,11 @@ def read_along(arguments, reader_dir, message_text=None):
 
 def main():
     os.makedirs(WORK, exist_ok=True)
-    display = start_display()
     device = subprocess.Popen([SIMULATOR, "--address", DEVICE, "--password", PASSWORD, "--qop", "auth",
                                "--answer-delay", "1500", "--request-delay", "2000", "--restart-time", "300",
                                "--pause-at-block", "300", "--pause", "2000"],
                               stdout=open(os.path.join(WORK, "device.log"), "w"), stderr=subprocess.STDOUT)
     try:
-        import pyatspi  # noqa: F401  (after the display is there)
         common = ["--address", DEVICE, "--local-address", PC, "--restart-wait-units", "40"]
         read = read_along(["--shots", os.path.join(WORK, "upgrade"), "--password", PASSWORD] + common,
                           os.path.join(WORK, "reader-upgrade"))
@@ -238,9 +257,15 @@ def main():
         print("read when cancelled:", " ".join(read), flush=True)
         if "message" not in read:
             fault("message", "never shown")
+        # Every template once, the phone's address screen and the staged confirm screen
+        # among them, in the light palette and the dark one.
+        read = read_along(["--gallery", "--shots", os.path.join(WORK, "gallery")], os.path.join(WORK, "reader-gallery"))
+        print("read in the gallery:", " ".join(read), flush=True)
+        for screen in ("139", "101", "305", "104", "103", "304", "105", "114", "110", "111"):
+            if read.count(screen) != 2:
+                fault(screen, "read %d times in the gallery, not twice" % read.count(screen))
     finally:
         device.kill()
-        display.kill()
     if faults:
         print("%d faults" % len(faults))
         return 1
