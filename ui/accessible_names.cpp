@@ -1,6 +1,7 @@
 #include "ui/accessible_names.h"
 
 #include <array>
+#include <cstdio>
 
 #include "ui/screens.h"
 #include "ui/texts.h"
@@ -17,15 +18,15 @@ struct PaneName {
 
 // The text panes have no label: each is named for what it holds.
 constexpr std::array pane_names{
-    PaneName{templates::warning, 1021, "Warning"},
-    PaneName{templates::address_adapter, 1007, "Introduction"},
-    PaneName{templates::address_phone, 1007, "Introduction"},
-    PaneName{templates::address_adapter, 1008, "Instructions"},
-    PaneName{templates::address_phone, 1008, "Instructions"},
-    PaneName{templates::password, 1007, "Instructions"},
-    PaneName{templates::confirm_direct, 1007, "Instructions"},
-    PaneName{templates::confirm_staged, 1007, "Instructions"},
-    PaneName{templates::success, 1007, "Result"},
+    PaneName{templates::warning, controls::warning_text, text::warning_pane_name},
+    PaneName{templates::address_adapter, controls::text_pane, text::introduction_pane_name},
+    PaneName{templates::address_phone, controls::text_pane, text::introduction_pane_name},
+    PaneName{templates::address_adapter, controls::address_help, text::instructions_pane_name},
+    PaneName{templates::address_phone, controls::address_help, text::instructions_pane_name},
+    PaneName{templates::password, controls::text_pane, text::instructions_pane_name},
+    PaneName{templates::confirm_direct, controls::text_pane, text::instructions_pane_name},
+    PaneName{templates::confirm_staged, controls::text_pane, text::instructions_pane_name},
+    PaneName{templates::success, controls::text_pane, text::result_pane_name},
 };
 
 bool is_label(const Control& control)
@@ -82,7 +83,15 @@ std::string_view last_line(std::string_view text)
     return brk == std::string_view::npos ? text : text.substr(brk + 2);
 }
 
-std::string address_box_name(int box) { return std::string(address_field_name()) + " " + std::to_string(box + 1) + " of 4"; }
+std::string address_box_name(int box)
+{
+    constexpr int boxes = 4;
+    const std::string_view field = address_field_name();
+    char name[128];
+    std::snprintf(name, sizeof name, text::address_box_name_format, static_cast<int>(field.size()), field.data(), box + 1,
+                  boxes);
+    return name;
+}
 
 std::string accessible_name(const DialogTemplate& layout, const Control& control)
 {
@@ -100,7 +109,8 @@ std::string accessible_name(const DialogTemplate& layout, const Control& control
     case ControlKind::address_field: return std::string(address_field_name());
     case ControlKind::progress_bar: return std::string(layout.caption);
     case ControlKind::icon:
-        return control.icon == telephone_icon ? "VOQ IP phone" : control.icon == device_icon ? "VOQ telephone adapter" : "";
+        if (control.icon == telephone_icon) return std::string(text::phone_icon_name);
+        return control.icon == device_icon ? std::string(text::adapter_icon_name) : std::string();
     case ControlKind::label:
     case ControlKind::right_label:
     case ControlKind::wrapped_text:

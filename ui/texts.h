@@ -127,6 +127,16 @@ inline constexpr std::string_view connecting_template_caption = "Connecting with
 inline constexpr std::string_view confirm_template_caption = "Confirm Upgrade";
 inline constexpr std::string_view success_template_caption = "VOQ Upgrade Successful!";
 
+// What a screen reader calls what has no label of its own: the text panes, the icons,
+// one box of the four of the address field (its number and the count follow).
+inline constexpr std::string_view warning_pane_name = "Warning";
+inline constexpr std::string_view introduction_pane_name = "Introduction";
+inline constexpr std::string_view instructions_pane_name = "Instructions";
+inline constexpr std::string_view result_pane_name = "Result";
+inline constexpr std::string_view phone_icon_name = "VOQ IP phone";
+inline constexpr std::string_view adapter_icon_name = "VOQ telephone adapter";
+inline constexpr const char* address_box_name_format = "%.*s %d of %d";
+
 inline constexpr std::string_view invalid_address = "Invalid IP Address";
 inline constexpr std::string_view invalid_address_title = "Error";
 
