@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "tftp/completion.h"
 #include "ui/texts.h"
 
 namespace voq::cli {
@@ -10,7 +11,6 @@ namespace voq::cli {
 namespace {
 
 constexpr std::string_view bytes_suffix = " Bytes";
-constexpr unsigned restart_unit_ms = 32;
 
 std::optional<std::uint64_t> number_at(std::string_view text)
 {
@@ -77,7 +77,7 @@ std::string restart_line(std::string_view caption, int units_passed, int units_t
 {
     const int left = units_total > units_passed ? units_total - units_passed : 0;
     return std::string(caption) + ": waiting for the restart, " +
-           seconds(static_cast<std::uint32_t>(left) * restart_unit_ms) + " left";
+           seconds(static_cast<std::uint32_t>(left) * tftp::restart_wait_unit_ms) + " left";
 }
 
 }  // namespace voq::cli

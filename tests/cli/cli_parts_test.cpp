@@ -13,6 +13,8 @@
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/trace_lines.h"
 #include "session/messages.h"
+#include "ui/texts.h"
+#include "ui/views.h"
 
 namespace voq::cli {
 namespace {
@@ -70,6 +72,11 @@ TEST(UploadedBytes, FromTheUploadingCaption)
     ASSERT_TRUE(count);
     EXPECT_EQ(count->done, 512u);
     EXPECT_EQ(count->total, 734916u);
+    // Whatever the caption's format becomes, the counts are read from what the core shows.
+    const auto shown = uploaded_bytes(ui::uploading_caption(ui::text::transition_role, "192.0.2.2", 1024, 730800));
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->done, 1024u);
+    EXPECT_EQ(shown->total, 730800u);
     for (const char* other : {"Uploading Firmware To VOQ", "Updating Target Firmware to VOQ@10.1.0.13",
                               "Uploading Target Firmware to VOQ@x 9/8 Bytes", "Uploading x /5 Bytes", "Uploading x 1/ Bytes"}) {
         SCOPED_TRACE(other);
