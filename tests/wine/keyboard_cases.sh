@@ -38,6 +38,8 @@ while IFS='|' read -r name options keys screens outcome; do
     device=
     seen=$(grep '^screen ' "$out/summary.txt" | awk '{print $2}' | grep -v '^105$' | awk '!seen[$0]++' | xargs)
     got=none
+    # Credentials the program would not send must not reach the device in any form.
+    [[ $outcome == unsigned ]] && ! grep -E ' -> [0-9]+ \(' "$out/device.log" | grep -qv 'no Authorization line' && got=unsigned
     grep -q 'GET /admin/upgrade.* -> 200' "$out/device.log" && got=aborted
     grep -q 'received 734916 bytes' "$out/device.log" && got=whole
     verdict=ok
