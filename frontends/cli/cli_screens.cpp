@@ -168,6 +168,9 @@ void CliScreens::set_progress_range(ui::ProgressId id, int high)
     const std::lock_guard<std::mutex> lock(mutex_);
     Progress& screen = progress_[id];
     screen.range = high;
+    // A new range is a new bar, which starts empty: the restart wait's first line must
+    // not count from where the transfer's bar stood.
+    screen.position = 0;
     if (screen.restarting) show_progress_locked(screen, true);
 }
 
