@@ -2,6 +2,7 @@
 
 #include <array>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "ui/failure.h"
@@ -130,17 +131,25 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
     listener->socket = platform::open_datagram_socket();
     if (listener->socket == platform::invalid_socket) ui::fail(session, session::message::cannot_create_listener_socket);
 
-    // The same socket serves every attempt.
-    int first_refusal = 0;
+    // The same socket serves every attempt. Each range searched keeps the error of its
+    // first refusal: the fallback range fails for reasons of its own, not the privilege
+    // that sent the search there.
+    constexpr std::array<std::uint16_t, 2> range_starts{first_listener_port, first_unprivileged_listener_port};
+    std::array<std::optional<int>, 2> first_refusals;
     const std::optional<std::uint16_t> port = search_listener_port([&](std::uint16_t candidate) {
         const platform::BindResult result =
             platform::bind_socket(listener->socket, platform::fill_socket_address(local_address, candidate));
-        if (result != platform::BindResult::bound && first_refusal == 0) first_refusal = platform::last_socket_error();
+        std::optional<int>& refusal = first_refusals[candidate >= first_unprivileged_listener_port ? 1 : 0];
+        if (result != platform::BindResult::bound && !refusal) refusal = platform::last_socket_error();
         return result;
     });
     if (!port) {
-        const std::string reason = platform::socket_error_text(first_refusal);
-        trace("TFTP bind %x:%u failed: %s\n", local_address, static_cast<unsigned>(first_listener_port), reason.c_str());
+        for (std::size_t range = 0; range < range_starts.size(); ++range) {
+            if (!first_refusals[range]) continue;
+            const std::string reason = platform::socket_error_text(*first_refusals[range]);
+            trace("TFTP bind %x:%u-%u failed: %s\n", local_address, static_cast<unsigned>(range_starts[range]),
+                  static_cast<unsigned>(range_starts[range] + listener_port_attempts - 1), reason.c_str());
+        }
         ui::fail(session, session::message::cannot_bind_listener_socket);
     }
     trace("TFTP listening on %x:%u\n", local_address, static_cast<unsigned>(*port));

@@ -101,17 +101,17 @@ void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& 
           static_cast<int>(transfer.block_count));
 }
 
-SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms)
+SilenceVerdict count_silence(Silence& silence, int polls, Found found, std::uint32_t now_ms, std::uint32_t floor_ms)
 {
-    for (; polls > 0; --polls) {
-        if (silence.silent_periods < silent_periods_to_give_up) {
-            if (++silence.idle_polls < idle_polls_per_period) continue;
-            silence.idle_polls = 0;
-            // Polls left over after a resend are dropped: the next period starts with it.
-            if (++silence.silent_periods < silent_periods_to_give_up) return SilenceVerdict::resend;
-        }
-        if (now_ms - silence.last_progress_ms >= floor_ms) return SilenceVerdict::give_up;
+    for (; polls > 0 && silence.silent_periods < silent_periods_to_give_up; --polls) {
+        if (++silence.idle_polls < idle_polls_per_period) continue;
+        silence.idle_polls = 0;
+        // Polls left over after a resend are dropped: the next period starts with it.
+        if (++silence.silent_periods < silent_periods_to_give_up) return SilenceVerdict::resend;
     }
+    const bool sends_spent = silence.silent_periods >= silent_periods_to_give_up;
+    if (sends_spent && found == Found::nothing && now_ms - silence.last_progress_ms >= floor_ms)
+        return SilenceVerdict::give_up;
     return SilenceVerdict::keep_waiting;
 }
 
@@ -130,6 +130,14 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             received > 0 ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
                                           platform::read_socket_address(source))
                          : Arrival::silence;
+        // Decided before the screen's turn, which may hold this thread for long: only an
+        // empty socket, looked at just now, shows that no acknowledgement is waiting.
+        // Within a stream of stale acknowledgements this is the moment to give up.
+        if (received < 0 && count_silence(silence, 0, Found::nothing, platform::milliseconds(),
+                                          session.transfer_silence_floor_ms) == SilenceVerdict::give_up) {
+            trace("Timeout for ack; upgrade failed\n");
+            return Outcome::given_up;
+        }
         if (received <= 0) uploading.pump(1);
         if (arrival == Arrival::acknowledged) {
             silence = Silence{.last_progress_ms = platform::milliseconds()};
@@ -152,7 +160,9 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         }
         const std::uint32_t now_ms = platform::milliseconds();
         counted_until_ms = now_ms;
-        switch (count_silence(silence, polls, now_ms, session.transfer_silence_floor_ms)) {
+        // An idle poll after an empty receive ended in a wait that nothing cut short.
+        const Found found = received < 0 ? Found::nothing : Found::datagram;
+        switch (count_silence(silence, polls, found, now_ms, session.transfer_silence_floor_ms)) {
         case SilenceVerdict::keep_waiting: break;
         case SilenceVerdict::resend: retransmit(transfer, image, peer); break;
         case SilenceVerdict::give_up: trace("Timeout for ack; upgrade failed\n"); return Outcome::given_up;

@@ -29,6 +29,7 @@ public:
     std::vector<std::string> captions;                         // every progress caption set
     std::deque<ui::PasswordAnswer> password_answers;
     std::function<void()> at_end;
+    std::function<void()> on_pump;  // runs on the thread that pumps, which it may hold
 
     bool register_window_class() override { return window_class_registers; }
     void init_common_controls() override { ++common_control_inits; }
@@ -58,7 +59,11 @@ public:
     void set_progress_text(ui::ProgressId, std::string_view) override {}
     void set_progress_range(ui::ProgressId, int) override {}
     void set_progress_position(ui::ProgressId, int position) override { positions.push_back(position); }
-    ui::Pump pump(ui::ProgressId, int) override { return ui::Pump::quiet; }
+    ui::Pump pump(ui::ProgressId, int) override
+    {
+        if (on_pump) on_pump();
+        return ui::Pump::quiet;
+    }
     void close_progress(ui::ProgressId) override {}
 
     void report_error(std::string_view message, std::string_view title) override
