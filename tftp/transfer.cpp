@@ -7,7 +7,6 @@
 #include "session/messages.h"
 #include "session/trace.h"
 #include "ui/views.h"
-#include "platform/beat.h"
 #include "platform/clock.h"
 #include "tftp/completion.h"
 
@@ -61,18 +60,18 @@ void retransmit(TransferSession& transfer, const fw::FirmwareImage& image, const
     }
 }
 
-// One idle poll, which stands for a millisecond: until the socket has something or the
-// next beat. Waiting for the socket rather than sleeping lets an acknowledgement in at
-// once; a wait that a datagram cut short is no poll yet (false), and a datagram ignored
-// costs its whole beat, so that a stream of strangers cannot hurry the retransmissions.
-bool idle_poll(platform::Beat& beat, platform::SocketHandle socket, bool after_datagram)
+// One idle poll, which stands for a millisecond. Waiting for the socket rather than
+// sleeping lets an acknowledgement in at once; a wait that a datagram cut short is
+// no poll yet (false), and a datagram ignored costs its full millisecond, so that
+// a stream of strangers cannot hurry the retransmissions.
+bool idle_poll(platform::SocketHandle socket, bool after_datagram)
 {
     if (!after_datagram) {
-        const platform::Readiness readiness = beat.wait_readable(socket);
+        const platform::Readiness readiness = platform::wait_readable(socket, 1);
         if (readiness == platform::Readiness::readable) return false;
         if (readiness == platform::Readiness::timed_out) return true;
     }
-    beat.wait();
+    platform::sleep_milliseconds(1);
     return true;
 }
 
@@ -121,7 +120,6 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
 {
     const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
     send_option_acknowledgement(transfer, peer);
-    platform::Beat beat;
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
 
@@ -149,7 +147,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             polls = static_cast<int>(platform::milliseconds() - counted_until_ms);
             if (polls == 0) continue;
             uploading.pump(1);
-        } else if (!idle_poll(beat, transfer.socket, received >= 0)) {
+        } else if (!idle_poll(transfer.socket, received >= 0)) {
             continue;
         }
         const std::uint32_t now_ms = platform::milliseconds();
