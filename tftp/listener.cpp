@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "ui/progress_screen.h"
 #include "session/trace.h"
 #include "ui/views.h"
@@ -79,6 +79,7 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
 AcceptedRequest wait_for_read_request(session::Session& session, platform::SocketHandle socket,
                                       std::span<std::uint8_t> receive_buffer, bool with_waiting_text)
 {
+    ui::note(session, ui::PhaseFact{ui::Phase::waiting_for_request});
     ui::ProgressScreen waiting(session, ui::waiting_view(with_waiting_text));
     waiting.set_position(0);
     platform::set_non_blocking(socket);
@@ -93,7 +94,9 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
                          : Request::silence;
         if (request == Request::accepted) {
             waiting.close();
-            return {platform::read_socket_address(source), name};
+            const platform::Endpoint peer = platform::read_socket_address(source);
+            ui::note(session, ui::ReadRequestFact{peer.address, peer.port, name});
+            return {peer, name};
         }
         // Anything else goes straight back to receiving, without a pause.
         if (request == Request::ignored) continue;
@@ -125,10 +128,10 @@ std::optional<std::uint16_t> search_listener_port(const std::function<platform::
 std::uint16_t start_listener(session::Session& session, std::uint32_t local_address)
 {
     auto* listener = new (std::nothrow) ListenerRecord;
-    if (listener == nullptr) ui::fail(session, session::message::cannot_allocate_listener);
+    if (listener == nullptr) ui::fail(session, session::Failure::cannot_allocate_listener);
     listener->session = &session;
     listener->socket = platform::open_datagram_socket();
-    if (listener->socket == platform::invalid_socket) ui::fail(session, session::message::cannot_create_listener_socket);
+    if (listener->socket == platform::invalid_socket) ui::fail(session, session::Failure::cannot_create_listener_socket);
 
     // The same socket serves every attempt.
     int first_refusal = 0;
@@ -141,15 +144,18 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
     if (!port) {
         const std::string reason = platform::socket_error_text(first_refusal);
         trace("TFTP bind %x:%u failed: %s\n", local_address, static_cast<unsigned>(first_listener_port), reason.c_str());
-        ui::fail(session, session::message::cannot_bind_listener_socket);
+        ui::note(session, ui::CallFailedFact{ui::Call::tftp_bind, local_address, first_listener_port, first_listener_port,
+                                             first_refusal, reason});
+        ui::fail(session, session::Failure::cannot_bind_listener_socket);
     }
     trace("TFTP listening on %x:%u\n", local_address, static_cast<unsigned>(*port));
+    ui::note(session, ui::ListeningFact{local_address, *port});
     listener->port = *port;
     listener->local_address = local_address;
 
     // Left running on its own: the process ends on it, or on a Cancel elsewhere.
     platform::Thread thread = platform::Thread::start(listener_thread, listener);
-    if (!thread.valid()) ui::fail(session, session::message::cannot_start_listener);
+    if (!thread.valid()) ui::fail(session, session::Failure::cannot_start_listener);
     return listener->port;
 }
 
