@@ -12,6 +12,7 @@
 #include "frontends/cli/credentials.h"
 #include "ui/credential_bytes.h"
 #include "frontends/cli/record_json.h"
+#include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
 #include "platform/route.h"
 #include "platform/socket.h"
@@ -52,9 +53,8 @@ PasswordChoice choose_password(const Options& o, bool interactive)
         if (file.bad()) return {PasswordOrigin::none, "", "cannot read the password file " + o.password_file};
         typed = first_line(contents);
         choice.origin = PasswordOrigin::file;
-    } else if (const char* from_environment = std::getenv("VOQ_UPGRADE_PASSWORD");
-               from_environment != nullptr && *from_environment != '\0') {
-        typed = from_environment;
+    } else if (const auto from_environment = system::environment_text("VOQ_UPGRADE_PASSWORD")) {
+        typed = *from_environment;
         choice.origin = PasswordOrigin::environment;
     } else {
         choice.origin = interactive ? PasswordOrigin::prompt : PasswordOrigin::none;

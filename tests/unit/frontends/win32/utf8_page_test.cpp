@@ -2,6 +2,8 @@
 // every program when "Use Unicode UTF-8 for worldwide language support" is set: the
 // password screen's credentials go out as UTF-8, whatever is typed.
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "ui/credential_bytes.h"
