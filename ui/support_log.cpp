@@ -139,7 +139,12 @@ SupportLog SupportLog::in_folder(const std::filesystem::path& folder)
         names.push_back(entry.path().filename().string());
     for (const std::string& name : logs_to_remove(std::move(names), support_logs_kept))
         std::filesystem::remove(folder / name, error);
-    return to_file(folder / support_log_name(std::chrono::system_clock::now()));
+    // Two runs started in one millisecond keep a file each.
+    std::string name = support_log_name(std::chrono::system_clock::now());
+    const std::string stem = name.substr(0, name.size() - log_suffix.size());
+    for (int k = 2; std::filesystem::exists(folder / name, error) && k < 100; ++k)
+        name = stem + "-" + std::to_string(k) + std::string(log_suffix);
+    return to_file(folder / name);
 }
 
 bool SupportLog::writing() const { return state_ != nullptr; }

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <unistd.h>
 
 namespace voq::ui {
@@ -77,6 +78,15 @@ TEST_F(Folder, IsMadeWhenMissingAndKeepsTheTwentyNewest)
     EXPECT_EQ(logs, 20u);
     EXPECT_TRUE(std::filesystem::exists(folder / "keep-me.txt"));
     EXPECT_TRUE(std::filesystem::exists(newest.path()));
+}
+
+TEST_F(Folder, RunsStartedInOneMillisecondKeepAFileEach)
+{
+    std::vector<SupportLog> logs;
+    for (int k = 0; k < 5; ++k) logs.push_back(SupportLog::in_folder(root));
+    std::set<std::filesystem::path> paths;
+    for (const SupportLog& log : logs) paths.insert(log.path());
+    EXPECT_EQ(paths.size(), logs.size());
 }
 
 TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
