@@ -48,6 +48,17 @@ int listener_thread(void* raw)
     }
 }
 
+// A device asking for another file than it was told is worth knowing about.
+void note_other_file(session::Session& session, std::span<const std::uint8_t> datagram,
+                     const platform::SocketAddress& source)
+{
+    if (opcode_of(datagram) != read_request) return;
+    const auto name = requested_file_name(datagram);
+    if (!name) return;
+    const platform::Endpoint peer = platform::read_socket_address(source);
+    ui::note(session, ui::ReadRequestFact{peer.address, peer.port, std::string(*name), false});
+}
+
 }  // namespace
 
 Request judge_request(std::span<const std::uint8_t> datagram, std::string_view expected_file_name,
@@ -99,7 +110,10 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
             return {peer, name};
         }
         // Anything else goes straight back to receiving, without a pause.
-        if (request == Request::ignored) continue;
+        if (request == Request::ignored) {
+            note_other_file(session, {receive_buffer.data(), static_cast<std::size_t>(received)}, source);
+            continue;
+        }
 
         platform::wait_readable(socket, 1);
         activity = activity + 1 == activity_steps ? 0 : activity + 1;

@@ -66,7 +66,8 @@ struct Text {
     std::string operator()(const ListeningFact& f) const { return "TFTP listening on " + endpoint(f.address, f.port, f.port); }
     std::string operator()(const ReadRequestFact& f) const
     {
-        return "TFTP read request from " + endpoint(f.address, f.port, f.port) + " for " + printable(f.file_name);
+        return "TFTP read request from " + endpoint(f.address, f.port, f.port) + " for " + printable(f.file_name) +
+               (f.accepted ? "" : ", not the file offered: ignored");
     }
     std::string operator()(const TransferFact& f) const
     {

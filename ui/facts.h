@@ -74,6 +74,7 @@ struct ReadRequestFact {
     std::uint32_t address;
     std::uint16_t port;
     std::string file_name;
+    bool accepted = true;  // false: not the name the device was told
 };
 
 struct TransferFact {

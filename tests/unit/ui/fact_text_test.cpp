@@ -37,6 +37,8 @@ TEST(FactText, EachKindAsAPersonReadsIt)
          "TFTP bind 127.0.0.1:69 failed: Address already in use"},
         {ListeningFact{0x7f000001, 10069}, "TFTP listening on 127.0.0.1:10069"},
         {ReadRequestFact{0x0a000002, 4711, "/voq4d2.bi1"}, "TFTP read request from 10.0.0.2:4711 for /voq4d2.bi1"},
+        {ReadRequestFact{0x0a000002, 4711, "/other\r.bin", false},
+         "TFTP read request from 10.0.0.2:4711 for /other.bin, not the file offered: ignored"},
         {TransferFact{false, 1024, 734916, 2, 3},
          "Transfer: 1024 of 734916 bytes of the target image, 2 blocks acknowledged, 3 retransmissions"},
         {VersionsFact{"2.0.13(g)", "2.0.12(SE)"}, "Version expected 2.0.13(g), reported 2.0.12(SE)"},
