@@ -4,7 +4,7 @@
 #include <new>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "session/trace.h"
 #include "ui/views.h"
 #include "platform/clock.h"
@@ -29,6 +29,13 @@ void send_current_block(TransferSession& transfer, const fw::FirmwareImage& imag
     platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
 }
 
+ui::TransferFact transfer_fact(const TransferSession& transfer, bool given_up)
+{
+    const std::uint32_t blocks = transfer.next_block == 0 ? 0 : transfer.next_block - 1;
+    return {transfer.transition_image, static_cast<std::uint32_t>(transfer.bytes_acknowledged), transfer.image_size,
+            blocks, transfer.retransmissions, given_up};
+}
+
 // The acknowledgement awaited has come: count its block, and send the next one.
 // False when it was the last.
 bool advance(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
@@ -38,6 +45,7 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
     ++transfer.next_block;
     uploading.set_position(static_cast<int>(transfer.next_block));
     uploading.set_caption(ui::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
+    ui::note(session, transfer_fact(transfer, false));
     if (transfer.next_block > transfer.block_count) {
         trace("All blocks ack'd\n");
         return false;
@@ -51,6 +59,7 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
 
 void retransmit(TransferSession& transfer, const fw::FirmwareImage& image, const platform::SocketAddress& peer)
 {
+    ++transfer.retransmissions;
     if (transfer.next_block == 0) {
         trace("ReSend option ack\n");
         send_option_acknowledgement(transfer, peer);
@@ -164,8 +173,14 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         const Found found = received < 0 ? Found::nothing : Found::datagram;
         switch (count_silence(silence, polls, found, now_ms, session.transfer_silence_floor_ms)) {
         case SilenceVerdict::keep_waiting: break;
-        case SilenceVerdict::resend: retransmit(transfer, image, peer); break;
-        case SilenceVerdict::give_up: trace("Timeout for ack; upgrade failed\n"); return Outcome::given_up;
+        case SilenceVerdict::resend:
+            retransmit(transfer, image, peer);
+            ui::note(session, transfer_fact(transfer, false));
+            break;
+        case SilenceVerdict::give_up:
+            trace("Timeout for ack; upgrade failed\n");
+            ui::note(session, transfer_fact(transfer, true));
+            return Outcome::given_up;
         }
     }
 }
@@ -174,7 +189,7 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
                               std::uint16_t local_port, const platform::Endpoint& peer, std::string_view file_name)
 {
     const std::unique_ptr<TransferSession> transfer(new (std::nothrow) TransferSession);
-    if (!transfer) ui::fail(session, session::message::cannot_allocate_session);
+    if (!transfer) ui::fail(session, session::Failure::cannot_allocate_session);
     transfer->socket = socket;
     transfer->local_address = local_address;
     transfer->local_port = local_port;
@@ -184,6 +199,8 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
     const fw::FirmwareImage& image =
         fw::image_to_serve(session.stage_flag.load(), session.target_image, session.transition_image);
     start_transfer_session(*transfer, image);
+    transfer->transition_image = &image == &session.transition_image;
+    ui::note(session, ui::PhaseFact{ui::Phase::transferring});
     ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer->block_count)));
     platform::set_non_blocking(socket);
     const Outcome outcome = transfer_image(session, *transfer, image, uploading);

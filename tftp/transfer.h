@@ -56,6 +56,8 @@ struct TransferSession {
     std::int32_t bytes_acknowledged = 0;
     std::int32_t last_block_length = 0;
     std::int32_t current_block_length = 0;
+    std::uint32_t retransmissions = 0;
+    bool transition_image = false;
 };
 
 // What a received datagram is to a running transfer.

@@ -10,6 +10,7 @@
 #include "frontends/cli/password_supply.h"
 #include "frontends/cli/run_record.h"
 #include "ui/screens.h"
+#include "ui/support_log.h"
 
 namespace voq::cli {
 
@@ -20,6 +21,7 @@ struct ScreenSettings {
     std::string user;
     std::uint32_t pc_address = 0;
     std::uint32_t device_address = 0;
+    ui::SupportLog* log = nullptr;  // --log
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -52,8 +54,9 @@ public:
 
     // The run's end where the core returns instead: the report, then the exit status.
     int finish();
-    // A trace text of the core, for the record and the verbose trace.
-    void observe_trace(std::string_view text);
+    // What happened: the record, the progress lines, the exit status and the verbose
+    // trace come from these, never from a text.
+    void note(const ui::Fact& fact) override;
 
 private:
     struct Progress {
@@ -64,13 +67,16 @@ private:
         std::uint32_t opened_ms = 0;
         std::uint32_t phase_ms = 0;  // the start of the restart wait, on the uploading screen
         bool restarting = false;
-        bool counting = false;  // the uploading caption carries byte counts
+        bool counting = false;  // the first block is acknowledged
     };
 
     bool confirmed(std::string_view question);
     void show_progress_locked(Progress& screen, bool new_phase);
     void phase_took(std::string_view phase, std::uint32_t started_ms);
     void set_outcome(Outcome outcome, std::string_view message);
+    void note_transfer_locked(const ui::TransferFact& fact);
+    void note_restart_locked();
+    void trace_fact(const ui::Fact& fact);
 
     ScreenSettings settings_;
     Console& console_;
@@ -81,7 +87,9 @@ private:
     ui::ProgressId next_progress_ = 1;
     std::optional<Outcome> pending_;  // why a Cancel was given, for the abort that follows
     std::string pending_message_;
-    bool after_transfer_ = false;
+    ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
+    ui::TransferFact transfer_{};
+    std::uint32_t traced_retransmissions_ = 0;
     bool decided_ = false;
     std::uint32_t started_ms_;
     std::mutex finishing_;  // held by the thread that ends the process, for good

@@ -46,8 +46,10 @@ void define(CLI::App& app, Options& o)
     app.add_flag("-q,--quiet", o.quiet, "no progress and no messages but failures");
     app.add_flag("--json", o.json, "a JSON object with the result on standard output (one a device with --devices)");
     app.add_flag("-v,--verbose", o.verbose, "every step on standard error, with a time stamp");
-    app.add_option("--devices", o.devices_file,
+    auto* devices = app.add_option("--devices", o.devices_file,
                    "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")->type_name("FILE");
+    app.add_option("--log", o.log_file, "append the run's support log to FILE, as the desktop programs keep it")
+        ->type_name("FILE")->excludes(devices);
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
         ->type_name("N")->capture_default_str()->check(CLI::Range(1u, 1000u).description(""));
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices

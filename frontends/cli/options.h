@@ -23,6 +23,7 @@ struct Options {
     double request_timeout_s = 120;
     double restart_wait_s = session::settings::restart_wait_ms / 1000.0;
     std::string devices_file;
+    std::string log_file;  // the support log of a one-device run
     unsigned parallel = 10;
     std::string trace_label;  // set for the children of a many-device run
 };

@@ -10,13 +10,15 @@
 #include "firmware/embedded.h"
 #include "frontends/cli/cli_screens.h"
 #include "frontends/cli/credentials.h"
+#include "ui/credential_bytes.h"
 #include "frontends/cli/record_json.h"
+#include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
 #include "platform/route.h"
 #include "platform/socket.h"
 #include "platform/socket_address.h"
 #include "session/session.h"
-#include "session/trace.h"
+#include "ui/support_log.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 
@@ -25,10 +27,8 @@ namespace voq::cli {
 namespace {
 
 std::uint32_t chosen_pc_address = 0;
-CliScreens* trace_observer = nullptr;
 
 std::vector<std::uint32_t> the_chosen_pc_address() { return {chosen_pc_address}; }
-void trace_into_screens(std::string_view text) { trace_observer->observe_trace(text); }
 
 int usage_error(const std::string& text)
 {
@@ -53,15 +53,14 @@ PasswordChoice choose_password(const Options& o, bool interactive)
         if (file.bad()) return {PasswordOrigin::none, "", "cannot read the password file " + o.password_file};
         typed = first_line(contents);
         choice.origin = PasswordOrigin::file;
-    } else if (const char* from_environment = std::getenv("VOQ_UPGRADE_PASSWORD");
-               from_environment != nullptr && *from_environment != '\0') {
-        typed = from_environment;
+    } else if (const auto from_environment = system::environment_text("VOQ_UPGRADE_PASSWORD")) {
+        typed = *from_environment;
         choice.origin = PasswordOrigin::environment;
     } else {
         choice.origin = interactive ? PasswordOrigin::prompt : PasswordOrigin::none;
         return choice;
     }
-    const auto sendable = latin1_credential(typed);
+    const auto sendable = ui::credential_from_utf8(typed);
     if (!sendable) return {PasswordOrigin::none, "", std::string(ui::text::unsendable_credentials)};
     choice.password = *sendable;
     return choice;
@@ -97,7 +96,7 @@ int run_one_device(const Options& o)
 {
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
     const bool interactive = terminal::is_terminal(stdin);
-    const auto user = latin1_credential(o.user);
+    const auto user = ui::credential_from_utf8(o.user);
     if (!user) return usage_error("--user: " + std::string(ui::text::unsendable_credentials));
     const PasswordChoice password = choose_password(o, interactive);
     if (!password.problem.empty()) return usage_error(password.problem);
@@ -114,10 +113,15 @@ int run_one_device(const Options& o)
     // 0 waits without end; any other time-out, however short, is one.
     const auto timeout_ms =
         o.request_timeout_s > 0 ? std::max<std::uint32_t>(1, static_cast<std::uint32_t>(o.request_timeout_s * 1000.0)) : 0;
-    static CliScreens screens({o.yes, interactive, timeout_ms, *user, chosen_pc_address, o.device_address}, console,
-                              passwords, record);
-    trace_observer = &screens;
-    set_trace_sink(trace_into_screens);
+    static ui::SupportLog log;
+    if (!o.log_file.empty()) {
+        log = ui::SupportLog::to_file(o.log_file);
+        // Like the desktop programs' log, one that cannot be written changes nothing else.
+        if (!log.writing()) console.error("voq-upgrade-cli: cannot write the log " + o.log_file);
+        log.begin("voq-upgrade-cli", VOQ_VERSION);
+    }
+    static CliScreens screens({o.yes, interactive, timeout_ms, *user, chosen_pc_address, o.device_address, &log},
+                              console, passwords, record);
     terminal::install_interrupt_handler();
 
     // Like the desktop programs', the Session lives for the whole process.

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 extern char** environ;
 
@@ -33,6 +34,13 @@ std::optional<std::uint32_t> netmask_of(std::uint32_t address)
     }
     ::freeifaddrs(list);
     return found;
+}
+
+std::optional<std::string> environment_text(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    return std::string(value);
 }
 
 std::string own_program_path()

@@ -17,7 +17,8 @@ namespace voq::test {
 //   keyboard; 125: read by a screen reader; 126: the harness failing as an ordinary
 //   user), 130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199
 //   the Windows build under wine, 200-209 the benchmarks, 210-249 the command-line
-//   program; past 255, outside 127.0.0.0/16: 768 (127.3.0.1) a fleet past one PC address's
+//   program, 250-252 the command-line program with its captions reworded, 253-255 its support
+//   log; past 255, outside 127.0.0.0/16: 768 (127.3.0.1) a fleet past one PC address's
 //   ports, its devices at 127.3.0.2 and up.
 // Within a block each pair belongs to one test: a test that takes a pair another test
 // of the same run has taken fails at once, naming that test, whether or not the two

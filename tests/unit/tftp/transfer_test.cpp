@@ -26,6 +26,7 @@ struct Served {
     std::vector<int> positions;
     std::vector<std::string> captions;
     std::uint32_t block_count = 0;
+    std::vector<ui::Fact> facts;
 };
 
 platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
@@ -87,6 +88,7 @@ Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFau
     client.join();
     served.positions = screens.positions;
     served.captions = screens.captions;
+    served.facts = screens.facts();
     return served;
 }
 
@@ -159,6 +161,15 @@ TEST(TransferImage, LostAcknowledgementsAreRepairedByRetransmission)
     const Served served = serve(87, image, faults);
     EXPECT_EQ(served.outcome, Outcome::complete);
     EXPECT_EQ(served.fetch.bytes, image);
+    // Told as it went: every byte acknowledged in the end, and the repairs counted.
+    ASSERT_FALSE(served.facts.empty());
+    const auto* last = std::get_if<ui::TransferFact>(&served.facts.back());
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->acknowledged, image.size());
+    EXPECT_EQ(last->total, image.size());
+    EXPECT_EQ(last->blocks_acknowledged, served.block_count);
+    EXPECT_GT(last->retransmissions, 0u);
+    EXPECT_FALSE(last->given_up);
 }
 
 TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
