@@ -16,6 +16,20 @@ namespace voq::ui {
 // an empty name: the toolkit names them by their text.
 std::string accessible_name(const DialogTemplate& layout, const Control& control);
 
+// The label that names a field, to be tied to it so that a screen reader reads the two
+// together; null for a control without one.
+const Control* label_for(const DialogTemplate& layout, const Control& control);
+
+// Whether a control holds part of its screen's body, the text a screen reader reads as
+// the screen's description when it opens: a pane, a wrapped text or the line that
+// completes a pane's sentence, whether or not it takes the focus (the warning's pane
+// does not).
+bool is_body(const Control& control);
+
+// Whether the screen's bar only shows that something is under way: the connecting and
+// waiting bars cycle, and their percentages mean nothing.
+bool bar_is_busy_indicator(int template_id);
+
 // One box of the IPv4 address field, box 0 to 3, told apart from its neighbours.
 std::string address_box_name(int box);
 

@@ -5,7 +5,7 @@
 //   voq-upgrade-autopilot --shots DIR --address A [--password P] [--restart-wait-units N]
 //                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
 //                         [--local-address PC ...]
-//                         [--keys KEYS] [--reader DIR]
+//                         [--keys KEYS [--key-interval-ms N]] [--reader DIR]
 //   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade; then
 //                                                    again in DIR/dark under a dark palette
 // With --keys (frontends/key_script.h) the user has only the keyboard. With --reader a
@@ -26,6 +26,7 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,6 +62,7 @@ struct Settings {
     bool keyboard_only = false;
     voq::autopilot::KeyScript keys;
     QString reader;
+    int key_interval_ms = 80;  // a screen reader needs longer to have its say between keys
 };
 
 constexpr int reader_patience_ms = 20000;
@@ -106,6 +108,7 @@ void press_key(QWidget* window, const std::string& key)
     else if (key == "Escape") QTest::keyClick(focus, Qt::Key_Escape);
     else if (key == "Space") QTest::keyClick(focus, Qt::Key_Space);
     else if (key == "Right") QTest::keyClick(focus, Qt::Key_Right);
+    else if (key == "Down") QTest::keyClick(focus, Qt::Key_Down);
     else if (key == "Shift+Tab") QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
     else if (key == "Backspace") QTest::keyClick(focus, Qt::Key_Backspace);
     else if (key == "address") type(window, settings.address);
@@ -119,7 +122,7 @@ void press_keys_from(QPointer<QWidget> window, const std::string& name, const st
                      std::size_t next)
 {
     if (next >= keys.size()) return;
-    QTimer::singleShot(next == 0 ? 0 : 80, qApp, [window, name, keys, next] {
+    QTimer::singleShot(next == 0 ? 0 : settings.key_interval_ms, qApp, [window, name, keys, next] {
         if (!window) return;
         press_keys_from(window, name, keys, next + 1);
         summary << "key " << name << " " << keys[next] << "\n";
@@ -256,6 +259,7 @@ bool read_settings(int argc, char** argv)
         else if (option == "--reread-spacing-ms" && has_value)
             settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reader" && has_value) settings.reader = argv[++k];
+        else if (option == "--key-interval-ms" && has_value) settings.key_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
         else if (option == "--keys" && has_value) {
             settings.keyboard_only = true;
             settings.keys = voq::autopilot::read_key_script(argv[++k]);
@@ -278,7 +282,7 @@ int main(int argc, char** argv)
     if (!read_settings(argc, argv)) {
         std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
                    "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
-                   "[--local-address PC ...] [--keys KEYS] [--reader DIR])\n",
+                   "[--local-address PC ...] [--keys KEYS [--key-interval-ms N]] [--reader DIR])\n",
                    stderr);
         return 2;
     }

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTextDocument>
 
+#include "ui/accessible_names.h"
 #include "ui/dialog_templates.h"
 #include "frontends/qt/accessibility.h"
 #include "frontends/qt/address_field.h"
@@ -138,9 +139,15 @@ BuiltDialog build_dialog(int template_id)
     dialog->setWindowTitle(from_text(layout->caption));
     dialog->setFixedSize(in_pixels(units, 0, 0, layout->width, layout->height).size());
     dialog->setWindowIcon(icon_pixmap(telephone_icon));
+    std::vector<QWidget*> widgets;
     for (const Control& control : layout->controls) {
         QWidget* widget = make_control(control, dialog);
+        widgets.push_back(widget);
+        // Before the naming, which makes the toolkit look the control's interface up.
+        if (control.kind == ControlKind::progress_bar && bar_is_busy_indicator(layout->id))
+            show_as_busy_indicator(qobject_cast<QProgressBar*>(widget));
         name_for_screen_readers(widget, *layout, control);
+        if (is_body(control)) built.body.push_back(widget);
         QRect area = in_pixels(units, control.x, control.y, control.width, control.height);
         // A drop-down list's height is that of its opened list.
         if (control.kind == ControlKind::drop_down_list) area.setHeight(widget->sizeHint().height());
@@ -153,8 +160,14 @@ BuiltDialog build_dialog(int template_id)
             widget->setFocusPolicy(Qt::NoFocus);
         if (control.id != no_id) built.controls[control.id] = widget;
     }
+    for (std::size_t k = 0; k < layout->controls.size(); ++k) {
+        const Control* label = label_for(*layout, layout->controls[k]);
+        if (label != nullptr) tie_label(widgets[static_cast<std::size_t>(label - layout->controls.data())], widgets[k]);
+    }
     return built;
 }
+
+void describe(const BuiltDialog& built) { describe_screen(built.dialog, built.body); }
 
 void set_control_text(const BuiltDialog& built, int control, std::string_view text)
 {
