@@ -77,6 +77,15 @@ const Control* label_for(const DialogTemplate& layout, const Control& field)
     case ControlKind::entry_field:
     case ControlKind::password_field:
     case ControlKind::drop_down_list: break;
+    case ControlKind::progress_bar: {
+        // The text just above a bar says what it shows the progress of.
+        for (const Control& text : layout.controls) {
+            if (text.kind != ControlKind::wrapped_text && text.kind != ControlKind::centred_wrapped_text) continue;
+            const int gap = field.y - (text.y + text.height);
+            if (gap >= 0 && gap <= 8) return &text;
+        }
+        return nullptr;
+    }
     default: return nullptr;
     }
     const Control* above = nullptr;
@@ -94,7 +103,21 @@ const Control* label_for(const DialogTemplate& layout, const Control& field)
 bool is_body(const Control& control)
 {
     return control.kind == ControlKind::text_pane || control.kind == ControlKind::wrapped_text ||
-           control.kind == ControlKind::centred_wrapped_text || control.kind == ControlKind::plain_line;
+           control.kind == ControlKind::centred_wrapped_text || control.kind == ControlKind::plain_line ||
+           control.kind == ControlKind::centred_value_field;
+}
+
+std::string screen_description(const std::vector<std::string>& body_texts, bool busy)
+{
+    std::string description;
+    const auto add = [&description](std::string_view part) {
+        if (part.empty()) return;
+        if (!description.empty()) description += '\n';
+        description += part;
+    };
+    for (const std::string& text : body_texts) add(text);
+    if (busy) add(text::busy_bar_description);
+    return description;
 }
 
 bool bar_is_busy_indicator(int template_id)

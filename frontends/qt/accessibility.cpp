@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <string>
 
 #include "frontends/qt/address_field.h"
 #include "frontends/qt/secret_text_events.h"
@@ -175,12 +177,11 @@ void tie_label(QWidget* label, QWidget* field)
 
 void describe_screen(QDialog* dialog, const std::vector<QWidget*>& body)
 {
-    QStringList parts;
-    for (const QWidget* widget : body) {
-        const QString text = shown_text(widget).trimmed();
-        if (!text.isEmpty()) parts << text;
-    }
-    const QString description = parts.join('\n');
+    std::vector<std::string> texts;
+    for (const QWidget* widget : body) texts.push_back(shown_text(widget).trimmed().toStdString());
+    bool busy = false;
+    for (const QProgressBar* bar : dialog->findChildren<QProgressBar*>()) busy = busy || is_busy_indicator(bar);
+    const QString description = QString::fromStdString(screen_description(texts, busy));
     if (dialog->accessibleDescription() != description) dialog->setAccessibleDescription(description);
 }
 

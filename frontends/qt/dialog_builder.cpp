@@ -1,6 +1,7 @@
 #include "frontends/qt/dialog_builder.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -147,7 +148,6 @@ BuiltDialog build_dialog(int template_id)
         if (control.kind == ControlKind::progress_bar && bar_is_busy_indicator(layout->id))
             show_as_busy_indicator(qobject_cast<QProgressBar*>(widget));
         name_for_screen_readers(widget, *layout, control);
-        if (is_body(control)) built.body.push_back(widget);
         QRect area = in_pixels(units, control.x, control.y, control.width, control.height);
         // A drop-down list's height is that of its opened list.
         if (control.kind == ControlKind::drop_down_list) area.setHeight(widget->sizeHint().height());
@@ -160,10 +160,19 @@ BuiltDialog build_dialog(int template_id)
             widget->setFocusPolicy(Qt::NoFocus);
         if (control.id != no_id) built.controls[control.id] = widget;
     }
+    // The body is read top to bottom, a value with its label.
+    std::vector<std::pair<int, QWidget*>> body;
     for (std::size_t k = 0; k < layout->controls.size(); ++k) {
-        const Control* label = label_for(*layout, layout->controls[k]);
-        if (label != nullptr) tie_label(widgets[static_cast<std::size_t>(label - layout->controls.data())], widgets[k]);
+        const Control& control = layout->controls[k];
+        const Control* label = label_for(*layout, control);
+        QWidget* label_widget = label != nullptr ? widgets[static_cast<std::size_t>(label - layout->controls.data())] : nullptr;
+        if (label_widget != nullptr) tie_label(label_widget, widgets[k]);
+        if (!is_body(control)) continue;
+        if (label_widget != nullptr && !is_body(*label)) body.emplace_back(label->y, label_widget);
+        body.emplace_back(control.y, widgets[k]);
     }
+    std::stable_sort(body.begin(), body.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [y, widget] : body) built.body.push_back(widget);
     return built;
 }
 

@@ -230,12 +230,24 @@ TEST_F(Listening, EachScreenDescribesItselfByItsBody)
     describe(uploading);
     EXPECT_EQ(uploading.dialog->accessibleDescription(), from_text(text::uploading_notice));
 
+    // The waiting bar only cycles: the screen says so after its text.
     const BuiltDialog waiting = open(templates::waiting);
     describe(waiting);
-    EXPECT_EQ(waiting.dialog->accessibleDescription(), "");
+    EXPECT_EQ(waiting.dialog->accessibleDescription(), "busy");
     set_control_text(waiting, controls::waiting_text, "Now waiting");
     describe(waiting);
-    EXPECT_EQ(waiting.dialog->accessibleDescription(), "Now waiting");
+    EXPECT_EQ(waiting.dialog->accessibleDescription(), "Now waiting\nbusy");
+
+    const BuiltDialog success = open(templates::success);
+    set_control_text(success, controls::text_pane, "Done; the version shown below.");
+    set_control_text(success, controls::version_now, "2.0.13(g)");
+    describe(success);
+    EXPECT_EQ(success.dialog->accessibleDescription(),
+              "Done; the version shown below.\nFirmware version now running:\n2.0.13(g)");
+
+    const BuiltDialog connecting = open(templates::connecting);
+    describe(connecting);
+    EXPECT_EQ(connecting.dialog->accessibleDescription(), "busy");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The Linux program as a screen reader meets it.
 
-screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside dbus-run-session.
+screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside private_session.sh.
 
 Starts an X display (Xvfb), the simulated device (password protected) on 127.0.125.2 and
 the real program with its scripted user on the accessibility bus, then reads every

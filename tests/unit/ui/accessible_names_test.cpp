@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/screens.h"
+#include "ui/texts.h"
 
 namespace voq::ui {
 namespace {
@@ -107,7 +108,8 @@ TEST(AccessibleNames, EachFieldIsTiedToTheLabelBesideIt)
         {templates::address_adapter, 1000, ""},
         {templates::address_adapter, 1015, ""},
         {templates::password, 1, ""},
-        {templates::uploading, 1010, ""},
+        {templates::connecting, 1010, ""},
+        {templates::uploading, 1010, std::string(text::uploading_notice)},
     };
     for (const Named& each : tied) {
         SCOPED_TRACE(std::to_string(each.template_id) + "/" + std::to_string(each.control));
@@ -117,6 +119,37 @@ TEST(AccessibleNames, EachFieldIsTiedToTheLabelBesideIt)
         ASSERT_NE(field, nullptr);
         const Control* label = label_for(*layout, *field);
         EXPECT_EQ(label != nullptr ? std::string(label->text) : std::string(), each.name);
+    }
+}
+
+TEST(AccessibleNames, TheWaitingBarIsTiedToTheWaitingText)
+{
+    const DialogTemplate* layout = find_template(templates::waiting);
+    ASSERT_NE(layout, nullptr);
+    const Control* bar = find_control(*layout, controls::progress_bar);
+    ASSERT_NE(bar, nullptr);
+    const Control* label = label_for(*layout, *bar);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->id, controls::waiting_text);
+}
+
+TEST(AccessibleNames, ScreenDescription)
+{
+    const struct {
+        std::vector<std::string> body;
+        bool busy;
+        std::string description;
+    } cases[] = {
+        {{}, false, ""},
+        {{}, true, "busy"},
+        {{"one"}, false, "one"},
+        {{"one", "", "two"}, false, "one\ntwo"},
+        {{"waiting"}, true, "waiting\nbusy"},
+        {{""}, true, "busy"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.description);
+        EXPECT_EQ(screen_description(each.body, each.busy), each.description);
     }
 }
 
@@ -138,7 +171,7 @@ TEST(AccessibleNames, EachScreensBodyAndBusyBar)
         {templates::confirm_staged, {1007}, false},
         {templates::waiting, {1022}, true},
         {templates::uploading, {no_id}, false},
-        {templates::success, {1007}, false},
+        {templates::success, {1007, 1004}, false},
     };
     ASSERT_EQ(std::size(screens), all_templates().size());
     for (const auto& screen : screens) {
