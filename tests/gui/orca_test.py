@@ -94,6 +94,9 @@ def fault(screen, what):
 class Orca:
     def __init__(self, folder):
         self.log_path = os.path.join(folder, "orca-debug.log")
+        # A log of an earlier run would pass for this Orca's until it starts writing.
+        if os.path.exists(self.log_path):
+            os.remove(self.log_path)
         prefs = os.path.join(folder, "orca-prefs")
         os.makedirs(prefs, exist_ok=True)
         # Every update of a real progress bar is spoken: a percentage from a busy bar
@@ -155,22 +158,36 @@ class Orca:
             self.process.wait()
 
 
+# What Orca says as a window opens: its caption and kind ("... dialog", "alert ...").
+# What follows, until the next window, is what Orca says on that screen.
+SCREENS = {
+    "139": r"VOQ-3100/3300 Firmware Upgrade dialog WARNING",
+    "101": r"VOQ-3100/3300 Firmware Upgrade dialog This program will upgrade",
+    "105": r"Connecting with VOQ@[0-9.]+ dialog",
+    "104": r"Enter Password Information dialog",
+    "103": r"Confirm Upgrade to Ver\. \S+ dialog",
+    "114": r"Waiting For Firmware Download Request From VOQ dialog",
+    "110": r"(Uploading|Updating) .*VOQ.* dialog",
+    "111": r"VOQ@[0-9.]+ Upgrade Successful! dialog",
+    "failure": r"alert VOQ Firwmare Upgrade Error",
+    "refusal": r"alert Error",
+}
+WINDOW = re.compile(r".* dialog\b|alert\b")
+
+
 def run(orca, name, arguments, keys, stop_after=None):
-    """Runs the program with the keys; what Orca said on each screen, in order."""
+    """Runs the program with the keys, Orca having its say before each of the user's
+    turns; what Orca said, by screen (a screen that opened twice: both times)."""
     reader = os.path.join(WORK, name)
     shutil.rmtree(reader, ignore_errors=True)
     os.makedirs(reader)
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     program = subprocess.Popen([AUTOPILOT, "--reader", reader, "--shots", os.path.join(reader, "shots"),
                                 "--address", DEVICE, "--local-address", OTHER_PC, "--local-address", PC,
-                                "--restart-wait-units", "40", "--keys", keys, "--key-interval-ms", "900", "--char-interval-ms", "150"]
-                               + arguments, env=environment, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    # Offsets in Orca's log: where the run began, then where each screen's turn began.
-    # A screen's share runs from two turns before its own to the one after it (its keys
-    # included): the program goes on behind a progress screen while Orca has its turn
-    # there, and the next screen may open meanwhile.
-    marks = [len(orca.text())]
-    screens = []
+                                "--restart-wait-units", "40", "--keys", keys, "--key-interval-ms", "900",
+                                "--char-interval-ms", "150"] + arguments,
+                               env=environment, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    begun = len(orca.text())
     number = 1
     deadline = time.time() + 150
     while time.time() < deadline:
@@ -180,13 +197,12 @@ def run(orca, name, arguments, keys, stop_after=None):
                 break
             time.sleep(0.05)
             continue
-        screens.append(open(shown).read())
+        screen = open(shown).read()
         # Orca takes its time over a program it meets for the first time.
-        orca.quiet(marks[-1], limit=30 if number == 1 else 12)
-        marks.append(len(orca.text()))
+        orca.quiet(len(orca.text()) if number > 1 else begun, limit=30 if number == 1 else 12)
         open(os.path.join(reader, "%d.read" % number), "w").close()
         number += 1
-        if screens[-1] == stop_after:
+        if screen == stop_after:
             # Orca hears the user's keys on the screen, and what they open, before it ends.
             time.sleep(len(keys) * 0.1 + 4 * SETTLE)
             program.kill()
@@ -199,20 +215,23 @@ def run(orca, name, arguments, keys, stop_after=None):
     time.sleep(SETTLE)
     if program.returncode != 0 and stop_after is None:
         fault("-", "the program ended with %s:\n%s" % (program.returncode, output))
-    marks.append(len(orca.text()))
-    spoken = []
-    for k, screen in enumerate(screens):
-        spoken.append((screen, orca.said(marks[max(0, k - 1)], marks[min(k + 2, len(marks) - 1)])))
-        print("screen %s: Orca said %r" % (screen, spoken[-1][1]), flush=True)
+    spoken = {}
+    current = None
+    for line in orca.said(begun):
+        if WINDOW.match(line):
+            current = next((screen for screen, caption in SCREENS.items() if re.match(caption, line)), line)
+            spoken.setdefault(current, [])
+        if current is not None:
+            spoken[current].append(line)
+    for screen, said in spoken.items():
+        print("screen %s: Orca said %r" % (screen, said), flush=True)
     return spoken
 
 
 def utterances_on(spoken, screen):
-    found = [said for name, said in spoken if name == screen]
-    if not found:
-        fault(screen, "never shown")
-        return []
-    return [line for said in found for line in said]
+    if screen not in spoken:
+        fault(screen, "Orca never announced it")
+    return spoken.get(screen, [])
 
 
 def expect(spoken, screen, pattern, what):
@@ -240,7 +259,7 @@ def percentages_by_bar(log):
     """The bars Orca read out as a percentage, by the name it heard them by."""
     bars = set()
     for block in log.split("vvvvv PROCESS OBJECT EVENT")[1:]:
-        source = re.search(r"name='(.*?)' role='(.*?)'", block, re.S)
+        source = re.search(r"app\.name='[^']*' name='(.*?)' role='(.*?)'", block, re.S)
         if source and any(re.fullmatch(r"\d+ percent\.?", line.strip()) for line in SPOKEN.findall(block)):
             bars.add(source.group(1))
     return bars
@@ -306,10 +325,10 @@ def main():
                 fault("105/114", "Orca read the bar %r as a percentage" % bar)
         check_secret(orca)
         spoken = run(orca, "cancelled", [], "139=Tab,Return 101=address,Return 104=Escape message=Return")
-        expect(spoken, "message", re.escape("Upgrade Failed: User Abort"), "the failure's message")
+        expect(spoken, "failure", re.escape("Upgrade Failed: User Abort"), "the failure's message")
         # The refusal's box is the address screen's own: the screen stays open behind it.
         spoken = run(orca, "refused", [], "139=Tab,Return 101='1,Return", stop_after="101")
-        expect(spoken, "101", re.escape("Invalid IP Address"), "the refusal's message")
+        expect(spoken, "refusal", re.escape("Invalid IP Address"), "the refusal's message")
     finally:
         if device is not None:
             device.kill()
