@@ -1,5 +1,6 @@
 #include "frontends/qt/dialog_builder.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <algorithm>
 #include <QFontMetrics>
@@ -133,8 +134,9 @@ BuiltDialog build_dialog(int template_id)
                                             Qt::MSWindowsFixedSizeDialogHint);
     if (layout == nullptr) return built;
     QDialog* dialog = built.dialog;
-    QFont font = dialog->font();
-    font.setPointSize(8);
+    // The desktop's font, at the size its user chose: the dialog units follow it, as
+    // Windows scales a dialog with its font's size at the screen's DPI.
+    const QFont font = QApplication::font("QDialog");
     dialog->setFont(font);
     const DialogUnits units = units_of(font);
     dialog->setWindowTitle(from_text(layout->caption));
