@@ -14,7 +14,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-min
                     wine wine64 xvfb xauth
 # The accessibility bus and a screen reader's interface to it, for reading the Linux
 # program's screens as a screen reader does.
-SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb
+SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb orca
 
 .PHONY: test check demo package bench build native windows sanitized packages native-packages clean
 

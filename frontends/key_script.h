@@ -11,7 +11,7 @@
 // program can be played the same way and their transcripts compared:
 //   "139=Tab,Return 101=address,Return 104=password,Return 103=Tab,Return"
 // A screen is named by its template id, or "message" for a message box. Keys are
-// Tab, Shift+Tab, Return, Escape, Space, Right and Backspace; "address" and "password" type the run's
+// Tab, Shift+Tab, Return, Escape, Space, Right, Down and Backspace; "address" and "password" type the run's
 // address and password into the focus, a word that starts with a digit is typed as
 // it stands, and one that starts with ' is typed without it (UTF-8, any character). A key goes to the focus of the moment, which may be a box the screen
 // has opened meanwhile.

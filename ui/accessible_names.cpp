@@ -34,20 +34,10 @@ bool is_label(const Control& control)
     return control.kind == ControlKind::label || control.kind == ControlKind::right_label;
 }
 
-// A label beside the field (its middle within the field's height, ending before the
-// field starts) wins over one just above it (ending at most a line over the field's top).
 std::string_view label_of(const DialogTemplate& layout, const Control& field)
 {
-    std::string_view above;
-    for (const Control& label : layout.controls) {
-        if (!is_label(label)) continue;
-        const int middle = label.y + label.height / 2;
-        if (middle >= field.y && middle <= field.y + field.height && label.x + label.width <= field.x) return label.text;
-        const int gap = field.y - (label.y + label.height);
-        const bool overlaps = label.x < field.x + field.width && field.x < label.x + label.width;
-        if (gap >= 0 && gap <= 8 && overlaps) above = label.text;
-    }
-    return above;
+    const Control* label = label_for(layout, field);
+    return label != nullptr ? label->text : std::string_view();
 }
 
 std::string_view pane_name(int template_id, int control)
@@ -76,6 +66,64 @@ std::string one_line(std::string_view text)
 std::string_view address_field_name() { return last_line(text::adapter_address_help); }
 
 }  // namespace
+
+// A label beside the field (its middle within the field's height, ending before the
+// field starts) wins over one just above it (ending at most a line over the field's top).
+const Control* label_for(const DialogTemplate& layout, const Control& field)
+{
+    switch (field.kind) {
+    case ControlKind::value_field:
+    case ControlKind::centred_value_field:
+    case ControlKind::entry_field:
+    case ControlKind::password_field:
+    case ControlKind::drop_down_list: break;
+    case ControlKind::progress_bar: {
+        // The text just above a bar says what it shows the progress of.
+        for (const Control& text : layout.controls) {
+            if (text.kind != ControlKind::wrapped_text && text.kind != ControlKind::centred_wrapped_text) continue;
+            const int gap = field.y - (text.y + text.height);
+            if (gap >= 0 && gap <= 8) return &text;
+        }
+        return nullptr;
+    }
+    default: return nullptr;
+    }
+    const Control* above = nullptr;
+    for (const Control& label : layout.controls) {
+        if (!is_label(label)) continue;
+        const int middle = label.y + label.height / 2;
+        if (middle >= field.y && middle <= field.y + field.height && label.x + label.width <= field.x) return &label;
+        const int gap = field.y - (label.y + label.height);
+        const bool overlaps = label.x < field.x + field.width && field.x < label.x + label.width;
+        if (gap >= 0 && gap <= 8 && overlaps) above = &label;
+    }
+    return above;
+}
+
+bool is_body(const Control& control)
+{
+    return control.kind == ControlKind::text_pane || control.kind == ControlKind::wrapped_text ||
+           control.kind == ControlKind::centred_wrapped_text || control.kind == ControlKind::plain_line ||
+           control.kind == ControlKind::centred_value_field;
+}
+
+std::string screen_description(const std::vector<std::string>& body_texts, bool busy)
+{
+    std::string description;
+    const auto add = [&description](std::string_view part) {
+        if (part.empty()) return;
+        if (!description.empty()) description += '\n';
+        description += part;
+    };
+    for (const std::string& text : body_texts) add(text);
+    if (busy) add(text::busy_bar_description);
+    return description;
+}
+
+bool bar_is_busy_indicator(int template_id)
+{
+    return template_id == templates::connecting || template_id == templates::waiting;
+}
 
 std::string_view last_line(std::string_view text)
 {

@@ -136,6 +136,8 @@ inline constexpr std::string_view result_pane_name = "Result";
 inline constexpr std::string_view phone_icon_name = "VOQ IP phone";
 inline constexpr std::string_view adapter_icon_name = "VOQ telephone adapter";
 inline constexpr const char* address_box_name_format = "%.*s %d of %d";
+// What a bar that only shows that something is under way says instead of a percentage.
+inline constexpr std::string_view busy_bar_description = "busy";
 
 inline constexpr std::string_view invalid_address = "Invalid IP Address";
 inline constexpr std::string_view invalid_address_title = "Error";

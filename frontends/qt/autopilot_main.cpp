@@ -5,7 +5,7 @@
 //   voq-upgrade-autopilot --shots DIR --address A [--password P] [--restart-wait-units N]
 //                         [--transfer-silence-floor-ms N] [--reread-spacing-ms N]
 //                         [--local-address PC ...]
-//                         [--keys KEYS] [--reader DIR]
+//                         [--keys KEYS [--key-interval-ms N] [--char-interval-ms N]] [--reader DIR]
 //   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade; then
 //                                                    again in DIR/dark under a dark palette
 // With --keys (frontends/key_script.h) the user has only the keyboard. With --reader a
@@ -26,6 +26,7 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +63,8 @@ struct Settings {
     bool keyboard_only = false;
     voq::autopilot::KeyScript keys;
     QString reader;
+    int key_interval_ms = 80;  // a screen reader needs longer to have its say between keys
+    int char_interval_ms = 0;  // 0: a typed text goes at once
 };
 
 constexpr int reader_patience_ms = 20000;
@@ -107,6 +110,7 @@ void press_key(QWidget* window, const std::string& key)
     else if (key == "Escape") QTest::keyClick(focus, Qt::Key_Escape);
     else if (key == "Space") QTest::keyClick(focus, Qt::Key_Space);
     else if (key == "Right") QTest::keyClick(focus, Qt::Key_Right);
+    else if (key == "Down") QTest::keyClick(focus, Qt::Key_Down);
     else if (key == "Shift+Tab") QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
     else if (key == "Backspace") QTest::keyClick(focus, Qt::Key_Backspace);
     else if (key == "address") type(window, settings.address);
@@ -114,18 +118,51 @@ void press_key(QWidget* window, const std::string& key)
     else if (voq::autopilot::is_typed_text(key)) type(window, voq::autopilot::typed_text(key));
 }
 
+// One key of the script, and how long after the one before it comes.
+struct Step {
+    std::string key;
+    int delay_ms;
+    std::string noted;  // what the summary says for it: a typed text's name once, not its characters
+};
+
+// With --char-interval-ms a typed text goes character by character, each to the focus
+// of its moment: a screen reader's key listener makes the toolkit hold each key until
+// the reader has seen it, so a text typed at once would all land in one address box.
+std::vector<Step> steps_of(const std::vector<std::string>& keys)
+{
+    std::vector<Step> steps;
+    for (const std::string& key : keys) {
+        const int delay = steps.empty() ? 0 : settings.key_interval_ms;
+        std::string text;
+        if (key == "address") text = settings.address;
+        else if (key == "password") text = settings.password;
+        else if (voq::autopilot::is_typed_text(key)) text = voq::autopilot::typed_text(key);
+        if (settings.char_interval_ms <= 0 || text.empty()) {
+            steps.push_back({key, delay, key});
+            continue;
+        }
+        const QString characters = QString::fromUtf8(text);
+        for (qsizetype k = 0; k < characters.size(); ++k)
+            steps.push_back({"'" + QString(characters[k]).toStdString(), k == 0 ? delay : settings.char_interval_ms,
+                             k == 0 ? key : std::string()});
+    }
+    return steps;
+}
+
 // The script's keys for a screen, one by one from the event loop like a keyboard's:
 // a key that opens a box (and waits in it) does not hold back the keys after it.
-void press_keys_from(QPointer<QWidget> window, const std::string& name, const std::vector<std::string>& keys,
+void press_keys_from(QPointer<QWidget> window, const std::string& name, const std::vector<Step>& steps,
                      std::size_t next)
 {
-    if (next >= keys.size()) return;
-    QTimer::singleShot(next == 0 ? 0 : 80, qApp, [window, name, keys, next] {
+    if (next >= steps.size()) return;
+    QTimer::singleShot(steps[next].delay_ms, qApp, [window, name, steps, next] {
         if (!window) return;
-        press_keys_from(window, name, keys, next + 1);
-        summary << "key " << name << " " << keys[next] << "\n";
-        summary.flush();
-        press_key(window, keys[next]);
+        press_keys_from(window, name, steps, next + 1);
+        if (!steps[next].noted.empty()) {
+            summary << "key " << name << " " << steps[next].noted << "\n";
+            summary.flush();
+        }
+        press_key(window, steps[next].key);
     });
 }
 
@@ -134,7 +171,7 @@ void press_keys(QWidget* window, const std::string& name)
     window->activateWindow();
     // Keys go in whether or not the window system has made it active by then.
     static_cast<void>(QTest::qWaitForWindowActive(window, 500));
-    press_keys_from(window, name, voq::autopilot::keys_for(settings.keys, name), 0);
+    press_keys_from(window, name, steps_of(voq::autopilot::keys_for(settings.keys, name)), 0);
 }
 
 void click(const BuiltDialog& screen, int id)
@@ -223,6 +260,7 @@ void answer(int template_id, const BuiltDialog& screen)
         summary << "message \"" << box->text().toStdString() << "\"\n";
         QTimer::singleShot(200, box, [box, name] {
             shoot(box, name);
+            if (!settings.reader.isEmpty()) box->activateWindow();
             after_reader(box, name, [box, name] {
                 if (settings.keyboard_only) press_keys(box, name.toStdString());
                 else box->accept();
@@ -236,6 +274,9 @@ void answer(int template_id, const BuiltDialog& screen)
                           template_id == templates::uploading;
     QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
         shoot(dialog, name);
+        // As a window manager gives a new window the focus: a screen reader presents a
+        // screen once it is active, and there is no window manager on a test's display.
+        if (!settings.reader.isEmpty()) dialog->activateWindow();
         after_reader(dialog, name,
                      [template_id, screen, dialog, name, progress] { take_turn(template_id, screen, dialog, name, progress); });
     });
@@ -258,6 +299,8 @@ bool read_settings(int argc, char** argv)
             settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reader" && has_value) settings.reader = argv[++k];
         else if (option == "--log-folder" && has_value) settings.log_folder = argv[++k];
+        else if (option == "--key-interval-ms" && has_value) settings.key_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
+        else if (option == "--char-interval-ms" && has_value) settings.char_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
         else if (option == "--keys" && has_value) {
             settings.keyboard_only = true;
             settings.keys = voq::autopilot::read_key_script(argv[++k]);
@@ -280,7 +323,8 @@ int main(int argc, char** argv)
     if (!read_settings(argc, argv)) {
         std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
                    "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
-                   "[--local-address PC ...] [--keys KEYS] [--reader DIR] [--log-folder DIR])\n",
+                   "[--local-address PC ...] [--keys KEYS [--key-interval-ms N] [--char-interval-ms N]] [--reader DIR] "
+                   "[--log-folder DIR])\n",
                    stderr);
         return 2;
     }

@@ -1,6 +1,8 @@
 #include "frontends/qt/dialog_builder.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <algorithm>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QScreen>
 #include <QTextDocument>
 
+#include "ui/accessible_names.h"
 #include "ui/dialog_templates.h"
 #include "frontends/qt/accessibility.h"
 #include "frontends/qt/address_field.h"
@@ -131,15 +134,21 @@ BuiltDialog build_dialog(int template_id)
                                             Qt::MSWindowsFixedSizeDialogHint);
     if (layout == nullptr) return built;
     QDialog* dialog = built.dialog;
-    QFont font = dialog->font();
-    font.setPointSize(8);
+    // The desktop's font, at the size its user chose: the dialog units follow it, as
+    // Windows scales a dialog with its font's size at the screen's DPI.
+    const QFont font = QApplication::font("QDialog");
     dialog->setFont(font);
     const DialogUnits units = units_of(font);
     dialog->setWindowTitle(from_text(layout->caption));
     dialog->setFixedSize(in_pixels(units, 0, 0, layout->width, layout->height).size());
     dialog->setWindowIcon(icon_pixmap(telephone_icon));
+    std::vector<QWidget*> widgets;
     for (const Control& control : layout->controls) {
         QWidget* widget = make_control(control, dialog);
+        widgets.push_back(widget);
+        // Before the naming, which makes the toolkit look the control's interface up.
+        if (control.kind == ControlKind::progress_bar && bar_is_busy_indicator(layout->id))
+            show_as_busy_indicator(qobject_cast<QProgressBar*>(widget));
         name_for_screen_readers(widget, *layout, control);
         QRect area = in_pixels(units, control.x, control.y, control.width, control.height);
         // A drop-down list's height is that of its opened list.
@@ -153,8 +162,23 @@ BuiltDialog build_dialog(int template_id)
             widget->setFocusPolicy(Qt::NoFocus);
         if (control.id != no_id) built.controls[control.id] = widget;
     }
+    // The body is read top to bottom, a value with its label.
+    std::vector<std::pair<int, QWidget*>> body;
+    for (std::size_t k = 0; k < layout->controls.size(); ++k) {
+        const Control& control = layout->controls[k];
+        const Control* label = label_for(*layout, control);
+        QWidget* label_widget = label != nullptr ? widgets[static_cast<std::size_t>(label - layout->controls.data())] : nullptr;
+        if (label_widget != nullptr) tie_label(label_widget, widgets[k]);
+        if (!is_body(control)) continue;
+        if (label_widget != nullptr && !is_body(*label)) body.emplace_back(label->y, label_widget);
+        body.emplace_back(control.y, widgets[k]);
+    }
+    std::stable_sort(body.begin(), body.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [y, widget] : body) built.body.push_back(widget);
     return built;
 }
+
+void describe(const BuiltDialog& built) { describe_screen(built.dialog, built.body); }
 
 void set_control_text(const BuiltDialog& built, int control, std::string_view text)
 {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <map>
 #include <string_view>
+#include <vector>
 
 namespace voq::ui::qt {
 
@@ -12,12 +13,16 @@ namespace voq::ui::qt {
 struct BuiltDialog {
     QDialog* dialog = nullptr;
     std::map<int, QWidget*> controls;
+    std::vector<QWidget*> body;  // the controls that hold the screen's body text
 };
 
 BuiltDialog build_dialog(int template_id);
 
 // Puts text into a control: panes keep their "\r\n" line breaks.
 void set_control_text(const BuiltDialog& built, int control, std::string_view text);
+
+// The body's texts, as they stand, become the screen's description.
+void describe(const BuiltDialog& built);
 
 // Places the window at the middle of the primary screen, halving with an arithmetic
 // shift (so a window larger than the screen goes to negative coordinates).

@@ -112,6 +112,7 @@ int QtScreens::run_modal(const BuiltDialog& built, int template_id, std::thread:
     }
     if (built.controls.count(controls::cancel))
         QObject::connect(button(built, controls::cancel), &QPushButton::clicked, dialog, &QDialog::reject);
+    describe(built);
     dialog->show();
     centre_window(dialog);
     const ThreadModal modal(*this, dialog, opener);
@@ -254,9 +255,15 @@ void QtScreens::refresh(const BuiltDialog& shown, Mailbox& mailbox)
         position = std::exchange(mailbox.position, std::nullopt);
         caption = std::exchange(mailbox.caption, std::nullopt);
     }
-    if (caption) shown.dialog->setWindowTitle(from_text(*caption));
+    auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(controls::progress_bar));
+    if (caption) {
+        // A bar is named by its screen's caption: the uploading screen's tells the
+        // transfer from the restart wait.
+        const QString title = from_text(*caption);
+        shown.dialog->setWindowTitle(title);
+        if (bar->accessibleName() != title) bar->setAccessibleName(title);
+    }
     if (position) {
-        auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(controls::progress_bar));
         // A position past the range shows the bar full.
         bar->setValue(std::min(*position, bar->maximum()));
     }
@@ -277,6 +284,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         dialog->setWindowTitle(from_text(view.caption));
         if (view.template_id == templates::waiting) set_control_text(progress.screen, controls::waiting_text, view.text);
         auto* bar = qobject_cast<QProgressBar*>(progress.screen.controls.at(controls::progress_bar));
+        bar->setAccessibleName(from_text(view.caption));
         bar->setRange(0, view.range_high);
         bar->setValue(0);
         QPushButton* cancel = button(progress.screen, controls::cancel);
@@ -289,6 +297,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         QObject::connect(refresher, &QTimer::timeout, dialog,
                          [shown = progress.screen, mailbox] { refresh(shown, *mailbox); });
         refresher->start();
+        describe(progress.screen);
         dialog->show();
         centre_window(dialog);
         cancel->setFocus();
@@ -313,7 +322,10 @@ void QtScreens::set_progress_caption(ProgressId screen, std::string_view caption
 
 void QtScreens::set_progress_text(ProgressId screen, std::string_view text)
 {
-    with_progress(screen, [value = std::string(text)](Progress& p) { set_control_text(p.screen, controls::waiting_text, value); });
+    with_progress(screen, [value = std::string(text)](Progress& p) {
+        set_control_text(p.screen, controls::waiting_text, value);
+        describe(p.screen);
+    });
 }
 
 void QtScreens::set_progress_range(ProgressId screen, int high)
@@ -364,7 +376,7 @@ void QtScreens::report_error(std::string_view message, std::string_view title)
         QMessageBox box(QMessageBox::NoIcon, from_text(title), from_text(message), QMessageBox::Ok);
         box.show();
         const ThreadModal modal(*this, &box, opener);
-        if (on_shown) on_shown(0, BuiltDialog{&box, {}});
+        if (on_shown) on_shown(0, BuiltDialog{&box, {}, {}});
         run_until_closed(&box);
         return 0;
     });

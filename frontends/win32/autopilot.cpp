@@ -251,6 +251,7 @@ void press_keys(HWND dialog, const std::string& name, const std::string& address
         else if (key == "Escape") press(VK_ESCAPE);
         else if (key == "Space") press(VK_SPACE);
         else if (key == "Right") press(VK_RIGHT);
+        else if (key == "Down") press(VK_DOWN);
         else if (key == "Shift+Tab") press_shifted(VK_TAB);
         else if (key == "Backspace") press(VK_BACK);
         else if (voq::autopilot::is_typed_text(key)) type(voq::autopilot::typed_text(key));

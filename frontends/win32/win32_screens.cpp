@@ -51,6 +51,7 @@ INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
         ::SetWindowLongPtrA(dialog, DWLP_USER, lparam);
         modal->fill(dialog);
         name_for_screen_readers(dialog, modal->template_id);
+        describe_for_screen_readers(dialog, modal->template_id);
         centre_window(dialog);
         if (modal->focus == 0) return TRUE;
         ::SetFocus(::GetDlgItem(dialog, modal->focus));
@@ -242,6 +243,7 @@ ProgressId Win32Screens::open_progress(const ProgressView& view)
     name_for_screen_readers(dialog, view.template_id);
     ::SetWindowTextA(dialog, view.caption.c_str());
     if (view.template_id == templates::waiting) set_text(dialog, controls::waiting_text, view.text);
+    describe_for_screen_readers(dialog, view.template_id);
     ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
     ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETPOS, 0, 0);
     ::ShowWindow(dialog, SW_SHOWNORMAL);
@@ -263,7 +265,12 @@ void Win32Screens::set_progress_caption(ProgressId screen, std::string_view capt
     ::SetWindowTextA(window_of(screen), text_of(caption).c_str());
 }
 
-void Win32Screens::set_progress_text(ProgressId screen, std::string_view text) { set_text(window_of(screen), controls::waiting_text, text); }
+void Win32Screens::set_progress_text(ProgressId screen, std::string_view text)
+{
+    HWND dialog = window_of(screen);
+    set_text(dialog, controls::waiting_text, text);
+    describe_for_screen_readers(dialog, templates::waiting);
+}
 
 void Win32Screens::set_progress_range(ProgressId screen, int high)
 {

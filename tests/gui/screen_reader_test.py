@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The Linux program as a screen reader meets it.
 
-screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside dbus-run-session.
+screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside private_session.sh.
 
 Starts an X display (Xvfb), the simulated device (password protected) on 127.0.125.2 and
 the real program with its scripted user on the accessibility bus, then reads every
@@ -14,10 +14,11 @@ reads the gallery, every template in the light and the dark palette.
 import os
 import re
 import shutil
-import socket
 import subprocess
 import sys
 import time
+
+from x_display import start_display
 
 SIMULATOR, AUTOPILOT, WORK = sys.argv[1:4]
 DEVICE, PC = "127.0.125.2", "127.0.125.1"
@@ -50,7 +51,7 @@ EXPECTED = {
     "101": address_screen("VOQ telephone adapter"),
     "305": address_screen("VOQ IP phone"),
     "105": (r"Connecting with VOQ@[0-9.]+", [
-        ("push button", "Cancel"), ("progress bar", "Connecting with VOQ")]),
+        ("push button", "Cancel"), ("progress bar", re.compile(r"Connecting with VOQ(@[0-9.]+)?"))]),
     "104": (r"Enter Password Information", [
         ("push button", "OK"), ("push button", "Cancel"), ("text", "User"), ("password text", "Password"),
         ("text", "Instructions")]),
@@ -59,11 +60,23 @@ EXPECTED = {
     "114": (r"Waiting For Firmware Download Request From VOQ", [
         ("push button", "Cancel"), ("progress bar", "Waiting For Firmware Download Request From VOQ")]),
     "110": (r"(Uploading|Updating) .*VOQ.*", [
-        ("push button", "Cancel"), ("progress bar", "Uploading Firmware To VOQ")]),
+        ("push button", "Cancel"), ("progress bar", re.compile(r"(Uploading|Updating) .*VOQ.*"))]),
     "111": (r"VOQ@[0-9.]+ Upgrade Successful!", [
         ("push button", "OK"), ("text", "Firmware version now running:"), ("text", "Result")]),
     "message": (r"VOQ Firwmare Upgrade Error", [("label", "Upgrade Failed: User Abort"), ("push button", "OK")]),
 }
+# The bars that only show that something is under way: "busy", never a percentage.
+BUSY_SCREENS = ("105", "114")
+# A line of the body a screen reader reads as the screen opens (its description).
+DESCRIBED = {
+    "139": "WARNING: Forcing a firmware upgrade on your VOQ", "101": "This program will upgrade your VOQ",
+    "305": "This program will upgrade your VOQ", "104": "factory reset by entering", "111": "Your VOQ has been successfully",
+}
+# The labels that each name a field, tied to it.
+TIED_LABELS = {"101": ["Your IP Address"], "305": ["Your IP Address"], "104": ["User", "Password"],
+               "103": ["Serial Number", "MAC Address", "Software Version", "Hardware Version", "Product Name"],
+               "304": ["Serial Number", "MAC Address", "Software Version", "Hardware Version", "Product Name"],
+               "111": ["Firmware version now running:"]}
 # Screens the program closes by itself, which may be gone before they are read.
 PROGRESS_SCREENS = ("105", "114", "110")
 # The text a screen's panes must hold, a line of it: a screen reader reads them.
@@ -79,31 +92,6 @@ faults = []
 def fault(screen, what):
     faults.append("screen %s: %s" % (screen, what))
     print("FAULT screen %s: %s" % (screen, what), flush=True)
-
-
-def start_display(folder):
-    # The server picks a free display and writes its number to the file.
-    number_file = open(os.path.join(folder, "display.number"), "w+")
-    display = subprocess.Popen(["Xvfb", "-displayfd", str(number_file.fileno()), "-screen", "0", "1024x768x24",
-                                "-nolisten", "tcp"], pass_fds=[number_file.fileno()], stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=open(os.path.join(folder, "display.log"), "w"))
-    number = ""
-    for _ in range(200):
-        number_file.seek(0)
-        number = number_file.read().strip()
-        if number or display.poll() is not None:
-            break
-        time.sleep(0.05)
-    os.environ["DISPLAY"] = ":" + number
-    # Ready once it takes a connection on its local socket.
-    for _ in range(100):
-        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as probe:
-            try:
-                probe.connect("/tmp/.X11-unix/X" + number)
-                break
-            except OSError:
-                time.sleep(0.05)
-    return display
 
 
 def walk(node, found):
@@ -161,16 +149,54 @@ def check_screen(app, screen):
     if any(name is ANY for _, name in expected):
         seen = [(role, ANY) if role == "list item" else (role, name) for role, name in seen]
         seen = [entry for k, entry in enumerate(seen) if k == 0 or entry != ("list item", ANY) or seen[k - 1] != entry]
-    if seen != expected:
+    def matches(pair, wanted):
+        if isinstance(wanted[1], re.Pattern):
+            return pair[0] == wanted[0] and pair[1] is not None and wanted[1].fullmatch(pair[1])
+        return pair == wanted
+    if len(seen) != len(expected) or not all(matches(p, w) for p, w in zip(seen, expected)):
         fault(screen, "names %r, expected %r" % (seen, expected))
     for node in found:
         role = node.getRoleName()
         if role == "text" and node.name in PANE_TEXT and PANE_TEXT[node.name] not in (text_of(node) or ""):
             fault(screen, "the pane %r reads %r" % (node.name, text_of(node)))
-        if role == "progress bar":
+        if role == "progress bar" and screen in BUSY_SCREENS:
+            if not node.getState().contains(pyatspi.STATE_BUSY) or node.description != "busy":
+                fault(screen, "the bar is not a busy indicator (%r)" % node.description)
+            try:
+                node.queryValue()
+                fault(screen, "the busy bar has a value, which a screen reader reads as a percentage")
+            except NotImplementedError:
+                pass
+        elif role == "progress bar":
             value = node.queryValue()
             if not (value.maximumValue > 0 and 0 <= value.currentValue <= value.maximumValue):
                 fault(screen, "the bar reads %s of %s" % (value.currentValue, value.maximumValue))
+        if role == "combo box":
+            # Its value as text, and the item that holds it selected.
+            value = text_of(node) or ""
+            selected = [item.name for item in found if item.getRoleName() == "list item"
+                        and item.getState().contains(pyatspi.STATE_SELECTED)]
+            if not value or selected != [value]:
+                fault(screen, "the list says %r, its selected items are %r" % (value, selected))
+    if screen in DESCRIBED and DESCRIBED[screen] not in (window.description or ""):
+        fault(screen, "the screen's description %r lacks its body" % window.description)
+    everything = []
+    stack = [window]
+    while stack:
+        node = stack.pop()
+        for k in range(node.childCount):
+            child = node.getChildAtIndex(k)
+            if child is not None:
+                everything.append(child)
+                stack.append(child)
+    for node in everything:
+        if node.getRoleName() == "frame":
+            fault(screen, "%r is announced as a window" % node.name)
+    for label in TIED_LABELS.get(screen, []):
+        tied = [node for node in everything if node.getRoleName() == "label" and node.name == label
+                and any(r.getRelationType() == pyatspi.RELATION_LABEL_FOR for r in node.getRelationSet())]
+        if not tied:
+            fault(screen, "the label %r is tied to no field" % label)
     return window
 
 

@@ -15,7 +15,7 @@ namespace voq::test {
 //   screen, 80-99 transfers, 100-119 whole upgrades (118-119: the TFTP listener
 //   failing), 120-129 the Linux program (121-123: as an ordinary user; 124: by the
 //   keyboard; 125: read by a screen reader; 126: the harness failing as an ordinary
-//   user), 130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199
+//   user; 127: heard through Orca), 130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199
 //   the Windows build under wine, 200-209 the benchmarks, 210-249 the command-line
 //   program, 250-252 the command-line program with its captions reworded, 253-255 its support
 //   log; past 255, outside 127.0.0.0/16: 768 (127.3.0.1) a fleet past one PC address's

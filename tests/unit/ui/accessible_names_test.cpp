@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ui/screens.h"
+#include "ui/texts.h"
 
 namespace voq::ui {
 namespace {
@@ -81,6 +84,109 @@ TEST(AccessibleNames, NoScreenHasAnUnnamedControl)
                                     control.kind == ControlKind::centred_wrapped_text;
             EXPECT_EQ(accessible_name(layout, control).empty(), fixed_text);
         }
+    }
+}
+
+// Which label is tied to which field, as a sighted user pairs them; a label tied to
+// the wrong field would make a screen reader say one value under another's name.
+TEST(AccessibleNames, EachFieldIsTiedToTheLabelBesideIt)
+{
+    const Named tied[] = {
+        {templates::address_adapter, 1017, "Your IP Address"},
+        {templates::address_phone, 1017, "Your IP Address"},
+        {templates::password, 1003, "User"},
+        {templates::password, 1005, "Password"},
+        {templates::confirm_direct, 1002, "Serial Number"},
+        {templates::confirm_direct, 1003, "MAC Address"},
+        {templates::confirm_direct, 1004, "Software Version"},
+        {templates::confirm_direct, 1005, "Hardware Version"},
+        {templates::confirm_direct, 1006, "Product Name"},
+        {templates::confirm_staged, 1004, "Software Version"},
+        {templates::success, 1004, "Firmware version now running:"},
+        // Panes, buttons, bars and the address field have no label to tie.
+        {templates::warning, 1021, ""},
+        {templates::address_adapter, 1000, ""},
+        {templates::address_adapter, 1015, ""},
+        {templates::password, 1, ""},
+        {templates::connecting, 1010, ""},
+        {templates::uploading, 1010, std::string(text::uploading_notice)},
+    };
+    for (const Named& each : tied) {
+        SCOPED_TRACE(std::to_string(each.template_id) + "/" + std::to_string(each.control));
+        const DialogTemplate* layout = find_template(each.template_id);
+        ASSERT_NE(layout, nullptr);
+        const Control* field = find_control(*layout, each.control);
+        ASSERT_NE(field, nullptr);
+        const Control* label = label_for(*layout, *field);
+        EXPECT_EQ(label != nullptr ? std::string(label->text) : std::string(), each.name);
+    }
+}
+
+TEST(AccessibleNames, TheWaitingBarIsTiedToTheWaitingText)
+{
+    const DialogTemplate* layout = find_template(templates::waiting);
+    ASSERT_NE(layout, nullptr);
+    const Control* bar = find_control(*layout, controls::progress_bar);
+    ASSERT_NE(bar, nullptr);
+    const Control* label = label_for(*layout, *bar);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->id, controls::waiting_text);
+}
+
+TEST(AccessibleNames, ScreenDescription)
+{
+    const struct {
+        std::vector<std::string> body;
+        bool busy;
+        std::string description;
+    } cases[] = {
+        {{}, false, ""},
+        {{}, true, "busy"},
+        {{"one"}, false, "one"},
+        {{"one", "", "two"}, false, "one\ntwo"},
+        {{"waiting"}, true, "waiting\nbusy"},
+        {{""}, true, "busy"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.description);
+        EXPECT_EQ(screen_description(each.body, each.busy), each.description);
+    }
+}
+
+// What a screen reader reads as each screen opens: its body, and on the two screens
+// whose bar only cycles, no body but "busy".
+TEST(AccessibleNames, EachScreensBodyAndBusyBar)
+{
+    const struct {
+        int template_id;
+        std::vector<int> body;  // ids, no_id for a fixed text
+        bool busy;
+    } screens[] = {
+        {templates::warning, {1021}, false},
+        {templates::address_adapter, {1007, 1008, 1015}, false},
+        {templates::address_phone, {1007, 1008, 1015}, false},
+        {templates::password, {1007}, false},
+        {templates::connecting, {}, true},
+        {templates::confirm_direct, {1007}, false},
+        {templates::confirm_staged, {1007}, false},
+        {templates::waiting, {1022}, true},
+        {templates::uploading, {no_id}, false},
+        {templates::success, {1007, 1004}, false},
+    };
+    ASSERT_EQ(std::size(screens), all_templates().size());
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(screen.template_id);
+        const DialogTemplate* layout = find_template(screen.template_id);
+        ASSERT_NE(layout, nullptr);
+        std::vector<int> body;
+        for (const Control& control : layout->controls) {
+            if (is_body(control)) body.push_back(control.id);
+        }
+        std::sort(body.begin(), body.end());
+        std::vector<int> expected = screen.body;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(body, expected);
+        EXPECT_EQ(bar_is_busy_indicator(screen.template_id), screen.busy);
     }
 }
 

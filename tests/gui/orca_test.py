@@ -1,0 +1,352 @@
+#!/usr/bin/python3
+"""What a blind user hears: the Linux program done by keys with Orca listening.
+
+orca_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside private_session.sh.
+
+Starts an X display (Xvfb), Orca on the session's accessibility bus with its debug log,
+the simulated device (password protected) on 127.0.127.2, and the real program with a
+user who has only the keyboard. Before each of the user's turns Orca has its say about
+the new screen; what it says (the log's "SPEECH OUTPUT" lines) is then held against
+what the user must hear on that screen. Three runs: a whole upgrade, in which the user
+also picks the other PC address; one cancelled at the password screen, for the failure
+box; one with a refused device address, for its box. Exits 77 (skipped) when Orca is
+not installed or does not start.
+"""
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+from x_display import start_display
+
+SIMULATOR, AUTOPILOT, WORK = sys.argv[1:4]
+DEVICE = "127.0.127.2"
+# The PC's addresses as the list offers them: the user moves from the first to the
+# second, on which the program serves the image.
+OTHER_PC, PC = "127.0.127.3", "127.0.127.1"
+PASSWORD = "Zq9Xw"
+IDENTITY = {"Product Name": "VOQ-3300", "MAC Address": "00:0E:08:12:34:56", "Software Version": "2.0.12(SE)",
+            "Hardware Version": "1.0.4", "Serial Number": "VQ3300B56789"}
+SKIPPED = 77
+SETTLE = 1.5  # seconds of quiet in which Orca is taken to have said all it will
+
+# Read by Orca as it starts. Its debug log goes through a buffer, and the test reads the
+# log as Orca goes; and what Orca says goes to a speech server that only listens, so
+# that no speech service of the machine is started (or left running) for the test.
+CUSTOMIZATIONS = """
+import sys, types
+from orca import debug, settings, speechserver
+
+if debug.debugFile:
+    debug.debugFile.flush()
+    debug.debugFile = open(debug.debugFile.name, "a", buffering=1)
+
+
+class Silent(speechserver.SpeechServer):
+    one = None
+
+    @staticmethod
+    def getFactoryName():
+        return "Silent"
+
+    @staticmethod
+    def getSpeechServers():
+        return [Silent.getSpeechServer()]
+
+    @staticmethod
+    def getSpeechServer(info=None):
+        if Silent.one is None:
+            Silent.one = Silent()
+        return Silent.one
+
+    @staticmethod
+    def shutdownActiveServers():
+        pass
+
+    def getInfo(self):
+        return ["Silent", "silent"]
+
+    def getVoiceFamilies(self):
+        return []
+
+
+module = types.ModuleType("voq_silent_speech")
+module.SpeechServer = Silent
+sys.modules["voq_silent_speech"] = module
+settings.speechServerFactory = "voq_silent_speech"
+"""
+
+# An utterance may run over several lines; the voice follows it.
+SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?=\s*\{|\s*voice=|$)", re.S | re.M)
+
+faults = []
+
+
+def fault(screen, what):
+    faults.append("screen %s: %s" % (screen, what))
+    print("FAULT screen %s: %s" % (screen, what), flush=True)
+
+
+class Orca:
+    def __init__(self, folder):
+        self.log_path = os.path.join(folder, "orca-debug.log")
+        # A log of an earlier run would pass for this Orca's until it starts writing.
+        if os.path.exists(self.log_path):
+            os.remove(self.log_path)
+        prefs = os.path.join(folder, "orca-prefs")
+        os.makedirs(prefs, exist_ok=True)
+        # Every update of a real progress bar is spoken: a percentage from a busy bar
+        # would not be missed for want of an interval.
+        general = {"progressBarSpeechInterval": 0, "speakProgressBarUpdates": True, "enableSpeech": True,
+                   "speakDescription": True, "speechServerFactory": "voq_silent_speech"}
+        with open(os.path.join(prefs, "user-settings.conf"), "w") as settings:
+            json.dump({"general": general, "pronunciations": {}, "keybindings": {},
+                       "profiles": {"default": dict(general, profile=["Default", "default"])}}, settings)
+        with open(os.path.join(prefs, "orca-customizations.py"), "w") as customizations:
+            customizations.write(CUSTOMIZATIONS)
+        home = os.path.join(folder, "home")
+        os.makedirs(home, exist_ok=True)
+        environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                           XDG_DATA_HOME=os.path.join(home, ".local/share"), GSETTINGS_BACKEND="memory")
+        self.process = subprocess.Popen(["orca", "--replace", "-u", prefs, "--debug-file", self.log_path],
+                                        env=environment, stdin=subprocess.DEVNULL,
+                                        stdout=open(os.path.join(folder, "orca.out"), "w"), stderr=subprocess.STDOUT)
+
+    def text(self):
+        try:
+            with open(self.log_path, errors="replace") as log:
+                return log.read()
+        except OSError:
+            return ""
+
+    def ready(self, seconds=40):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            if "ORCA: Initialized" in self.text():
+                return True
+            if self.process.poll() is not None:
+                return False
+            time.sleep(0.2)
+        return False
+
+    def said(self, start=0, end=None):
+        """What Orca spoke between two offsets of its log, utterance by utterance, each on one line."""
+        return [" ".join(utterance.split()) for utterance in SPOKEN.findall(self.text()[start:end])]
+
+    def quiet(self, since, seconds=SETTLE, limit=12):
+        """Waits until Orca has spoken since an offset and then fallen silent."""
+        deadline = time.time() + limit
+        last, still = len(self.text()), time.time()
+        while time.time() < deadline:
+            time.sleep(0.2)
+            now = len(self.text())
+            if now != last:
+                last, still = now, time.time()
+            elif self.said(since) and time.time() - still >= seconds:
+                return
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+# What Orca says as a window opens: its caption and kind ("... dialog", "alert ...").
+# What follows, until the next window, is what Orca says on that screen.
+SCREENS = {
+    "139": r"VOQ-3100/3300 Firmware Upgrade dialog WARNING",
+    "101": r"VOQ-3100/3300 Firmware Upgrade dialog This program will upgrade",
+    "105": r"Connecting with VOQ@[0-9.]+ dialog",
+    "104": r"Enter Password Information dialog",
+    "103": r"Confirm Upgrade to Ver\. \S+ dialog",
+    "114": r"Waiting For Firmware Download Request From VOQ dialog",
+    "110": r"(Uploading|Updating) .*VOQ.* dialog",
+    "111": r"VOQ@[0-9.]+ Upgrade Successful! dialog",
+    "failure": r"alert VOQ Firwmare Upgrade Error",
+    "refusal": r"alert Error",
+}
+WINDOW = re.compile(r".* dialog\b|alert\b")
+
+
+def run(orca, name, arguments, keys, stop_after=None):
+    """Runs the program with the keys, Orca having its say before each of the user's
+    turns; what Orca said, by screen (a screen that opened twice: both times)."""
+    reader = os.path.join(WORK, name)
+    shutil.rmtree(reader, ignore_errors=True)
+    os.makedirs(reader)
+    environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    program = subprocess.Popen([AUTOPILOT, "--reader", reader, "--shots", os.path.join(reader, "shots"),
+                                "--address", DEVICE, "--local-address", OTHER_PC, "--local-address", PC,
+                                "--restart-wait-units", "40", "--keys", keys, "--key-interval-ms", "900",
+                                "--char-interval-ms", "150"] + arguments,
+                               env=environment, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    begun = len(orca.text())
+    number = 1
+    deadline = time.time() + 150
+    while time.time() < deadline:
+        shown = os.path.join(reader, "%d.shown" % number)
+        if not os.path.exists(shown):
+            if program.poll() is not None:
+                break
+            time.sleep(0.05)
+            continue
+        screen = open(shown).read()
+        # Orca takes its time over a program it meets for the first time.
+        orca.quiet(len(orca.text()) if number > 1 else begun, limit=30 if number == 1 else 12)
+        open(os.path.join(reader, "%d.read" % number), "w").close()
+        number += 1
+        if screen == stop_after:
+            # Orca hears the user's keys on the screen, and what they open, before it ends.
+            time.sleep(len(keys) * 0.1 + 4 * SETTLE)
+            program.kill()
+            break
+    try:
+        output, _ = program.communicate(timeout=60)
+    except subprocess.TimeoutExpired:
+        program.kill()
+        output, _ = program.communicate()
+    time.sleep(SETTLE)
+    if program.returncode != 0 and stop_after is None:
+        fault("-", "the program ended with %s:\n%s" % (program.returncode, output))
+    spoken = {}
+    current = None
+    for line in orca.said(begun):
+        if WINDOW.match(line):
+            current = next((screen for screen, caption in SCREENS.items() if re.match(caption, line)), line)
+            spoken.setdefault(current, [])
+        if current is not None:
+            spoken[current].append(line)
+    for screen, said in spoken.items():
+        print("screen %s: Orca said %r" % (screen, said), flush=True)
+    return spoken
+
+
+def utterances_on(spoken, screen):
+    if screen not in spoken:
+        fault(screen, "Orca never announced it")
+    return spoken.get(screen, [])
+
+
+def expect(spoken, screen, pattern, what):
+    said = " ".join(utterances_on(spoken, screen))
+    if not re.search(pattern, said):
+        fault(screen, "Orca never said %s (%r)" % (what, pattern))
+
+
+def expect_in_order(spoken, screen, first, then, what):
+    said = utterances_on(spoken, screen)
+    at = [k for k, line in enumerate(said) if first in line]
+    if not at or not any(then in line for line in said[at[0] + 1:]):
+        fault(screen, "Orca never said %s (%r, then %r)" % (what, first, then))
+
+
+def expect_near(spoken, screen, first, then, what, within=3):
+    said = utterances_on(spoken, screen)
+    for k, line in enumerate(said):
+        if first in line and any(then in other for other in said[max(0, k - within):k + within + 1]):
+            return
+    fault(screen, "Orca never said %s (%r with %r)" % (what, first, then))
+
+
+def percentages_by_bar(log):
+    """The bars Orca read out as a percentage, by the name it heard them by."""
+    bars = set()
+    for block in log.split("vvvvv PROCESS OBJECT EVENT")[1:]:
+        source = re.search(r"app\.name='[^']*' name='(.*?)' role='(.*?)'", block, re.S)
+        if source and any(re.fullmatch(r"\d+ percent\.?", line.strip()) for line in SPOKEN.findall(block)):
+            bars.add(source.group(1))
+    return bars
+
+
+def check_upgrade(spoken):
+    expect(spoken, "139", re.escape("WARNING: Forcing a firmware upgrade on your VOQ"), "the warning's text")
+    # The list says its label and value when the user reaches it, and the new value
+    # when the user moves down; the first one selected as the screen opens.
+    expect_in_order(spoken, "101", OTHER_PC, PC, "the PC address selected, then the one the user picked")
+    expect(spoken, "101", r"Your IP Address", "the list's label")
+    expect(spoken, "104", re.escape("factory reset by entering"), "the password screen's note")
+    expect(spoken, "104", re.escape("All settings will revert to default values"), "the note's warning")
+    for label, value in IDENTITY.items():
+        expect_near(spoken, "103", label, value, "%s with its value" % label)
+    expect(spoken, "105", r"\bbusy\b", "busy")
+    # The waiting screen opens together with the connecting screen of the upgrade
+    # request; without a window manager the test's display sometimes leaves the focus
+    # on the latter, and Orca never presents the waiting screen. When it does, busy.
+    if "114" in spoken:
+        expect(spoken, "114", r"\bbusy\b", "busy")
+    else:
+        print("note: Orca did not present the waiting screen this time", flush=True)
+    expect(spoken, "111", re.escape("Firmware version now running:") + r".{0,60}\d", "the version now running")
+
+
+def check_secret(orca):
+    """No character of the password in anything Orca heard or said."""
+    # Orca notes the command line that started the program, the test's password in it.
+    log = "\n".join(line for line in orca.text().splitlines() if AUTOPILOT not in line)
+    if PASSWORD in log:
+        fault("104", "the password is in Orca's log")
+    for line in SPOKEN.findall(log):
+        if line.strip() and all(c in PASSWORD for c in line.strip()):
+            fault("104", "Orca spoke %r, typed into the password field" % line)
+    for inserted in re.findall(r"text-changed:insert[^\n]*", log):
+        if any(c in inserted for c in PASSWORD):
+            for piece in re.findall(r"'([^']*)'", inserted):
+                if piece and all(c in PASSWORD for c in piece):
+                    fault("104", "an event carried %r from the password field" % piece)
+
+
+def main():
+    if shutil.which("orca") is None:
+        print("skipped: Orca is not installed")
+        return SKIPPED
+    os.makedirs(WORK, exist_ok=True)
+    display = start_display(WORK)
+    orca = Orca(WORK)
+    device = None
+    try:
+        if not orca.ready():
+            print("skipped: Orca did not start (see %s)" % os.path.join(WORK, "orca.out"))
+            return SKIPPED
+        identity = []
+        for label, value in IDENTITY.items():
+            identity += ["--" + label.lower().replace(" ", "-"), value]
+        device = subprocess.Popen([SIMULATOR, "--address", DEVICE, "--password", PASSWORD, "--qop", "auth",
+                                   "--answer-delay", "1500", "--request-delay", "2500", "--restart-time", "300",
+                                   "--pause-at-block", "300", "--pause", "2500"] + identity,
+                                  stdout=open(os.path.join(WORK, "device.log"), "w"), stderr=subprocess.STDOUT)
+        spoken = run(orca, "upgrade", ["--password", PASSWORD],
+                     "139=Tab,Return 101=address,Shift+Tab,Down,Return 104=password,Return "
+                     "103=Tab,Tab,Tab,Tab,Tab,Tab,Return 111=Return")
+        check_upgrade(spoken)
+        # The uploading bar counts for real; the others only cycle.
+        for bar in percentages_by_bar(orca.text()):
+            if not re.match(r"(Uploading|Updating) ", bar):
+                fault("105/114", "Orca read the bar %r as a percentage" % bar)
+        check_secret(orca)
+        spoken = run(orca, "cancelled", [], "139=Tab,Return 101=address,Return 104=Escape message=Return")
+        expect(spoken, "failure", re.escape("Upgrade Failed: User Abort"), "the failure's message")
+        # The refusal's box is the address screen's own: the screen stays open behind it.
+        spoken = run(orca, "refused", [], "139=Tab,Return 101='1,Return", stop_after="101")
+        expect(spoken, "refusal", re.escape("Invalid IP Address"), "the refusal's message")
+    finally:
+        if device is not None:
+            device.kill()
+        orca.stop()
+        display.kill()
+        display.wait()
+    if faults:
+        print("%d faults" % len(faults))
+        return 1
+    print("Orca said all a blind user needs on every screen.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
