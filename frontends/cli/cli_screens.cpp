@@ -5,11 +5,14 @@
 
 #include "frontends/cli/cli_texts.h"
 #include "frontends/cli/hints.h"
+#include "frontends/cli/interruption.h"
+#include "frontends/cli/http_timeout.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
 #include "frontends/cli/trace_lines.h"
+#include "frontends/cli/yes_no.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "session/messages.h"
@@ -19,12 +22,6 @@
 namespace voq::cli {
 
 namespace {
-
-bool is_yes(std::string answer)
-{
-    for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return answer == "y" || answer == "yes";
-}
 
 std::string seconds_text(std::uint32_t ms)
 {
@@ -37,7 +34,7 @@ std::string seconds_text(std::uint32_t ms)
 
 CliScreens::CliScreens(ScreenSettings settings, Console& console, PasswordSupply& passwords, RunRecord& record)
     : settings_(std::move(settings)), console_(console), passwords_(passwords), record_(record),
-      started_ms_(platform::milliseconds())
+      started_ms_(platform::milliseconds()), main_thread_(std::this_thread::get_id())
 {
 }
 
@@ -63,8 +60,8 @@ int CliScreens::show_warning(const ui::WarningView& view)
     if (confirmed("Accept the warning and go on?")) return 1;
     const std::lock_guard<std::mutex> lock(mutex_);
     if (terminal::interrupted()) {
-        pending_ = Outcome::interrupted;
-        pending_message_ = session::message::user_abort;
+        pending_ = current_interruption().outcome;
+        pending_message_ = current_interruption().message;
     } else {
         pending_ = Outcome::declined;
         pending_message_ = text::not_confirmed;
@@ -108,10 +105,14 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     console_.say(fields);
     // The staged note follows the screen's fixed text; the rest speaks of its buttons.
     if (view.text.size() > ui::text::confirm.size()) console_.say(view.text.substr(ui::text::confirm.size()));
-    if (confirmed("Upgrade?")) return 1;
+    const bool upgrade = confirmed("Upgrade?");
     const std::lock_guard<std::mutex> lock(mutex_);
-    pending_ = terminal::interrupted() ? Outcome::interrupted : Outcome::declined;
-    pending_message_ = session::message::user_abort;
+    if (upgrade) {
+        upgrade_confirmed_ = true;
+        return 1;
+    }
+    pending_ = terminal::interrupted() ? current_interruption().outcome : Outcome::declined;
+    pending_message_ = terminal::interrupted() ? current_interruption().message : text::upgrade_not_confirmed;
     return 0;
 }
 
@@ -137,6 +138,7 @@ ui::ProgressId CliScreens::open_progress(const ui::ProgressView& view)
     screen.caption = view.caption;
     screen.range = view.range_high;
     screen.opened_ms = platform::milliseconds();
+    screen.request = request_on_screen(upgrade_confirmed_, std::this_thread::get_id() == main_thread_);
     if (view.template_id == ui::templates::uploading) after_transfer_ = true;
     show_progress_locked(screen, true);
     return id;
@@ -154,6 +156,11 @@ void CliScreens::set_progress_caption(ui::ProgressId id, std::string_view captio
         screen.restarting = true;
         screen.phase_ms = platform::milliseconds();
         phase_took("transfer", screen.opened_ms);
+        end_transfer_locked(screen);
+    }
+    if (const auto count = uploaded_bytes(caption)) {
+        screen.last_count = count;
+        screen.upload_caption = std::string(caption);
     }
     // The restart wait's line waits for its range; the upload's first count starts its phase.
     const bool counting_begins = !screen.counting && uploaded_bytes(caption).has_value();
@@ -187,8 +194,15 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
     const std::lock_guard<std::mutex> lock(mutex_);
     Progress& screen = progress_[id];
     if (terminal::interrupted()) {
-        pending_ = Outcome::interrupted;
-        pending_message_ = session::message::user_abort;
+        pending_ = current_interruption().outcome;
+        pending_message_ = current_interruption().message;
+        return ui::Pump::cancelled;
+    }
+    if (screen.template_id == ui::templates::connecting && settings_.http_timeout_ms > 0 &&
+        platform::milliseconds() - screen.opened_ms >= settings_.http_timeout_ms && !transfer_running_locked()) {
+        const HttpTimeout timeout = http_timeout(screen.request, settings_.http_timeout_ms);
+        pending_ = timeout.outcome;
+        pending_message_ = timeout.message;
         return ui::Pump::cancelled;
     }
     if (screen.template_id == ui::templates::waiting && settings_.request_timeout_ms > 0 &&
@@ -199,6 +213,15 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
     }
     show_progress_locked(screen, false);
     return ui::Pump::quiet;
+}
+
+// A device may hold the upgrade request open while it fetches the firmware; giving up
+// on that request then would cut the transfer off.
+bool CliScreens::transfer_running_locked() const
+{
+    for (const auto& [id, screen] : progress_)
+        if (screen.template_id == ui::templates::uploading) return true;
+    return false;
 }
 
 void CliScreens::close_progress(ui::ProgressId id)
@@ -223,13 +246,23 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
     case ui::templates::waiting: console_.progress(waiting_line(elapsed, settings_.request_timeout_ms), new_phase); break;
     case ui::templates::uploading:
         if (screen.restarting) {
-            console_.progress(restart_line(screen.caption, screen.position, screen.range), new_phase);
+            if (!screen.transfer_failed)
+                console_.progress(restart_line(screen.caption, screen.position, screen.range), new_phase);
         } else if (const auto count = uploaded_bytes(screen.caption)) {
             console_.progress(uploading_line(screen.caption, *count, elapsed), new_phase);
         }
         break;
     default: break;
     }
+}
+
+// The transfer's last line stays; after one the device did not finish, nothing speaks
+// of a restart that is not to come.
+void CliScreens::end_transfer_locked(Progress& screen)
+{
+    if (!screen.last_count) return;
+    screen.transfer_failed = screen.last_count->done < screen.last_count->total;
+    console_.say(transfer_summary_line(screen.upload_caption, *screen.last_count, screen.phase_ms - screen.opened_ms));
 }
 
 void CliScreens::phase_took(std::string_view phase, std::uint32_t started_ms)

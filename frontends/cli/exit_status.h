@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace voq::cli {
@@ -19,6 +20,8 @@ enum class Outcome {
     no_answer_after_restart,
     pc_failure,
     interrupted,
+    terminated,
+    hung_up,
 };
 
 struct OutcomeEntry {
@@ -36,7 +39,10 @@ inline int exit_status_of(Outcome outcome) { return entry_of(outcome).status; }
 // one thing before the firmware went out and another after it.
 Outcome outcome_of_message(std::string_view message, bool after_transfer);
 
-// The table as --help lists it, one status a line.
-std::string_view exit_status_help();
+// The table as --help lists it, one status a line (two outcomes may share one).
+std::string exit_status_help();
+
+// The outcome of a run that a signal ended: 2 (Ctrl+C), 15 (SIGTERM) or 1 (SIGHUP).
+Outcome outcome_of_signal(int signal);
 
 }  // namespace voq::cli

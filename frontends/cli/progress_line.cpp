@@ -81,3 +81,22 @@ std::string restart_line(std::string_view caption, int units_passed, int units_t
 }
 
 }  // namespace voq::cli
+
+namespace voq::cli {
+
+std::string transfer_summary_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms)
+{
+    char text[160];
+    if (count.done < count.total) {
+        std::snprintf(text, sizeof text, ": transfer stopped at %llu of %llu bytes after %.1f s",
+                      static_cast<unsigned long long>(count.done), static_cast<unsigned long long>(count.total),
+                      elapsed_ms / 1000.0);
+    } else {
+        const double rate_kb = elapsed_ms == 0 ? 0.0 : static_cast<double>(count.done) / static_cast<double>(elapsed_ms);
+        std::snprintf(text, sizeof text, ": %llu bytes in %.1f s, %.0f kB/s", static_cast<unsigned long long>(count.done),
+                      elapsed_ms / 1000.0, rate_kb);
+    }
+    return std::string(caption_head(caption)) + text;
+}
+
+}  // namespace voq::cli

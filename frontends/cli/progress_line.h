@@ -23,3 +23,11 @@ std::string uploading_line(std::string_view caption, ByteCount count, std::uint3
 std::string restart_line(std::string_view caption, int units_passed, int units_total);
 
 }  // namespace voq::cli
+
+namespace voq::cli {
+
+// The one line that ends a transfer: "734916 bytes in 3.2 s, 229 kB/s"; for a transfer
+// the device did not finish, where it stopped.
+std::string transfer_summary_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms);
+
+}  // namespace voq::cli
