@@ -110,7 +110,7 @@ TEST(DevicesFile, NamesTheFirstBadLine)
         {"10.0.0.2 a b c\n", "line 1: more than ADDRESS USER PASSWORD-FILE"},
         {"#\n\n10.0.0.2\n10.0.0.2 root\n", "line 4: 10.0.0.2 is listed already on line 3"},
         {"0.0.0.0\n", "line 1: not a device's address: 0.0.0.0"},
-        {"\xEF\xBB\xBF10.0.0.2\r\n10.0.0.2\r\n", "line 2: 10.0.0.2 is listed already on line 1"},
+        {"\xEF\xBB\xBF" "10.0.0.2\r\n10.0.0.2\r\n", "line 2: 10.0.0.2 is listed already on line 1"},
         {"10.0.0.2\n10.0.0.010\n", "line 2: not an IPv4 address: 10.0.0.010"},
         {"224.0.0.1\n", "line 1: a multicast address, not a device's: 224.0.0.1"},
     };

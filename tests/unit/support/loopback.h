@@ -16,7 +16,7 @@ namespace voq::test {
 //   failing), 120-129 the Linux program (121-123: as an ordinary user; 124: by the
 //   keyboard; 125: read by a screen reader; 126: the harness failing as an ordinary
 //   user), 130-159 the fault matrix, 160-169 real TFTP clients and servers, 170-199
-//   the Windows build under wine, 200-209 the benchmarks, 210-249 the command-line
+//   the Windows build under wine, 200-209 the benchmarks, 210-254 the command-line
 //   program.
 // Within a block each pair belongs to one test: a test that takes a pair another test
 // of the same run has taken fails at once, naming that test, whether or not the two
