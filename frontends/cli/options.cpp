@@ -116,7 +116,6 @@ ParsedCommandLine parse_command_line(int argc, char** argv)
                                             : "give either a DEVICE-ADDRESS or --devices FILE, not both");
     o.verbose = o.verbosity > 0;
     if (!o.device.empty()) {
-        o.device_given = o.device;
         o.device_address = parse_strict_ipv4(o.device).address;
         o.device = ui::dotted(o.device_address);
     }

@@ -11,7 +11,6 @@ namespace voq::cli {
 
 struct Options {
     std::string device;                    // in canonical dotted form
-    std::string device_given;              // as given
     std::uint32_t device_address = 0;
     std::string local_address_text;
     std::optional<std::uint32_t> local_address;

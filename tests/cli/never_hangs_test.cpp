@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <sys/socket.h>
+#include <termios.h>
 
 #include <sstream>
 
@@ -261,6 +262,46 @@ TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
     EXPECT_NE(run.out.find("1 device: 1 upgraded\n"), std::string::npos) << run.out;
     ASSERT_EQ(device->fetches().size(), 1u);
     EXPECT_TRUE(device->fetches()[0].bytes == target);
+}
+
+// SIGTERM at the password prompt, while echo is off: the terminal gets its echo back.
+TEST_F(NeverHangs, SigtermAtThePasswordPromptGivesTheTerminalItsEchoBack)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.digest.enabled = true;
+    config.web.digest.password = "s3cret";
+    const auto device = start_device(254, config);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) detail::exec_cli(arguments(254, {"--yes"}), {});
+    // The terminal's own side, held open so that its settings can be read after the program.
+    const int own_side = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+    ASSERT_GE(own_side, 0);
+    std::string shown;
+    const std::uint32_t started = platform::milliseconds();
+    while (shown.find("Password for admin on VOQ@") == std::string::npos && platform::milliseconds() - started < 20000) {
+        pollfd watched{terminal, POLLIN, 0};
+        if (::poll(&watched, 1, 50) <= 0) continue;
+        char chunk[4096];
+        const ssize_t got = ::read(terminal, chunk, sizeof chunk);
+        if (got <= 0) break;
+        shown.append(chunk, static_cast<std::size_t>(got));
+    }
+    ASSERT_NE(shown.find("Password for admin on VOQ@"), std::string::npos) << shown;
+    termios during{};
+    ::tcgetattr(own_side, &during);
+    EXPECT_EQ(during.c_lflag & ECHO, 0u) << "echo was on at the prompt";
+    ::kill(child, SIGTERM);
+    CliRun run;
+    detail::reap(child, started, 20000, run);
+    termios after{};
+    ::tcgetattr(own_side, &after);
+    ::close(own_side);
+    ::close(terminal);
+    EXPECT_EQ(run.status, 143);
+    EXPECT_NE(after.c_lflag & ECHO, 0u) << "echo left off";
+    EXPECT_TRUE(device->web().upgrade_requests().empty());
 }
 
 // The JSON of a whole upgrade, as the schema in the repository describes it.
