@@ -98,6 +98,11 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
     ASSERT_TRUE(report.is_object()) << run.out;
     EXPECT_EQ(report["status"], failure.status);
     EXPECT_EQ(report["message"], failure.message);
+    if (failure.status == 5) {
+        // A restart that is not to come is not waited for in words.
+        EXPECT_EQ(run.err.find("waiting for the restart"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(": transfer stopped at "), std::string::npos) << run.err;
+    }
     const bool hinted = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
                         std::string::npos;
     EXPECT_EQ(hinted, failure.hints) << run.err;
