@@ -101,15 +101,19 @@ inline CliRun run_cli(const std::vector<std::string>& arguments, const Environme
     return run;
 }
 
-// Runs the program on a pseudo-terminal: when its output (after the previous answer)
-// shows an exchange's prompt, the exchange's answer is typed, line end included.
+// Runs the program on a pseudo-terminal (of so many columns, when given): when its
+// output (after the previous answer) shows an exchange's prompt, the exchange's answer
+// is typed, line end included.
 inline CliRun run_cli_on_terminal(const std::vector<std::string>& arguments,
                                   const std::vector<std::pair<std::string, std::string>>& exchanges,
-                                  unsigned deadline_ms = 60000)
+                                  unsigned deadline_ms = 60000, unsigned short columns = 0)
 {
     CliRun run;
     int terminal = -1;
-    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, columns == 0 ? nullptr : &size);
     if (child < 0) return run;
     if (child == 0) detail::exec_cli(arguments, {});
     const std::uint32_t started = platform::milliseconds();

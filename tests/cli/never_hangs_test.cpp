@@ -262,6 +262,15 @@ TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
     EXPECT_NE(run.out.find("1 device: 1 upgraded\n"), std::string::npos) << run.out;
     ASSERT_EQ(device->fetches().size(), 1u);
     EXPECT_TRUE(device->fetches()[0].bytes == target);
+
+    // On a terminal: the question takes YES as the single run does, and a line counts the devices.
+    const CliRun shown = run_cli_on_terminal({"--devices", list, "--local-address", pc, "--restart-wait", "1.5",
+                                              "--password-file", password},
+                                             {{"[y/N] ", "YES"}});
+    EXPECT_EQ(shown.status, 0) << shown.out;
+    EXPECT_NE(shown.out.find("0 upgraded, 0 failed, 1 running, 0 waiting"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("1 device: 1 upgraded"), std::string::npos) << shown.out;
+    EXPECT_EQ(device->fetches().size(), 2u);
 }
 
 // SIGTERM at the password prompt, while echo is off: the terminal gets its echo back.
@@ -316,6 +325,26 @@ TEST_F(NeverHangs, TheJsonOfAnUpgradeMatchesTheSchema)
     // Without a terminal the transfer ends with one line: its bytes, seconds and rate.
     const std::string line = "Uploading Target Firmware to VOQ@127.0.249.2: " + std::to_string(target.size()) + " bytes in ";
     EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+
+    // On a terminal of 60 columns no drawing of the progress line reaches the last column,
+    // where the terminal would wrap it and stack the lines.
+    const CliRun shown = run_cli_on_terminal(arguments(249, {"--yes"}), {}, 60000, 60);
+    EXPECT_EQ(shown.status, 0) << shown.out;
+    std::size_t longest = 0, drawings = 0;
+    for (std::size_t start = 0; start < shown.out.size();) {
+        const std::size_t end = shown.out.find_first_of("\r\n", start);
+        const std::size_t length = (end == std::string::npos ? shown.out.size() : end) - start;
+        // A drawing ends where the next one starts over it; a line (the transfer's last) ends
+        // with the terminal's "\r\n".
+        if (shown.out.compare(start, 10, "Uploading ") == 0 && end != std::string::npos &&
+            shown.out.compare(end, 2, "\r\n") != 0) {
+            longest = std::max(longest, length);
+            ++drawings;
+        }
+        start = end == std::string::npos ? shown.out.size() : end + 1;
+    }
+    EXPECT_GT(drawings, 0u) << shown.out;
+    EXPECT_LE(longest, 59u) << shown.out;
 }
 
 }  // namespace
