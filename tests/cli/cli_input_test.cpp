@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -267,19 +266,18 @@ TEST(TransferSummaryLine, BytesSecondsAndRateOrWhereItStopped)
               "Uploading Target Firmware to VOQ@10.1.0.13: transfer stopped at 358400 of 734916 bytes after 12.0 s");
 }
 
-TEST(DevicesFile, ADuplicateAmongManyIsFoundInLinearTime)
+// Its speed is measured in voq-bench-fleet; here, that a repeat far down is found.
+TEST(DevicesFile, ARepeatAmongAHundredThousandLinesIsFound)
 {
     std::string contents;
     for (std::uint32_t i = 0; i < 100000; ++i)
         contents += "10." + std::to_string(i >> 16 & 0xff) + "." + std::to_string(i >> 8 & 0xff) + "." +
-                    std::to_string((i & 0xff) + 0) + "\n";
+                    std::to_string(i & 0xff) + "\n";
     contents += "10.0.0.0\n";  // line 1 again
-    const auto started = std::chrono::steady_clock::now();
     const DevicesList list = parse_devices(contents, "admin");
-    const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(list.problem, "line 100001: 10.0.0.0 is listed already on line 1");
-    // Not a measurement: a quadratic check takes minutes here, a linear one a fraction of a second.
-    EXPECT_LT(took, std::chrono::seconds(20));
+    contents.resize(contents.size() - 9);
+    EXPECT_EQ(parse_devices(contents, "admin").devices.size(), 100000u);
 }
 
 std::string file_text(const char* path)
