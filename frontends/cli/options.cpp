@@ -129,7 +129,9 @@ std::string password_argument(int argc, char** argv)
         const std::string_view argument = argv[i];
         if (argument == "--") break;
         if (argument == "--password" || argument.starts_with("--password=")) return "--password";
-        if (argument.starts_with("-p") && !argument.starts_with("--")) return "-p";
+        // No short option of this program has a p: "-vp" is -v and a password too.
+        if (argument.starts_with("-") && !argument.starts_with("--") && argument.find('p') != std::string_view::npos)
+            return "-p";
         // The value of an option that takes one is not an option of its own.
         if (argument == "--user" || argument == "--password-file" || argument == "--devices" ||
             argument == "--local-address" || argument == "--trace-label")

@@ -130,6 +130,8 @@ TEST(PasswordArgument, RefusedWithoutItsValue)
         {{"--password=x", "10.0.0.2"}, "--password"},
         {{"-p", "x", "10.0.0.2"}, "-p"},
         {{"-px", "10.0.0.2"}, "-p"},
+        {{"-yvpx", "10.0.0.2"}, "-p"},
+        {{"--request-timeout", "-1", "10.0.0.2"}, ""},
         {{"--yes", "10.0.0.2"}, ""},
         {{"--password-file", "-p", "10.0.0.2"}, ""},  // a file of that name
         {{"--user", "-password", "10.0.0.2"}, ""},
