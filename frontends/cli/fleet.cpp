@@ -14,6 +14,7 @@
 #include "frontends/cli/devices_file.h"
 #include "frontends/cli/input_file.h"
 #include "frontends/cli/interruption.h"
+#include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/password_file.h"
 #include "frontends/cli/pc_address.h"
 #include "frontends/cli/record_json.h"
@@ -151,6 +152,13 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
             return {};
         }
         const std::uint32_t pc = o.local_address ? *o.local_address : platform::source_address_towards(device.address);
+        if (pc != 0) {
+            const std::string wrong = subnet_address_problem(device.address, pc, system::netmask_of(pc));
+            if (!wrong.empty()) {
+                problem = at_line + wrong;
+                return {};
+            }
+        }
         plans.push_back({device, pc});
     }
     return plans;

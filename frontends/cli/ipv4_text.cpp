@@ -1,5 +1,7 @@
 #include "frontends/cli/ipv4_text.h"
 
+#include "ui/views.h"
+
 namespace voq::cli {
 
 namespace {
@@ -37,6 +39,16 @@ ParsedIpv4 parse_strict_ipv4(std::string_view text)
     if (address == 0xffffffffu) return {0, "a broadcast address, not a device's: " + shown};
     if ((address >> 28) == 0xe) return {0, "a multicast address, not a device's: " + shown};
     return {address, ""};
+}
+
+std::string subnet_address_problem(std::uint32_t device, std::uint32_t pc, std::optional<std::uint32_t> netmask)
+{
+    // A /31 or /32 has neither a network nor a broadcast address of its own.
+    if (!netmask || (device & *netmask) != (pc & *netmask) || (~*netmask) < 3) return "";
+    const std::string shown = ui::dotted(device);
+    if ((device | *netmask) == 0xffffffffu) return "the broadcast address of the PC's subnet, not a device's: " + shown;
+    if ((device & ~*netmask) == 0) return "the network address of the PC's subnet, not a device's: " + shown;
+    return "";
 }
 
 }  // namespace voq::cli

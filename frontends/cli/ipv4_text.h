@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,9 @@ struct ParsedIpv4 {
 };
 
 ParsedIpv4 parse_strict_ipv4(std::string_view text);
+
+// Why device cannot be a device on the subnet of the PC address (its network or its
+// broadcast address); empty when it can, or when the netmask is unknown.
+std::string subnet_address_problem(std::uint32_t device, std::uint32_t pc, std::optional<std::uint32_t> netmask);
 
 }  // namespace voq::cli

@@ -9,6 +9,7 @@
 #include "firmware/embedded.h"
 #include "frontends/cli/cli_screens.h"
 #include "frontends/cli/credentials.h"
+#include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/password_file.h"
 #include "frontends/cli/pc_address.h"
 #include "frontends/cli/record_json.h"
@@ -100,6 +101,8 @@ int run_one_device(const Options& o)
     std::string problem;
     chosen_pc_address = choose_pc_address(o, console, problem);
     if (chosen_pc_address == 0) return usage_error(problem);
+    problem = subnet_address_problem(o.device_address, chosen_pc_address, system::netmask_of(chosen_pc_address));
+    if (!problem.empty()) return usage_error(problem);
 
     static RunRecord record;
     record.device = o.device;

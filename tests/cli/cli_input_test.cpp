@@ -20,6 +20,7 @@
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/yes_no.h"
+#include "ui/views.h"
 
 namespace voq::cli {
 namespace {
@@ -61,6 +62,27 @@ TEST(StrictIpv4, FourPlainDecimalsAndADevicesAddress)
     }
     // A long text is named in part: a message stays a line.
     EXPECT_LT(parse_strict_ipv4(std::string(10000, '1')).problem.size(), 100u);
+}
+
+TEST(SubnetAddressProblem, TheSubnetsOwnAddressesAreNoDevices)
+{
+    const std::uint32_t pc = 0xc0a80105;  // 192.168.1.5
+    const struct {
+        std::uint32_t device;
+        std::optional<std::uint32_t> netmask;
+        const char* problem;
+    } cases[] = {
+        {0xc0a801ff, 0xffffff00, "the broadcast address of the PC's subnet, not a device's: 192.168.1.255"},
+        {0xc0a80100, 0xffffff00, "the network address of the PC's subnet, not a device's: 192.168.1.0"},
+        {0xc0a800ff, 0xfffffe00, ""},  // a /23: .0.255 and .1.0 are hosts
+        {0xc0a80100, 0xfffffe00, ""},
+        {0xc0a801ff, 0xfffffe00, "the broadcast address of the PC's subnet, not a device's: 192.168.1.255"},
+        {0xc0a803ff, 0xfffffe00, ""},  // another subnet: not the PC's to judge
+        {0xc0a80104, 0xfffffffe, ""},  // a /31 has no broadcast
+        {0xc0a801ff, std::nullopt, ""},
+        {0xc0a8010d, 0xffffff00, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(subnet_address_problem(c.device, pc, c.netmask), c.problem) << ui::dotted(c.device);
 }
 
 TEST(SecondsProblem, OnlyFiniteNumbersInTheRange)

@@ -152,6 +152,7 @@ TEST_F(NeverHangs, BadInputIsAUsageErrorAndNothingIsSent)
         {{"0.0.0.0"}, "not a device's address: 0.0.0.0"},
         {{"255.255.255.255"}, "a broadcast address, not a device's: 255.255.255.255"},
         {{"239.1.2.3"}, "a multicast address, not a device's: 239.1.2.3"},
+        {{"127.255.255.255"}, "the broadcast address of the PC's subnet, not a device's: 127.255.255.255"},
         {{"-p", "Sw0rdf1sh", device}, "-p: the password is never an argument"},
         {{"--password", "Sw0rdf1sh", device}, "--password: the password is never an argument"},
     };
