@@ -1,5 +1,6 @@
 # The commands a newcomer needs; each installs what it lacks first.
 #   make test     build everything and run every test
+#   make check    the native build and its unit, end-to-end and command-line tests: the quick loop
 #   make demo     the upgrade, by hand, against the simulated device (the Linux program only)
 #   make package  the Linux program as a Debian package, in build/
 #   make bench    transfer speed against tftpd-hpa, polling cost, peak memory
@@ -15,7 +16,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-min
 # program's screens as a screen reader does.
 SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb
 
-.PHONY: test demo package bench build native windows sanitized packages native-packages clean
+.PHONY: test check demo package bench build native windows sanitized packages native-packages clean
 
 # Every test; then the unit and end-to-end tests again under AddressSanitizer with
 # UndefinedBehaviorSanitizer and under ThreadSanitizer; then each fuzzer for a while.
@@ -24,6 +25,11 @@ test: build sanitized
 	scripts/run-tests.sh --preset asan -L 'unit|e2e|cli'
 	scripts/run-tests.sh --preset tsan -L 'unit|e2e|cli'
 	ctest --preset fuzz
+
+# The day-to-day loop: one native tree, the tests that need neither wine, nor the peers,
+# nor a display.
+check: native
+	scripts/run-tests.sh --preset default -L 'unit|e2e|cli' -LE 'wine' -j2
 
 sanitized: packages
 	cmake --preset asan

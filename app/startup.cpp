@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "session/trace.h"
 #include "firmware/product.h"
 #include "ui/screens.h"
@@ -26,7 +26,7 @@ void list_local_addresses(session::Session& session, const StartupServices& serv
 fw::FirmwareImage load_image(session::Session& session, const StartupServices& services, int resource_id)
 {
     const std::span<const std::uint8_t> bytes = services.embedded_image(resource_id);
-    if (fw::check_image(bytes) != fw::ImageFault::none) ui::fail(session, session::message::firmware_missing);
+    if (fw::check_image(bytes) != fw::ImageFault::none) ui::fail(session, session::Failure::firmware_missing);
     return fw::read_image(bytes);
 }
 
@@ -48,7 +48,7 @@ void identify_product(session::Session& session)
 
 void run_startup(session::Session& session, const StartupServices& services)
 {
-    if (!services.start_socket_library()) ui::fail(session, session::message::winsock_init_error);
+    if (!services.start_socket_library()) ui::fail(session, session::Failure::winsock_init);
     list_local_addresses(session, services);
     session.auth = session::AuthState{};
     session.selected_local_address = session.local_addresses[0];

@@ -2,7 +2,7 @@
 
 #include "app/address_screen.h"
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "app/upgrade_trigger.h"
 #include "app/version_number.h"
 #include "ui/views.h"
@@ -11,6 +11,18 @@
 #include "web/runner.h"
 
 namespace voq::app {
+
+namespace {
+
+ui::DeviceFact device_fact(const session::Session& session)
+{
+    ui::DeviceFact fact{{}, session.selected_local_address, session.device_address};
+    for (const std::uint32_t address : session.local_addresses)
+        if (address != 0) fact.pc_addresses.push_back(address);
+    return fact;
+}
+
+}  // namespace
 
 void run_upgrade_sequence(session::Session& session)
 {
@@ -22,11 +34,13 @@ void run_upgrade_sequence(session::Session& session)
     };
     if (screens.show_address(ui::address_view(session), accept) == 0) return;
     if (session.device_address == 0) return;
+    ui::note(session, device_fact(session));
 
+    ui::note(session, ui::PhaseFact{ui::Phase::reading_status});
     const int answered = web::run_request(
         session, web::device_request(session, session.selected_local_address, session.device_address, "/admin/advanced"));
     if (answered <= 0) {
-        ui::report_error(session, session::message::no_response);
+        ui::report_error(session, session::Failure::no_response);
         return;
     }
 
@@ -35,8 +49,9 @@ void run_upgrade_sequence(session::Session& session)
             Stage::direct)
         session.stage_flag.store(1);
 
+    ui::note(session, ui::PhaseFact{ui::Phase::confirming});
     if (screens.show_confirm(ui::confirm_view(session)) == 0) {
-        ui::report_error(session, session::message::user_abort);
+        ui::report_error(session, session::Failure::upgrade_declined);
         return;
     }
     run_upgrade_trigger(session);

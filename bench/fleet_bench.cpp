@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/fleet_timeline.h"
 #include "firmware/embedded.h"
 #include "frontends/cli/devices_file.h"
 #include "firmware/image.h"
@@ -46,10 +47,20 @@ struct FleetRun {
     long parent_kib = 0;       // the list's process, its high-water mark
     long largest_child_kib = 0;  // the largest of the devices' processes
     long total_kib = 0;        // the most that all of them held at one moment
+    double simulators_cpu_s = 0;  // this process: the simulated devices, their clients and servers
+    double sampler_cpu_s = 0;     // of that, reading the memory figures from /proc
     unsigned upgraded = 0;  // as the program reported
     unsigned intact = 0;    // images that arrived byte for byte
     int status = -1;
 };
+
+double cpu_seconds(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 long status_field_kib(pid_t pid, const char* field)
 {
@@ -60,26 +71,20 @@ long status_field_kib(pid_t pid, const char* field)
     return 0;
 }
 
+// From the parent's own list of children, task by task: scanning the whole of /proc
+// at every sample took as much of the machine as the devices' side of the run.
 std::vector<pid_t> children_of(pid_t parent)
 {
     std::vector<pid_t> children;
-    DIR* proc = ::opendir("/proc");
-    if (proc == nullptr) return children;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = std::atoi(entry->d_name);
-        if (pid <= 0) continue;
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string text;
-        std::getline(stat, text);
-        const std::size_t close = text.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(text.substr(close + 2));
-        char state = 0;
-        pid_t ppid = 0;
-        rest >> state >> ppid;
-        if (ppid == parent) children.push_back(pid);
+    const std::string tasks = "/proc/" + std::to_string(parent) + "/task";
+    DIR* folder = ::opendir(tasks.c_str());
+    if (folder == nullptr) return children;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream list(tasks + "/" + entry->d_name + "/children");
+        for (pid_t child = 0; list >> child;) children.push_back(child);
     }
-    ::closedir(proc);
+    ::closedir(folder);
     return children;
 }
 
@@ -87,6 +92,7 @@ std::vector<pid_t> children_of(pid_t parent)
 // counts the benchmark's own pages in a child before its exec.
 void sample_memory(pid_t parent, FleetRun& run, const std::atomic<bool>& done)
 {
+    const double cpu_before = cpu_seconds(RUSAGE_THREAD);
     while (!done.load()) {
         run.parent_kib = std::max(run.parent_kib, status_field_kib(parent, "VmHWM"));
         long total = status_field_kib(parent, "VmRSS");
@@ -95,11 +101,13 @@ void sample_memory(pid_t parent, FleetRun& run, const std::atomic<bool>& done)
             total += status_field_kib(child, "VmRSS");
         }
         run.total_kib = std::max(run.total_kib, total);
-        voq::platform::sleep_milliseconds(50);
+        voq::platform::sleep_milliseconds(100);
     }
+    run.sampler_cpu_s = cpu_seconds(RUSAGE_THREAD) - cpu_before;
 }
 
-FleetRun run_fleet(const std::string& program, unsigned count, const std::vector<std::uint8_t>& image)
+FleetRun run_fleet(const std::string& program, unsigned count, const std::vector<std::uint8_t>& image,
+                   voq::bench::FleetTimeline& timeline)
 {
     FleetRun run;
     run.devices = count;
@@ -110,6 +118,7 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
         voq::sim::DeviceConfig config;
         config.web.address = device_address(i);
         config.tftp.restart_ms = 1000;
+        config.web.log = timeline.log_of(i);
         devices.push_back(std::make_unique<voq::sim::SimulatedDevice>(config));
         std::string problem;
         if (!devices.back()->start(problem)) {
@@ -134,6 +143,8 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     ::posix_spawn_file_actions_addclose(&actions, output[0]);
     ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::uint32_t started = voq::platform::milliseconds();
+    timeline.begin(started);
+    const double own_cpu_before = cpu_seconds(RUSAGE_SELF);
     pid_t child = -1;
     const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     ::posix_spawn_file_actions_destroy(&actions);
@@ -151,6 +162,7 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     rusage usage{};
     ::wait4(child, &raw, 0, &usage);  // the program and the children it waited for
     run.wall_s = (voq::platform::milliseconds() - started) / 1000.0;
+    run.simulators_cpu_s = cpu_seconds(RUSAGE_SELF) - own_cpu_before;
     run.cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -184,6 +196,25 @@ void devices_file_report()
     std::printf("\n");
 }
 
+std::string timeline_row(unsigned count, const voq::bench::FleetTimeline& timeline, double wall_s)
+{
+    std::string row = "| " + std::to_string(count) + " |";
+    for (std::size_t k = 0; k < voq::bench::step_count; ++k) {
+        std::size_t reached = 0;
+        const voq::bench::Spread spread = timeline.spread_of_step(static_cast<voq::bench::Step>(k), reached);
+        char cell[64];
+        if (reached == count)
+            std::snprintf(cell, sizeof cell, " %.2f / %.2f / %.2f |", spread.minimum / 1e3, spread.median / 1e3,
+                          spread.maximum / 1e3);
+        else
+            std::snprintf(cell, sizeof cell, " %zu of %u reached it |", reached, count);
+        row += cell;
+    }
+    char end[32];
+    std::snprintf(end, sizeof end, " %.2f |\n", wall_s);
+    return row + end;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -210,19 +241,28 @@ int main(int argc, char** argv)
     std::printf("## Many devices from one PC address (voq-upgrade-cli --devices)\n\n");
     std::printf("Simulated devices on 127.2.1.1 and up (ask after 0.1 s, restart in 1 s), the program on\n"
                 "127.2.0.1 with --parallel equal to their number and --restart-wait 2.\n\n");
-    std::printf("| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | list's process KiB | largest device process KiB | all at once KiB |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | simulators' CPU s "
+                "(of it /proc sampling) | list's process KiB | largest device process KiB | all at once KiB |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     double one = 0;
     bool whole = true;
+    std::vector<std::string> timelines;
     for (const unsigned count : sizes) {
-        const FleetRun run = run_fleet(program, count, image);
+        voq::bench::FleetTimeline timeline(count);
+        const FleetRun run = run_fleet(program, count, image, timeline);
         if (one == 0) one = run.wall_s;
-        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %ld | %ld | %ld |\n", count, run.upgraded, run.intact,
-                    run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s, count ? run.cpu_s / count : 0.0,
-                    run.parent_kib, run.largest_child_kib, run.total_kib);
+        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %.2f (%.2f) | %ld | %ld | %ld |\n", count, run.upgraded,
+                    run.intact, run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s, count ? run.cpu_s / count : 0.0,
+                    run.simulators_cpu_s, run.sampler_cpu_s, run.parent_kib, run.largest_child_kib, run.total_kib);
         std::fflush(stdout);
+        timelines.push_back(timeline_row(count, timeline, run.wall_s));
         whole = whole && run.status == 0 && run.intact == count;
     }
+    std::printf("\nWhere the time goes: when the devices saw each step, in seconds from the start of the list's\n"
+                "process, first / median / last device.\n\n");
+    std::printf("| devices | status read | upgrade request | read request | last block acknowledged | back after the "
+                "restart | status read again | list ends |\n|---:|---|---|---|---|---|---|---:|\n");
+    for (const std::string& row : timelines) std::printf("%s", row.c_str());
     std::printf("\n");
     return whole ? 0 : 1;
 }

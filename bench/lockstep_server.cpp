@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unistd.h>
 
 #include "tftp/packet.h"
 #include "platform/socket_address.h"
@@ -28,6 +29,7 @@ LockstepServer::~LockstepServer()
 
 void LockstepServer::run()
 {
+    thread_id_ = ::gettid();
     std::array<std::uint8_t, tftp::packet_buffer_size> packet{};
     const auto block_count = [this] { return static_cast<std::uint32_t>(image_.size() / tftp::block_size + 1); };
     while (!stopping_) {

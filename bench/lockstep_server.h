@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     ~LockstepServer();
 
     bool started() const { return thread_.joinable(); }
+    // Its thread's id for the scheduler, once the thread runs.
+    pid_t thread_id() const { return thread_id_.load(); }
     // The image for the next request; only while no fetch runs.
     void serve(std::vector<std::uint8_t> image)
     {
@@ -38,6 +41,7 @@ private:
     std::mutex image_mutex_;  // guards image_
     std::vector<std::uint8_t> image_;
     std::atomic<bool> stopping_{false};
+    std::atomic<pid_t> thread_id_{0};
     std::thread thread_;
 };
 

@@ -82,6 +82,7 @@ int bench_transfers(bool quick)
         reference = std::make_unique<ReferenceServer>(reference_address, server_port);
         servers.reference_address = reference_address;
         servers.reference_port = server_port;
+        servers.reference_process = reference->process_id();
         if (!reference->started() || !wait_for_reference(servers)) {
             std::fprintf(stderr, "voq-bench: tftpd-hpa did not serve on 127.0.200.3:%u\n", server_port);
             return 1;

@@ -19,6 +19,7 @@ public:
     ~ReferenceServer();
 
     bool started() const { return pid_ > 0; }
+    pid_t process_id() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

@@ -29,6 +29,11 @@ sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& requ
     return sim::fetch_firmware(servers.client_address, request, client, stop, [](std::string_view) {});
 }
 
+void place_servers(const Servers& servers, Placement placement)
+{
+    place(placement, {servers.lockstep->thread_id(), servers.reference_process});
+}
+
 TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image)
 {
     sim::UpgradeRequest request{servers.reference_address, servers.reference_port, servers.file_path};

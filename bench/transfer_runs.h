@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <sys/types.h>
 
 #include "bench/lockstep_server.h"
+#include "bench/placement.h"
 #include "bench/tool_server.h"
 #include "sim/tftp_client.h"
 
@@ -14,6 +16,7 @@ namespace voq::bench {
 struct Servers {
     ToolServer* tool = nullptr;
     std::uint32_t reference_address = 0;  // tftpd-hpa; 0 when it is not there
+    pid_t reference_process = 0;
     std::uint16_t reference_port = 0;
     LockstepServer* lockstep = nullptr;  // the best case
     std::uint32_t lockstep_address = 0;
@@ -40,5 +43,9 @@ bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image)
 // One fetch by the simulator's client, the devices' way, from the read request to
 // the acknowledgement of the last block (the client does not linger afterwards).
 TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image);
+
+// Puts the client, the tool's next server thread, the lock-step responder and tftpd-hpa
+// where placement says.
+void place_servers(const Servers& servers, Placement placement);
 
 }  // namespace voq::bench

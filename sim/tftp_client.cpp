@@ -175,6 +175,9 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
             fetch.complete = true;
         if (fetch.complete) break;
     }
+    // Said before the lingering, so that a log's times show when the transfer ended.
+    log(std::string(fetch.complete ? "received " : "gave up after ") + std::to_string(fetch.bytes.size()) + " bytes of " +
+        request.file_name);
     // Linger a little, as TFTP clients do: should the last acknowledgement have been
     // lost, the server repeats the last block and is answered again.
     const std::uint32_t finished = platform::milliseconds();
@@ -186,8 +189,6 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
             tftp::get_u16(packet + 2) == static_cast<std::uint16_t>(expected_block - 1))
             send_acknowledgement(static_cast<std::uint16_t>(expected_block - 1), socket, other, server, faults, chance);
     }
-    log(std::string(fetch.complete ? "received " : "gave up after ") + std::to_string(fetch.bytes.size()) + " bytes of " +
-        request.file_name);
     return fetch;
 }
 

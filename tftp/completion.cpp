@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "session/trace.h"
 #include "ui/views.h"
 #include "firmware/image.h"
@@ -56,17 +56,19 @@ void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clo
 Completion complete_upgrade(session::Session& session, Outcome outcome, ui::ProgressScreen& uploading,
                             std::uint32_t local_address, std::uint32_t device_address, const WaitClock& clock)
 {
+    ui::note(session, ui::PhaseFact{ui::Phase::restarting});
     uploading.set_caption(ui::updating_caption(session));
     restart_wait(uploading, restart_wait_units(session.restart_wait_ms), clock);
     uploading.close();
 
     if (outcome == Outcome::given_up) {
-        ui::report_error(session, session::message::upload_incomplete);
+        ui::report_error(session, session::Failure::upload_incomplete);
         return Completion::failed;
     }
     // Without an answer the user could not tell success from failure: say so.
+    ui::note(session, ui::PhaseFact{ui::Phase::rereading});
     if (!device_answers(session, local_address, device_address)) {
-        ui::report_error(session, session::message::no_response);
+        ui::report_error(session, session::Failure::no_response_after_restart);
         return Completion::failed;
     }
 
@@ -74,8 +76,9 @@ Completion complete_upgrade(session::Session& session, Outcome outcome, ui::Prog
     const std::string expected(fw::version_text(stage_flag == 0 ? session.transition_image : session.target_image));
     const std::string reported(session.device_info.software_version.view());
     trace("[%d]%s %s\n", stage_flag, expected.c_str(), reported.c_str());
+    ui::note(session, ui::VersionsFact{expected, reported});
     if (session.phone_style == 0 && expected != reported) {
-        ui::report_error(session, session::message::version_mismatch);
+        ui::report_error(session, session::Failure::version_mismatch);
         return Completion::failed;
     }
     if (stage_flag != 0) session.screens->show_success(ui::success_view(session));

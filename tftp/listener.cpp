@@ -2,10 +2,11 @@
 
 #include <array>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "ui/progress_screen.h"
 #include "session/trace.h"
 #include "ui/views.h"
@@ -48,6 +49,17 @@ int listener_thread(void* raw)
     }
 }
 
+// A device asking for another file than it was told is worth knowing about.
+void note_other_file(session::Session& session, std::span<const std::uint8_t> datagram,
+                     const platform::SocketAddress& source)
+{
+    if (opcode_of(datagram) != read_request) return;
+    const auto name = requested_file_name(datagram);
+    if (!name) return;
+    const platform::Endpoint peer = platform::read_socket_address(source);
+    ui::note(session, ui::ReadRequestFact{peer.address, peer.port, std::string(*name), false});
+}
+
 }  // namespace
 
 Request judge_request(std::span<const std::uint8_t> datagram, std::string_view expected_file_name,
@@ -79,6 +91,7 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
 AcceptedRequest wait_for_read_request(session::Session& session, platform::SocketHandle socket,
                                       std::span<std::uint8_t> receive_buffer, bool with_waiting_text)
 {
+    ui::note(session, ui::PhaseFact{ui::Phase::waiting_for_request});
     ui::ProgressScreen waiting(session, ui::waiting_view(with_waiting_text));
     waiting.set_position(0);
     platform::set_non_blocking(socket);
@@ -93,10 +106,15 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
                          : Request::silence;
         if (request == Request::accepted) {
             waiting.close();
-            return {platform::read_socket_address(source), name};
+            const platform::Endpoint peer = platform::read_socket_address(source);
+            ui::note(session, ui::ReadRequestFact{peer.address, peer.port, name});
+            return {peer, name};
         }
         // Anything else goes straight back to receiving, without a pause.
-        if (request == Request::ignored) continue;
+        if (request == Request::ignored) {
+            note_other_file(session, {receive_buffer.data(), static_cast<std::size_t>(received)}, source);
+            continue;
+        }
 
         platform::wait_readable(socket, 1);
         activity = activity + 1 == activity_steps ? 0 : activity + 1;
@@ -125,31 +143,43 @@ std::optional<std::uint16_t> search_listener_port(const std::function<platform::
 std::uint16_t start_listener(session::Session& session, std::uint32_t local_address)
 {
     auto* listener = new (std::nothrow) ListenerRecord;
-    if (listener == nullptr) ui::fail(session, session::message::cannot_allocate_listener);
+    if (listener == nullptr) ui::fail(session, session::Failure::cannot_allocate_listener);
     listener->session = &session;
     listener->socket = platform::open_datagram_socket();
-    if (listener->socket == platform::invalid_socket) ui::fail(session, session::message::cannot_create_listener_socket);
+    if (listener->socket == platform::invalid_socket) ui::fail(session, session::Failure::cannot_create_listener_socket);
 
-    // The same socket serves every attempt.
-    int first_refusal = 0;
+    // The same socket serves every attempt. Each range searched keeps the error of its
+    // first refusal: the fallback range fails for reasons of its own, not the privilege
+    // that sent the search there.
+    constexpr std::array<std::uint16_t, 2> range_starts{first_listener_port, first_unprivileged_listener_port};
+    std::array<std::optional<int>, 2> first_refusals;
     const std::optional<std::uint16_t> port = search_listener_port([&](std::uint16_t candidate) {
         const platform::BindResult result =
             platform::bind_socket(listener->socket, platform::fill_socket_address(local_address, candidate));
-        if (result != platform::BindResult::bound && first_refusal == 0) first_refusal = platform::last_socket_error();
+        std::optional<int>& refusal = first_refusals[candidate >= first_unprivileged_listener_port ? 1 : 0];
+        if (result != platform::BindResult::bound && !refusal) refusal = platform::last_socket_error();
         return result;
     });
     if (!port) {
-        const std::string reason = platform::socket_error_text(first_refusal);
-        trace("TFTP bind %x:%u failed: %s\n", local_address, static_cast<unsigned>(first_listener_port), reason.c_str());
-        ui::fail(session, session::message::cannot_bind_listener_socket);
+        for (std::size_t range = 0; range < range_starts.size(); ++range) {
+            if (!first_refusals[range]) continue;
+            const auto last_port = static_cast<std::uint16_t>(range_starts[range] + listener_port_attempts - 1);
+            const std::string reason = platform::socket_error_text(*first_refusals[range]);
+            trace("TFTP bind %x:%u-%u failed: %s\n", local_address, static_cast<unsigned>(range_starts[range]),
+                  static_cast<unsigned>(last_port), reason.c_str());
+            ui::note(session, ui::CallFailedFact{ui::Call::tftp_bind, local_address, range_starts[range], last_port,
+                                                 *first_refusals[range], reason});
+        }
+        ui::fail(session, session::Failure::cannot_bind_listener_socket);
     }
     trace("TFTP listening on %x:%u\n", local_address, static_cast<unsigned>(*port));
+    ui::note(session, ui::ListeningFact{local_address, *port});
     listener->port = *port;
     listener->local_address = local_address;
 
     // Left running on its own: the process ends on it, or on a Cancel elsewhere.
     platform::Thread thread = platform::Thread::start(listener_thread, listener);
-    if (!thread.valid()) ui::fail(session, session::message::cannot_start_listener);
+    if (!thread.valid()) ui::fail(session, session::Failure::cannot_start_listener);
     return listener->port;
 }
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "session/trace.h"
 #include "ui/views.h"
 #include "platform/clock.h"
@@ -29,6 +29,13 @@ void send_current_block(TransferSession& transfer, const fw::FirmwareImage& imag
     platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
 }
 
+ui::TransferFact transfer_fact(const TransferSession& transfer, bool given_up)
+{
+    const std::uint32_t blocks = transfer.next_block == 0 ? 0 : transfer.next_block - 1;
+    return {transfer.transition_image, static_cast<std::uint32_t>(transfer.bytes_acknowledged), transfer.image_size,
+            blocks, transfer.retransmissions, given_up};
+}
+
 // The acknowledgement awaited has come: count its block, and send the next one.
 // False when it was the last.
 bool advance(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
@@ -38,6 +45,7 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
     ++transfer.next_block;
     uploading.set_position(static_cast<int>(transfer.next_block));
     uploading.set_caption(ui::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
+    ui::note(session, transfer_fact(transfer, false));
     if (transfer.next_block > transfer.block_count) {
         trace("All blocks ack'd\n");
         return false;
@@ -51,6 +59,7 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
 
 void retransmit(TransferSession& transfer, const fw::FirmwareImage& image, const platform::SocketAddress& peer)
 {
+    ++transfer.retransmissions;
     if (transfer.next_block == 0) {
         trace("ReSend option ack\n");
         send_option_acknowledgement(transfer, peer);
@@ -101,17 +110,17 @@ void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& 
           static_cast<int>(transfer.block_count));
 }
 
-SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms)
+SilenceVerdict count_silence(Silence& silence, int polls, Found found, std::uint32_t now_ms, std::uint32_t floor_ms)
 {
-    for (; polls > 0; --polls) {
-        if (silence.silent_periods < silent_periods_to_give_up) {
-            if (++silence.idle_polls < idle_polls_per_period) continue;
-            silence.idle_polls = 0;
-            // Polls left over after a resend are dropped: the next period starts with it.
-            if (++silence.silent_periods < silent_periods_to_give_up) return SilenceVerdict::resend;
-        }
-        if (now_ms - silence.last_progress_ms >= floor_ms) return SilenceVerdict::give_up;
+    for (; polls > 0 && silence.silent_periods < silent_periods_to_give_up; --polls) {
+        if (++silence.idle_polls < idle_polls_per_period) continue;
+        silence.idle_polls = 0;
+        // Polls left over after a resend are dropped: the next period starts with it.
+        if (++silence.silent_periods < silent_periods_to_give_up) return SilenceVerdict::resend;
     }
+    const bool sends_spent = silence.silent_periods >= silent_periods_to_give_up;
+    if (sends_spent && found == Found::nothing && now_ms - silence.last_progress_ms >= floor_ms)
+        return SilenceVerdict::give_up;
     return SilenceVerdict::keep_waiting;
 }
 
@@ -130,6 +139,14 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             received > 0 ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
                                           platform::read_socket_address(source))
                          : Arrival::silence;
+        // Decided before the screen's turn, which may hold this thread for long: only an
+        // empty socket, looked at just now, shows that no acknowledgement is waiting.
+        // Within a stream of stale acknowledgements this is the moment to give up.
+        if (received < 0 && count_silence(silence, 0, Found::nothing, platform::milliseconds(),
+                                          session.transfer_silence_floor_ms) == SilenceVerdict::give_up) {
+            trace("Timeout for ack; upgrade failed\n");
+            return Outcome::given_up;
+        }
         if (received <= 0) uploading.pump(1);
         if (arrival == Arrival::acknowledged) {
             silence = Silence{.last_progress_ms = platform::milliseconds()};
@@ -152,10 +169,18 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         }
         const std::uint32_t now_ms = platform::milliseconds();
         counted_until_ms = now_ms;
-        switch (count_silence(silence, polls, now_ms, session.transfer_silence_floor_ms)) {
+        // An idle poll after an empty receive ended in a wait that nothing cut short.
+        const Found found = received < 0 ? Found::nothing : Found::datagram;
+        switch (count_silence(silence, polls, found, now_ms, session.transfer_silence_floor_ms)) {
         case SilenceVerdict::keep_waiting: break;
-        case SilenceVerdict::resend: retransmit(transfer, image, peer); break;
-        case SilenceVerdict::give_up: trace("Timeout for ack; upgrade failed\n"); return Outcome::given_up;
+        case SilenceVerdict::resend:
+            retransmit(transfer, image, peer);
+            ui::note(session, transfer_fact(transfer, false));
+            break;
+        case SilenceVerdict::give_up:
+            trace("Timeout for ack; upgrade failed\n");
+            ui::note(session, transfer_fact(transfer, true));
+            return Outcome::given_up;
         }
     }
 }
@@ -164,7 +189,7 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
                               std::uint16_t local_port, const platform::Endpoint& peer, std::string_view file_name)
 {
     const std::unique_ptr<TransferSession> transfer(new (std::nothrow) TransferSession);
-    if (!transfer) ui::fail(session, session::message::cannot_allocate_session);
+    if (!transfer) ui::fail(session, session::Failure::cannot_allocate_session);
     transfer->socket = socket;
     transfer->local_address = local_address;
     transfer->local_port = local_port;
@@ -174,6 +199,8 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
     const fw::FirmwareImage& image =
         fw::image_to_serve(session.stage_flag.load(), session.target_image, session.transition_image);
     start_transfer_session(*transfer, image);
+    transfer->transition_image = &image == &session.transition_image;
+    ui::note(session, ui::PhaseFact{ui::Phase::transferring});
     ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer->block_count)));
     platform::set_non_blocking(socket);
     const Outcome outcome = transfer_image(session, *transfer, image, uploading);

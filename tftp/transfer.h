@@ -31,10 +31,15 @@ struct Silence {
 
 enum class SilenceVerdict { keep_waiting, resend, give_up };
 
+// What the receive before the counted polls found in the socket.
+enum class Found { nothing, datagram };
+
 // Counts polls more idle polls of silence at now_ms. A packet is sent thirty times
 // at most: once, then after each of 29 silent periods; its sends spent, the transfer
-// still listens until floor_ms have passed since the device last made progress.
-SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms);
+// still listens until floor_ms have passed since the device last made progress, and
+// gives up only when the receive found nothing: what it found may be the
+// acknowledgement awaited, queued behind a stall of this thread.
+SilenceVerdict count_silence(Silence& silence, int polls, Found found, std::uint32_t now_ms, std::uint32_t floor_ms);
 
 // One transfer: the image in 512-byte blocks, one in flight, each released by the
 // acknowledgement of the one before; all of it from the listener's socket and port.
@@ -51,6 +56,8 @@ struct TransferSession {
     std::int32_t bytes_acknowledged = 0;
     std::int32_t last_block_length = 0;
     std::int32_t current_block_length = 0;
+    std::uint32_t retransmissions = 0;
+    bool transition_image = false;
 };
 
 // What a received datagram is to a running transfer.

@@ -6,9 +6,15 @@
 
 namespace voq::ui {
 
-void report_error(session::Session& session, std::string_view message)
+void note(session::Session& session, const Fact& fact)
 {
-    session.screens->report_error(message, ui::text::error_title);
+    if (session.screens != nullptr) session.screens->note(fact);
+}
+
+void report_error(session::Session& session, session::Failure failure)
+{
+    note(session, FailureFact{failure});
+    session.screens->report_error(session::failure_text(failure), ui::text::error_title);
 }
 
 void end_process(session::Session& session)
@@ -18,9 +24,9 @@ void end_process(session::Session& session)
     platform::end_process();
 }
 
-void fail(session::Session& session, std::string_view message)
+void fail(session::Session& session, session::Failure failure)
 {
-    report_error(session, message);
+    report_error(session, failure);
     end_process(session);
 }
 

@@ -1,7 +1,7 @@
 #include "ui/progress_screen.h"
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 
 namespace voq::ui {
 
@@ -19,7 +19,7 @@ void ProgressScreen::pump(int max_messages)
 {
     if (session_.screens->pump(id_, max_messages) == ui::Pump::quiet) return;
     close();
-    fail(session_, session::message::user_abort);
+    fail(session_, session::Failure::user_abort);
 }
 
 void ProgressScreen::close()

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/facts.h"
 #include "ui/ids.h"
 
 namespace voq::ui {
@@ -157,6 +158,11 @@ public:
     virtual void report_error(std::string_view message, std::string_view title) = 0;
     // Ends the process with exit status 0, from any thread, at once.
     [[noreturn]] virtual void end_process() = 0;
+
+    // What happened, beside what is shown: from any thread, in the order it happened
+    // on that thread; a failure's fact comes just before its report_error. Must return
+    // at once. A front-end that only shows screens needs none of it.
+    virtual void note(const Fact&) {}
 };
 
 }  // namespace voq::ui

@@ -15,23 +15,33 @@ namespace voq::web {
 
 namespace {
 
-bool bind_from_base(platform::SocketHandle socket, std::uint32_t local_address, std::uint16_t base)
+std::optional<ui::CallFailedFact> refusal(ui::Call call, std::uint32_t address, std::uint16_t first_port,
+                                          std::uint16_t last_port)
+{
+    const int error = platform::last_socket_error();
+    return ui::CallFailedFact{call, address, first_port, last_port, error, platform::socket_error_text(error)};
+}
+
+std::optional<ui::CallFailedFact> bind_from_base(platform::SocketHandle socket, std::uint32_t local_address,
+                                                 std::uint16_t base)
 {
     for (int attempt = 0; attempt < local_port_attempts; ++attempt) {
         const auto port = static_cast<std::uint16_t>(base + attempt);
         if (platform::bind_socket(socket, platform::fill_socket_address(local_address, port)) == platform::BindResult::bound)
-            return true;
+            return std::nullopt;
     }
-    const std::string reason = platform::socket_error_text(platform::last_socket_error());
-    trace("HTTP bind %x:%u-%u failed: %s\n", local_address, base, base + local_port_attempts - 1, reason.c_str());
-    return false;
+    const auto last = static_cast<std::uint16_t>(base + local_port_attempts - 1);
+    auto refused = refusal(ui::Call::http_bind, local_address, base, last);
+    trace("HTTP bind %x:%u-%u failed: %s\n", local_address, base, base + local_port_attempts - 1, refused->reason.c_str());
+    return refused;
 }
 
-int receive_answer(platform::SocketHandle socket, char* buffer, int size)
+int receive_answer(platform::SocketHandle socket, char* buffer, int size, bool& failed)
 {
     int received = 0;
     while (received < size) {
         const long count = platform::receive_bytes(socket, buffer + received, static_cast<std::size_t>(size - received));
+        failed = count < 0;
         if (count <= 0) break;
         received += static_cast<int>(count);
         buffer[received] = '\0';
@@ -39,12 +49,19 @@ int receive_answer(platform::SocketHandle socket, char* buffer, int size)
     return received;
 }
 
+std::string first_line(std::string_view answer)
+{
+    constexpr std::size_t longest = 200;
+    return std::string(answer.substr(0, std::min({answer.find('\r'), answer.find('\n'), longest})));
+}
+
 }  // namespace
+
+std::string request_line(std::string_view path) { return "GET " + std::string(path) + " HTTP/1.1"; }
 
 std::size_t build_request(const ExchangeArguments& arguments, session::AuthState& auth)
 {
-    std::string request = "GET ";
-    request.append(arguments.path).append(" HTTP/1.1\r\n");
+    std::string request = request_line(arguments.path) + "\r\n";
     const std::uint32_t device = arguments.device_address;
     char host[40];
     std::snprintf(host, sizeof host, "Host: %u.%u.%u.%u\r\n", device >> 24, (device >> 16) & 255, (device >> 8) & 255,
@@ -67,32 +84,39 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
 {
     platform::Socket socket(platform::open_stream_socket());
     if (!socket.valid()) return {0, ExchangeFault::cannot_open_socket};
-    if (!bind_from_base(socket.handle(), arguments.local_address, arguments.local_port_base))
-        return {0, ExchangeFault::cannot_bind_socket};
-    if (!platform::connect_socket(socket.handle(), platform::fill_socket_address(arguments.device_address, arguments.device_port))) {
-        const std::string reason = platform::socket_error_text(platform::last_socket_error());
-        trace("HTTP connect to %x:%u failed: %s\n", arguments.device_address, arguments.device_port, reason.c_str());
-        return {0, ExchangeFault::none};
+    if (auto refused = bind_from_base(socket.handle(), arguments.local_address, arguments.local_port_base))
+        return {0, ExchangeFault::cannot_bind_socket, {}, std::move(refused)};
+    const std::uint32_t device = arguments.device_address;
+    const std::uint16_t port = arguments.device_port;
+    if (!platform::connect_socket(socket.handle(), platform::fill_socket_address(device, port))) {
+        auto refused = refusal(ui::Call::http_connect, device, port, port);
+        trace("HTTP connect to %x:%u failed: %s\n", device, port, refused->reason.c_str());
+        return {0, ExchangeFault::none, {}, std::move(refused)};
     }
 
     const std::size_t request_length = build_request(arguments, state.auth);
     trace_text(std::string_view(arguments.buffer, request_length));
     // One send; a failed one shows up as an empty or failed receive.
-    platform::send_bytes(socket.handle(), arguments.buffer, request_length);
+    std::optional<ui::CallFailedFact> refused;
+    if (platform::send_bytes(socket.handle(), arguments.buffer, request_length) < 0)
+        refused = refusal(ui::Call::http_send, device, port, port);
 
-    const int received = receive_answer(socket.handle(), arguments.buffer, arguments.size);
+    bool receive_failed = false;
+    const int received = receive_answer(socket.handle(), arguments.buffer, arguments.size, receive_failed);
+    if (receive_failed && !refused) refused = refusal(ui::Call::http_receive, device, port, port);
     trace("recv done\n");
     trace_text(std::string_view(arguments.buffer, static_cast<std::size_t>(received)));
     trace("\n");
-    if (received == 0) return {0, ExchangeFault::none};
+    if (received == 0) return {0, ExchangeFault::none, {}, std::move(refused)};
 
     // An answer holding a NUL byte is read as text up to it.
     std::string_view answer(arguments.buffer, static_cast<std::size_t>(received));
     answer = answer.substr(0, answer.find('\0'));
+    std::string status = first_line(answer);
     if (classify_response(answer, state.auth, state.random) == ResponseStatus::challenge)
-        return {-1, ExchangeFault::none};
+        return {-1, ExchangeFault::none, std::move(status), std::move(refused), static_cast<std::uint32_t>(received)};
     extract_device_info(answer, state.device_info);
-    return {received, ExchangeFault::none};
+    return {received, ExchangeFault::none, std::move(status), std::move(refused), static_cast<std::uint32_t>(received)};
 }
 
 }  // namespace voq::web

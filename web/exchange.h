@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "session/random_source.h"
 #include "session/auth_state.h"
 #include "session/device_info.h"
+#include "ui/facts.h"
 
 namespace voq::web {
 
@@ -34,6 +37,9 @@ struct ExchangeResult {
     // n > 0: n bytes of answer in the buffer, the Device info refreshed from them.
     int value;
     ExchangeFault fault;
+    std::string status_line;  // the answer's first line, empty without an answer
+    std::optional<ui::CallFailedFact> refused;  // the call the system refused, and why
+    std::uint32_t received = 0;                 // bytes of answer, a challenge's too
 };
 
 // Local ports tried for the connection, from the base up.
@@ -41,6 +47,9 @@ inline constexpr int local_port_attempts = 101;
 
 // One GET on a fresh connection, read until the device closes it or the buffer is full.
 ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState state);
+
+// "GET /admin/advanced HTTP/1.1"
+std::string request_line(std::string_view path);
 
 // The request text into buffer (at most size bytes and a NUL); signs it when the Auth
 // state holds a password, counting it under the current nonce. Returns its length.

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "ui/failure.h"
-#include "session/messages.h"
+#include "session/failure_codes.h"
 #include "ui/progress_screen.h"
 #include "session/trace.h"
 #include "ui/views.h"
@@ -25,16 +25,33 @@ struct WorkerParameters {
     session::Session* session;
 };
 
+// The credentials are named, never carried: the Auth state is read for whether the
+// request will be signed, and by whom.
+ui::RequestFact request_fact(const ExchangeArguments& a, const session::AuthState& auth)
+{
+    ui::RequestFact fact{a.local_address, a.local_port_base, a.device_address, a.device_port, request_line(a.path)};
+    fact.signed_request = !auth.password.empty();
+    if (fact.signed_request) {
+        fact.user_name = auth.user_name.view();
+        fact.realm = auth.realm.view();
+    }
+    return fact;
+}
+
 int worker_entry(void* raw)
 {
     const auto& parameters = *static_cast<const WorkerParameters*>(raw);
     const ExchangeArguments& a = parameters.arguments;
     session::Session& session = *parameters.session;
     trace("HTTP %x:%u to %x:%u", a.local_address, a.local_port_base, a.device_address, a.device_port);
+    ui::note(session, request_fact(a, session.auth));
     const ExchangeResult result = http_exchange(a, {session.device_info, session.auth, session.random});
+    if (result.refused) ui::note(session, *result.refused);
+    if (result.fault == ExchangeFault::none)
+        ui::note(session, ui::AnswerFact{request_line(a.path), result.status_line, result.received});
     switch (result.fault) {
-    case ExchangeFault::cannot_open_socket: ui::fail(session, session::message::cannot_open_http_socket);
-    case ExchangeFault::cannot_bind_socket: ui::fail(session, session::message::cannot_bind_http_socket);
+    case ExchangeFault::cannot_open_socket: ui::fail(session, session::Failure::cannot_open_http_socket);
+    case ExchangeFault::cannot_bind_socket: ui::fail(session, session::Failure::cannot_bind_http_socket);
     case ExchangeFault::none: break;
     }
     return result.value;
@@ -83,7 +100,7 @@ int attempt(session::Session& session, const ExchangeArguments& arguments, Progr
 void ask_for_password(session::Session& session)
 {
     const ui::PasswordAnswer answer = session.screens->show_password(ui::password_view());
-    if (!answer.ok) ui::fail(session, session::message::user_abort);
+    if (!answer.ok) ui::fail(session, session::Failure::password_not_given);
     session.auth.user_name.assign(std::string_view(answer.user_name).substr(0, credential_length));
     session.auth.password.assign(std::string_view(answer.password).substr(0, credential_length));
 }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 #include "frontends/cli/cli_texts.h"
 #include "frontends/cli/hints.h"
@@ -11,10 +12,10 @@
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
-#include "frontends/cli/trace_lines.h"
 #include "frontends/cli/yes_no.h"
 #include "platform/clock.h"
 #include "platform/process.h"
+#include "session/failure_codes.h"
 #include "session/messages.h"
 #include "ui/texts.h"
 #include "ui/views.h"
@@ -22,6 +23,15 @@
 namespace voq::cli {
 
 namespace {
+
+// The failure the core noted on this thread just before it reports its message.
+thread_local std::optional<session::Failure> noted_failure;
+
+bool is_cancel(session::Failure failure)
+{
+    return failure == session::Failure::user_abort || failure == session::Failure::password_not_given ||
+           failure == session::Failure::upgrade_declined;
+}
 
 std::string seconds_text(std::uint32_t ms)
 {
@@ -123,6 +133,7 @@ int CliScreens::show_success(const ui::SuccessView& view)
         const std::lock_guard<std::mutex> lock(mutex_);
         set_outcome(Outcome::upgraded, view.caption);
     }
+    if (settings_.log != nullptr) settings_.log->shown(view.caption);
     console_.end_progress();
     console_.say(view.caption);
     console_.say(std::string(ui::text::success_version_label) + " " + view.version);
@@ -139,7 +150,7 @@ ui::ProgressId CliScreens::open_progress(const ui::ProgressView& view)
     screen.range = view.range_high;
     screen.opened_ms = platform::milliseconds();
     screen.request = request_on_screen(upgrade_confirmed_, std::this_thread::get_id() == main_thread_);
-    if (view.template_id == ui::templates::uploading) after_transfer_ = true;
+    if (view.template_id == ui::templates::uploading) uploading_ = id;
     show_progress_locked(screen, true);
     return id;
 }
@@ -149,23 +160,8 @@ void CliScreens::set_progress_caption(ui::ProgressId id, std::string_view captio
     const std::lock_guard<std::mutex> lock(mutex_);
     Progress& screen = progress_[id];
     screen.caption = caption;
-    if (const auto count = uploaded_bytes(caption)) record_.bytes = count->done;
-    const bool restart_begins = screen.template_id == ui::templates::uploading && !screen.restarting &&
-                                caption.starts_with("Updating ");
-    if (restart_begins) {
-        screen.restarting = true;
-        screen.phase_ms = platform::milliseconds();
-        phase_took("transfer", screen.opened_ms);
-        end_transfer_locked(screen);
-    }
-    if (const auto count = uploaded_bytes(caption)) {
-        screen.last_count = count;
-        screen.upload_caption = std::string(caption);
-    }
-    // The restart wait's line waits for its range; the upload's first count starts its phase.
-    const bool counting_begins = !screen.counting && uploaded_bytes(caption).has_value();
-    screen.counting = screen.counting || counting_begins;
-    if (!restart_begins) show_progress_locked(screen, counting_begins);
+    // The restart wait's line waits for its range.
+    if (!screen.restarting) show_progress_locked(screen, false);
 }
 
 void CliScreens::set_progress_text(ui::ProgressId, std::string_view) {}
@@ -234,6 +230,7 @@ void CliScreens::close_progress(ui::ProgressId id)
     if (screen.template_id == ui::templates::connecting) phase_took("connecting", screen.opened_ms);
     if (screen.template_id == ui::templates::waiting) phase_took("waiting for the read request", screen.opened_ms);
     if (screen.template_id == ui::templates::uploading && screen.restarting) phase_took("restart wait", screen.phase_ms);
+    if (id == uploading_) uploading_ = 0;
     progress_.erase(found);
 }
 
@@ -247,9 +244,13 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
     case ui::templates::uploading:
         if (screen.restarting) {
             if (!screen.transfer_failed)
-                console_.progress(restart_line(screen.caption, screen.position, screen.range), new_phase);
-        } else if (const auto count = uploaded_bytes(screen.caption)) {
-            console_.progress(uploading_line(screen.caption, *count, elapsed), new_phase);
+                console_.progress(restart_line(updating_head(transfer_.transition_image, record_.device), screen.position,
+                                               screen.range),
+                                  new_phase);
+        } else if (screen.counting) {
+            console_.progress(uploading_line(uploading_head(transfer_.transition_image, record_.device),
+                                             {transfer_.acknowledged, transfer_.total}, elapsed),
+                              new_phase);
         }
         break;
     default: break;
@@ -260,9 +261,10 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
 // of a restart that is not to come.
 void CliScreens::end_transfer_locked(Progress& screen)
 {
-    if (!screen.last_count) return;
-    screen.transfer_failed = screen.last_count->done < screen.last_count->total;
-    console_.say(transfer_summary_line(screen.upload_caption, *screen.last_count, screen.phase_ms - screen.opened_ms));
+    screen.transfer_failed = transfer_.given_up || transfer_.acknowledged < transfer_.total;
+    if (transfer_.total == 0) return;
+    console_.say(transfer_summary_line(uploading_head(transfer_.transition_image, record_.device),
+                                       {transfer_.acknowledged, transfer_.total}, screen.phase_ms - screen.opened_ms));
 }
 
 void CliScreens::phase_took(std::string_view phase, std::uint32_t started_ms)
@@ -278,14 +280,16 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         port = record_.port;
-        if (pending_ && message == session::message::user_abort) {
+        const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
+        if (pending_ && (!failure || is_cancel(*failure))) {
             outcome = *pending_;
             shown = pending_message_;
         } else {
-            outcome = outcome_of_message(message, after_transfer_);
+            outcome = failure ? outcome_of_failure(*failure) : Outcome::pc_failure;
         }
         set_outcome(outcome, shown);
     }
+    if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
     const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port};
@@ -302,6 +306,7 @@ int CliScreens::finish()
         if (!decided_) {
             set_outcome(pending_.value_or(Outcome::pc_failure), pending_ ? pending_message_ : std::string(text::ended_unexpectedly));
             console_.error(record_.message);
+            if (settings_.log != nullptr) settings_.log->shown(record_.message);
         }
         record_.seconds = (platform::milliseconds() - started_ms_) / 1000.0;
     }
@@ -320,14 +325,65 @@ void CliScreens::end_process()
     platform::end_process_with_status(status);
 }
 
-void CliScreens::observe_trace(std::string_view text)
+void CliScreens::note(const ui::Fact& fact)
 {
-    if (const unsigned port = listening_port(text)) {
+    {
         const std::lock_guard<std::mutex> lock(mutex_);
-        record_.port = port;
+        if (const auto* listening = std::get_if<ui::ListeningFact>(&fact)) record_.port = listening->port;
+        if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
+        if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) record_.version_after = versions->reported;
+        if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::restarting)
+            note_restart_locked();
     }
+    if (const auto* failure = std::get_if<ui::FailureFact>(&fact)) noted_failure = failure->code;
+    if (settings_.log != nullptr) settings_.log->note(fact);
+    trace_fact(fact);
+}
+
+void CliScreens::note_transfer_locked(const ui::TransferFact& fact)
+{
+    transfer_ = fact;
+    record_.bytes = fact.acknowledged;
+    const auto found = progress_.find(uploading_);
+    if (found == progress_.end() || fact.blocks_acknowledged == 0) return;
+    Progress& screen = found->second;
+    const bool counting_begins = !screen.counting;
+    screen.counting = true;
+    show_progress_locked(screen, counting_begins);
+}
+
+void CliScreens::note_restart_locked()
+{
+    const auto found = progress_.find(uploading_);
+    if (found == progress_.end() || found->second.restarting) return;
+    Progress& screen = found->second;
+    screen.restarting = true;
+    screen.phase_ms = platform::milliseconds();
+    phase_took("transfer", screen.opened_ms);
+    end_transfer_locked(screen);
+}
+
+// Every block's acknowledgement is a fact; the trace shows the transfer's start, each
+// retransmission, and its end.
+void CliScreens::trace_fact(const ui::Fact& fact)
+{
     if (!console_.verbose()) return;
-    for (const std::string& line : readable_trace_lines(text)) console_.trace(line);
+    if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const bool telling = transfer->blocks_acknowledged <= 1 || transfer->given_up ||
+                             transfer->acknowledged == transfer->total ||
+                             transfer->retransmissions != traced_retransmissions_;
+        traced_retransmissions_ = transfer->retransmissions;
+        if (!telling) return;
+    }
+    std::string_view text_left;
+    const std::string text = ui::fact_text(fact);
+    text_left = text;
+    while (!text_left.empty()) {
+        const std::size_t end = text_left.find('\n');
+        console_.trace(std::string(text_left.substr(0, end)));
+        text_left = end == std::string_view::npos ? std::string_view{} : text_left.substr(end + 1);
+    }
 }
 
 }  // namespace voq::cli

@@ -13,6 +13,7 @@
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/run_record.h"
 #include "ui/screens.h"
+#include "ui/support_log.h"
 
 namespace voq::cli {
 
@@ -24,6 +25,7 @@ struct ScreenSettings {
     std::string user;
     std::uint32_t pc_address = 0;
     std::uint32_t device_address = 0;
+    ui::SupportLog* log = nullptr;  // --log
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -56,8 +58,9 @@ public:
 
     // The run's end where the core returns instead: the report, then the exit status.
     int finish();
-    // A trace text of the core, for the record and the verbose trace.
-    void observe_trace(std::string_view text);
+    // What happened: the record, the progress lines, the exit status and the verbose
+    // trace come from these, never from a text.
+    void note(const ui::Fact& fact) override;
 
 private:
     struct Progress {
@@ -68,10 +71,8 @@ private:
         std::uint32_t opened_ms = 0;
         std::uint32_t phase_ms = 0;  // the start of the restart wait, on the uploading screen
         bool restarting = false;
-        bool counting = false;  // the uploading caption carries byte counts
+        bool counting = false;  // the first block is acknowledged
         HttpRequest request = HttpRequest::status_page;  // on a connecting screen
-        std::optional<ByteCount> last_count;                // of the upload
-        std::string upload_caption;
         bool transfer_failed = false;  // the device stopped short of the last block
     };
 
@@ -81,6 +82,9 @@ private:
     void set_outcome(Outcome outcome, std::string_view message);
     bool transfer_running_locked() const;
     void end_transfer_locked(Progress& screen);
+    void note_transfer_locked(const ui::TransferFact& fact);
+    void note_restart_locked();
+    void trace_fact(const ui::Fact& fact);
 
     ScreenSettings settings_;
     Console& console_;
@@ -91,7 +95,9 @@ private:
     ui::ProgressId next_progress_ = 1;
     std::optional<Outcome> pending_;  // why a Cancel was given, for the abort that follows
     std::string pending_message_;
-    bool after_transfer_ = false;
+    ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
+    ui::TransferFact transfer_{};
+    std::uint32_t traced_retransmissions_ = 0;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;

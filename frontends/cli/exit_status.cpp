@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "session/messages.h"
 
 namespace voq::cli {
 
@@ -36,16 +35,27 @@ const OutcomeEntry& entry_of(Outcome outcome)
     return table.back();
 }
 
-Outcome outcome_of_message(std::string_view message, bool after_transfer)
+Outcome outcome_of_failure(session::Failure failure)
 {
-    namespace m = session::message;
-    if (message == m::no_response) return after_transfer ? Outcome::no_answer_after_restart : Outcome::no_response;
-    if (message == m::user_abort) return Outcome::interrupted;
-    if (message == m::cannot_bind_listener_socket || message == m::cannot_create_listener_socket ||
-        message == m::cannot_allocate_listener || message == m::cannot_start_listener)
-        return Outcome::tftp_port;
-    if (message == m::upload_incomplete) return Outcome::upload_incomplete;
-    if (message == m::version_mismatch) return Outcome::version_mismatch;
+    using session::Failure;
+    switch (failure) {
+    case Failure::no_response: return Outcome::no_response;
+    case Failure::no_response_after_restart: return Outcome::no_answer_after_restart;
+    case Failure::user_abort:
+    case Failure::password_not_given:
+    case Failure::upgrade_declined: return Outcome::interrupted;
+    case Failure::cannot_allocate_listener:
+    case Failure::cannot_create_listener_socket:
+    case Failure::cannot_bind_listener_socket:
+    case Failure::cannot_start_listener: return Outcome::tftp_port;
+    case Failure::upload_incomplete: return Outcome::upload_incomplete;
+    case Failure::version_mismatch: return Outcome::version_mismatch;
+    case Failure::winsock_init:
+    case Failure::firmware_missing:
+    case Failure::cannot_open_http_socket:
+    case Failure::cannot_bind_http_socket:
+    case Failure::cannot_allocate_session: return Outcome::pc_failure;
+    }
     return Outcome::pc_failure;
 }
 

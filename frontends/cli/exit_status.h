@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "session/failure_codes.h"
+
 namespace voq::cli {
 
 // How one run ended; each has its exit status, so that a script can tell them apart.
@@ -35,9 +37,9 @@ std::span<const OutcomeEntry> outcome_table();
 const OutcomeEntry& entry_of(Outcome outcome);
 inline int exit_status_of(Outcome outcome) { return entry_of(outcome).status; }
 
-// The outcome a failure message of the core stands for. "No Response From VOQ" means
-// one thing before the firmware went out and another after it.
-Outcome outcome_of_message(std::string_view message, bool after_transfer);
+// The outcome a failure of the core stands for. A Cancel the program gave itself has
+// its own reason, which the caller knows better.
+Outcome outcome_of_failure(session::Failure failure);
 
 // The table as --help lists it, one status a line (two outcomes may share one).
 std::string exit_status_help();

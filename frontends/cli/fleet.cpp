@@ -25,6 +25,7 @@
 #include "platform/route.h"
 #include "platform/socket.h"
 #include "session/messages.h"
+#include "ui/credential_bytes.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 
@@ -132,7 +133,7 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
     std::vector<Plan> plans;
     for (DeviceLine& device : list.devices) {
         const std::string at_line = o.devices_file + ": line " + std::to_string(device.line) + ": ";
-        if (!latin1_credential(device.user)) {
+        if (!ui::credential_from_utf8(device.user)) {
             problem = at_line + "user " + device.user + ": " + std::string(ui::text::unsendable_credentials);
             return {};
         }

@@ -71,8 +71,10 @@ void define(CLI::App& app, Options& o)
     app.add_flag("-v,--verbose", o.verbosity,
                  "every step on standard error, with a time stamp: phases, requests, answers, the system's reasons; "
                  "-vv also every packet");
-    app.add_option("--devices", o.devices_file,
+    auto* devices = app.add_option("--devices", o.devices_file,
                    "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")->type_name("FILE");
+    app.add_option("--log", o.log_file, "append the run's support log to FILE, as the desktop programs keep it")
+        ->type_name("FILE")->excludes(devices);
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
         ->type_name("N")->capture_default_str()->check(CLI::Range(1u, 1000u).description(""));
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
@@ -134,7 +136,7 @@ std::string password_argument(int argc, char** argv)
             return "-p";
         // The value of an option that takes one is not an option of its own.
         if (argument == "--user" || argument == "--password-file" || argument == "--devices" ||
-            argument == "--local-address" || argument == "--trace-label")
+            argument == "--local-address" || argument == "--trace-label" || argument == "--log")
             ++i;
     }
     return "";

@@ -25,6 +25,7 @@ struct Options {
     double http_timeout_s = 60;
     double restart_wait_s = session::settings::restart_wait_ms / 1000.0;
     std::string devices_file;
+    std::string log_file;  // the support log of a one-device run
     unsigned parallel = 10;
     std::string trace_label;  // set for the children of a many-device run
     long parent_process = 0;  // the many-device run's process, for its children

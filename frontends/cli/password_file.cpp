@@ -2,6 +2,7 @@
 
 #include "frontends/cli/credentials.h"
 #include "frontends/cli/input_file.h"
+#include "ui/credential_bytes.h"
 #include "ui/texts.h"
 
 namespace voq::cli {
@@ -19,7 +20,7 @@ PasswordFromFile password_of_file_contents(std::string_view contents, const std:
     if (contents.empty()) return {"", "the password file " + path + " is empty", ""};
     const std::string line = first_line(contents);
     if (line.empty()) return {"", "the first line of the password file " + path + " is empty", ""};
-    const auto sendable = latin1_credential(line);
+    const auto sendable = ui::credential_from_utf8(line);
     if (!sendable) return {"", path + ": " + std::string(ui::text::unsendable_credentials), ""};
     PasswordFromFile read{*sendable, "", ""};
     if (line.back() == ' ' || line.back() == '\t')

@@ -10,16 +10,6 @@ namespace voq::cli {
 
 namespace {
 
-constexpr std::string_view bytes_suffix = " Bytes";
-
-std::optional<std::uint64_t> number_at(std::string_view text)
-{
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
-}
-
 std::string seconds(std::uint32_t ms)
 {
     char text[32];
@@ -27,27 +17,18 @@ std::string seconds(std::uint32_t ms)
     return text;
 }
 
-// The caption without its byte counts: "Uploading Target Firmware to VOQ@10.1.0.13".
-std::string_view caption_head(std::string_view caption)
-{
-    if (!caption.ends_with(bytes_suffix)) return caption;
-    const std::size_t space = caption.substr(0, caption.size() - bytes_suffix.size()).rfind(' ');
-    return space == std::string_view::npos ? caption : caption.substr(0, space);
-}
+std::string_view role(bool transition_image) { return transition_image ? ui::text::transition_role : ui::text::target_role; }
 
 }  // namespace
 
-std::optional<ByteCount> uploaded_bytes(std::string_view caption)
+std::string uploading_head(bool transition_image, std::string_view device)
 {
-    if (!caption.starts_with("Uploading ") || !caption.ends_with(bytes_suffix)) return std::nullopt;
-    const std::string_view counts = caption.substr(caption_head(caption).size() + 1,
-                                                   caption.size() - caption_head(caption).size() - 1 - bytes_suffix.size());
-    const std::size_t slash = counts.find('/');
-    if (slash == std::string_view::npos) return std::nullopt;
-    const auto done = number_at(counts.substr(0, slash));
-    const auto total = number_at(counts.substr(slash + 1));
-    if (!done || !total || *done > *total) return std::nullopt;
-    return ByteCount{*done, *total};
+    return "Uploading " + std::string(role(transition_image)) + " Firmware to VOQ@" + std::string(device);
+}
+
+std::string updating_head(bool transition_image, std::string_view device)
+{
+    return "Updating " + std::string(role(transition_image)) + " Firmware to VOQ@" + std::string(device);
 }
 
 std::string connecting_line(std::string_view caption, std::uint32_t elapsed_ms)
@@ -62,7 +43,7 @@ std::string waiting_line(std::uint32_t elapsed_ms, std::uint32_t timeout_ms)
     return line;
 }
 
-std::string uploading_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms)
+std::string uploading_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms)
 {
     const double percent = count.total == 0 ? 0.0 : 100.0 * static_cast<double>(count.done) / static_cast<double>(count.total);
     const double rate_kb = elapsed_ms == 0 ? 0.0 : static_cast<double>(count.done) / static_cast<double>(elapsed_ms);
@@ -70,21 +51,17 @@ std::string uploading_line(std::string_view caption, ByteCount count, std::uint3
     std::snprintf(text, sizeof text, ": %llu of %llu bytes, %3.0f%%, %.0f kB/s",
                   static_cast<unsigned long long>(count.done), static_cast<unsigned long long>(count.total), percent,
                   rate_kb);
-    return std::string(caption_head(caption)) + text;
+    return std::string(head) + text;
 }
 
-std::string restart_line(std::string_view caption, int units_passed, int units_total)
+std::string restart_line(std::string_view head, int units_passed, int units_total)
 {
     const int left = units_total > units_passed ? units_total - units_passed : 0;
-    return std::string(caption) + ": waiting for the restart, " +
+    return std::string(head) + ": waiting for the restart, " +
            seconds(static_cast<std::uint32_t>(left) * tftp::restart_wait_unit_ms) + " left";
 }
 
-}  // namespace voq::cli
-
-namespace voq::cli {
-
-std::string transfer_summary_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms)
+std::string transfer_summary_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms)
 {
     char text[160];
     if (count.done < count.total) {
@@ -96,7 +73,7 @@ std::string transfer_summary_line(std::string_view caption, ByteCount count, std
         std::snprintf(text, sizeof text, ": %llu bytes in %.1f s, %.0f kB/s", static_cast<unsigned long long>(count.done),
                       elapsed_ms / 1000.0, rate_kb);
     }
-    return std::string(caption_head(caption)) + text;
+    return std::string(head) + text;
 }
 
 }  // namespace voq::cli

@@ -12,22 +12,19 @@ struct ByteCount {
     std::uint64_t total;
 };
 
-// The counts of the uploading screen's caption, "Uploading Target Firmware to
-// VOQ@10.1.0.13 512/734916 Bytes"; nothing for any other caption.
-std::optional<ByteCount> uploaded_bytes(std::string_view caption);
+// "Uploading Target Firmware to VOQ@10.1.0.13", "Updating Transition Firmware to
+// VOQ@10.1.0.13": the command-line program's own heads of its lines, whatever the
+// screens' captions say.
+std::string uploading_head(bool transition_image, std::string_view device);
+std::string updating_head(bool transition_image, std::string_view device);
 
 // The lines that stand for the progress screens, on a terminal and in a log alike.
 std::string connecting_line(std::string_view caption, std::uint32_t elapsed_ms);
 std::string waiting_line(std::uint32_t elapsed_ms, std::uint32_t timeout_ms);
-std::string uploading_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms);
-std::string restart_line(std::string_view caption, int units_passed, int units_total);
-
-}  // namespace voq::cli
-
-namespace voq::cli {
-
+std::string uploading_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms);
+std::string restart_line(std::string_view head, int units_passed, int units_total);
 // The one line that ends a transfer: "734916 bytes in 3.2 s, 229 kB/s"; for a transfer
 // the device did not finish, where it stopped.
-std::string transfer_summary_line(std::string_view caption, ByteCount count, std::uint32_t elapsed_ms);
+std::string transfer_summary_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms);
 
 }  // namespace voq::cli

@@ -12,6 +12,7 @@
 #include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/password_file.h"
 #include "frontends/cli/pc_address.h"
+#include "ui/credential_bytes.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
@@ -20,7 +21,7 @@
 #include "platform/socket.h"
 #include "platform/socket_address.h"
 #include "session/session.h"
-#include "session/trace.h"
+#include "ui/support_log.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 
@@ -29,10 +30,8 @@ namespace voq::cli {
 namespace {
 
 std::uint32_t chosen_pc_address = 0;
-CliScreens* trace_observer = nullptr;
 
 std::vector<std::uint32_t> the_chosen_pc_address() { return {chosen_pc_address}; }
-void trace_into_screens(std::string_view text) { trace_observer->observe_trace(text); }
 
 struct PasswordChoice {
     PasswordOrigin origin = PasswordOrigin::none;
@@ -50,15 +49,14 @@ PasswordChoice choose_password(const Options& o, bool interactive)
         if (!read.problem.empty()) return {PasswordOrigin::none, "", read.problem, ""};
         return {PasswordOrigin::file, read.password, "", read.warning};
     }
-    if (const char* from_environment = std::getenv("VOQ_UPGRADE_PASSWORD");
-               from_environment != nullptr && *from_environment != '\0') {
-        typed = from_environment;
+    if (const auto from_environment = system::environment_text("VOQ_UPGRADE_PASSWORD")) {
+        typed = *from_environment;
         choice.origin = PasswordOrigin::environment;
     } else {
         choice.origin = interactive ? PasswordOrigin::prompt : PasswordOrigin::none;
         return choice;
     }
-    const auto sendable = latin1_credential(typed);
+    const auto sendable = ui::credential_from_utf8(typed);
     if (!sendable) return {PasswordOrigin::none, "", std::string(ui::text::unsendable_credentials), ""};
     choice.password = *sendable;
     return choice;
@@ -91,7 +89,7 @@ int run_one_device(const Options& o)
     const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, o.device); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
     const bool interactive = terminal::is_terminal(stdin);
-    const auto user = latin1_credential(o.user);
+    const auto user = ui::credential_from_utf8(o.user);
     if (!user) return usage_error("--user: " + std::string(ui::text::unsendable_credentials));
     const PasswordChoice password = choose_password(o, interactive);
     if (!password.problem.empty()) return usage_error(password.problem);
@@ -108,11 +106,16 @@ int run_one_device(const Options& o)
     record.device = o.device;
     record.pc_address = ui::dotted(chosen_pc_address);
     static PasswordSupply passwords(password.origin, password.password, console);
+    static ui::SupportLog log;
+    if (!o.log_file.empty()) {
+        log = ui::SupportLog::to_file(o.log_file);
+        // Like the desktop programs' log, one that cannot be written changes nothing else.
+        if (!log.writing()) console.error("voq-upgrade-cli: cannot write the log " + o.log_file);
+        log.begin("voq-upgrade-cli", VOQ_VERSION);
+    }
     static CliScreens screens({o.yes, interactive, timeout_ms(o.request_timeout_s), timeout_ms(o.http_timeout_s), *user,
-                               chosen_pc_address, o.device_address},
+                               chosen_pc_address, o.device_address, &log},
                               console, passwords, record);
-    trace_observer = &screens;
-    set_trace_sink(trace_into_screens);
 
     // Like the desktop programs', the Session lives for the whole process.
     static session::Session session(fw::built_stage_flag());

@@ -14,6 +14,10 @@ std::optional<std::uint32_t> netmask_of(std::uint32_t address);
 // This program's own file, to start it again for each device of a list.
 std::string own_program_path();
 
+// An environment variable's value; on Windows read wide and given as UTF-8, since the
+// ANSI form would have replaced what the code page lacks. Nothing when unset or empty.
+std::optional<std::string> environment_text(const char* name);
+
 struct ChildResult {
     int status;          // the exit status; 128 and the signal's number when a signal ended it; -1 when it never ran
     std::string output;  // what it wrote on standard output

@@ -24,6 +24,7 @@ int interrupting_signal();
 std::size_t columns(std::FILE* stream);
 
 // A line typed on standard input, without its line end; without echo for a password.
+// Typed on a Windows console, it comes as UTF-8.
 // Nothing at the end of input or on Ctrl+C. prompt shows the question once echo is
 // off, so that what is typed ahead of the read is not shown either.
 std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt);

@@ -131,8 +131,11 @@ bool AddressField::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_Period:
     case Qt::Key_Space:
         // As in the Windows control: a dot after digits moves on, one in an empty box
-        // or before its digits is ignored.
-        if (index < 3 && !current->text().isEmpty() && current->cursorPosition() > 0) move_to(index + 1, true, false);
+        // or before its digits is ignored, and so is one on the old digits selected when
+        // the box was entered: after a third digit the dot that the user types next
+        // belongs to the box just left, and skipping on would keep these digits.
+        if (index < 3 && !current->text().isEmpty() && current->cursorPosition() > 0 && !current->hasSelectedText())
+            move_to(index + 1, true, false);
         return true;
     case Qt::Key_Backspace:
     case Qt::Key_Left:

@@ -8,7 +8,8 @@
 namespace voq::ui::qt {
 
 // The IPv4 address field: four boxes of up to three digits, each 0 to 255, in one
-// framed row. Typing moves on to the next box after the third digit or a dot after digits,
+// framed row. Typing moves on to the next box after the third digit or a dot after digits
+// typed, a box entered has its old digits selected so that typing replaces them,
 // Backspace at the start of a box moves back, and pasting a dotted address fills the
 // boxes. Only the first box is a tab stop, so Tab moves past the whole field, and
 // Shift+Tab from any box moves to the control before it. A

@@ -51,6 +51,7 @@ using voq::ui::qt::BuiltDialog;
 
 struct Settings {
     QString shots;
+    std::string log_folder;  // where the program would keep its support log
     std::string address;
     std::string password;
     std::uint32_t restart_wait_ms = voq::session::settings::restart_wait_ms;
@@ -256,6 +257,7 @@ bool read_settings(int argc, char** argv)
         else if (option == "--reread-spacing-ms" && has_value)
             settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reader" && has_value) settings.reader = argv[++k];
+        else if (option == "--log-folder" && has_value) settings.log_folder = argv[++k];
         else if (option == "--keys" && has_value) {
             settings.keyboard_only = true;
             settings.keys = voq::autopilot::read_key_script(argv[++k]);
@@ -278,7 +280,7 @@ int main(int argc, char** argv)
     if (!read_settings(argc, argv)) {
         std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
                    "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
-                   "[--local-address PC ...] [--keys KEYS] [--reader DIR])\n",
+                   "[--local-address PC ...] [--keys KEYS] [--reader DIR] [--log-folder DIR])\n",
                    stderr);
         return 2;
     }
@@ -288,6 +290,12 @@ int main(int argc, char** argv)
 
     static voq::ui::qt::QtScreens screens;
     screens.on_shown = answer;
+    static voq::ui::SupportLog log;
+    if (!settings.log_folder.empty()) {
+        log = voq::ui::SupportLog::in_folder(settings.log_folder);
+        log.begin("voq-upgrade-autopilot", "");
+        screens.keep_log(log);
+    }
     // The gallery shows the staged screens too, so it loads both images.
     static voq::session::Session session(settings.gallery ? 0 : voq::fw::built_stage_flag());
     session.restart_wait_ms = settings.restart_wait_ms;

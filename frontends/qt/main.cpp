@@ -6,6 +6,8 @@
 #include "app/entry.h"
 #include "firmware/embedded.h"
 #include "frontends/qt/qt_screens.h"
+#include "platform/state_folder.h"
+#include "ui/support_log.h"
 
 int main(int argc, char** argv)
 {
@@ -15,6 +17,9 @@ int main(int argc, char** argv)
 
     // Like the Session, the screens live until the process ends.
     static voq::ui::qt::QtScreens screens;
+    static voq::ui::SupportLog log = voq::ui::SupportLog::in_folder(voq::platform::support_log_folder());
+    log.begin("voq-upgrade", VOQ_VERSION);
+    screens.keep_log(log);
     static voq::session::Session session(voq::fw::built_stage_flag());
     int status = 0;
     // The wizard runs as the program's main thread does on Windows; widgets stay here.

@@ -10,10 +10,12 @@
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
+#include <optional>
 #include <utility>
 
 #include "frontends/qt/address_field.h"
 #include "platform/process.h"
+#include "ui/credential_bytes.h"
 #include "ui/texts.h"
 
 namespace voq::ui::qt {
@@ -54,17 +56,10 @@ void show_owned_box(QWidget* owner, std::string_view message, std::string_view t
     box.exec();
 }
 
-// The user name and password go to the device as 8-bit bytes, Latin-1 as the screens
-// display text; a character outside it has no such byte.
-bool fits_in_8_bits(const QString& text)
+std::optional<std::string> credential_of(const QString& text)
 {
-    for (const QChar c : text) {
-        if (c.unicode() > 0xff) return false;
-    }
-    return true;
+    return credential_from_utf16({reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
 }
-
-std::string as_8_bit(const QString& text) { return text.toLatin1().toStdString(); }
 
 // The Windows program polls its progress screens without the dialog manager's
 // keyboard handling: Enter and Escape do nothing there, while Space still presses the
@@ -177,15 +172,16 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
         auto* password = qobject_cast<QLineEdit*>(built.controls.at(controls::password));
         password->setFocus();
         const bool ok = run_modal(built, view.template_id, opener, [&] {
-            if (fits_in_8_bits(user->text()) && fits_in_8_bits(password->text())) return true;
+            const bool user_fits = credential_of(user->text()).has_value();
+            if (user_fits && credential_of(password->text())) return true;
             show_owned_box(built.dialog, text::unsendable_credentials, text::invalid_address_title);
-            (fits_in_8_bits(user->text()) ? password : user)->setFocus();
+            (user_fits ? password : user)->setFocus();
             return false;
         }) == 1;
         PasswordAnswer answer{ok, {}, {}};
         if (answer.ok) {
-            answer.user_name = as_8_bit(user->text());
-            answer.password = as_8_bit(password->text());
+            answer.user_name = credential_of(user->text()).value_or("");
+            answer.password = credential_of(password->text()).value_or("");
         }
         return answer;
     });
@@ -205,6 +201,7 @@ int QtScreens::show_confirm(const ConfirmView& view)
 
 int QtScreens::show_success(const SuccessView& view)
 {
+    if (log_ != nullptr) log_->shown(view.caption);
     const std::thread::id opener = std::this_thread::get_id();
     return on_gui_thread([&] {
         const BuiltDialog built = build_dialog(view.template_id);
@@ -353,8 +350,14 @@ void QtScreens::close_progress(ProgressId screen)
     });
 }
 
+void QtScreens::note(const Fact& fact)
+{
+    if (log_ != nullptr) log_->note(fact);
+}
+
 void QtScreens::report_error(std::string_view message, std::string_view title)
 {
+    if (log_ != nullptr) log_->shown(message);
     // Task-modal: the screens of the reporting thread wait, the other thread's go on.
     const std::thread::id opener = std::this_thread::get_id();
     on_gui_thread([&] {

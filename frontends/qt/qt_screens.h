@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frontends/qt/dialog_builder.h"
+#include "ui/support_log.h"
 #include "ui/screens.h"
 
 namespace voq::ui::qt {
@@ -53,11 +54,16 @@ public:
     void report_error(std::string_view message, std::string_view title) override;
     [[noreturn]] void end_process() override;
 
+    // The run's facts, and what it showed at its end, go to the log the program keeps.
+    void note(const Fact& fact) override;
+    void keep_log(SupportLog& log) { log_ = &log; }
+
     // Ten frames a second are enough for a bar, and keep redrawing it a small part of
     // the waiting screen's cost (make bench).
     static constexpr int refresh_ms = 100;
 
 private:
+    SupportLog* log_ = nullptr;
     // A screen or box that is open, and the program's thread it was opened for.
     struct OpenWindow {
         QPointer<QWidget> window;

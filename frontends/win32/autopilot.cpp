@@ -212,7 +212,37 @@ void type(const std::string& utf8)
     }
 }
 
-void press_keys(const std::string& name, const std::string& address, const std::string& password)
+// Where a key left the focus of dialog's thread, and what the address field's boxes hold
+// and select: what a key script met, for a case that goes wrong. No other text: the
+// password's never goes into a file.
+void note_focus(HWND dialog)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info) || info.hwndFocus == nullptr) {
+        std::fputs("focus none\n", summary);
+        return;
+    }
+    char class_name[64] = "";
+    ::GetClassNameA(info.hwndFocus, class_name, sizeof class_name);
+    const HWND parent = ::GetParent(info.hwndFocus);
+    std::fprintf(summary, "focus %s %d in %d", class_name, ::GetDlgCtrlID(info.hwndFocus),
+                 parent != nullptr ? ::GetDlgCtrlID(parent) : 0);
+    const HWND field = ::GetDlgItem(dialog, controls::device_address);
+    if (field != nullptr) {
+        std::fputs(", address boxes", summary);
+        for (HWND box = ::GetWindow(field, GW_CHILD); box != nullptr; box = ::GetWindow(box, GW_HWNDNEXT)) {
+            char digits[8] = "";
+            ::SendMessageA(box, WM_GETTEXT, sizeof digits, reinterpret_cast<LPARAM>(digits));
+            const auto selection = static_cast<DWORD>(::SendMessageA(box, EM_GETSEL, 0, 0));
+            std::fprintf(summary, " \"%s\"%s%u-%u", digits, box == info.hwndFocus ? "*" : " ",
+                         static_cast<unsigned>(LOWORD(selection)), static_cast<unsigned>(HIWORD(selection)));
+        }
+    }
+    std::fputc('\n', summary);
+}
+
+void press_keys(HWND dialog, const std::string& name, const std::string& address, const std::string& password)
 {
     for (const std::string& key : voq::autopilot::keys_for(key_script, name)) {
         std::fprintf(summary, "key %s %s\n", name.c_str(), key.c_str());
@@ -226,6 +256,7 @@ void press_keys(const std::string& name, const std::string& address, const std::
         else if (voq::autopilot::is_typed_text(key)) type(voq::autopilot::typed_text(key));
         else if (key == "address") type(address);
         else if (key == "password") type(password);
+        note_focus(dialog);
     }
     std::fflush(summary);
 }
@@ -238,7 +269,7 @@ void act(HWND dialog, Seen& screen, const std::string& address, const std::strin
             ::GetDlgItemTextA(dialog, 0xffff, text, sizeof text);
             std::fprintf(summary, "message \"%s\"\n", text);
         }
-        press_keys(screen.name, address, password);
+        press_keys(dialog, screen.name, address, password);
         screen.done = true;
         return;
     }

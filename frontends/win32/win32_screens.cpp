@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "frontends/win32/accessibility.h"
-#include "frontends/win32/credential_bytes.h"
+#include "ui/credential_bytes.h"
 #include "ui/texts.h"
 
 namespace voq::ui::win32 {
@@ -114,7 +114,9 @@ bool ansi_text(HWND dialog, int control, std::string& text)
     HWND field = ::GetDlgItem(dialog, control);
     std::wstring typed(static_cast<std::size_t>(std::max(::GetWindowTextLengthW(field), 0)) + 1, L'\0');
     typed.resize(static_cast<std::size_t>(std::max(::GetWindowTextW(field, typed.data(), static_cast<int>(typed.size())), 0)));
-    const std::optional<std::string> bytes = ansi_credential(typed);
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    const std::optional<std::string> bytes =
+        credential_from_utf16({reinterpret_cast<const char16_t*>(typed.data()), typed.size()});
     if (!bytes) return false;
     text = *bytes;
     return true;
@@ -220,6 +222,7 @@ int Win32Screens::show_confirm(const ConfirmView& view)
 
 int Win32Screens::show_success(const SuccessView& view)
 {
+    if (log_ != nullptr) log_->shown(view.caption);
     Modal modal{[&](HWND dialog) {
                     ::SetWindowTextA(dialog, view.caption.c_str());
                     set_text(dialog, controls::text_pane, view.text);
@@ -296,8 +299,14 @@ void Win32Screens::close_progress(ProgressId screen)
     ::DestroyWindow(dialog);
 }
 
+void Win32Screens::note(const Fact& fact)
+{
+    if (log_ != nullptr) log_->note(fact);
+}
+
 void Win32Screens::report_error(std::string_view message, std::string_view title)
 {
+    if (log_ != nullptr) log_->shown(message);
     ::MessageBoxA(nullptr, text_of(message).c_str(), text_of(title).c_str(), MB_OK | MB_TASKMODAL);
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "ui/support_log.h"
 #include "ui/screens.h"
 
 namespace voq::ui::win32 {
@@ -37,7 +38,12 @@ public:
     void report_error(std::string_view message, std::string_view title) override;
     [[noreturn]] void end_process() override;
 
+    // The run's facts, and what it showed at its end, go to the log the program keeps.
+    void note(const Fact& fact) override;
+    void keep_log(SupportLog& log) { log_ = &log; }
+
 private:
+    SupportLog* log_ = nullptr;
     HWND window_of(ProgressId screen);
 
     HINSTANCE module_;

@@ -283,10 +283,10 @@ TEST(SummaryTable, AReasonForEachFailureAndTheTotals)
 
 TEST(TransferSummaryLine, BytesSecondsAndRateOrWhereItStopped)
 {
-    const std::string caption = "Uploading Target Firmware to VOQ@10.1.0.13 734916/734916 Bytes";
-    EXPECT_EQ(transfer_summary_line(caption, {734916, 734916}, 3200),
+    const std::string head = uploading_head(false, "10.1.0.13");
+    EXPECT_EQ(transfer_summary_line(head, {734916, 734916}, 3200),
               "Uploading Target Firmware to VOQ@10.1.0.13: 734916 bytes in 3.2 s, 230 kB/s");
-    EXPECT_EQ(transfer_summary_line(caption, {358400, 734916}, 12000),
+    EXPECT_EQ(transfer_summary_line(head, {358400, 734916}, 12000),
               "Uploading Target Firmware to VOQ@10.1.0.13: transfer stopped at 358400 of 734916 bytes after 12.0 s");
 }
 

@@ -11,7 +11,6 @@
 #include "frontends/cli/options.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
-#include "frontends/cli/trace_lines.h"
 #include "session/messages.h"
 #include "ui/texts.h"
 #include "ui/views.h"
@@ -19,73 +18,12 @@
 namespace voq::cli {
 namespace {
 
-TEST(ReadableTraceLines, DotsTheCoresAddressesAndNothingElse)
+TEST(ProgressLines, TheirHeadsAreTheProgramsOwn)
 {
-    const struct {
-        std::string text;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"HTTP 7f000001:23456 to 7f00d202:80", {"HTTP 127.0.0.1:23456 to 127.0.210.2:80"}},
-        {"Client IP = c0a80105\n", {"Client IP = 192.168.1.5"}},
-        {"Unknown source request in session: a000002:4711", {"Unknown source request in session: 10.0.0.2:4711"}},
-        {"HTTP connect to 7f000002:80 failed: Connection refused\n", {"HTTP connect to 127.0.0.2:80 failed: Connection refused"}},
-        {"HTTP bind 7f000001:23456-23556 failed: Address already in use\n",
-         {"HTTP bind 127.0.0.1:23456-23556 failed: Address already in use"}},
-        {"TFTP listening on 7f000001:69\n", {"TFTP listening on 127.0.0.1:69"}},
-        // An answer's clock and a block count stay as they are.
-        {"HTTP/1.1 200 OK\r\nDate: 12:30:45\r\n\r\n", {"HTTP/1.1 200 OK", "Date: 12:30:45"}},
-        {"Send block 12 (512)\n", {"Send block 12 (512)"}},
-        {"\n", {}},
-        {"a\x01" "b\tc\x1b[2J", {"ab\tc[2J"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(readable_trace_lines(c.text), c.lines);
-    }
-}
-
-TEST(ReadableTraceLines, HidesTheDigestResponseOnly)
-{
-    const std::string request =
-        "GET /admin/advanced HTTP/1.1\r\nHost: 10.0.0.2\r\nAuthorization: Digest username=\"admin\", realm=\"VOQ Device\", "
-        "nonce=\"abc\", uri=\"/admin/advanced\", response=\"0123456789abcdef0123456789abcdef\", qop=auth, nc=00000001, "
-        "cnonce=\"x\"\r\n\r\n";
-    const auto lines = readable_trace_lines(request);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2], "Authorization: Digest username=\"admin\", realm=\"VOQ Device\", nonce=\"abc\", "
-                        "uri=\"/admin/advanced\", response=\"(hidden)\", qop=auth, nc=00000001, cnonce=\"x\"");
-    EXPECT_EQ(readable_trace_lines("Authentication-Info: rspauth=\"77\"")[0], "Authentication-Info: rspauth=\"77\"");
-    EXPECT_EQ(readable_trace_lines("x response=\"unterminated")[0], "x response=\"(hidden)");
-}
-
-TEST(ListeningPort, ReadsTheListenersLineAlone)
-{
-    EXPECT_EQ(listening_port("TFTP listening on 7f000001:69\n"), 69u);
-    EXPECT_EQ(listening_port("TFTP listening on 7f000001:10070"), 10070u);
-    EXPECT_EQ(listening_port("TFTP listening on 7f000001:70000"), 0u);
-    EXPECT_EQ(listening_port("HTTP 7f000001:23456 to 7f000002:80"), 0u);
-}
-
-TEST(UploadedBytes, FromTheUploadingCaption)
-{
-    const auto count = uploaded_bytes("Uploading Target Firmware to VOQ@10.1.0.13 512/734916 Bytes");
-    ASSERT_TRUE(count);
-    EXPECT_EQ(count->done, 512u);
-    EXPECT_EQ(count->total, 734916u);
-    // Whatever the caption's format becomes, the counts are read from what the core shows.
-    const auto shown = uploaded_bytes(ui::uploading_caption(ui::text::transition_role, "192.0.2.2", 1024, 730800));
-    ASSERT_TRUE(shown);
-    EXPECT_EQ(shown->done, 1024u);
-    EXPECT_EQ(shown->total, 730800u);
-    for (const char* other : {"Uploading Firmware To VOQ", "Updating Target Firmware to VOQ@10.1.0.13",
-                              "Uploading Target Firmware to VOQ@x 9/8 Bytes", "Uploading x /5 Bytes", "Uploading x 1/ Bytes"}) {
-        SCOPED_TRACE(other);
-        EXPECT_FALSE(uploaded_bytes(other));
-    }
-    EXPECT_EQ(uploading_line("Uploading Target Firmware to VOQ@10.1.0.13 367458/734916 Bytes", {367458, 734916}, 1000),
+    EXPECT_EQ(uploading_line(uploading_head(false, "10.1.0.13"), {367458, 734916}, 1000),
               "Uploading Target Firmware to VOQ@10.1.0.13: 367458 of 734916 bytes,  50%, 367 kB/s");
-    EXPECT_EQ(restart_line("Updating Target Firmware to VOQ@10.1.0.13", 300, 937),
-              "Updating Target Firmware to VOQ@10.1.0.13: waiting for the restart, 20 s left");
+    EXPECT_EQ(restart_line(updating_head(true, "10.1.0.13"), 300, 937),
+              "Updating Transition Firmware to VOQ@10.1.0.13: waiting for the restart, 20 s left");
 }
 
 TEST(DevicesFile, ReadsAddressUserAndPasswordFile)
@@ -122,34 +60,40 @@ TEST(DevicesFile, NamesTheFirstBadLine)
     }
 }
 
-TEST(Latin1Credential, AsTheDesktopProgramWouldSendIt)
+TEST(FirstLine, WithoutItsLineEnd)
 {
-    EXPECT_EQ(latin1_credential("admin"), "admin");
-    EXPECT_EQ(latin1_credential("p\xc3\xa4ss"), "p\xe4ss");       // ä as one byte
-    EXPECT_EQ(latin1_credential("p\xe4ss"), "p\xe4ss");           // not UTF-8: bytes already
-    EXPECT_EQ(latin1_credential("\xc0\xaf"), "\xc0\xaf");         // overlong: not UTF-8 either
-    EXPECT_FALSE(latin1_credential("\xe2\x82\xac"));               // € has no Latin-1 byte
     EXPECT_EQ(first_line("secret\r\nignored"), "secret");
     EXPECT_EQ(first_line(""), "");
 }
 
-TEST(OutcomeOfMessage, EachCoreMessageHasItsStatus)
+TEST(OutcomeOfFailure, EachFailureCodeHasItsStatus)
 {
-    namespace m = session::message;
+    using session::Failure;
     const struct {
-        std::string_view message;
-        bool after_transfer;
+        Failure failure;
         int status;
     } cases[] = {
-        {m::no_response, false, 2},          {m::no_response, true, 8},
-        {m::cannot_bind_listener_socket, false, 4}, {m::cannot_create_listener_socket, false, 4},
-        {m::upload_incomplete, true, 5},     {m::version_mismatch, true, 6},
-        {m::user_abort, false, 130},         {m::cannot_bind_http_socket, false, 9},
-        {m::firmware_missing, false, 9},     {"anything else", true, 9},
+        {Failure::winsock_init, 9},
+        {Failure::firmware_missing, 9},
+        {Failure::no_response, 2},
+        {Failure::no_response_after_restart, 8},
+        {Failure::user_abort, 130},
+        {Failure::password_not_given, 130},
+        {Failure::upgrade_declined, 130},
+        {Failure::cannot_open_http_socket, 9},
+        {Failure::cannot_bind_http_socket, 9},
+        {Failure::cannot_allocate_listener, 4},
+        {Failure::cannot_create_listener_socket, 4},
+        {Failure::cannot_bind_listener_socket, 4},
+        {Failure::cannot_start_listener, 4},
+        {Failure::cannot_allocate_session, 9},
+        {Failure::upload_incomplete, 5},
+        {Failure::version_mismatch, 6},
     };
+    static_assert(std::size(cases) == session::failure_table.size(), "every code has its case");
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        EXPECT_EQ(exit_status_of(outcome_of_message(c.message, c.after_transfer)), c.status);
+        SCOPED_TRACE(std::string(session::failure_name(c.failure)));
+        EXPECT_EQ(exit_status_of(outcome_of_failure(c.failure)), c.status);
     }
 }
 

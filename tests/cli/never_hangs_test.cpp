@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "cli_fixture.h"
@@ -42,8 +43,8 @@ int silent_listener(std::uint32_t address)
 
 TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
 {
-    const int listener = silent_listener(loopback_pair(250).device);
-    const CliRun run = run_cli(arguments(250, {"--yes", "--json", "--http-timeout", "1"}), {}, 20000);
+    const int listener = silent_listener(loopback_pair(769).device);
+    const CliRun run = run_cli(arguments(769, {"--yes", "--json", "--http-timeout", "1"}), {}, 20000);
     ::close(listener);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 2) << run.err;
@@ -65,7 +66,7 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
-    const auto device = start_device(251, config);
+    const auto device = start_device(770, config);
     const struct {
         int signal;
         int status;
@@ -78,7 +79,7 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome);
-        const CliRun run = run_cli(arguments(251, {"--yes", "--json"}), {}, 30000,
+        const CliRun run = run_cli(arguments(770, {"--yes", "--json"}), {}, 30000,
                                    "Waiting For Firmware Download Request From VOQ", VOQ_CLI, c.signal);
         ASSERT_FALSE(run.hung);
         EXPECT_EQ(run.status, c.status) << run.err;
@@ -96,7 +97,7 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
 // only the words are lost.
 TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
 {
-    const auto device = start_device(252);
+    const auto device = start_device(771);
     int pipe_ends[2];
     ASSERT_EQ(::pipe(pipe_ends), 0);
     const pid_t child = ::fork();
@@ -107,7 +108,7 @@ TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
         const int nothing = ::open("/dev/null", O_RDWR);
         ::dup2(nothing, 0);
         ::dup2(nothing, 2);
-        detail::exec_cli(arguments(252, {"--yes", "--verbose"}), {});
+        detail::exec_cli(arguments(771, {"--yes", "--verbose"}), {});
     }
     ::close(pipe_ends[1]);
     ::close(pipe_ends[0]);  // before the program has written a word
@@ -125,12 +126,18 @@ TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
 // that says what, and nothing sent to the device.
 TEST_F(NeverHangs, BadInputIsAUsageErrorAndNothingIsSent)
 {
-    const auto simulated = start_device(253);
+    const auto simulated = start_device(772);
+    const std::string device = dotted(loopback_pair(772).device), pc = dotted(loopback_pair(772).pc);
     const std::string folder = "/tmp";
     const std::string empty = write_file("empty-password", "");
     const std::string empty_first_line = write_file("empty-first-line", "\nsecret\n");
-    const std::string devices_with_folder = write_file("devices-folder-password", "127.0.253.2 admin /tmp\n");
-    const std::string device = dotted(loopback_pair(253).device), pc = dotted(loopback_pair(253).pc);
+    const std::string devices_with_folder = write_file("devices-folder-password", device + " admin /tmp\n");
+    const auto dots_as = [&](char dot) {
+        std::string text = device;
+        std::replace(text.begin(), text.end(), '.', dot);
+        return text;
+    };
+    const std::string zero_led = device.substr(0, device.rfind('.') + 1) + "02";
     const struct {
         std::vector<std::string> options;
         std::string said;
@@ -145,10 +152,10 @@ TEST_F(NeverHangs, BadInputIsAUsageErrorAndNothingIsSent)
         {{"--request-timeout", "inf", device}, "not a number of seconds from 0 to 86400: inf"},
         {{"--http-timeout", "1e999", device}, "not a number of seconds from 0 to 86400: 1e999"},
         {{"--restart-wait", "-nan", device}, "not a number of seconds from 0 to 3600: -nan"},
-        {{"127.0.253.02"}, "not an IPv4 address: 127.0.253.02"},
-        {{"127*0*253*2"}, "not an IPv4 address: 127*0*253*2"},
-        {{"127,0,253,2"}, "not an IPv4 address: 127,0,253,2"},
-        {{"127.0.253.2."}, "not an IPv4 address: 127.0.253.2."},
+        {{zero_led}, "not an IPv4 address: " + zero_led},
+        {{dots_as('*')}, "not an IPv4 address: " + dots_as('*')},
+        {{dots_as(',')}, "not an IPv4 address: " + dots_as(',')},
+        {{device + "."}, "not an IPv4 address: " + device + "."},
         {{"0.0.0.0"}, "not a device's address: 0.0.0.0"},
         {{"255.255.255.255"}, "a broadcast address, not a device's: 255.255.255.255"},
         {{"239.1.2.3"}, "a multicast address, not a device's: 239.1.2.3"},
@@ -280,11 +287,11 @@ TEST_F(NeverHangs, SigtermAtThePasswordPromptGivesTheTerminalItsEchoBack)
     sim::DeviceConfig config = quick_device();
     config.web.digest.enabled = true;
     config.web.digest.password = "s3cret";
-    const auto device = start_device(254, config);
+    const auto device = start_device(773, config);
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     ASSERT_GE(child, 0);
-    if (child == 0) detail::exec_cli(arguments(254, {"--yes"}), {});
+    if (child == 0) detail::exec_cli(arguments(773, {"--yes"}), {});
     // The terminal's own side, held open so that its settings can be read after the program.
     const int own_side = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
     ASSERT_GE(own_side, 0);

@@ -7,6 +7,7 @@
 
 #include "cli_fixture.h"
 #include "support/child_process.h"
+#include "support/ordinary_user.h"
 
 namespace voq::test {
 namespace {
@@ -15,25 +16,19 @@ namespace fs = std::filesystem;
 
 TEST(CliOrdinaryUser, UpgradesThroughTheUnprivilegedPorts)
 {
-    const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
-    // Becoming another user takes real root; a user namespace maps only its own.
-    if (::geteuid() != 0 || run_command(as_nobody + " true").status != 0)
-        GTEST_SKIP() << "no other user to become here (run as root)";
-    std::string pattern = (fs::temp_directory_path() / "voq-cli-nobody-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path folder = pattern;
-    fs::permissions(folder, fs::perms::all);
-    const fs::path program = folder / "voq-upgrade-cli";
-    fs::copy_file(VOQ_CLI, program);
+    if (!can_become_ordinary_user()) GTEST_SKIP() << "no other user to become here (run as root)";
+    const OrdinaryUserFolder folder;
+    ASSERT_TRUE(folder.made());
+    const fs::path program = folder.hand(VOQ_CLI);
+    ASSERT_FALSE(program.empty());
 
     sim::DeviceConfig config = quick_device();
     config.web.address = loopback_pair(235).device;
     sim::SimulatedDevice device(config);
     std::string problem;
     ASSERT_TRUE(device.start(problem)) << problem;
-    const CommandResult run = run_command(as_nobody + " " + program.string() +
+    const CommandResult run = run_command(as_ordinary_user_command() + program.string() +
                                           " --yes --json --restart-wait 1.5 --local-address 127.0.235.1 127.0.235.2");
-    fs::remove_all(folder);
 
     EXPECT_EQ(run.status, 0) << run.output;
     const auto report = nlohmann::json::parse(run.output, nullptr, false);

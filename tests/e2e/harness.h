@@ -146,12 +146,16 @@ struct HarnessRun {
 };
 
 // Runs program SCRIPT TRANSCRIPT with script as the script, waits at most deadline_ms.
-// A launcher (wine, setpriv ...) may stand before the program.
+// A launcher (wine, setpriv ...) may stand before the program. Script and transcript
+// lie in handed_folder when one is given (one that the launcher's user can reach),
+// the transcript copied back to the test's own folder afterwards.
 inline HarnessRun run_harness(const std::string& program, const std::string& script, const std::string& name,
-                              unsigned deadline_ms = 60000, const std::vector<std::string>& launcher = {})
+                              unsigned deadline_ms = 60000, const std::vector<std::string>& launcher = {},
+                              const std::filesystem::path& handed_folder = {})
 {
     static int runs = 0;
-    const std::string base = (running_test_folder() / (name + "-" + std::to_string(++runs))).string();
+    const std::string run_name = name + "-" + std::to_string(++runs);
+    const std::string base = ((handed_folder.empty() ? running_test_folder() : handed_folder) / run_name).string();
     const std::string script_path = base + ".script", transcript_path = base + ".transcript";
     std::ofstream(script_path) << script;
 
@@ -179,6 +183,12 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
 
     std::ifstream transcript(transcript_path);
     for (std::string line; std::getline(transcript, line);) run.lines.push_back(line);
+    if (!handed_folder.empty()) {
+        run.transcript_path = (running_test_folder() / (run_name + ".transcript")).string();
+        std::error_code ignored;
+        std::filesystem::copy_file(transcript_path, run.transcript_path,
+                                   std::filesystem::copy_options::overwrite_existing, ignored);
+    }
     return run;
 }
 

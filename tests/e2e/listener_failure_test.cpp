@@ -16,6 +16,7 @@
 #include "sim/device.h"
 #include "support/child_process.h"
 #include "support/loopback.h"
+#include "support/ordinary_user.h"
 #include "tftp/listener.h"
 
 namespace voq::test {
@@ -46,11 +47,22 @@ protected:
         }
     }
 
-    HarnessRun run(const std::string& more = "", const std::vector<std::string>& launcher = {})
+    static std::string script(const LoopbackPair& addresses, const std::string& more)
     {
-        const std::string script = "local-addresses " + dotted(addresses.pc) + "\n" + more + "warning continue\naddress type " +
-                                   dotted(addresses.device) + "\nconfirm upgrade\n";
-        return run_harness(VOQ_HARNESS, script, "run", 60000, launcher);
+        return "local-addresses " + dotted(addresses.pc) + "\n" + more + "warning continue\naddress type " +
+               dotted(addresses.device) + "\nconfirm upgrade\n";
+    }
+
+    HarnessRun run(const std::string& more = "") { return run_harness(VOQ_HARNESS, script(addresses, more), "run"); }
+
+    // The harness, its script and its transcript in a folder of the ordinary user's own.
+    HarnessRun run_as_ordinary_user()
+    {
+        const OrdinaryUserFolder folder;
+        EXPECT_TRUE(folder.made());
+        const std::filesystem::path harness = folder.hand(VOQ_HARNESS);
+        EXPECT_FALSE(harness.empty());
+        return run_harness(harness.string(), script(addresses, ""), "run", 60000, as_ordinary_user, folder.path());
     }
 
     // The message under its title, then the end; no waiting screen, no upgrade request.
@@ -76,7 +88,10 @@ TEST_F(ListenerFailure, EveryPortFrom69To168TakenCannotBeBound)
 {
     start_device(118);
     hold_ports(tftp::first_listener_port, tftp::listener_port_attempts);
-    expect_ended_before_the_upgrade_request(run(), "Upgrade Failed: Can't bind TFTP listener socket");
+    const HarnessRun result = run();
+    expect_ended_before_the_upgrade_request(result, "Upgrade Failed: Can't bind TFTP listener socket");
+    EXPECT_TRUE(result.has("trace \"TFTP bind 7f007601:69-168 failed: Address already in use\\n\"")) << result.text();
+    EXPECT_EQ(result.count_prefix("trace \"TFTP bind "), 1u) << result.text();
 }
 
 TEST_F(ListenerFailure, NoDescriptorLeftForTheSocketCannotCreateIt)
@@ -90,13 +105,14 @@ TEST_F(ListenerFailure, NoDescriptorLeftForTheSocketCannotCreateIt)
 TEST_F(ListenerFailure, AsAnOrdinaryUserWithTheUnprivilegedPortsTakenTooCannotBeBound)
 {
     // Ports 69 to 168 are refused to an ordinary user; the fallback range is held here.
-    const std::vector<std::string> as_nobody{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    if (::geteuid() != 0 || run_command("setpriv --reuid=65534 --regid=65534 --clear-groups true").status != 0)
-        GTEST_SKIP() << "no other user to become here (run as root)";
+    if (!can_become_ordinary_user()) GTEST_SKIP() << "no other user to become here (run as root)";
     start_device(126);
     hold_ports(tftp::first_unprivileged_listener_port, tftp::listener_port_attempts);
-    std::filesystem::permissions(running_test_folder(), std::filesystem::perms::all);
-    expect_ended_before_the_upgrade_request(run("", as_nobody), "Upgrade Failed: Can't bind TFTP listener socket");
+    const HarnessRun result = run_as_ordinary_user();
+    expect_ended_before_the_upgrade_request(result, "Upgrade Failed: Can't bind TFTP listener socket");
+    // Each range with its own reason: the fallback's is not the privilege.
+    EXPECT_TRUE(result.in_order({"trace \"TFTP bind 7f007e01:69-168 failed: Permission denied\\n\"",
+                                 "trace \"TFTP bind 7f007e01:10069-10168 failed: Address already in use\\n\""}));
 }
 
 }  // namespace

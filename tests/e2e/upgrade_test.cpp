@@ -14,7 +14,7 @@
 #include "harness.h"
 #include "platform/socket.h"
 #include "sim/device.h"
-#include "session/settings.h"
+#include "session/session.h"
 #include "support/loopback.h"
 #include "tftp/completion.h"
 #include "ui/texts.h"
@@ -380,10 +380,19 @@ TEST_F(Upgrade, TheFullRestartWaitIsTheProgramsOwn)
     const std::string full = "local-addresses " + dotted(addresses.pc) + "\nwarning continue\naddress type " +
                              dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
     const HarnessRun result = run(full);
-    const std::string units = std::to_string(tftp::restart_wait_units(session::settings::restart_wait_ms));
-    EXPECT_TRUE(result.in_order({"range 110 1010 0 " + units, "close 110 position " + units, success_screen(),
-                                 "end-process"}))
+    // 937 units of 32 ms: some 30 s.
+    EXPECT_TRUE(result.in_order({"range 110 1010 0 937", "close 110 position 937", success_screen(), "end-process"}))
         << result.text();
+    EXPECT_GE(result.elapsed_ms, 936u * 32);  // the first unit may be nearly over
+}
+
+// What a whole upgrade waits for when nothing shortens it, as numbers.
+TEST(UpgradeWaits, AreTheProgramsOwn)
+{
+    const session::Session defaults(1);
+    EXPECT_EQ(tftp::restart_wait_units(defaults.restart_wait_ms), 937);
+    EXPECT_EQ(defaults.transfer_silence_floor_ms, 30000u);
+    EXPECT_EQ(defaults.reread_spacing_ms, 2000u);
 }
 
 }  // namespace

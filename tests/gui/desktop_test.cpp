@@ -71,9 +71,11 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
 
     const fs::path shots = fs::path(VOQ_SCREENSHOTS) / "upgrade";
     fs::remove_all(shots);
+    const fs::path logs = fs::path(VOQ_SCREENSHOTS) / "upgrade-logs" / "voq-upgrade";
+    fs::remove_all(logs.parent_path());
     const CommandResult run = autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
                                         " --password secret --restart-wait-units 40 --local-address " +
-                                        dotted(addresses.pc));
+                                        dotted(addresses.pc) + " --log-folder " + logs.string());
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string summary = read_text(shots / "summary.txt");
     for (const std::string& screen : {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
@@ -83,6 +85,18 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
     ASSERT_EQ(device.fetches().size(), 1u);
     EXPECT_TRUE(device.fetches()[0].complete);
     EXPECT_EQ(device.fetches()[0].bytes.size(), 734916u);
+
+    // The support log: its folder made, the run in it, the password not.
+    ASSERT_TRUE(fs::is_directory(logs));
+    const auto first = fs::directory_iterator(logs);
+    ASSERT_NE(first, fs::directory_iterator());
+    const std::string log = read_text(first->path());
+    for (const std::string& line : {"PC address " + dotted(addresses.pc) + ", device " + dotted(addresses.device),
+                                    std::string("Authorization: Digest username=\"admin\""),
+                                    std::string("Transfer complete: blocks 1-1436 acknowledged, 734916 of 734916 bytes"),
+                                    "Shown: " + ui::success_caption(dotted(addresses.device))})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    EXPECT_EQ(log.find("secret"), std::string::npos) << log;
 }
 
 }  // namespace

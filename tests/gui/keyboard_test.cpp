@@ -246,6 +246,45 @@ TEST_F(Keyboard, ARefusedAddressKeepsTheScreenOpenWithTheFocusBackInTheField)
     EXPECT_EQ(refusals, (std::vector<std::string>(2, "Error: Invalid IP Address")));
 }
 
+TEST_F(Keyboard, AnAddressTypedWholeAfterARefusalIsTheAddressUsed)
+{
+    // The focus comes back to the first box with its digits selected; every box entered
+    // after it has its old digits selected too, and typing replaces them.
+    const struct {
+        const char* name;
+        QString refused;
+        QString typed_again;
+    } cases[] = {
+        {"an address of short groups after two groups", "10.1", "127.3.2.2"},
+        {"a private address after two groups", "10.1", "192.168.1.1"},
+        {"three-digit groups over a whole address", "10.1.5.6", "192.168.100.200"},
+        {"one-digit groups over three-digit ones", "255.255.255.255", "1.2.3.4"},
+        {"groups of three after an empty box", "10.1..13", "127.0.124.2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pending = {{type(c.refused), press(Qt::Key_Return)}};
+        std::vector<std::string> typed;
+        const int result = screens.show_address(
+            {templates::address_adapter, "c", "i", "h", "v", {"10.1.0.2"}}, [&](std::string_view text, int) {
+                typed.emplace_back(text);
+                if (typed.size() > 1) return true;
+                QTimer::singleShot(0, [&] {
+                    QMessageBox* box = open_message_box();
+                    ASSERT_NE(box, nullptr);
+                    press_keys(box, {press(Qt::Key_Return)});
+                    QTimer::singleShot(20, [&] {
+                        press_keys(shown_screens.back().dialog, {type(c.typed_again), press(Qt::Key_Return)});
+                    });
+                });
+                return false;
+            });
+        EXPECT_EQ(result, 1);
+        ASSERT_EQ(typed.size(), 2u);
+        EXPECT_EQ(typed[1], c.typed_again.toStdString());
+    }
+}
+
 ProgressView progress_view(int template_id)
 {
     return {template_id, template_id == templates::waiting ? std::string(text::waiting_caption) : "Connecting with VOQ@10.1.0.13",

@@ -14,6 +14,7 @@
 #include "autopilot_run.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "support/ordinary_user.h"
 #include "ui/views.h"
 
 namespace voq::test {
@@ -21,25 +22,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
-
 class OrdinaryUser : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Becoming another user takes real root; a user namespace maps only its own.
-        if (::geteuid() != 0 || run_command(as_nobody + " true").status != 0)
-            GTEST_SKIP() << "no other user to become here (run as root)";
-        std::string pattern = (fs::temp_directory_path() / "voq-ordinary-user-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        fs::permissions(folder, fs::perms::all);
-        program = folder / "voq-upgrade-autopilot";
-        fs::copy_file(VOQ_AUTOPILOT, program);
-    }
-    void TearDown() override
-    {
-        if (!folder.empty()) fs::remove_all(folder);
+        if (!can_become_ordinary_user()) GTEST_SKIP() << "no other user to become here (run as root)";
+        ASSERT_TRUE(folder.made());
+        program = folder.hand(VOQ_AUTOPILOT);
+        ASSERT_FALSE(program.empty());
     }
 
     // A whole upgrade by the program's own user; the port its upgrade request named.
@@ -53,12 +43,12 @@ protected:
         std::string problem;
         EXPECT_TRUE(device.start(problem)) << problem;
 
-        const fs::path shots = folder / "shots";
-        fs::create_directory(shots);
-        fs::permissions(shots, fs::perms::all);
+        const fs::path shots = folder.make_folder("shots");
+        EXPECT_FALSE(shots.empty());
         const CommandResult run = autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
                                                 " --restart-wait-units 40 --local-address " + dotted(addresses.pc),
-                                            as_nobody + " env HOME=" + folder.string(), program.string());
+                                            as_ordinary_user_command() + "env HOME=" + folder.path().string(),
+                                            program.string());
         EXPECT_EQ(run.status, 0) << run.output;
         const std::string summary = read_text(shots / "summary.txt");
         EXPECT_NE(summary.find("screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""),
@@ -72,7 +62,7 @@ protected:
         return requests.size() == 1 ? requests[0].port : -1;
     }
 
-    fs::path folder;
+    const OrdinaryUserFolder folder;
     fs::path program;
 };
 
@@ -84,8 +74,8 @@ TEST_F(OrdinaryUser, WithoutTheCapabilityTheUpgradeGoesThroughTheUnprivilegedPor
 TEST_F(OrdinaryUser, WithTheCapabilityTheUpgradeIsServedFromPort69)
 {
     struct statvfs file_system {};
-    ASSERT_EQ(::statvfs(folder.c_str(), &file_system), 0);
-    if ((file_system.f_flag & ST_NOSUID) != 0) GTEST_SKIP() << folder << " is mounted nosuid: no file capabilities";
+    ASSERT_EQ(::statvfs(folder.path().c_str(), &file_system), 0);
+    if ((file_system.f_flag & ST_NOSUID) != 0) GTEST_SKIP() << folder.path() << " is mounted nosuid: no file capabilities";
     const CommandResult granted = run_command("setcap cap_net_bind_service=+ep " + program.string() + " 2>&1");
     if (granted.status != 0) GTEST_SKIP() << "setcap: " << granted.output;
     EXPECT_EQ(upgrade_as_nobody(122), 69);

@@ -36,6 +36,37 @@ TEST_F(WindowsCli, UpgradesAProtectedDeviceByteForByte)
     EXPECT_EQ(run.err.find("wine-secret"), std::string::npos);
 }
 
+// The desktop program sends what is typed in the ANSI code page (1252 here), one
+// encoder for both: a password with accented letters, read as UTF-8 from a file or the
+// environment or as the page's own bytes from a file, reaches the device as those bytes;
+// the euro sign is where the page and Latin-1 part.
+TEST_F(WindowsCli, ANonAsciiPasswordGoesOutInTheAnsiCodePageWhereverItIsRead)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.digest.enabled = true;
+    config.web.digest.password = "p\xe4ssw\xf6rd\x80";  // 0x80: the euro sign, in 1252 and not in Latin-1
+    config.web.digest.qop = "auth";
+    const struct {
+        const char* name;
+        std::vector<std::string> options;
+        Environment environment;
+    } cases[] = {
+        {"a UTF-8 file", {"--password-file", "Z:" + write_file("utf8", "p\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac\n")}, {}},
+        {"a file in the code page", {"--password-file", "Z:" + write_file("ansi", "p\xe4ssw\xf6rd\x80\r\n")}, {}},
+        {"the environment", {}, {{{"VOQ_UPGRADE_PASSWORD", "p\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac"}, {"LC_ALL", "C.UTF-8"}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto device = start_device(228, config);
+        std::vector<std::string> options{"--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes"};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        options.push_back(dotted(loopback_pair(228).device));
+        const CliRun run = run_cli(options, c.environment, 180000);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(device->fetches().size(), 1u) << run.err;
+    }
+}
+
 TEST_F(WindowsCli, ANeverAskingDeviceEndsWithSevenAndTheWindowsFirewallCommand)
 {
     sim::DeviceConfig config = quick_device();

@@ -40,6 +40,19 @@ grep -q '^screen 104 "Enter Password Information"' "$shots/summary.txt" || fail 
 grep -q 'received 734916 bytes' "$shots/device.log" || fail "the device did not receive the whole image"
 echo "The walk through the real dialogs ended on the success screen."
 
+# The run's support log, where the README tells a user to find it; never the password.
+log_folder=$(echo "$prefix"/drive_c/users/*/AppData/Local/"VOQ Upgrade")
+log=$(find "$log_folder" -name 'voq-upgrade-*.log' 2>/dev/null | sort | tail -n 1)
+[[ -n $log ]] || fail "no support log in %LOCALAPPDATA%\\VOQ Upgrade"
+cp "$log" "$shots/support.log"
+for line in 'voq-upgrade.exe ' ', device 127.0.0.2' 'Authorization: Digest username="admin"' \
+            'Phase: waiting for the read request' 'Transfer complete: ' 'Version expected ' \
+            'Shown: VOQ@127.0.0.2 Upgrade Successful!'; do
+    grep -qF "$line" "$log" || fail "the support log lacks '$line'"
+done
+! grep -q 'secret' "$log" || fail "the support log holds the password"
+echo "The support log holds the run and not the password."
+
 wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates")" 1.2.3.4 secret \
     "$(winepath -w "$windows/frontends/win32/voq-win32-gallery.exe")" || fail "the gallery did not end well"
 for screen in 139 101 305 104 105 103 304 114 110 111; do

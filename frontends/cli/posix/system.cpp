@@ -40,6 +40,13 @@ std::optional<std::uint32_t> netmask_of(std::uint32_t address)
     return found;
 }
 
+std::optional<std::string> environment_text(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') return std::nullopt;
+    return std::string(value);
+}
+
 std::string own_program_path()
 {
     char path[PATH_MAX];

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <io.h>
+#include <string_view>
 
 namespace voq::cli::terminal {
 
@@ -55,6 +57,34 @@ private:
     bool active_ = false;
 };
 
+std::string utf8_of(std::wstring_view wide)
+{
+    if (wide.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+// Typed on a console, read as typed: the console's OEM code page holds other bytes
+// for the same letters than the ANSI code page the desktop program sends.
+std::optional<std::string> read_console_line(HANDLE input)
+{
+    std::wstring line;
+    constexpr std::size_t longest = 4096;
+    while (true) {
+        wchar_t c = 0;
+        DWORD got = 0;
+        const BOOL read = ::ReadConsoleW(input, &c, 1, &got, nullptr);
+        if (interrupted()) return std::nullopt;
+        if (!read || got == 0) return line.empty() ? std::nullopt : std::optional<std::string>(utf8_of(line));
+        if (c == L'\n') break;
+        if (line.size() < longest) line += c;
+    }
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    return utf8_of(line);
+}
+
 }  // namespace
 
 bool is_terminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
@@ -79,6 +109,12 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
     std::optional<EchoOff> no_echo;
     if (!echo) no_echo.emplace(input);
     prompt();
+    DWORD mode = 0;
+    if (::GetConsoleMode(input, &mode)) {
+        const auto typed = read_console_line(input);
+        if (no_echo && no_echo->active()) ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), "\r\n", 2, nullptr, nullptr);
+        return typed;
+    }
     std::string line;
     constexpr std::size_t longest = 4096;
     while (true) {

@@ -119,11 +119,16 @@ TEST_F(Startup, FatalFailuresReportUnderTheStandardTitleThenEnd)
         void (*arrange)();
         int stage_flag;
         std::string_view message;
+        session::Failure code;
     } cases[] = {
-        {"socket library", [] { fake.socket_library_starts = false; }, 1, session::message::winsock_init_error},
-        {"no target image", [] { fake.target.clear(); }, 1, session::message::firmware_missing},
-        {"short target image", [] { fake.target.resize(127); }, 1, session::message::firmware_missing},
-        {"no transition image in a staged build", [] { fake.transition.clear(); }, 0, session::message::firmware_missing},
+        {"socket library", [] { fake.socket_library_starts = false; }, 1, session::message::winsock_init_error,
+         session::Failure::winsock_init},
+        {"no target image", [] { fake.target.clear(); }, 1, session::message::firmware_missing,
+         session::Failure::firmware_missing},
+        {"short target image", [] { fake.target.resize(127); }, 1, session::message::firmware_missing,
+         session::Failure::firmware_missing},
+        {"no transition image in a staged build", [] { fake.transition.clear(); }, 0,
+         session::message::firmware_missing, session::Failure::firmware_missing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -134,6 +139,12 @@ TEST_F(Startup, FatalFailuresReportUnderTheStandardTitleThenEnd)
         ASSERT_EQ(screens.reports.size(), 1u);
         EXPECT_EQ(screens.reports[0].first, c.message);
         EXPECT_EQ(screens.reports[0].second, "VOQ Firwmare Upgrade Error");
+        // Its code beside it, told just before.
+        const auto facts = screens.facts();
+        ASSERT_FALSE(facts.empty());
+        const auto* failure = std::get_if<ui::FailureFact>(&facts.back());
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->code, c.code);
     }
 }
 

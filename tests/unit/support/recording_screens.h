@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <functional>
 #include <string>
 #include <utility>
@@ -29,6 +30,19 @@ public:
     std::vector<std::string> captions;                         // every progress caption set
     std::deque<ui::PasswordAnswer> password_answers;
     std::function<void()> at_end;
+    std::function<void()> on_pump;  // runs on the thread that pumps, which it may hold
+
+    // Facts come from a request's worker too.
+    void note(const ui::Fact& fact) override
+    {
+        const std::lock_guard<std::mutex> lock(facts_mutex_);
+        facts_.push_back(fact);
+    }
+    std::vector<ui::Fact> facts()
+    {
+        const std::lock_guard<std::mutex> lock(facts_mutex_);
+        return facts_;
+    }
 
     bool register_window_class() override { return window_class_registers; }
     void init_common_controls() override { ++common_control_inits; }
@@ -58,7 +72,11 @@ public:
     void set_progress_text(ui::ProgressId, std::string_view) override {}
     void set_progress_range(ui::ProgressId, int) override {}
     void set_progress_position(ui::ProgressId, int position) override { positions.push_back(position); }
-    ui::Pump pump(ui::ProgressId, int) override { return ui::Pump::quiet; }
+    ui::Pump pump(ui::ProgressId, int) override
+    {
+        if (on_pump) on_pump();
+        return ui::Pump::quiet;
+    }
     void close_progress(ui::ProgressId) override {}
 
     void report_error(std::string_view message, std::string_view title) override
@@ -72,6 +90,9 @@ public:
     }
 
 private:
+    std::mutex facts_mutex_;
+    std::vector<ui::Fact> facts_;
+
     int opened_modal(int template_id)
     {
         opened.push_back(template_id);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "session/session.h"
 #include "support/recording_screens.h"
 
 namespace voq::tftp {
@@ -34,8 +35,19 @@ protected:
         positions = screens.positions;
     }
     std::vector<int> positions;
-    const int units = restart_wait_units(session::settings::restart_wait_ms);
+    const int units = restart_wait_units(session::Session(1).restart_wait_ms);
 };
+
+// The waits a run keeps unless a test shortens them, pinned here as numbers so that a
+// change where they are defined cannot pass unnoticed.
+TEST(ProgramsWaits, AreThirtySecondsOfRestartThirtyOfSilenceAndTwoBetweenReadings)
+{
+    const session::Session defaults(1);
+    EXPECT_EQ(defaults.restart_wait_ms, 30000u);
+    EXPECT_EQ(restart_wait_units(defaults.restart_wait_ms), 937);  // 29984 ms
+    EXPECT_EQ(defaults.transfer_silence_floor_ms, 30000u);
+    EXPECT_EQ(defaults.reread_spacing_ms, 2000u);
+}
 
 TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
 {
@@ -53,7 +65,7 @@ TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
         wait_from(c.start);
         ASSERT_GE(positions.size(), 2u);
         EXPECT_EQ(positions.front(), 0);
-        EXPECT_EQ(positions.back(), units);
+        EXPECT_EQ(positions.back(), 937);
         EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
         const auto units_ms = static_cast<std::uint32_t>(units) * restart_wait_unit_ms;
         EXPECT_GE(slept, units_ms - restart_wait_unit_ms + 1);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -25,6 +26,7 @@ struct Served {
     std::vector<int> positions;
     std::vector<std::string> captions;
     std::uint32_t block_count = 0;
+    std::vector<ui::Fact> facts;
 };
 
 platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
@@ -86,6 +88,7 @@ Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFau
     client.join();
     served.positions = screens.positions;
     served.captions = screens.captions;
+    served.facts = screens.facts();
     return served;
 }
 
@@ -158,6 +161,15 @@ TEST(TransferImage, LostAcknowledgementsAreRepairedByRetransmission)
     const Served served = serve(87, image, faults);
     EXPECT_EQ(served.outcome, Outcome::complete);
     EXPECT_EQ(served.fetch.bytes, image);
+    // Told as it went: every byte acknowledged in the end, and the repairs counted.
+    ASSERT_FALSE(served.facts.empty());
+    const auto* last = std::get_if<ui::TransferFact>(&served.facts.back());
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->acknowledged, image.size());
+    EXPECT_EQ(last->total, image.size());
+    EXPECT_EQ(last->blocks_acknowledged, served.block_count);
+    EXPECT_GT(last->retransmissions, 0u);
+    EXPECT_FALSE(last->given_up);
 }
 
 TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
@@ -170,9 +182,11 @@ TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
 }
 
 // A transfer of 1,000 bytes (two blocks) to the read request waiting on server.
-Outcome serve_a_small_image(const platform::Socket& server, std::uint32_t silence_floor_ms)
+Outcome serve_a_small_image(const platform::Socket& server, std::uint32_t silence_floor_ms,
+                            std::function<void()> on_pump = {})
 {
     test::RecordingScreens screens;
+    screens.on_pump = std::move(on_pump);
     auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     session->transfer_silence_floor_ms = silence_floor_ms;
@@ -192,6 +206,7 @@ Outcome serve_a_small_image(const platform::Socket& server, std::uint32_t silenc
 // keeps sending the server datagrams from another port.
 struct QuietDevice {
     int option_acknowledgements = 0;
+    std::uint32_t first_to_last_ms = 0;  // from the first option acknowledgement to the last
     int option_acknowledgements_among_strangers = 0;  // while the stranger was sending
     std::uint32_t strangers_ms = 0;                   // how long that was
     Outcome outcome = Outcome::complete;
@@ -222,11 +237,14 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
     std::atomic<bool> strangers{stranger_for_ms > 0};
     std::thread counter([&] {
         std::uint8_t packet[packet_buffer_size];
+        std::uint32_t first_ms = 0;
         while (!done) {
             if (platform::wait_readable(device.handle(), 20) != platform::Readiness::readable) continue;
             platform::SocketAddress source;
             const long received = platform::receive_datagram(device.handle(), packet, sizeof packet, source);
             if (received < 2 || get_u16(packet) != option_acknowledgement) continue;
+            if (seen.option_acknowledgements == 0) first_ms = platform::milliseconds();
+            seen.first_to_last_ms = platform::milliseconds() - first_ms;
             ++seen.option_acknowledgements;
             if (strangers) ++seen.option_acknowledgements_among_strangers;
         }
@@ -288,6 +306,11 @@ TEST(TransferImage, AStaleAcknowledgementRepeatedWithoutPauseIsSilence)
     EXPECT_EQ(seen.option_acknowledgements_among_strangers, silent_periods_to_give_up);
     EXPECT_LT(seen.transfer_ms, 2 * quiet.transfer_ms)
         << "the stream held the transfer off; a quiet device was given up in " << quiet.transfer_ms << " ms";
+    // Nor does the stream hurry them: each of the 29 periods between the first send and
+    // the last is 100 polls of at least a millisecond (less 50 ms for this side's own
+    // delay in reading the first).
+    EXPECT_GE(seen.first_to_last_ms, 29u * 100 - 50) << "the stream hurried the retransmissions";
+    EXPECT_GE(seen.transfer_ms, 30u * 100);
 }
 
 TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
@@ -314,7 +337,7 @@ TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
         int resends = 0;
         bool given_up = false;
         for (int poll = 0; poll < c.polls && !given_up; ++poll) {
-            const SilenceVerdict verdict = count_silence(silence, 1, c.now_ms, c.floor_ms);
+            const SilenceVerdict verdict = count_silence(silence, 1, Found::nothing, c.now_ms, c.floor_ms);
             resends += verdict == SilenceVerdict::resend;
             given_up = verdict == SilenceVerdict::give_up;
         }
@@ -323,11 +346,39 @@ TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
     }
 }
 
+TEST(CountSilence, OnlyAnEmptySocketEndsTheTransfer)
+{
+    const struct {
+        const char* name;
+        int silent_periods;  // before
+        int idle_polls;      // before
+        int polls;
+        Found found;
+        std::uint32_t now_ms;  // since the last progress
+        SilenceVerdict verdict;
+    } cases[] = {
+        {"a stall charged to a stale acknowledgement, the sends spent", 30, 0, 30000, Found::datagram, 30000,
+         SilenceVerdict::keep_waiting},
+        {"the same stall ending the 30th period", 29, 50, 30000, Found::datagram, 30000, SilenceVerdict::keep_waiting},
+        {"the same stall, the socket found empty", 29, 50, 30000, Found::nothing, 30000, SilenceVerdict::give_up},
+        {"a stall charged to a stale acknowledgement may resend", 3, 0, 30000, Found::datagram, 30000,
+         SilenceVerdict::resend},
+        {"an empty socket past the floor, no poll", 30, 0, 0, Found::nothing, 30000, SilenceVerdict::give_up},
+        {"an empty socket before the floor", 30, 0, 0, Found::nothing, 29999, SilenceVerdict::keep_waiting},
+        {"an empty socket, a send still left", 29, 99, 0, Found::nothing, 30000, SilenceVerdict::keep_waiting},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Silence silence{.idle_polls = c.idle_polls, .silent_periods = c.silent_periods, .last_progress_ms = 0};
+        EXPECT_EQ(count_silence(silence, c.polls, c.found, c.now_ms, 30000), c.verdict);
+    }
+}
+
 TEST(CountSilence, PollsCountedTogetherReachThePeriodAsOneByOne)
 {
     Silence together;
-    EXPECT_EQ(count_silence(together, 99, 99, 0), SilenceVerdict::keep_waiting);
-    EXPECT_EQ(count_silence(together, 5, 104, 0), SilenceVerdict::resend);
+    EXPECT_EQ(count_silence(together, 99, Found::nothing, 99, 0), SilenceVerdict::keep_waiting);
+    EXPECT_EQ(count_silence(together, 5, Found::nothing, 104, 0), SilenceVerdict::resend);
     EXPECT_EQ(together.silent_periods, 1);
     EXPECT_EQ(together.idle_polls, 0) << "polls past a resend start the next period anew";
 }
@@ -398,6 +449,60 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
     const auto last = device.next(2000);
     ASSERT_EQ(last.size(), 4u + 488);
     EXPECT_EQ(get_u16(last.data() + 2), 2);
+    device.acknowledge(2);
+    tool.join();
+    EXPECT_EQ(outcome, Outcome::complete);
+}
+
+// The tool's thread held inside the screen's turn (a window dragged, a laptop
+// suspended, a debugger) while the device, which has let 29 silent periods pass, sends
+// a stale acknowledgement and then the one awaited: released past the floor, the tool
+// reads the one awaited and carries on.
+TEST(TransferImage, AnAcknowledgementQueuedBehindAStallIsReadBeforeGivingUp)
+{
+    constexpr std::uint32_t floor_ms = 8000;
+    const test::LoopbackPair addresses = test::loopback_pair(96);
+    std::uint16_t port = 0;
+    platform::Socket server = server_socket(addresses.pc, port);
+    HandDevice device;
+    ASSERT_EQ(platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)),
+              platform::BindResult::bound);
+    device.server = platform::fill_socket_address(addresses.pc, port);
+    const auto request = sim::read_request_packet("/voq1.bi1");
+    const std::uint32_t started = platform::milliseconds();
+    platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
+
+    std::atomic<bool> hold{false};
+    std::atomic<bool> held{false};
+    Outcome outcome = Outcome::given_up;
+    std::thread tool([&] {
+        outcome = serve_a_small_image(server, floor_ms, [&] {
+            while (hold) {
+                held = true;
+                platform::sleep_milliseconds(5);
+            }
+        });
+    });
+
+    int sends = 0;
+    while (sends < silent_periods_to_give_up) {
+        const auto packet = device.next(2000);
+        if (packet.empty()) break;
+        sends += get_u16(packet.data()) == option_acknowledgement;
+    }
+    EXPECT_EQ(sends, silent_periods_to_give_up);
+    hold = true;
+    for (int wait = 0; wait < 400 && !held; ++wait) platform::sleep_milliseconds(5);
+    EXPECT_TRUE(held) << "the tool never took the screen's turn";
+    device.acknowledge(5);
+    device.acknowledge(0);
+    while (platform::milliseconds() - started < floor_ms + 500) platform::sleep_milliseconds(10);
+    hold = false;
+
+    const auto first = device.next(2000);
+    EXPECT_EQ(first.size(), 4u + 512) << "the transfer ended without reading the acknowledgement waiting";
+    device.acknowledge(1);
+    EXPECT_EQ(device.next(2000).size(), 4u + 488);
     device.acknowledge(2);
     tool.join();
     EXPECT_EQ(outcome, Outcome::complete);

@@ -179,6 +179,15 @@ TEST_F(Exchange, WhatEveryKindOfAnswerGives)
         const ExchangeResult result = exchange();
         EXPECT_EQ(result.fault, ExchangeFault::none);
         EXPECT_EQ(result.value > 0, c.answered) << result.value;
+        // What a front-end is told: the answer's first line, or which call the system refused.
+        EXPECT_EQ(result.status_line.starts_with("HTTP/1."), c.answered) << result.status_line;
+        EXPECT_EQ(result.refused.has_value(), c.fault == WebFault::refuse_connections);
+        if (result.refused) {
+            EXPECT_EQ(result.refused->call, ui::Call::http_connect);
+            EXPECT_EQ(result.refused->address, addresses.device);
+            EXPECT_EQ(result.refused->first_port, 80);
+            EXPECT_FALSE(result.refused->reason.empty());
+        }
         EXPECT_EQ(session->device_info.software_version, c.software_version);
         EXPECT_EQ(session->device_info.hardware_version, c.hardware_version);
         if (c.fault == WebFault::nul_in_answer) {
@@ -216,6 +225,10 @@ TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
     const ExchangeResult result = exchange();
     EXPECT_EQ(result.fault, ExchangeFault::cannot_bind_socket);
     EXPECT_EQ(result.value, 0);
+    ASSERT_TRUE(result.refused);
+    EXPECT_EQ(result.refused->call, ui::Call::http_bind);
+    EXPECT_EQ(result.refused->first_port, 23456);
+    EXPECT_EQ(result.refused->last_port, 23556);
 }
 
 TEST(SocketAddress, FillAndReadMeetNetworkByteOrder)

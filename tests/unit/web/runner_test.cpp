@@ -46,6 +46,21 @@ TEST(RunRequest, NothingReceivedReturnsZeroAfterOneAttempt)
     EXPECT_EQ(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
     EXPECT_EQ(screens.opened, std::vector<int>{105});
     EXPECT_TRUE(screens.reports.empty());
+    // Nobody listens there: the request, the system's reason, and no answer, in that order.
+    const auto facts = screens.facts();
+    ASSERT_EQ(facts.size(), 3u);
+    const auto* request = std::get_if<ui::RequestFact>(&facts[0]);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->request_line, "GET /admin/advanced HTTP/1.1");
+    EXPECT_FALSE(request->signed_request);
+    const auto* refused = std::get_if<ui::CallFailedFact>(&facts[1]);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->call, ui::Call::http_connect);
+    EXPECT_EQ(refused->address, addresses.device);
+    EXPECT_FALSE(refused->reason.empty());
+    const auto* answer = std::get_if<ui::AnswerFact>(&facts[2]);
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->status_line.empty());
 }
 
 // A request run in a child process, where the end of the process is real (it may come

@@ -1,7 +1,8 @@
 // The credentials in the bytes of the code pages a Windows system may run with: the
 // UTF-8 page, a single-byte page and a double-byte one.
 
-#include "frontends/win32/credential_bytes.h"
+#include "platform/win32/code_page.h"
+#include "ui/credential_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
-namespace voq::ui::win32 {
+namespace voq::ui {
 namespace {
+
+using platform::win32::WideToBytes;
 
 // The system's conversion held to the rule Windows documents for the UTF-8 page and
 // enforces, unlike wine: no flag but WC_ERR_INVALID_CHARS, no default character, no
@@ -27,6 +30,13 @@ int WINAPI as_windows_converts(UINT page, DWORD flags, LPCWCH wide, int count, L
         return 0;
     }
     return ::WideCharToMultiByte(page, flags, wide, count, bytes, size, default_character, used_default);
+}
+
+std::optional<std::string> credential_bytes(std::wstring_view typed, UINT code_page,
+                                            WideToBytes convert = ::WideCharToMultiByte)
+{
+    return credential_from_utf16({reinterpret_cast<const char16_t*>(typed.data()), typed.size()},
+                                 [&](char32_t c) { return platform::win32::code_page_bytes(c, code_page, convert); });
 }
 
 std::wstring times(std::size_t count, std::wstring_view text)
@@ -83,7 +93,15 @@ TEST(CredentialBytes, ALongCredentialIsCutAtAWholeCharacterWithin126Bytes)
     const std::vector<Case> cases = {
         {"1252: 200 letters give their first 126", 1252, times(200, L"a"), times(126, "a")},
         {"1252: 130 Latin-1 letters give 126 bytes", 1252, times(130, L"\u00e9"), times(126, "\xe9")},
-        {"1252: a character the page lacks past the cut is refused", 1252, times(130, L"a") + L"\u0142", std::nullopt},
+        // Only what is sent counts: the user's entry works as far as the device reads it.
+        {"1252: a character the page lacks past the cut is not sent, nor refused", 1252, times(130, L"a") + L"\u0142",
+         times(126, "a")},
+        {"1252: one the page lacks just past a cut that a wide character made", 1252,
+         times(125, L"a") + L"\u00e9\u0142", times(125, "a") + "\xe9"},
+        {"1252: one the page lacks as the last sent character is refused", 1252, times(125, L"a") + L"\u0142",
+         std::nullopt},
+        {"932: one the page lacks after a double-byte character left out", 932, times(125, L"a") + L"\u30a2\u0142",
+         times(125, "a")},
         {"utf-8: 126 bytes of two-byte characters", CP_UTF8, times(63, L"\u0142"), times(63, "\xc5\x82")},
         {"utf-8: the character that would end past 126 is left out", CP_UTF8, L"a" + times(63, L"\u0142"),
          "a" + times(62, "\xc5\x82")},
@@ -100,4 +118,4 @@ TEST(CredentialBytes, ALongCredentialIsCutAtAWholeCharacterWithin126Bytes)
 }
 
 }  // namespace
-}  // namespace voq::ui::win32
+}  // namespace voq::ui

@@ -2,14 +2,16 @@
 // every program when "Use Unicode UTF-8 for worldwide language support" is set: the
 // password screen's credentials go out as UTF-8, whatever is typed.
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
-#include "frontends/win32/credential_bytes.h"
+#include "ui/credential_bytes.h"
 
-namespace voq::ui::win32 {
+namespace voq::ui {
 namespace {
 
-TEST(AnsiCredential, OnAUtf8SystemEveryCredentialGoesOutAsUtf8)
+TEST(CredentialFromUtf16, OnAUtf8SystemEveryCredentialGoesOutAsUtf8)
 {
     ASSERT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8)) << "the manifest's activeCodePage was not taken";
     const struct {
@@ -22,9 +24,11 @@ TEST(AnsiCredential, OnAUtf8SystemEveryCredentialGoesOutAsUtf8)
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(each.bytes);
-        EXPECT_EQ(ansi_credential(each.typed), std::optional<std::string>(each.bytes));
+        const std::wstring_view typed = each.typed;
+        EXPECT_EQ(credential_from_utf16({reinterpret_cast<const char16_t*>(typed.data()), typed.size()}),
+                  std::optional<std::string>(each.bytes));
     }
 }
 
 }  // namespace
-}  // namespace voq::ui::win32
+}  // namespace voq::ui

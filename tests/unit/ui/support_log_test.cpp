@@ -1,0 +1,119 @@
+// The support log's file: its name and time stamps, its folder made and pruned, and
+// lines that reach the file as they are written.
+
+#include "ui/support_log.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <unistd.h>
+
+namespace voq::ui {
+namespace {
+
+using namespace std::chrono;
+
+std::string read_all(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Folder : public ::testing::Test {
+protected:
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("voq-log-test-" + std::to_string(::getpid()));
+    void TearDown() override { std::filesystem::remove_all(root); }
+};
+
+TEST(LogTime, UtcWithMillisecondsAndTheCalendarRight)
+{
+    const struct {
+        long long ms;
+        const char* time;
+        const char* name;
+    } cases[] = {
+        {0, "1970-01-01 00:00:00.000", "voq-upgrade-19700101-000000-000.log"},
+        {951782400123, "2000-02-29 00:00:00.123", "voq-upgrade-20000229-000000-123.log"},
+        {1796744544999, "2026-12-08 15:42:24.999", "voq-upgrade-20261208-154224-999.log"},
+        {4107542399000, "2100-02-28 23:59:59.000", "voq-upgrade-21000228-235959-000.log"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.time);
+        const system_clock::time_point when{duration_cast<system_clock::duration>(milliseconds(c.ms))};
+        EXPECT_EQ(log_time(when), c.time);
+        EXPECT_EQ(support_log_name(when), c.name);
+    }
+}
+
+TEST(LogsToRemove, TheOldestOfTheLogsAloneLeavingRoomForOneMore)
+{
+    std::vector<std::string> names{"notes.txt", "voq-upgrade-20261208-000000-000.log.bak"};
+    for (int k = 10; k < 35; ++k) names.push_back("voq-upgrade-202612" + std::to_string(k) + "-000000-000.log");
+    const auto removed = logs_to_remove(names, 20);
+    ASSERT_EQ(removed.size(), 6u);  // 25 logs: 19 stay, the new one makes 20
+    EXPECT_EQ(removed.front(), "voq-upgrade-20261210-000000-000.log");
+    EXPECT_EQ(removed.back(), "voq-upgrade-20261215-000000-000.log");
+    EXPECT_TRUE(logs_to_remove({"voq-upgrade-1.log"}, 20).empty());
+}
+
+TEST_F(Folder, IsMadeWhenMissingAndKeepsTheTwentyNewest)
+{
+    const std::filesystem::path folder = root / "state" / "voq-upgrade";
+    {
+        SupportLog log = SupportLog::in_folder(folder);
+        ASSERT_TRUE(log.writing());
+        log.begin("voq-upgrade", "0.1.0");
+    }
+    for (int k = 0; k < 25; ++k) std::ofstream(folder / ("voq-upgrade-2000010" + std::to_string(k % 10) + "-00000" +
+                                                         std::to_string(k / 10) + "-000.log"));
+    std::ofstream(folder / "keep-me.txt") << "not a log";
+    SupportLog newest = SupportLog::in_folder(folder);
+    ASSERT_TRUE(newest.writing());
+    std::size_t logs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        logs += entry.path().extension() == ".log" ? 1 : 0;
+    EXPECT_EQ(logs, 20u);
+    EXPECT_TRUE(std::filesystem::exists(folder / "keep-me.txt"));
+    EXPECT_TRUE(std::filesystem::exists(newest.path()));
+}
+
+TEST_F(Folder, RunsStartedInOneMillisecondKeepAFileEach)
+{
+    std::vector<SupportLog> logs;
+    for (int k = 0; k < 5; ++k) logs.push_back(SupportLog::in_folder(root));
+    std::set<std::filesystem::path> paths;
+    for (const SupportLog& log : logs) paths.insert(log.path());
+    EXPECT_EQ(paths.size(), logs.size());
+}
+
+TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
+{
+    std::filesystem::create_directories(root);
+    SupportLog log = SupportLog::to_file(root / "run.log");
+    log.note(PhaseFact{Phase::transferring});
+    EXPECT_NE(read_all(root / "run.log").find(" Phase: transferring\n"), std::string::npos);
+    for (std::uint32_t block = 1; block <= 3; ++block) log.note(TransferFact{false, block * 512, 1500, block, 0});
+    log.note(TransferFact{false, 1500, 1500, 3, 1});
+    log.note(TransferFact{false, 1500, 1500, 4, 1});
+    const std::string text = read_all(root / "run.log");
+    EXPECT_NE(text.find("Transfer of the target image: 1500 bytes"), std::string::npos) << text;
+    EXPECT_NE(text.find("Transfer: blocks 1-3 acknowledged, block 4 sent again (1 retransmissions)"), std::string::npos);
+    EXPECT_NE(text.find("Transfer complete: blocks 1-4 acknowledged, 1500 of 1500 bytes, 1 retransmissions, "),
+              std::string::npos);
+}
+
+TEST_F(Folder, ALogThatCannotBeWrittenWritesNothingAndSaysSo)
+{
+    std::filesystem::create_directories(root);
+    std::ofstream(root / "file") << "x";
+    SupportLog log = SupportLog::in_folder(root / "file" / "below");  // a file stands where the folder should
+    EXPECT_FALSE(log.writing());
+    log.note(PhaseFact{Phase::confirming});
+    log.shown("nothing happens");
+}
+
+}  // namespace
+}  // namespace voq::ui

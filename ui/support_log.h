@@ -1,0 +1,55 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/facts.h"
+
+namespace voq::ui {
+
+inline constexpr std::size_t support_logs_kept = 20;
+
+// The log of one run, for whoever supports the user: written line by line as the run
+// goes, so that a run that is killed leaves what it reached. Built from the facts
+// alone, which hold no secret. A log that cannot be written writes nothing and
+// changes nothing else.
+class SupportLog {
+public:
+    SupportLog();  // writes nothing
+    ~SupportLog();
+    SupportLog(SupportLog&&) noexcept;
+    SupportLog& operator=(SupportLog&&) noexcept;
+
+    // Appends to file.
+    static SupportLog to_file(const std::filesystem::path& file);
+    // A new file in folder named by the start time, the folder made when missing, and
+    // the oldest files removed so that support_logs_kept remain.
+    static SupportLog in_folder(const std::filesystem::path& folder);
+
+    bool writing() const;
+    std::filesystem::path path() const;
+
+    // The first lines: which program, which version.
+    void begin(std::string_view program, std::string_view version);
+    void note(const Fact& fact);
+    // A message box or a last screen, as the person saw it.
+    void shown(std::string_view text);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// "voq-upgrade-20261208-154224-123.log": sorted by name, sorted by time.
+std::string support_log_name(std::chrono::system_clock::time_point start);
+// "2026-12-08 15:42:24.123", UTC.
+std::string log_time(std::chrono::system_clock::time_point when);
+// Of the logs named in a folder, those to remove to make room for one more.
+std::vector<std::string> logs_to_remove(std::vector<std::string> names, std::size_t kept);
+
+}  // namespace voq::ui
