@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "frontends/cli/cli_texts.h"
+#include "frontends/cli/failure_message.h"
 #include "frontends/cli/hints.h"
 #include "frontends/cli/interruption.h"
 #include "frontends/cli/http_timeout.h"
@@ -286,6 +287,7 @@ void CliScreens::report_error(std::string_view message, std::string_view)
             shown = pending_message_;
         } else {
             outcome = failure ? outcome_of_failure(*failure) : Outcome::pc_failure;
+            if (failure) shown = failure_message(*failure, message, {versions_});
         }
         set_outcome(outcome, shown);
     }
@@ -331,7 +333,10 @@ void CliScreens::note(const ui::Fact& fact)
         const std::lock_guard<std::mutex> lock(mutex_);
         if (const auto* listening = std::get_if<ui::ListeningFact>(&fact)) record_.port = listening->port;
         if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
-        if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) record_.version_after = versions->reported;
+        if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) {
+            record_.version_after = versions->reported;
+            versions_ = *versions;
+        }
         if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::restarting)
             note_restart_locked();
     }

@@ -97,6 +97,7 @@ private:
     std::string pending_message_;
     ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
     ui::TransferFact transfer_{};
+    std::optional<ui::VersionsFact> versions_;
     std::uint32_t traced_retransmissions_ = 0;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;

@@ -6,6 +6,7 @@
 #include "frontends/cli/credentials.h"
 #include "frontends/cli/devices_file.h"
 #include "frontends/cli/exit_status.h"
+#include "frontends/cli/failure_message.h"
 #include "frontends/cli/fleet.h"
 #include "frontends/cli/hints.h"
 #include "frontends/cli/options.h"
@@ -94,6 +95,28 @@ TEST(OutcomeOfFailure, EachFailureCodeHasItsStatus)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(session::failure_name(c.failure)));
         EXPECT_EQ(exit_status_of(outcome_of_failure(c.failure)), c.status);
+    }
+}
+
+TEST(FailureMessage, AMismatchNamesBothVersionsAndOtherFailuresKeepTheCoresWords)
+{
+    using session::Failure;
+    const ui::VersionsFact versions{"2.0.16(SE)", "2.0.9"};
+    const struct {
+        Failure failure;
+        std::optional<ui::VersionsFact> versions;
+        std::string message;
+    } cases[] = {
+        {Failure::version_mismatch, versions, "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"2.0.9\""},
+        {Failure::version_mismatch, ui::VersionsFact{"2.0.16(SE)", ""},
+         "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"\""},
+        {Failure::version_mismatch, std::nullopt, "Upgrade Failed: Version not matching"},
+        {Failure::no_response_after_restart, versions, "Upgrade Failed: No Response From VOQ"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const std::string_view core = session::failure_text(c.failure);
+        EXPECT_EQ(failure_message(c.failure, core, {c.versions}), c.message);
     }
 }
 
