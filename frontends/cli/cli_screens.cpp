@@ -59,8 +59,9 @@ bool CliScreens::confirmed(std::string_view question)
 
 void CliScreens::set_outcome(Outcome outcome, std::string_view message)
 {
+    const bool signalled = outcome == Outcome::interrupted || outcome == Outcome::terminated || outcome == Outcome::hung_up;
     record_.outcome = outcome;
-    record_.message = std::string(message);
+    record_.message = signalled ? interrupted_message(message, record_.delivered, record_.device) : std::string(message);
     decided_ = true;
 }
 
@@ -290,6 +291,7 @@ void CliScreens::report_error(std::string_view message, std::string_view)
             if (failure) shown = failure_message(*failure, message, {versions_});
         }
         set_outcome(outcome, shown);
+        shown = record_.message;
     }
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
@@ -349,6 +351,7 @@ void CliScreens::note_transfer_locked(const ui::TransferFact& fact)
 {
     transfer_ = fact;
     record_.bytes = fact.acknowledged;
+    record_.delivered = fact.total > 0 && fact.acknowledged == fact.total && !fact.given_up;
     const auto found = progress_.find(uploading_);
     if (found == progress_.end() || fact.blocks_acknowledged == 0) return;
     Progress& screen = found->second;

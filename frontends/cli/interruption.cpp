@@ -16,6 +16,13 @@ Interruption interruption_of(int signal)
     }
 }
 
+std::string interrupted_message(std::string_view message, bool delivered, std::string_view device)
+{
+    if (!delivered) return std::string(message);
+    return std::string(message) + " after the firmware was delivered: VOQ@" + std::string(device) +
+           " restarts on it; check its version on its status page";
+}
+
 Interruption current_interruption() { return interruption_of(terminal::interrupting_signal()); }
 
 }  // namespace voq::cli

@@ -54,6 +54,7 @@ std::string record_json(const RunRecord& record)
     object["version_before"] = text_or_null(record.version_before);
     object["version_after"] = text_or_null(record.version_after);
     object["bytes"] = record.bytes;
+    object["delivered"] = record.delivered;
     object["seconds"] = std::round(record.seconds * 1000.0) / 1000.0;
     object["outcome"] = std::string(entry_of(record.outcome).name);
     object["status"] = exit_status_of(record.outcome);
@@ -76,6 +77,7 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
         record.version_before = text_of(object.at("version_before"));
         record.version_after = text_of(object.at("version_after"));
         record.bytes = object.at("bytes").get<std::uint64_t>();
+        record.delivered = object.at("delivered").get<bool>();
         record.seconds = object.at("seconds").get<double>();
         record.message = text_of(object.at("message"));
         const std::string name = object.at("outcome").get<std::string>();

@@ -19,6 +19,7 @@ struct RunRecord {
     std::string version_before;
     std::string version_after;
     std::uint64_t bytes = 0;  // acknowledged by the device
+    bool delivered = false;   // the last image sent was acknowledged to its end
     double seconds = 0;
     Outcome outcome = Outcome::upgraded;
     std::string message;

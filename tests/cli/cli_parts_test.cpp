@@ -9,6 +9,7 @@
 #include "frontends/cli/failure_message.h"
 #include "frontends/cli/fleet.h"
 #include "frontends/cli/hints.h"
+#include "frontends/cli/interruption.h"
 #include "frontends/cli/options.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
@@ -120,12 +121,34 @@ TEST(FailureMessage, AMismatchNamesBothVersionsAndOtherFailuresKeepTheCoresWords
     }
 }
 
+TEST(InterruptedMessage, AfterDeliverySaysTheDeviceRestartsOnTheFirmware)
+{
+    const struct {
+        std::string_view message;
+        bool delivered;
+        std::string said;
+    } cases[] = {
+        {session::message::user_abort, false, "Upgrade Failed: User Abort"},
+        {session::message::user_abort, true,
+         "Upgrade Failed: User Abort after the firmware was delivered: VOQ@10.1.0.13 restarts on it; check its version "
+         "on its status page"},
+        {"Upgrade Failed: Terminated (SIGTERM)", true,
+         "Upgrade Failed: Terminated (SIGTERM) after the firmware was delivered: VOQ@10.1.0.13 restarts on it; check its "
+         "version on its status page"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        EXPECT_EQ(interrupted_message(c.message, c.delivered, "10.1.0.13"), c.said);
+    }
+}
+
 TEST(RecordJson, ReadsBackWhatItWrote)
 {
     RunRecord record;
     record.device = "10.0.0.2";
     record.product = "VOQ-3300 \xe4";  // a device's Latin-1 byte
     record.bytes = 734916;
+    record.delivered = true;
     record.seconds = 12.3456;
     record.outcome = Outcome::version_mismatch;
     record.message = "Upgrade Failed: Version not matching";
@@ -135,6 +158,7 @@ TEST(RecordJson, ReadsBackWhatItWrote)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->product, "VOQ-3300 \xc3\xa4");
     EXPECT_EQ(back->bytes, 734916u);
+    EXPECT_TRUE(back->delivered);
     EXPECT_DOUBLE_EQ(back->seconds, 12.346);
     EXPECT_EQ(back->outcome, Outcome::version_mismatch);
     for (const char* bad : {"", "[]", "{\"device\":1}", "{", "not json"}) {

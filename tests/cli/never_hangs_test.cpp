@@ -89,8 +89,31 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
         EXPECT_EQ(report["outcome"], c.outcome);
         EXPECT_EQ(report["status"], c.status);
         EXPECT_EQ(report["version_before"], "2.0.12(SE)");
+        EXPECT_EQ(report["delivered"], false);
         expect_schema(report);
     }
+}
+
+// Ctrl+C while the device restarts: the firmware is already in it, and the run says so
+// instead of leaving the device's state to be guessed.
+TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
+{
+    const auto device = start_device(774);
+    const std::vector<std::string> options{"--local-address", dotted(loopback_pair(774).pc), "--restart-wait", "30",
+                                           "--yes", "--json", dotted(loopback_pair(774).device)};
+    const CliRun run = run_cli(options, {}, 60000, "waiting for the restart");
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 130) << run.err;
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["outcome"], "interrupted");
+    EXPECT_EQ(report["delivered"], true);
+    EXPECT_EQ(report["bytes"], target.size());
+    const std::string said = "Upgrade Failed: User Abort after the firmware was delivered: VOQ@" +
+                             dotted(loopback_pair(774).device) + " restarts on it; check its version on its status page";
+    EXPECT_EQ(report["message"], said);
+    EXPECT_NE(run.err.find(said + "\n"), std::string::npos) << run.err;
+    expect_schema(report);
 }
 
 // Standard output closed by its reader (`| head -1`): the upgrade goes on to the end,
