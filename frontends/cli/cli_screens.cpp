@@ -279,9 +279,11 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     Outcome outcome;
     std::string shown(message);
     unsigned port = 0;
+    std::string upgrade_answer;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         port = record_.port;
+        upgrade_answer = record_.upgrade_answer;
         const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
         if (pending_ && (!failure || is_cancel(*failure))) {
             outcome = *pending_;
@@ -290,13 +292,15 @@ void CliScreens::report_error(std::string_view message, std::string_view)
             outcome = failure ? outcome_of_failure(*failure) : Outcome::pc_failure;
             if (failure) shown = failure_message(*failure, message, {versions_});
         }
+        if (outcome == Outcome::no_request) shown = no_request_message(shown, upgrade_answer);
         set_outcome(outcome, shown);
         shown = record_.message;
     }
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port};
+    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port,
+                          upgrade_answer};
     const auto causes = likely_causes(outcome, facts);
     if (!causes.empty()) console_.say("Likely causes:");
     for (const std::string& cause : causes) console_.say("  - " + cause);
@@ -334,6 +338,9 @@ void CliScreens::note(const ui::Fact& fact)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (const auto* listening = std::get_if<ui::ListeningFact>(&fact)) record_.port = listening->port;
+        if (const auto* answer = std::get_if<ui::AnswerFact>(&fact);
+            answer && answer->request_line.starts_with("GET /admin/upgrade?"))
+            record_.upgrade_answer = answer->status_line;
         if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
         if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) {
             record_.version_after = versions->reported;

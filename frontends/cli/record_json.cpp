@@ -55,6 +55,7 @@ std::string record_json(const RunRecord& record)
     object["version_after"] = text_or_null(record.version_after);
     object["bytes"] = record.bytes;
     object["delivered"] = record.delivered;
+    object["upgrade_answer"] = text_or_null(record.upgrade_answer);
     object["seconds"] = std::round(record.seconds * 1000.0) / 1000.0;
     object["outcome"] = std::string(entry_of(record.outcome).name);
     object["status"] = exit_status_of(record.outcome);
@@ -78,6 +79,7 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
         record.version_after = text_of(object.at("version_after"));
         record.bytes = object.at("bytes").get<std::uint64_t>();
         record.delivered = object.at("delivered").get<bool>();
+        record.upgrade_answer = text_of(object.at("upgrade_answer"));
         record.seconds = object.at("seconds").get<double>();
         record.message = text_of(object.at("message"));
         const std::string name = object.at("outcome").get<std::string>();

@@ -142,6 +142,42 @@ TEST(InterruptedMessage, AfterDeliverySaysTheDeviceRestartsOnTheFirmware)
     }
 }
 
+TEST(NoRequestMessage, ARefusedUpgradeRequestComesFirst)
+{
+    const std::string_view waited = "Upgrade Failed: No Firmware Download Request From VOQ";
+    const struct {
+        std::string answer;
+        bool success;
+        std::string said;
+    } cases[] = {
+        {"HTTP/1.1 503 Service Unavailable", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 503 Service Unavailable\" and never asked for "
+         "the firmware"},
+        {"HTTP/1.0 404 Not Found", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.0 404 Not Found\" and never asked for the firmware"},
+        {"HTTP/1.1 200 OK", true, std::string(waited)},
+        {"HTTP/1.1 204", true, std::string(waited)},
+        {"", false, std::string(waited)},  // no answer came
+        {"garbage", false, "Upgrade Failed: VOQ answered the upgrade request with \"garbage\" and never asked for the firmware"},
+        {"HTTP/1.1 2x0 Odd", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 2x0 Odd\" and never asked for the firmware"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        EXPECT_EQ(answer_is_success(c.answer), c.success);
+        EXPECT_EQ(no_request_message(waited, c.answer), c.said);
+    }
+    HintFacts facts{0x0a000005, 0x0a000007, 0xffffff00, 69, "HTTP/1.1 503 Service Unavailable"};
+    auto causes = likely_causes(Outcome::no_request, facts);
+    ASSERT_FALSE(causes.empty());
+    EXPECT_TRUE(causes[0].starts_with("The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\")"))
+        << causes[0];
+    facts.upgrade_answer = "HTTP/1.1 200 OK";
+    causes = likely_causes(Outcome::no_request, facts);
+    ASSERT_FALSE(causes.empty());
+    EXPECT_TRUE(causes[0].starts_with("A firewall on this PC")) << causes[0];
+}
+
 TEST(RecordJson, ReadsBackWhatItWrote)
 {
     RunRecord record;
@@ -149,6 +185,7 @@ TEST(RecordJson, ReadsBackWhatItWrote)
     record.product = "VOQ-3300 \xe4";  // a device's Latin-1 byte
     record.bytes = 734916;
     record.delivered = true;
+    record.upgrade_answer = "HTTP/1.1 503 Service Unavailable";
     record.seconds = 12.3456;
     record.outcome = Outcome::version_mismatch;
     record.message = "Upgrade Failed: Version not matching";
@@ -159,6 +196,7 @@ TEST(RecordJson, ReadsBackWhatItWrote)
     EXPECT_EQ(back->product, "VOQ-3300 \xc3\xa4");
     EXPECT_EQ(back->bytes, 734916u);
     EXPECT_TRUE(back->delivered);
+    EXPECT_EQ(back->upgrade_answer, "HTTP/1.1 503 Service Unavailable");
     EXPECT_DOUBLE_EQ(back->seconds, 12.346);
     EXPECT_EQ(back->outcome, Outcome::version_mismatch);
     for (const char* bad : {"", "[]", "{\"device\":1}", "{", "not json"}) {
@@ -179,13 +217,13 @@ TEST(FleetStatus, ZeroOnlyWhenEveryDeviceWasUpgraded)
 
 TEST(LikelyCauses, SaysWhenTheDeviceIsOffThePcsSubnet)
 {
-    const HintFacts off{0x0a000005, 0x0a000107, 0xffffff00, 69};
+    const HintFacts off{0x0a000005, 0x0a000107, 0xffffff00, 69, ""};
     const auto causes = likely_causes(Outcome::no_request, off);
     ASSERT_GE(causes.size(), 3u);
     EXPECT_NE(causes[1].find("10.0.1.7 is NOT on the subnet of the PC address 10.0.0.5, 10.0.0.0/24 (netmask 255.255.255.0)"),
               std::string::npos)
         << causes[1];
-    const HintFacts moved{0x0a000005, 0x0a000007, 0xffffff00, 71};
+    const HintFacts moved{0x0a000005, 0x0a000007, 0xffffff00, 71, ""};
     EXPECT_NE(likely_causes(Outcome::no_request, moved)[2].find("Another program holds UDP port 69"), std::string::npos);
     EXPECT_TRUE(likely_causes(Outcome::version_mismatch, moved).empty());
 }

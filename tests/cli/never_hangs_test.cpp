@@ -90,6 +90,7 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
         EXPECT_EQ(report["status"], c.status);
         EXPECT_EQ(report["version_before"], "2.0.12(SE)");
         EXPECT_EQ(report["delivered"], false);
+        EXPECT_EQ(report["upgrade_answer"], "HTTP/1.1 200 OK");
         expect_schema(report);
     }
 }
@@ -114,6 +115,30 @@ TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
     EXPECT_EQ(report["message"], said);
     EXPECT_NE(run.err.find(said + "\n"), std::string::npos) << run.err;
     expect_schema(report);
+}
+
+// A device busy with another upgrade answers 503: the run still waits for a request
+// that may come, but then puts the device's answer first, not the firewall.
+TEST_F(NeverHangs, ABusyDevicesAnswerComesFirst)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.fault = sim::WebFault::busy_upgrade;
+    const auto device = start_device(775, config);
+    const CliRun run = run_cli(arguments(775, {"--yes", "--json", "--request-timeout", "1"}), {}, 30000);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 7) << run.err;
+    const std::string said =
+        "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 503 Service Unavailable\" and never asked for "
+        "the firmware";
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["outcome"], "no-request");
+    EXPECT_EQ(report["message"], said);
+    EXPECT_EQ(report["upgrade_answer"], "HTTP/1.1 503 Service Unavailable");
+    expect_schema(report);
+    const std::size_t causes = run.err.find("Likely causes:\n  - The device refused the upgrade request");
+    EXPECT_NE(causes, std::string::npos) << run.err;
+    EXPECT_LT(run.err.find(said + "\n"), causes) << run.err;
 }
 
 // Standard output closed by its reader (`| head -1`): the upgrade goes on to the end,
