@@ -252,7 +252,8 @@ TEST(RecordOfChild, AChildWithoutItsLineIsReportedWithHowItEnded)
         {"", 9, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (exit status 9)"},
         {"{\"broken\n", 1, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (exit status 1)"},
         {R"({"device":null,"pc_address":null,"port":null,"product":null,"mac_address":null,"serial_number":null,)"
-         R"("version_before":null,"version_after":null,"bytes":0,"seconds":0.0,"outcome":"usage","status":1,)"
+         R"("version_before":null,"version_after":null,"bytes":0,"delivered":false,"upgrade_answer":null,"seconds":0.0,)"
+         R"("outcome":"usage","status":1,)"
          R"("message":"--local-address 192.0.2.7: Cannot assign requested address"})" "\n",
          1, Outcome::usage, "--local-address 192.0.2.7: Cannot assign requested address"},
     };
