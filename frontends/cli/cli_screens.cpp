@@ -302,8 +302,9 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port,
                           upgrade_answer};
     const auto causes = likely_causes(outcome, facts);
-    if (!causes.empty()) console_.say("Likely causes:");
-    for (const std::string& cause : causes) console_.say("  - " + cause);
+    // Beside the failure they explain, where a script that keeps only errors still sees them.
+    if (!causes.empty()) console_.error("Likely causes:");
+    for (const std::string& cause : causes) console_.error("  - " + cause);
 }
 
 int CliScreens::finish()

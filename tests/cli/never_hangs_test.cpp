@@ -124,7 +124,7 @@ TEST_F(NeverHangs, ABusyDevicesAnswerComesFirst)
     sim::DeviceConfig config = quick_device();
     config.web.fault = sim::WebFault::busy_upgrade;
     const auto device = start_device(775, config);
-    const CliRun run = run_cli(arguments(775, {"--yes", "--json", "--request-timeout", "1"}), {}, 30000);
+    const CliRun run = run_cli(arguments(775, {"--yes", "--json", "--quiet", "--request-timeout", "1"}), {}, 30000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 7) << run.err;
     const std::string said =

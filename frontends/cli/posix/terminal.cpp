@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cerrno>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@ namespace voq::cli::terminal {
 namespace {
 
 volatile std::sig_atomic_t interrupt_signal = 0;
+constexpr int interrupt_check_ms = 100;
 
 void on_interrupt(int signal)
 {
@@ -79,6 +81,12 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
     std::string line;
     constexpr std::size_t longest = 4096;
     while (true) {
+        // The signal may land on another of the process's threads, or just before the
+        // read: a read that waits alone would then wait for good.
+        pollfd ready{STDIN_FILENO, POLLIN, 0};
+        if (interrupted()) return std::nullopt;
+        const int polled = ::poll(&ready, 1, interrupt_check_ms);
+        if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
         char c = 0;
         const ssize_t got = ::read(STDIN_FILENO, &c, 1);
         if (interrupted()) return std::nullopt;
