@@ -25,6 +25,7 @@
 
 #include "bench/fleet_timeline.h"
 #include "firmware/embedded.h"
+#include "frontends/cli/devices_file.h"
 #include "firmware/image.h"
 #include "platform/clock.h"
 #include "sim/device.h"
@@ -175,6 +176,26 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     return run;
 }
 
+// The devices file read and checked for duplicates: lines of distinct addresses, the
+// last one a repeat of the first, which only a check of every line finds.
+void devices_file_report()
+{
+    std::printf("## A devices file read and checked (voq-upgrade-cli --devices)\n\n");
+    std::printf("| lines | ms | us a line |\n|---:|---:|---:|\n");
+    for (const std::uint32_t lines : {1000u, 10000u, 100000u}) {
+        std::string contents;
+        for (std::uint32_t i = 0; i < lines; ++i)
+            contents += "10." + std::to_string(i >> 16 & 0xff) + "." + std::to_string(i >> 8 & 0xff) + "." +
+                        std::to_string(i & 0xff) + " admin pw\n";
+        contents += "10.0.0.0\n";
+        const std::uint32_t started = voq::platform::milliseconds();
+        const voq::cli::DevicesList list = voq::cli::parse_devices(contents, "admin");
+        const std::uint32_t took = voq::platform::milliseconds() - started;
+        std::printf("| %u | %u | %.2f |%s\n", lines, took, 1000.0 * took / lines, list.problem.empty() ? " (repeat not found!)" : "");
+    }
+    std::printf("\n");
+}
+
 std::string timeline_row(unsigned count, const voq::bench::FleetTimeline& timeline, double wall_s)
 {
     std::string row = "| " + std::to_string(count) + " |";
@@ -215,6 +236,7 @@ int main(int argc, char** argv)
     }
     const auto bytes = voq::fw::embedded_image(voq::fw::target_image_id);
     const std::vector<std::uint8_t> image(bytes.begin(), bytes.end());
+    devices_file_report();
 
     std::printf("## Many devices from one PC address (voq-upgrade-cli --devices)\n\n");
     std::printf("Simulated devices on 127.2.1.1 and up (ask after 0.1 s, restart in 1 s), the program on\n"

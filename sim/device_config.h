@@ -47,6 +47,7 @@ enum class WebFault {
     close_without_answer,       // reads the request, closes without a byte
     never_close,                // answers, then keeps the connection open
     refuse_connections,         // nothing listens
+    busy_upgrade,               // the upgrade request answered 503 and not acted on
 };
 
 struct WebConfig {

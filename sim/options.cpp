@@ -23,6 +23,7 @@ const std::map<std::string, WebFault, std::less<>> web_faults = {
     {"close-without-answer", WebFault::close_without_answer},
     {"never-close", WebFault::never_close},
     {"refuse-connections", WebFault::refuse_connections},
+    {"busy-upgrade", WebFault::busy_upgrade},
 };
 
 const std::map<std::string, NoncePolicy, std::less<>> nonce_policies = {

@@ -293,6 +293,8 @@ std::string WebServer::answer_for(const std::string& request, RecordedRequest& r
         return ok_answer(status_page(config_.identity));
     }
     if (const auto upgrade = parse_upgrade_path(path)) {
+        // Busy with another upgrade, the device says so and fetches nothing.
+        if (config_.fault == WebFault::busy_upgrade) return error_answer(503);
         upgrade_requests_.push_back(*upgrade);
         const auto handler = upgrade_handler_;
         hold.unlock();

@@ -5,11 +5,15 @@
 #include <utility>
 
 #include "frontends/cli/cli_texts.h"
+#include "frontends/cli/failure_message.h"
 #include "frontends/cli/hints.h"
+#include "frontends/cli/interruption.h"
+#include "frontends/cli/http_timeout.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
+#include "frontends/cli/yes_no.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "session/failure_codes.h"
@@ -20,12 +24,6 @@
 namespace voq::cli {
 
 namespace {
-
-bool is_yes(std::string answer)
-{
-    for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return answer == "y" || answer == "yes";
-}
 
 // The failure the core noted on this thread just before it reports its message.
 thread_local std::optional<session::Failure> noted_failure;
@@ -47,7 +45,7 @@ std::string seconds_text(std::uint32_t ms)
 
 CliScreens::CliScreens(ScreenSettings settings, Console& console, PasswordSupply& passwords, RunRecord& record)
     : settings_(std::move(settings)), console_(console), passwords_(passwords), record_(record),
-      started_ms_(platform::milliseconds())
+      started_ms_(platform::milliseconds()), main_thread_(std::this_thread::get_id())
 {
 }
 
@@ -61,8 +59,9 @@ bool CliScreens::confirmed(std::string_view question)
 
 void CliScreens::set_outcome(Outcome outcome, std::string_view message)
 {
+    const bool signalled = outcome == Outcome::interrupted || outcome == Outcome::terminated || outcome == Outcome::hung_up;
     record_.outcome = outcome;
-    record_.message = std::string(message);
+    record_.message = signalled ? interrupted_message(message, record_.delivered, record_.device) : std::string(message);
     decided_ = true;
 }
 
@@ -73,8 +72,8 @@ int CliScreens::show_warning(const ui::WarningView& view)
     if (confirmed("Accept the warning and go on?")) return 1;
     const std::lock_guard<std::mutex> lock(mutex_);
     if (terminal::interrupted()) {
-        pending_ = Outcome::interrupted;
-        pending_message_ = session::message::user_abort;
+        pending_ = current_interruption().outcome;
+        pending_message_ = current_interruption().message;
     } else {
         pending_ = Outcome::declined;
         pending_message_ = text::not_confirmed;
@@ -118,10 +117,14 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     console_.say(fields);
     // The staged note follows the screen's fixed text; the rest speaks of its buttons.
     if (view.text.size() > ui::text::confirm.size()) console_.say(view.text.substr(ui::text::confirm.size()));
-    if (confirmed("Upgrade?")) return 1;
+    const bool upgrade = confirmed("Upgrade?");
     const std::lock_guard<std::mutex> lock(mutex_);
-    pending_ = terminal::interrupted() ? Outcome::interrupted : Outcome::declined;
-    pending_message_ = session::message::user_abort;
+    if (upgrade) {
+        upgrade_confirmed_ = true;
+        return 1;
+    }
+    pending_ = terminal::interrupted() ? current_interruption().outcome : Outcome::declined;
+    pending_message_ = terminal::interrupted() ? current_interruption().message : text::upgrade_not_confirmed;
     return 0;
 }
 
@@ -148,6 +151,7 @@ ui::ProgressId CliScreens::open_progress(const ui::ProgressView& view)
     screen.caption = view.caption;
     screen.range = view.range_high;
     screen.opened_ms = platform::milliseconds();
+    screen.request = request_on_screen(upgrade_confirmed_, std::this_thread::get_id() == main_thread_);
     if (view.template_id == ui::templates::uploading) uploading_ = id;
     show_progress_locked(screen, true);
     return id;
@@ -188,8 +192,15 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
     const std::lock_guard<std::mutex> lock(mutex_);
     Progress& screen = progress_[id];
     if (terminal::interrupted()) {
-        pending_ = Outcome::interrupted;
-        pending_message_ = session::message::user_abort;
+        pending_ = current_interruption().outcome;
+        pending_message_ = current_interruption().message;
+        return ui::Pump::cancelled;
+    }
+    if (screen.template_id == ui::templates::connecting && settings_.http_timeout_ms > 0 &&
+        platform::milliseconds() - screen.opened_ms >= settings_.http_timeout_ms && !transfer_running_locked()) {
+        const HttpTimeout timeout = http_timeout(screen.request, settings_.http_timeout_ms);
+        pending_ = timeout.outcome;
+        pending_message_ = timeout.message;
         return ui::Pump::cancelled;
     }
     if (screen.template_id == ui::templates::waiting && settings_.request_timeout_ms > 0 &&
@@ -200,6 +211,15 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
     }
     show_progress_locked(screen, false);
     return ui::Pump::quiet;
+}
+
+// A device may hold the upgrade request open while it fetches the firmware; giving up
+// on that request then would cut the transfer off.
+bool CliScreens::transfer_running_locked() const
+{
+    for (const auto& [id, screen] : progress_)
+        if (screen.template_id == ui::templates::uploading) return true;
+    return false;
 }
 
 void CliScreens::close_progress(ui::ProgressId id)
@@ -225,9 +245,10 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
     case ui::templates::waiting: console_.progress(waiting_line(elapsed, settings_.request_timeout_ms), new_phase); break;
     case ui::templates::uploading:
         if (screen.restarting) {
-            console_.progress(restart_line(updating_head(transfer_.transition_image, record_.device), screen.position,
-                                           screen.range),
-                              new_phase);
+            if (!screen.transfer_failed)
+                console_.progress(restart_line(updating_head(transfer_.transition_image, record_.device), screen.position,
+                                               screen.range),
+                                  new_phase);
         } else if (screen.counting) {
             console_.progress(uploading_line(uploading_head(transfer_.transition_image, record_.device),
                                              {transfer_.acknowledged, transfer_.total}, elapsed),
@@ -236,6 +257,16 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
         break;
     default: break;
     }
+}
+
+// The transfer's last line stays; after one the device did not finish, nothing speaks
+// of a restart that is not to come.
+void CliScreens::end_transfer_locked(Progress& screen)
+{
+    screen.transfer_failed = transfer_.given_up || transfer_.acknowledged < transfer_.total;
+    if (transfer_.total == 0) return;
+    console_.say(transfer_summary_line(uploading_head(transfer_.transition_image, record_.device),
+                                       {transfer_.acknowledged, transfer_.total}, screen.phase_ms - screen.opened_ms));
 }
 
 void CliScreens::phase_took(std::string_view phase, std::uint32_t started_ms)
@@ -248,25 +279,32 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     Outcome outcome;
     std::string shown(message);
     unsigned port = 0;
+    std::string upgrade_answer;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         port = record_.port;
+        upgrade_answer = record_.upgrade_answer;
         const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
         if (pending_ && (!failure || is_cancel(*failure))) {
             outcome = *pending_;
             shown = pending_message_;
         } else {
             outcome = failure ? outcome_of_failure(*failure) : Outcome::pc_failure;
+            if (failure) shown = failure_message(*failure, message, {versions_});
         }
+        if (outcome == Outcome::no_request) shown = no_request_message(shown, upgrade_answer);
         set_outcome(outcome, shown);
+        shown = record_.message;
     }
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port};
+    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port,
+                          upgrade_answer};
     const auto causes = likely_causes(outcome, facts);
-    if (!causes.empty()) console_.say("Likely causes:");
-    for (const std::string& cause : causes) console_.say("  - " + cause);
+    // Beside the failure they explain, where a script that keeps only errors still sees them.
+    if (!causes.empty()) console_.error("Likely causes:");
+    for (const std::string& cause : causes) console_.error("  - " + cause);
 }
 
 int CliScreens::finish()
@@ -301,8 +339,14 @@ void CliScreens::note(const ui::Fact& fact)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (const auto* listening = std::get_if<ui::ListeningFact>(&fact)) record_.port = listening->port;
+        if (const auto* answer = std::get_if<ui::AnswerFact>(&fact);
+            answer && answer->request_line.starts_with("GET /admin/upgrade?"))
+            record_.upgrade_answer = answer->status_line;
         if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
-        if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) record_.version_after = versions->reported;
+        if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) {
+            record_.version_after = versions->reported;
+            versions_ = *versions;
+        }
         if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::restarting)
             note_restart_locked();
     }
@@ -315,6 +359,7 @@ void CliScreens::note_transfer_locked(const ui::TransferFact& fact)
 {
     transfer_ = fact;
     record_.bytes = fact.acknowledged;
+    record_.delivered = fact.total > 0 && fact.acknowledged == fact.total && !fact.given_up;
     const auto found = progress_.find(uploading_);
     if (found == progress_.end() || fact.blocks_acknowledged == 0) return;
     Progress& screen = found->second;
@@ -331,6 +376,7 @@ void CliScreens::note_restart_locked()
     screen.restarting = true;
     screen.phase_ms = platform::milliseconds();
     phase_took("transfer", screen.opened_ms);
+    end_transfer_locked(screen);
 }
 
 // Every block's acknowledgement is a fact; the trace shows the transfer's start, each

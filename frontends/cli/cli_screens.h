@@ -5,9 +5,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "frontends/cli/console.h"
+#include "frontends/cli/http_timeout.h"
 #include "frontends/cli/password_supply.h"
+#include "frontends/cli/progress_line.h"
 #include "frontends/cli/run_record.h"
 #include "ui/screens.h"
 #include "ui/support_log.h"
@@ -18,6 +21,7 @@ struct ScreenSettings {
     bool yes = false;          // accept the warning and the confirmation
     bool interactive = false;  // standard input is a terminal to ask on
     std::uint32_t request_timeout_ms = 0;  // 0: wait for the read request without end
+    std::uint32_t http_timeout_ms = 0;     // 0: wait for an HTTP answer without end
     std::string user;
     std::uint32_t pc_address = 0;
     std::uint32_t device_address = 0;
@@ -68,12 +72,16 @@ private:
         std::uint32_t phase_ms = 0;  // the start of the restart wait, on the uploading screen
         bool restarting = false;
         bool counting = false;  // the first block is acknowledged
+        HttpRequest request = HttpRequest::status_page;  // on a connecting screen
+        bool transfer_failed = false;  // the device stopped short of the last block
     };
 
     bool confirmed(std::string_view question);
     void show_progress_locked(Progress& screen, bool new_phase);
     void phase_took(std::string_view phase, std::uint32_t started_ms);
     void set_outcome(Outcome outcome, std::string_view message);
+    bool transfer_running_locked() const;
+    void end_transfer_locked(Progress& screen);
     void note_transfer_locked(const ui::TransferFact& fact);
     void note_restart_locked();
     void trace_fact(const ui::Fact& fact);
@@ -89,9 +97,12 @@ private:
     std::string pending_message_;
     ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
     ui::TransferFact transfer_{};
+    std::optional<ui::VersionsFact> versions_;
     std::uint32_t traced_retransmissions_ = 0;
     bool decided_ = false;
+    bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;
+    std::thread::id main_thread_;  // the core's sequence runs here; the listener's thread re-reads
     std::mutex finishing_;  // held by the thread that ends the process, for good
 };
 

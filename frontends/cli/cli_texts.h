@@ -13,5 +13,11 @@ inline constexpr std::string_view no_request = "Upgrade Failed: No Firmware Down
 inline constexpr std::string_view not_confirmed =
     "Not upgraded: the warning was not accepted (--yes accepts it where no terminal can ask)";
 inline constexpr std::string_view ended_unexpectedly = "Upgrade Failed: the run ended without a result";
+inline constexpr std::string_view upgrade_not_confirmed =
+    "Not upgraded: the upgrade was not confirmed, so neither the upgrade request nor the firmware was sent "
+    "(--yes confirms it where no terminal can ask)";
+inline constexpr std::string_view terminated = "Upgrade Failed: Terminated (SIGTERM)";
+inline constexpr std::string_view hung_up = "Upgrade Failed: Hung up (SIGHUP)";
+inline constexpr std::string_view not_started = "Not upgraded: the run was ended before this device's turn";
 
 }  // namespace voq::cli::text

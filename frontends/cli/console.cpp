@@ -24,6 +24,16 @@ std::string without_carriage_returns(std::string_view text)
 
 }  // namespace
 
+std::string fit_to_columns(std::string line, std::size_t columns)
+{
+    // The last column is left free: a terminal that wraps at it would stack the lines.
+    if (columns < 2 || line.size() < columns) return line;
+    std::size_t cut = columns - 1;
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80) --cut;  // a whole UTF-8 character
+    line.resize(cut);
+    return line;
+}
+
 std::string time_of_day()
 {
     const auto now = std::chrono::system_clock::now();
@@ -35,8 +45,9 @@ std::string time_of_day()
 #else
     localtime_r(&seconds, &local);
 #endif
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
     return text;
 }
 
@@ -106,10 +117,11 @@ void Console::progress(const std::string& line, bool new_phase)
         return;
     }
     const std::size_t previous = drawn_length_;
-    std::fprintf(human_, "\r%s", line.c_str());
-    if (previous > line.size()) std::fprintf(human_, "%*s", static_cast<int>(previous - line.size()), "");
+    const std::string fitted = fit_to_columns(line, terminal::columns(human_));
+    std::fprintf(human_, "\r%s", fitted.c_str());
+    if (previous > fitted.size()) std::fprintf(human_, "%*s\r%s", static_cast<int>(previous - fitted.size()), "", fitted.c_str());
     std::fflush(human_);
-    drawn_length_ = std::max(line.size(), std::size_t{1});
+    drawn_length_ = std::max(fitted.size(), std::size_t{1});
 }
 
 void Console::end_progress()

@@ -51,7 +51,10 @@ private:
     bool any_progress_ = false;
 };
 
-// "12:34:56.789", the wall clock in the local time zone.
+// "2026-12-08 12:34:56.789", the wall clock in the local time zone.
 std::string time_of_day();
+
+// A progress line cut to fit a terminal of columns columns without wrapping (0: unknown, uncut).
+std::string fit_to_columns(std::string line, std::size_t columns);
 
 }  // namespace voq::cli

@@ -1,8 +1,10 @@
 #include "frontends/cli/devices_file.h"
 
 #include <sstream>
+#include <unordered_map>
 
-#include "app/device_address.h"
+#include "frontends/cli/ipv4_text.h"
+#include "frontends/cli/password_file.h"
 
 namespace voq::cli {
 
@@ -23,7 +25,9 @@ std::string at_line(unsigned number, const std::string& text) { return "line " +
 DevicesList parse_devices(std::string_view contents, const std::string& default_user)
 {
     DevicesList list;
+    std::unordered_map<std::uint32_t, unsigned> listed;  // address to its line
     unsigned number = 0;
+    contents = without_byte_order_mark(contents);
     while (!contents.empty()) {
         ++number;
         const std::size_t end = contents.find('\n');
@@ -33,13 +37,12 @@ DevicesList parse_devices(std::string_view contents, const std::string& default_
         if (fields.size() > 3) return {{}, at_line(number, "more than ADDRESS USER PASSWORD-FILE")};
         DeviceLine device{number, fields[0], 0, fields.size() > 1 ? fields[1] : default_user,
                           fields.size() > 2 ? fields[2] : std::string()};
-        if (app::parse_device_address(device.address_text, &device.address) != app::AddressCode::accepted ||
-            device.address == 0)
-            return {{}, at_line(number, "not an IPv4 address: " + device.address_text)};
-        for (const DeviceLine& earlier : list.devices) {
-            if (earlier.address == device.address)
-                return {{}, at_line(number, device.address_text + " is listed already on line " + std::to_string(earlier.line))};
-        }
+        const ParsedIpv4 parsed = parse_strict_ipv4(device.address_text);
+        if (!parsed.problem.empty()) return {{}, at_line(number, parsed.problem)};
+        device.address = parsed.address;
+        const auto [earlier, first_time] = listed.emplace(device.address, number);
+        if (!first_time)
+            return {{}, at_line(number, device.address_text + " is listed already on line " + std::to_string(earlier->second))};
         list.devices.push_back(device);
     }
     return list;

@@ -21,8 +21,9 @@ struct DevicesList {
 };
 
 // One device a line: ADDRESS [USER [PASSWORD-FILE]], separated by blanks; '#' starts a
-// comment, blank lines are skipped. A device listed twice is a bad line: two runs
-// would tell one device two things at once.
+// comment, blank lines are skipped; a byte order mark before the first line and
+// carriage returns before line ends are allowed. A device listed twice is a bad line:
+// two runs would tell one device two things at once.
 DevicesList parse_devices(std::string_view contents, const std::string& default_user);
 
 }  // namespace voq::cli

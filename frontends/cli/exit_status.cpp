@@ -7,7 +7,7 @@ namespace voq::cli {
 
 namespace {
 
-constexpr std::array<OutcomeEntry, 12> table{{
+constexpr std::array<OutcomeEntry, 14> table{{
     {Outcome::upgraded, 0, "upgraded", "upgraded and verified"},
     {Outcome::usage, 1, "usage", "usage error (bad option, address or file)"},
     {Outcome::declined, 1, "declined", "the warning or the confirmation not accepted"},
@@ -19,7 +19,9 @@ constexpr std::array<OutcomeEntry, 12> table{{
     {Outcome::no_request, 7, "no-request", "the device never asked for the firmware within the request time-out"},
     {Outcome::no_answer_after_restart, 8, "no-answer-after-restart", "no answer from the device after its restart"},
     {Outcome::pc_failure, 9, "pc-failure", "this PC could not open or bind its HTTP socket, or another failure of its own"},
-    {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C)"},
+    {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C, SIGINT)"},
+    {Outcome::terminated, 143, "terminated", "ended by SIGTERM (on Windows: logging off or shutting down)"},
+    {Outcome::hung_up, 129, "hung-up", "ended by SIGHUP, its terminal closed (on Windows: its console closed)"},
 }};
 
 }  // namespace
@@ -57,22 +59,29 @@ Outcome outcome_of_failure(session::Failure failure)
     return Outcome::pc_failure;
 }
 
-std::string_view exit_status_help()
+std::string exit_status_help()
 {
-    return "Exit status:\n"
-           "  0    upgraded and verified\n"
-           "  1    usage error, or the warning or confirmation not accepted\n"
-           "  2    no response from the device\n"
-           "  3    password refused or not given\n"
-           "  4    the TFTP port could not be bound\n"
-           "  5    firmware upload incomplete\n"
-           "  6    version not matching after the upgrade\n"
-           "  7    the device never asked for the firmware within --request-timeout\n"
-           "  8    no answer from the device after its restart\n"
-           "  9    this PC could not open or bind its HTTP socket (or another failure of its own)\n"
-           "  130  interrupted (Ctrl+C)\n"
-           "With --devices: 0 only when every device was upgraded; otherwise the status of the\n"
-           "first device in the file that was not.\n";
+    std::string help = "Exit status:\n";
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (i > 0 && table[i - 1].status == table[i].status) continue;
+        std::string status = std::to_string(table[i].status);
+        help += "  " + status + std::string(5 - status.size(), ' ') + std::string(table[i].meaning);
+        for (std::size_t k = i + 1; k < table.size() && table[k].status == table[i].status; ++k)
+            help += "; " + std::string(table[k].meaning);
+        help += "\n";
+    }
+    help += "With --devices: 0 only when every device was upgraded; otherwise the status of the\n"
+            "first device in the file that was not.\n";
+    return help;
+}
+
+Outcome outcome_of_signal(int signal)
+{
+    switch (signal) {
+    case 15: return Outcome::terminated;
+    case 1: return Outcome::hung_up;
+    default: return Outcome::interrupted;
+    }
 }
 
 }  // namespace voq::cli

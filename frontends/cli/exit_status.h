@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "session/failure_codes.h"
@@ -21,6 +22,8 @@ enum class Outcome {
     no_answer_after_restart,
     pc_failure,
     interrupted,
+    terminated,
+    hung_up,
 };
 
 struct OutcomeEntry {
@@ -38,7 +41,10 @@ inline int exit_status_of(Outcome outcome) { return entry_of(outcome).status; }
 // its own reason, which the caller knows better.
 Outcome outcome_of_failure(session::Failure failure);
 
-// The table as --help lists it, one status a line.
-std::string_view exit_status_help();
+// The table as --help lists it, one status a line (two outcomes may share one).
+std::string exit_status_help();
+
+// The outcome of a run that a signal ended: 2 (Ctrl+C), 15 (SIGTERM) or 1 (SIGHUP).
+Outcome outcome_of_signal(int signal);
 
 }  // namespace voq::cli

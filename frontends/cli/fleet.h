@@ -17,8 +17,13 @@ inline constexpr unsigned most_runs_per_pc_address = 100;
 // device was upgraded, else the status of the first in the file that was not.
 int run_fleet(const Options& options);
 
-// The summary table: device, outcome, version, seconds.
+// The summary table: device, outcome, version, seconds, and the reason of each that
+// was not upgraded; then a line with the totals of each outcome.
 std::string summary_table(const std::vector<RunRecord>& records);
+
+// The record a child left as its last line of output; when it left none, one that says
+// how it ended.
+RunRecord record_of_child(const std::string& output, int status, const std::string& device, const std::string& pc_address);
 
 // The status a list of runs ends with, in the file's order.
 int fleet_status(const std::vector<RunRecord>& records);

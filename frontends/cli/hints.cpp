@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "frontends/cli/failure_message.h"
 #include "ui/views.h"
 
 namespace voq::cli {
@@ -57,6 +58,10 @@ std::vector<std::string> likely_causes(Outcome outcome, const HintFacts& facts)
                 "on the device itself or in its DHCP lease.",
                 subnet_hint(facts), firewall_hint(facts), other_server_hint(facts)};
     case Outcome::no_request:
+        if (!facts.upgrade_answer.empty() && !answer_is_success(facts.upgrade_answer))
+            return {"The device refused the upgrade request (\"" + facts.upgrade_answer +
+                        "\"): a device busy with another upgrade answers so. Let that one finish, then try again.",
+                    firewall_hint(facts), subnet_hint(facts), other_server_hint(facts)};
         return {firewall_hint(facts), subnet_hint(facts), other_server_hint(facts),
                 "A telephone in use keeps the device from starting: hang up every phone attached to it."};
     case Outcome::no_answer_after_restart:

@@ -14,6 +14,7 @@ struct HintFacts {
     std::uint32_t device_address;
     std::optional<std::uint32_t> pc_netmask;  // of the PC address's interface
     unsigned tftp_port;                       // 0 when the listener never started
+    std::string upgrade_answer;               // its status line; empty when none came
 };
 
 // The likely causes of a device that did not answer or never asked for its firmware,

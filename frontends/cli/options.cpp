@@ -1,13 +1,19 @@
 #include "frontends/cli/options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
-#include "app/device_address.h"
+#include "firmware/embedded.h"
+#include "firmware/image.h"
+#include "firmware/product.h"
 #include "frontends/cli/exit_status.h"
+#include "frontends/cli/ipv4_text.h"
+#include "frontends/cli/usage_error.h"
 #include "ui/views.h"
 
 namespace voq::cli {
@@ -20,13 +26,24 @@ constexpr std::string_view description =
     "The password is never an argument: --password-file, the environment variable\n"
     "VOQ_UPGRADE_PASSWORD, or a prompt without echo on a terminal.";
 
-// Checks an IPv4 address as the address screen does; "" when it parses.
-std::string address_problem(const std::string& text)
+std::string address_problem(const std::string& text) { return parse_strict_ipv4(text).problem; }
+
+// Names the program, its version and the firmware it carries.
+std::string version_text()
 {
-    std::uint32_t address = 0;
-    if (app::parse_device_address(text, &address) != app::AddressCode::accepted || address == 0)
-        return "not an IPv4 address: " + text;
-    return "";
+    std::string text = "voq-upgrade-cli " + std::string(VOQ_VERSION) + "\n";
+    const auto describe = [&](int id, const char* role) {
+        const auto bytes = fw::embedded_image(id);
+        if (bytes.empty() || fw::check_image(bytes) != fw::ImageFault::none) return;
+        const fw::FirmwareImage image = fw::read_image(bytes);
+        text += std::string(role) + " firmware " + std::string(fw::version_text(image)) + " for " +
+                std::string(fw::identify_product(image.header).display_name) + " (" + std::to_string(image.size) +
+                " bytes)\n";
+    };
+    describe(fw::target_image_id, "target");
+    if (fw::built_stage_flag() == 0) describe(fw::transition_image_id, "transition");
+    if (!text.empty()) text.pop_back();
+    return text;
 }
 
 void define(CLI::App& app, Options& o)
@@ -38,14 +55,22 @@ void define(CLI::App& app, Options& o)
     app.add_option("--user", o.user, "the device's administrator user name")->type_name("NAME")->capture_default_str();
     app.add_option("--password-file", o.password_file, "read the password from the first line of FILE")->type_name("FILE");
     app.add_flag("-y,--yes", o.yes, "accept the warning and the confirmation");
+    const auto seconds = [](double most) {
+        return CLI::Validator([most](std::string& text) { return seconds_problem(text, most); }, "", "");
+    };
     app.add_option("--request-timeout", o.request_timeout_s,
                    "seconds to wait for the device's firmware request (0: no limit)")
-        ->type_name("SECONDS")->capture_default_str()->check(CLI::Range(0.0, 86400.0).description(""));
+        ->type_name("SECONDS")->capture_default_str()->check(seconds(86400));
+    app.add_option("--http-timeout", o.http_timeout_s,
+                   "seconds to wait for the device's answer to each HTTP request (0: no limit)")
+        ->type_name("SECONDS")->capture_default_str()->check(seconds(86400));
     app.add_option("--restart-wait", o.restart_wait_s, "seconds to wait for the device's restart")
-        ->type_name("SECONDS")->capture_default_str()->check(CLI::Range(0.0, 3600.0).description(""));
+        ->type_name("SECONDS")->capture_default_str()->check(seconds(3600));
     app.add_flag("-q,--quiet", o.quiet, "no progress and no messages but failures");
     app.add_flag("--json", o.json, "a JSON object with the result on standard output (one a device with --devices)");
-    app.add_flag("-v,--verbose", o.verbose, "every step on standard error, with a time stamp");
+    app.add_flag("-v,--verbose", o.verbosity,
+                 "every step on standard error, with a time stamp: phases, requests, answers, the system's reasons; "
+                 "-vv also every packet");
     auto* devices = app.add_option("--devices", o.devices_file,
                    "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")->type_name("FILE");
     app.add_option("--log", o.log_file, "append the run's support log to FILE, as the desktop programs keep it")
@@ -53,14 +78,16 @@ void define(CLI::App& app, Options& o)
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
         ->type_name("N")->capture_default_str()->check(CLI::Range(1u, 1000u).description(""));
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
-    app.set_version_flag("--version", std::string(VOQ_VERSION));
+    app.add_option("--parent-process", o.parent_process)->group("");
+    app.set_version_flag("--version", version_text, "the program's version and the firmware it carries");
     app.footer(std::string(exit_status_help()));
 }
 
-int usage_error(const std::string& text)
+bool json_asked(int argc, char** argv)
 {
-    std::fprintf(stderr, "voq-upgrade-cli: %s\nRun with --help for more information.\n", text.c_str());
-    return exit_status_of(Outcome::usage);
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--json") return true;
+    return false;
 }
 
 }  // namespace
@@ -68,6 +95,13 @@ int usage_error(const std::string& text)
 ParsedCommandLine parse_command_line(int argc, char** argv)
 {
     Options o;
+    const bool json = json_asked(argc, argv);
+    const auto usage_error = [&](const std::string& text) {
+        return ParsedCommandLine{std::nullopt, report_usage_error(text, json, "", true)};
+    };
+    if (const std::string given = password_argument(argc, argv); !given.empty())
+        return usage_error(given + ": the password is never an argument, where every user of this PC could read it; "
+                                   "use --password-file FILE, VOQ_UPGRADE_PASSWORD, or the prompt on a terminal");
     CLI::App app(std::string(description), "voq-upgrade-cli");
     define(app, o);
     try {
@@ -77,31 +111,69 @@ ParsedCommandLine parse_command_line(int argc, char** argv)
     } catch (const CLI::CallForVersion& e) {
         return {std::nullopt, app.exit(e)};
     } catch (const CLI::ParseError& e) {
-        return {std::nullopt, usage_error(e.what())};
+        return usage_error(e.what());
     }
     if (o.devices_file.empty() == o.device.empty())
-        return {std::nullopt, usage_error(o.device.empty() ? "give a DEVICE-ADDRESS or --devices FILE"
-                                                           : "give either a DEVICE-ADDRESS or --devices FILE, not both")};
-    if (!o.device.empty()) app::parse_device_address(o.device, &o.device_address);
-    if (!o.local_address_text.empty()) {
-        std::uint32_t local = 0;
-        app::parse_device_address(o.local_address_text, &local);
-        o.local_address = local;
+        return usage_error(o.device.empty() ? "give a DEVICE-ADDRESS or --devices FILE"
+                                            : "give either a DEVICE-ADDRESS or --devices FILE, not both");
+    o.verbose = o.verbosity > 0;
+    if (!o.device.empty()) {
+        o.device_address = parse_strict_ipv4(o.device).address;
+        o.device = ui::dotted(o.device_address);
     }
+    if (!o.local_address_text.empty()) o.local_address = parse_strict_ipv4(o.local_address_text).address;
     return {o, 0};
 }
 
+std::string password_argument(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") break;
+        if (argument == "--password" || argument.starts_with("--password=")) return "--password";
+        // No short option of this program has a p: "-vp" is -v and a password too.
+        if (argument.starts_with("-") && !argument.starts_with("--") && argument.find('p') != std::string_view::npos)
+            return "-p";
+        // The value of an option that takes one is not an option of its own.
+        if (argument == "--user" || argument == "--password-file" || argument == "--devices" ||
+            argument == "--local-address" || argument == "--trace-label" || argument == "--log")
+            ++i;
+    }
+    return "";
+}
+
+std::string seconds_problem(const std::string& text, double most)
+{
+    double value = 0;
+    std::istringstream read(text);
+    read >> value;
+    if (read.fail() || !read.eof() || !std::isfinite(value) || value < 0 || value > most) {
+        std::ostringstream problem;
+        problem << "not a number of seconds from 0 to " << most << ": " << text.substr(0, 32);
+        return problem.str();
+    }
+    return "";
+}
+
+std::uint32_t timeout_ms(double seconds)
+{
+    return seconds > 0 ? std::max<std::uint32_t>(1, static_cast<std::uint32_t>(seconds * 1000.0)) : 0;
+}
+
 std::vector<std::string> child_arguments(const Options& shared, const std::string& device, const std::string& user,
-                                         const std::string& password_file, std::uint32_t local_address)
+                                         const std::string& password_file, std::uint32_t local_address,
+                                         long parent_process)
 {
     std::vector<std::string> arguments{device, "--yes", "--json", "--quiet", "--user", user, "--local-address",
                                        ui::dotted(local_address), "--trace-label", device};
     if (!password_file.empty()) arguments.insert(arguments.end(), {"--password-file", password_file});
-    std::ostringstream timeout, wait;
+    std::ostringstream timeout, http, wait;
     timeout << shared.request_timeout_s;
+    http << shared.http_timeout_s;
     wait << shared.restart_wait_s;
-    arguments.insert(arguments.end(), {"--request-timeout", timeout.str(), "--restart-wait", wait.str()});
-    if (shared.verbose) arguments.push_back("--verbose");
+    arguments.insert(arguments.end(), {"--request-timeout", timeout.str(), "--http-timeout", http.str(),
+                                       "--restart-wait", wait.str(), "--parent-process", std::to_string(parent_process)});
+    for (int level = 0; level < shared.verbosity; ++level) arguments.push_back("--verbose");
     return arguments;
 }
 

@@ -61,4 +61,19 @@ std::string restart_line(std::string_view head, int units_passed, int units_tota
            seconds(static_cast<std::uint32_t>(left) * tftp::restart_wait_unit_ms) + " left";
 }
 
+std::string transfer_summary_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms)
+{
+    char text[160];
+    if (count.done < count.total) {
+        std::snprintf(text, sizeof text, ": transfer stopped at %llu of %llu bytes after %.1f s",
+                      static_cast<unsigned long long>(count.done), static_cast<unsigned long long>(count.total),
+                      elapsed_ms / 1000.0);
+    } else {
+        const double rate_kb = elapsed_ms == 0 ? 0.0 : static_cast<double>(count.done) / static_cast<double>(elapsed_ms);
+        std::snprintf(text, sizeof text, ": %llu bytes in %.1f s, %.0f kB/s", static_cast<unsigned long long>(count.done),
+                      elapsed_ms / 1000.0, rate_kb);
+    }
+    return std::string(head) + text;
+}
+
 }  // namespace voq::cli

@@ -23,5 +23,8 @@ std::string connecting_line(std::string_view caption, std::uint32_t elapsed_ms);
 std::string waiting_line(std::uint32_t elapsed_ms, std::uint32_t timeout_ms);
 std::string uploading_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms);
 std::string restart_line(std::string_view head, int units_passed, int units_total);
+// The one line that ends a transfer: "734916 bytes in 3.2 s, 229 kB/s"; for a transfer
+// the device did not finish, where it stopped.
+std::string transfer_summary_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms);
 
 }  // namespace voq::cli

@@ -31,24 +31,35 @@ std::string as_utf8(std::string_view text)
     return converted;
 }
 
+// What the run never learnt is null, so that a script cannot take it for a value.
+nlohmann::ordered_json text_or_null(std::string_view text)
+{
+    if (text.empty()) return nullptr;
+    return as_utf8(text);
+}
+
+std::string text_of(const nlohmann::json& value) { return value.is_null() ? std::string() : value.get<std::string>(); }
+
 }  // namespace
 
 std::string record_json(const RunRecord& record)
 {
     nlohmann::ordered_json object;
-    object["device"] = as_utf8(record.device);
-    object["pc_address"] = as_utf8(record.pc_address);
-    object["port"] = record.port;
-    object["product"] = as_utf8(record.product);
-    object["mac_address"] = as_utf8(record.mac_address);
-    object["serial_number"] = as_utf8(record.serial_number);
-    object["version_before"] = as_utf8(record.version_before);
-    object["version_after"] = as_utf8(record.version_after);
+    object["device"] = text_or_null(record.device);
+    object["pc_address"] = text_or_null(record.pc_address);
+    if (record.port != 0) object["port"] = record.port; else object["port"] = nullptr;
+    object["product"] = text_or_null(record.product);
+    object["mac_address"] = text_or_null(record.mac_address);
+    object["serial_number"] = text_or_null(record.serial_number);
+    object["version_before"] = text_or_null(record.version_before);
+    object["version_after"] = text_or_null(record.version_after);
     object["bytes"] = record.bytes;
+    object["delivered"] = record.delivered;
+    object["upgrade_answer"] = text_or_null(record.upgrade_answer);
     object["seconds"] = std::round(record.seconds * 1000.0) / 1000.0;
     object["outcome"] = std::string(entry_of(record.outcome).name);
     object["status"] = exit_status_of(record.outcome);
-    object["message"] = as_utf8(record.message);
+    object["message"] = text_or_null(record.message);
     return object.dump();
 }
 
@@ -58,17 +69,19 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
     if (!object.is_object()) return std::nullopt;
     try {
         RunRecord record;
-        record.device = object.at("device").get<std::string>();
-        record.pc_address = object.at("pc_address").get<std::string>();
-        record.port = object.at("port").get<unsigned>();
-        record.product = object.at("product").get<std::string>();
-        record.mac_address = object.at("mac_address").get<std::string>();
-        record.serial_number = object.at("serial_number").get<std::string>();
-        record.version_before = object.at("version_before").get<std::string>();
-        record.version_after = object.at("version_after").get<std::string>();
+        record.device = text_of(object.at("device"));
+        record.pc_address = text_of(object.at("pc_address"));
+        record.port = object.at("port").is_null() ? 0 : object.at("port").get<unsigned>();
+        record.product = text_of(object.at("product"));
+        record.mac_address = text_of(object.at("mac_address"));
+        record.serial_number = text_of(object.at("serial_number"));
+        record.version_before = text_of(object.at("version_before"));
+        record.version_after = text_of(object.at("version_after"));
         record.bytes = object.at("bytes").get<std::uint64_t>();
+        record.delivered = object.at("delivered").get<bool>();
+        record.upgrade_answer = text_of(object.at("upgrade_answer"));
         record.seconds = object.at("seconds").get<double>();
-        record.message = object.at("message").get<std::string>();
+        record.message = text_of(object.at("message"));
         const std::string name = object.at("outcome").get<std::string>();
         bool known = false;
         for (const OutcomeEntry& entry : outcome_table()) {

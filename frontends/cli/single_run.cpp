@@ -2,18 +2,21 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include "app/entry.h"
 #include "app/startup.h"
 #include "firmware/embedded.h"
 #include "frontends/cli/cli_screens.h"
 #include "frontends/cli/credentials.h"
+#include "frontends/cli/ipv4_text.h"
+#include "frontends/cli/password_file.h"
+#include "frontends/cli/pc_address.h"
 #include "ui/credential_bytes.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/system.h"
 #include "frontends/cli/terminal.h"
+#include "frontends/cli/usage_error.h"
 #include "platform/route.h"
 #include "platform/socket.h"
 #include "platform/socket_address.h"
@@ -30,16 +33,11 @@ std::uint32_t chosen_pc_address = 0;
 
 std::vector<std::uint32_t> the_chosen_pc_address() { return {chosen_pc_address}; }
 
-int usage_error(const std::string& text)
-{
-    std::fprintf(stderr, "voq-upgrade-cli: %s\n", text.c_str());
-    return exit_status_of(Outcome::usage);
-}
-
 struct PasswordChoice {
     PasswordOrigin origin = PasswordOrigin::none;
     std::string password;
     std::string problem;  // a usage error
+    std::string warning;
 };
 
 PasswordChoice choose_password(const Options& o, bool interactive)
@@ -47,13 +45,11 @@ PasswordChoice choose_password(const Options& o, bool interactive)
     PasswordChoice choice;
     std::string typed;
     if (!o.password_file.empty()) {
-        std::ifstream file(o.password_file, std::ios::binary);
-        if (!file) return {PasswordOrigin::none, "", "cannot read the password file " + o.password_file};
-        const std::string contents{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (file.bad()) return {PasswordOrigin::none, "", "cannot read the password file " + o.password_file};
-        typed = first_line(contents);
-        choice.origin = PasswordOrigin::file;
-    } else if (const auto from_environment = system::environment_text("VOQ_UPGRADE_PASSWORD")) {
+        const PasswordFromFile read = read_password_file(o.password_file);
+        if (!read.problem.empty()) return {PasswordOrigin::none, "", read.problem, ""};
+        return {PasswordOrigin::file, read.password, "", read.warning};
+    }
+    if (const auto from_environment = system::environment_text("VOQ_UPGRADE_PASSWORD")) {
         typed = *from_environment;
         choice.origin = PasswordOrigin::environment;
     } else {
@@ -61,7 +57,7 @@ PasswordChoice choose_password(const Options& o, bool interactive)
         return choice;
     }
     const auto sendable = ui::credential_from_utf8(typed);
-    if (!sendable) return {PasswordOrigin::none, "", std::string(ui::text::unsendable_credentials)};
+    if (!sendable) return {PasswordOrigin::none, "", std::string(ui::text::unsendable_credentials), ""};
     choice.password = *sendable;
     return choice;
 }
@@ -71,13 +67,8 @@ PasswordChoice choose_password(const Options& o, bool interactive)
 std::uint32_t choose_pc_address(const Options& o, Console& console, std::string& problem)
 {
     if (o.local_address) {
-        platform::Socket probe(platform::open_datagram_socket());
-        if (platform::bind_socket(probe.handle(), platform::fill_socket_address(*o.local_address, 0)) !=
-            platform::BindResult::bound) {
-            problem = "--local-address " + ui::dotted(*o.local_address) + ": " +
-                      platform::socket_error_text(platform::last_socket_error());
-            return 0;
-        }
+        problem = local_address_problem(*o.local_address);
+        if (!problem.empty()) return 0;
         console.say("PC address " + ui::dotted(*o.local_address));
         return *o.local_address;
     }
@@ -94,25 +85,27 @@ std::uint32_t choose_pc_address(const Options& o, Console& console, std::string&
 
 int run_one_device(const Options& o)
 {
+    if (o.parent_process != 0) system::end_with_parent(o.parent_process);
+    const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, o.device); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
     const bool interactive = terminal::is_terminal(stdin);
     const auto user = ui::credential_from_utf8(o.user);
     if (!user) return usage_error("--user: " + std::string(ui::text::unsendable_credentials));
     const PasswordChoice password = choose_password(o, interactive);
     if (!password.problem.empty()) return usage_error(password.problem);
+    if (!password.warning.empty()) std::fprintf(stderr, "voq-upgrade-cli: %s\n", password.warning.c_str());
 
     static Console console({o.quiet, o.json, o.verbose, o.trace_label});
     std::string problem;
     chosen_pc_address = choose_pc_address(o, console, problem);
     if (chosen_pc_address == 0) return usage_error(problem);
+    problem = subnet_address_problem(o.device_address, chosen_pc_address, system::netmask_of(chosen_pc_address));
+    if (!problem.empty()) return usage_error(problem);
 
     static RunRecord record;
     record.device = o.device;
     record.pc_address = ui::dotted(chosen_pc_address);
     static PasswordSupply passwords(password.origin, password.password, console);
-    // 0 waits without end; any other time-out, however short, is one.
-    const auto timeout_ms =
-        o.request_timeout_s > 0 ? std::max<std::uint32_t>(1, static_cast<std::uint32_t>(o.request_timeout_s * 1000.0)) : 0;
     static ui::SupportLog log;
     if (!o.log_file.empty()) {
         log = ui::SupportLog::to_file(o.log_file);
@@ -120,9 +113,9 @@ int run_one_device(const Options& o)
         if (!log.writing()) console.error("voq-upgrade-cli: cannot write the log " + o.log_file);
         log.begin("voq-upgrade-cli", VOQ_VERSION);
     }
-    static CliScreens screens({o.yes, interactive, timeout_ms, *user, chosen_pc_address, o.device_address, &log},
+    static CliScreens screens({o.yes, interactive, timeout_ms(o.request_timeout_s), timeout_ms(o.http_timeout_s), *user,
+                               chosen_pc_address, o.device_address, &log},
                               console, passwords, record);
-    terminal::install_interrupt_handler();
 
     // Like the desktop programs', the Session lives for the whole process.
     static session::Session session(fw::built_stage_flag());

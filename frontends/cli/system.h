@@ -19,12 +19,20 @@ std::string own_program_path();
 std::optional<std::string> environment_text(const char* name);
 
 struct ChildResult {
-    int status;          // the exit status; -1 when it did not exit
+    int status;          // the exit status; 128 and the signal's number when a signal ended it; -1 when it never ran
     std::string output;  // what it wrote on standard output
 };
 
 // Runs arguments (the program first) with standard input empty, standard output
-// collected, and standard error passed through or dropped.
+// collected, and standard error passed through or dropped. The child never outlives
+// this process, and the signal that interrupts this process is passed on to it once.
 ChildResult run_child(const std::vector<std::string>& arguments, bool pass_errors);
+
+// For a child of run_child: ends this process when parent, the process that started
+// it, ends (on Windows the parent's job object does it).
+void end_with_parent(long parent);
+
+// This process's id, for its children's end_with_parent.
+long own_process_id();
 
 }  // namespace voq::cli::system

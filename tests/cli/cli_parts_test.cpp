@@ -6,8 +6,10 @@
 #include "frontends/cli/credentials.h"
 #include "frontends/cli/devices_file.h"
 #include "frontends/cli/exit_status.h"
+#include "frontends/cli/failure_message.h"
 #include "frontends/cli/fleet.h"
 #include "frontends/cli/hints.h"
+#include "frontends/cli/interruption.h"
 #include "frontends/cli/options.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
@@ -47,7 +49,10 @@ TEST(DevicesFile, NamesTheFirstBadLine)
         {"10.0.0.2\n10.0.0\n", "line 2: not an IPv4 address: 10.0.0"},
         {"10.0.0.2 a b c\n", "line 1: more than ADDRESS USER PASSWORD-FILE"},
         {"#\n\n10.0.0.2\n10.0.0.2 root\n", "line 4: 10.0.0.2 is listed already on line 3"},
-        {"0.0.0.0\n", "line 1: not an IPv4 address: 0.0.0.0"},
+        {"0.0.0.0\n", "line 1: not a device's address: 0.0.0.0"},
+        {"\xEF\xBB\xBF" "10.0.0.2\r\n10.0.0.2\r\n", "line 2: 10.0.0.2 is listed already on line 1"},
+        {"10.0.0.2\n10.0.0.010\n", "line 2: not an IPv4 address: 10.0.0.010"},
+        {"224.0.0.1\n", "line 1: a multicast address, not a device's: 224.0.0.1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.contents);
@@ -94,12 +99,93 @@ TEST(OutcomeOfFailure, EachFailureCodeHasItsStatus)
     }
 }
 
+TEST(FailureMessage, AMismatchNamesBothVersionsAndOtherFailuresKeepTheCoresWords)
+{
+    using session::Failure;
+    const ui::VersionsFact versions{"2.0.16(SE)", "2.0.9"};
+    const struct {
+        Failure failure;
+        std::optional<ui::VersionsFact> versions;
+        std::string message;
+    } cases[] = {
+        {Failure::version_mismatch, versions, "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"2.0.9\""},
+        {Failure::version_mismatch, ui::VersionsFact{"2.0.16(SE)", ""},
+         "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"\""},
+        {Failure::version_mismatch, std::nullopt, "Upgrade Failed: Version not matching"},
+        {Failure::no_response_after_restart, versions, "Upgrade Failed: No Response From VOQ"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const std::string_view core = session::failure_text(c.failure);
+        EXPECT_EQ(failure_message(c.failure, core, {c.versions}), c.message);
+    }
+}
+
+TEST(InterruptedMessage, AfterDeliverySaysTheDeviceRestartsOnTheFirmware)
+{
+    const struct {
+        std::string_view message;
+        bool delivered;
+        std::string said;
+    } cases[] = {
+        {session::message::user_abort, false, "Upgrade Failed: User Abort"},
+        {session::message::user_abort, true,
+         "Upgrade Failed: User Abort after the firmware was delivered: VOQ@10.1.0.13 restarts on it; check its version "
+         "on its status page"},
+        {"Upgrade Failed: Terminated (SIGTERM)", true,
+         "Upgrade Failed: Terminated (SIGTERM) after the firmware was delivered: VOQ@10.1.0.13 restarts on it; check its "
+         "version on its status page"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        EXPECT_EQ(interrupted_message(c.message, c.delivered, "10.1.0.13"), c.said);
+    }
+}
+
+TEST(NoRequestMessage, ARefusedUpgradeRequestComesFirst)
+{
+    const std::string_view waited = "Upgrade Failed: No Firmware Download Request From VOQ";
+    const struct {
+        std::string answer;
+        bool success;
+        std::string said;
+    } cases[] = {
+        {"HTTP/1.1 503 Service Unavailable", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 503 Service Unavailable\" and never asked for "
+         "the firmware"},
+        {"HTTP/1.0 404 Not Found", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.0 404 Not Found\" and never asked for the firmware"},
+        {"HTTP/1.1 200 OK", true, std::string(waited)},
+        {"HTTP/1.1 204", true, std::string(waited)},
+        {"", false, std::string(waited)},  // no answer came
+        {"garbage", false, "Upgrade Failed: VOQ answered the upgrade request with \"garbage\" and never asked for the firmware"},
+        {"HTTP/1.1 2x0 Odd", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 2x0 Odd\" and never asked for the firmware"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        EXPECT_EQ(answer_is_success(c.answer), c.success);
+        EXPECT_EQ(no_request_message(waited, c.answer), c.said);
+    }
+    HintFacts facts{0x0a000005, 0x0a000007, 0xffffff00, 69, "HTTP/1.1 503 Service Unavailable"};
+    auto causes = likely_causes(Outcome::no_request, facts);
+    ASSERT_FALSE(causes.empty());
+    EXPECT_TRUE(causes[0].starts_with("The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\")"))
+        << causes[0];
+    facts.upgrade_answer = "HTTP/1.1 200 OK";
+    causes = likely_causes(Outcome::no_request, facts);
+    ASSERT_FALSE(causes.empty());
+    EXPECT_TRUE(causes[0].starts_with("A firewall on this PC")) << causes[0];
+}
+
 TEST(RecordJson, ReadsBackWhatItWrote)
 {
     RunRecord record;
     record.device = "10.0.0.2";
     record.product = "VOQ-3300 \xe4";  // a device's Latin-1 byte
     record.bytes = 734916;
+    record.delivered = true;
+    record.upgrade_answer = "HTTP/1.1 503 Service Unavailable";
     record.seconds = 12.3456;
     record.outcome = Outcome::version_mismatch;
     record.message = "Upgrade Failed: Version not matching";
@@ -109,6 +195,8 @@ TEST(RecordJson, ReadsBackWhatItWrote)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->product, "VOQ-3300 \xc3\xa4");
     EXPECT_EQ(back->bytes, 734916u);
+    EXPECT_TRUE(back->delivered);
+    EXPECT_EQ(back->upgrade_answer, "HTTP/1.1 503 Service Unavailable");
     EXPECT_DOUBLE_EQ(back->seconds, 12.346);
     EXPECT_EQ(back->outcome, Outcome::version_mismatch);
     for (const char* bad : {"", "[]", "{\"device\":1}", "{", "not json"}) {
@@ -129,13 +217,13 @@ TEST(FleetStatus, ZeroOnlyWhenEveryDeviceWasUpgraded)
 
 TEST(LikelyCauses, SaysWhenTheDeviceIsOffThePcsSubnet)
 {
-    const HintFacts off{0x0a000005, 0x0a000107, 0xffffff00, 69};
+    const HintFacts off{0x0a000005, 0x0a000107, 0xffffff00, 69, ""};
     const auto causes = likely_causes(Outcome::no_request, off);
     ASSERT_GE(causes.size(), 3u);
     EXPECT_NE(causes[1].find("10.0.1.7 is NOT on the subnet of the PC address 10.0.0.5, 10.0.0.0/24 (netmask 255.255.255.0)"),
               std::string::npos)
         << causes[1];
-    const HintFacts moved{0x0a000005, 0x0a000007, 0xffffff00, 71};
+    const HintFacts moved{0x0a000005, 0x0a000007, 0xffffff00, 71, ""};
     EXPECT_NE(likely_causes(Outcome::no_request, moved)[2].find("Another program holds UDP port 69"), std::string::npos);
     EXPECT_TRUE(likely_causes(Outcome::version_mismatch, moved).empty());
 }

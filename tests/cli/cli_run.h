@@ -64,11 +64,12 @@ inline void reap(pid_t child, std::uint32_t started, unsigned deadline_ms, CliRu
 }  // namespace detail
 
 // Runs the program with these arguments, standard input empty and no terminal. When
-// interrupt_after is given, Ctrl+C (SIGINT) reaches it once its output holds that text.
-// Another build of the program may stand in (the staged one).
+// interrupt_after is given, Ctrl+C (SIGINT, or the signal given) reaches it once its
+// output (standard output and error) holds that text. Another build of the program may
+// stand in (the staged one).
 inline CliRun run_cli(const std::vector<std::string>& arguments, const Environment& environment = {},
                       unsigned deadline_ms = 60000, const std::string& interrupt_after = "",
-                      const char* program = VOQ_CLI)
+                      const char* program = VOQ_CLI, int signal = SIGINT)
 {
     static int serial = 0;
     const std::string base = "/tmp/voq-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
@@ -87,10 +88,10 @@ inline CliRun run_cli(const std::vector<std::string>& arguments, const Environme
     }
     const std::uint32_t started = platform::milliseconds();
     if (!interrupt_after.empty()) {
-        while (detail::read_all(out_path).find(interrupt_after) == std::string::npos &&
+        while ((detail::read_all(out_path) + detail::read_all(err_path)).find(interrupt_after) == std::string::npos &&
                platform::milliseconds() - started < deadline_ms && ::waitpid(child, nullptr, WNOHANG) == 0)
             platform::sleep_milliseconds(10);
-        ::kill(child, SIGINT);
+        ::kill(child, signal);
     }
     detail::reap(child, started, deadline_ms, run);
     run.out = detail::read_all(out_path);
@@ -100,15 +101,19 @@ inline CliRun run_cli(const std::vector<std::string>& arguments, const Environme
     return run;
 }
 
-// Runs the program on a pseudo-terminal: when its output (after the previous answer)
-// shows an exchange's prompt, the exchange's answer is typed, line end included.
+// Runs the program on a pseudo-terminal (of so many columns, when given): when its
+// output (after the previous answer) shows an exchange's prompt, the exchange's answer
+// is typed, line end included.
 inline CliRun run_cli_on_terminal(const std::vector<std::string>& arguments,
                                   const std::vector<std::pair<std::string, std::string>>& exchanges,
-                                  unsigned deadline_ms = 60000)
+                                  unsigned deadline_ms = 60000, unsigned short columns = 0)
 {
     CliRun run;
     int terminal = -1;
-    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = columns;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, columns == 0 ? nullptr : &size);
     if (child < 0) return run;
     if (child == 0) detail::exec_cli(arguments, {});
     const std::uint32_t started = platform::milliseconds();

@@ -98,6 +98,13 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
     ASSERT_TRUE(report.is_object()) << run.out;
     EXPECT_EQ(report["status"], failure.status);
     EXPECT_EQ(report["message"], failure.message);
+    // The version the device reports is the one it runs, whether or not it was expected.
+    if (failure.status == 6) EXPECT_EQ(report["version_after"], "2.0.9");
+    if (failure.status == 5) {
+        // A restart that is not to come is not waited for in words.
+        EXPECT_EQ(run.err.find("waiting for the restart"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(": transfer stopped at "), std::string::npos) << run.err;
+    }
     const bool hinted = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
                         std::string::npos;
     EXPECT_EQ(hinted, failure.hints) << run.err;
@@ -119,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"UploadIncomplete", 215, true, [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
                 {}, 5, "Upgrade Failed: Firmware Upload Incomplete", false},
         Failure{"VersionNotMatching", 216, true, [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
-                {}, 6, "Upgrade Failed: Version not matching", false},
+                {}, 6, "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"", false},
         Failure{"NeverAsked", 217, true, [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
                 {"--request-timeout", "1"}, 7, "Upgrade Failed: No Firmware Download Request From VOQ", true},
         Failure{"GoneAfterRestart", 218, true, [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
@@ -205,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"LocalAddressNotOfThisPc", 242, {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
                   "--local-address 192.0.2.7: "},
         UsageCase{"NoDevice", 243, {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
-        UsageCase{"PasswordAsAnArgument", 244, {"--yes", "DEVICE", "--password=x"}, "--password=x"},
+        UsageCase{"PasswordAsAnArgument", 244, {"--yes", "DEVICE", "--password=x"},
+                  "--password: the password is never an argument, where every user of this PC could read it; use --password-file FILE"},
         UsageCase{"NegativeTimeout", 245, {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
         UsageCase{"NotConfirmedWithoutATerminal", 246, {"--local-address", "PC", "DEVICE"},
                   "Not upgraded: the warning was not accepted"}),

@@ -41,10 +41,14 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
         ports.insert(device->web().upgrade_requests().at(0).port);
     EXPECT_EQ(ports.size(), 3u);
 
-    EXPECT_NE(run.out.find("DEVICE       OUTCOME      VERSION     SECONDS\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("DEVICE       OUTCOME      VERSION      SECONDS  REASON\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("4 devices: 3 upgraded, 1 no-response\n"), std::string::npos) << run.out;
     for (const char* device : {"127.0.230.2", "127.0.231.2", "127.0.232.2"})
         EXPECT_NE(run.out.find(std::string(device) + "  upgraded     2.0.13(g)"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("127.0.233.2  no-response  -"), std::string::npos) << run.out;
+    const std::size_t failed = run.out.find("127.0.233.2  no-response  -  ");
+    ASSERT_NE(failed, std::string::npos) << run.out;
+    EXPECT_NE(run.out.substr(failed, run.out.find('\n', failed) - failed).find("  Upgrade Failed: No Response From VOQ"),
+              std::string::npos) << run.out;
     EXPECT_FALSE(holds_control_characters(run.out));
 }
 

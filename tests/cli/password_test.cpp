@@ -98,7 +98,9 @@ TEST_F(Password, NoAtTheConfirmationSendsNoUpgradeRequest)
     const auto device = start_device(227);
     const CliRun run = run_cli_on_terminal(arguments(227), {{"[y/N] ", "y"}, {"Upgrade? [y/N] ", "n"}});
     EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_NE(run.out.find("Upgrade Failed: User Abort"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Not upgraded: the upgrade was not confirmed, so neither the upgrade request nor the firmware was sent"),
+              std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("User Abort"), std::string::npos) << run.out;
     EXPECT_TRUE(device->web().upgrade_requests().empty());
 }
 

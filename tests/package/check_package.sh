@@ -42,6 +42,8 @@ cli=$root/usr/bin/voq-upgrade-cli
 [[ -x $cli ]] && file -b "$cli" | grep -q '^ELF' || fail "usr/bin/voq-upgrade-cli is not an executable program"
 zcat "$root/usr/share/man/man1/voq-upgrade-cli.1.gz" | grep -q '^\.TH VOQ-UPGRADE-CLI 1' || fail "no manual page for voq-upgrade-cli"
 zcat "$root/usr/share/man/man1/voq-upgrade-cli.1.gz" | grep -q '^\.SH EXIT STATUS' || fail "voq-upgrade-cli's page lists no exit status"
+completion=$root/usr/share/bash-completion/completions/voq-upgrade-cli
+bash -c "source '$completion' && complete -p voq-upgrade-cli" >/dev/null 2>&1 || fail "no bash completion for voq-upgrade-cli"
 
 control=$work/control
 dpkg-deb -e "$package" "$control"

@@ -77,7 +77,7 @@ TEST_F(WindowsCli, ANeverAskingDeviceEndsWithSevenAndTheWindowsFirewallCommand)
                                {}, 180000);
     EXPECT_EQ(run.status, 7) << run.out << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: No Firmware Download Request From VOQ"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find("netsh advfirewall firewall add rule"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("netsh advfirewall firewall add rule"), std::string::npos) << run.err;
 }
 
 TEST_F(WindowsCli, AListIsUpgradedByAChildProcessForEachDevice)

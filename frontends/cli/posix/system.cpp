@@ -6,12 +6,16 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+
+#include "frontends/cli/terminal.h"
 
 extern char** environ;
 
@@ -55,6 +59,18 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     ChildResult result{-1, {}};
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0) return result;
+    // A process group of its own: a Ctrl+C typed at the terminal reaches this process
+    // alone, which passes it on once, rather than both at the same moment.
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    ::posix_spawnattr_setpgroup(&attributes, 0);
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal);
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -64,17 +80,25 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t child = -1;
-    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = ::posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
     ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&attributes);
     ::close(output[1]);
     if (spawned != 0) {
         ::close(output[0]);
         return result;
     }
     char chunk[4096];
+    bool passed_on = false;
     while (true) {
+        if (!passed_on && terminal::interrupting_signal() != 0) {
+            ::kill(child, terminal::interrupting_signal());
+            passed_on = true;
+        }
+        pollfd readable{output[0], POLLIN, 0};
+        if (::poll(&readable, 1, 50) == 0) continue;
         const ssize_t got = ::read(output[0], chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) break;
         if (result.output.size() < 1u << 20) result.output.append(chunk, static_cast<std::size_t>(got));
     }
@@ -83,7 +107,17 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     while (::waitpid(child, &raw, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    if (WIFSIGNALED(raw)) result.status = 128 + WTERMSIG(raw);
     return result;
 }
+
+void end_with_parent(long parent)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // The parent may have ended before the line above: then no signal would come.
+    if (static_cast<long>(::getppid()) != parent) std::_Exit(143);
+}
+
+long own_process_id() { return static_cast<long>(::getpid()); }
 
 }  // namespace voq::cli::system

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <csignal>
 #include <cerrno>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,16 +12,17 @@ namespace voq::cli::terminal {
 
 namespace {
 
-volatile std::sig_atomic_t interrupt_count = 0;
+volatile std::sig_atomic_t interrupt_signal = 0;
+constexpr int interrupt_check_ms = 100;
 
-void on_interrupt(int)
+void on_interrupt(int signal)
 {
-    if (interrupt_count > 0) {
+    if (interrupt_signal != 0) {
         constexpr char line_end = '\n';
         (void)::write(STDERR_FILENO, &line_end, 1);
-        ::_exit(130);
+        ::_exit(128 + signal);
     }
-    interrupt_count = 1;
+    interrupt_signal = signal;
 }
 
 // Puts echo back however the read ends.
@@ -55,10 +58,20 @@ void install_interrupt_handler()
     action.sa_handler = on_interrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a prompt's read returns at Ctrl+C
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
-bool interrupted() { return interrupt_count != 0; }
+bool interrupted() { return interrupt_signal != 0; }
+
+int interrupting_signal() { return interrupt_signal; }
+
+std::size_t columns(std::FILE* stream)
+{
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
+}
 
 std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt)
 {
@@ -68,6 +81,12 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
     std::string line;
     constexpr std::size_t longest = 4096;
     while (true) {
+        // The signal may land on another of the process's threads, or just before the
+        // read: a read that waits alone would then wait for good.
+        pollfd ready{STDIN_FILENO, POLLIN, 0};
+        if (interrupted()) return std::nullopt;
+        const int polled = ::poll(&ready, 1, interrupt_check_ms);
+        if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
         char c = 0;
         const ssize_t got = ::read(STDIN_FILENO, &c, 1);
         if (interrupted()) return std::nullopt;

@@ -75,6 +75,29 @@ std::string own_program_path()
     return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
 }
 
+namespace {
+
+// Every child in one job that ends with its last handle, which this process holds: the
+// children end with it however it ends.
+HANDLE children_job()
+{
+    static const HANDLE job = [] {
+        const HANDLE created = ::CreateJobObjectA(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (created != nullptr)
+            ::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return created;
+    }();
+    return job;
+}
+
+}  // namespace
+
+void end_with_parent(long) {}
+
+long own_process_id() { return static_cast<long>(::GetCurrentProcessId()); }
+
 ChildResult run_child(const std::vector<std::string>& arguments, bool pass_errors)
 {
     ChildResult result{-1, {}};
@@ -93,8 +116,12 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     std::string command_line;
     for (const std::string& argument : arguments) command_line += (command_line.empty() ? "" : " ") + quoted(argument);
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                          &startup, &process);
+    const BOOL started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                          nullptr, &startup, &process);
+    if (started) {
+        if (children_job() != nullptr) ::AssignProcessToJobObject(children_job(), process.hProcess);
+        ::ResumeThread(process.hThread);
+    }
     ::CloseHandle(write_end);
     ::CloseHandle(nothing);
     if (started) {

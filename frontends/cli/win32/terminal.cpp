@@ -11,12 +11,27 @@ namespace voq::cli::terminal {
 
 namespace {
 
-std::atomic<int> interrupt_count{0};
+std::atomic<int> interrupt_signal{0};
+
+// The POSIX signal an event stands for, so that a script sees one status everywhere.
+int signal_of(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT: return 2;
+    case CTRL_CLOSE_EVENT: return 1;
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT: return 15;
+    default: return 0;
+    }
+}
 
 BOOL WINAPI on_console_event(DWORD event)
 {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    if (interrupt_count.fetch_add(1) > 0) ::ExitProcess(130);
+    const int signal = signal_of(event);
+    if (signal == 0) return FALSE;
+    int none = 0;
+    if (!interrupt_signal.compare_exchange_strong(none, signal)) ::ExitProcess(128 + static_cast<UINT>(signal));
     return TRUE;
 }
 
@@ -76,7 +91,17 @@ bool is_terminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; 
 
 void install_interrupt_handler() { ::SetConsoleCtrlHandler(on_console_event, TRUE); }
 
-bool interrupted() { return interrupt_count.load() != 0; }
+bool interrupted() { return interrupt_signal.load() != 0; }
+
+int interrupting_signal() { return interrupt_signal.load(); }
+
+std::size_t columns(std::FILE* stream)
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+    if (!::GetConsoleScreenBufferInfo(handle, &info)) return 0;
+    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
 
 std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt)
 {

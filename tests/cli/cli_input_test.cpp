@@ -1,0 +1,354 @@
+// What the command-line program accepts from the person or script that runs it, and
+// what it tells them back: pure rules, by table.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "frontends/cli/console.h"
+#include "frontends/cli/devices_file.h"
+#include "frontends/cli/exit_status.h"
+#include "frontends/cli/fleet.h"
+#include "frontends/cli/http_timeout.h"
+#include "frontends/cli/interruption.h"
+#include "frontends/cli/ipv4_text.h"
+#include "frontends/cli/options.h"
+#include "frontends/cli/password_file.h"
+#include "frontends/cli/progress_line.h"
+#include "frontends/cli/record_json.h"
+#include "frontends/cli/yes_no.h"
+#include "ui/views.h"
+
+namespace voq::cli {
+namespace {
+
+TEST(StrictIpv4, FourPlainDecimalsAndADevicesAddress)
+{
+    const struct {
+        const char* text;
+        std::uint32_t address;
+        const char* problem;
+    } cases[] = {
+        {"10.1.0.13", 0x0a01000d, ""},
+        {"255.255.255.254", 0xfffffffe, ""},
+        {"1.0.0.0", 0x01000000, ""},
+        {"10.1.0.013", 0, "not an IPv4 address: 10.1.0.013"},  // octal to some tools
+        {"10.1.0.00", 0, "not an IPv4 address: 10.1.0.00"},
+        {"10*1*0*13", 0, "not an IPv4 address: 10*1*0*13"},
+        {"10,1,0,13", 0, "not an IPv4 address: 10,1,0,13"},
+        {"10.1.0.13.", 0, "not an IPv4 address: 10.1.0.13."},
+        {".10.1.0.13", 0, "not an IPv4 address: .10.1.0.13"},
+        {"10.1..13", 0, "not an IPv4 address: 10.1..13"},
+        {"10.1.0", 0, "not an IPv4 address: 10.1.0"},
+        {"10.1.0.13.4", 0, "not an IPv4 address: 10.1.0.13.4"},
+        {"10.1.0.256", 0, "not an IPv4 address: 10.1.0.256"},
+        {"10.1.0.1000", 0, "not an IPv4 address: 10.1.0.1000"},
+        {" 10.1.0.13", 0, "not an IPv4 address:  10.1.0.13"},
+        {"10.1.0.+3", 0, "not an IPv4 address: 10.1.0.+3"},
+        {"", 0, "not an IPv4 address: "},
+        {"0.0.0.0", 0, "not a device's address: 0.0.0.0"},
+        {"255.255.255.255", 0, "a broadcast address, not a device's: 255.255.255.255"},
+        {"224.0.0.1", 0, "a multicast address, not a device's: 224.0.0.1"},
+        {"239.255.255.255", 0, "a multicast address, not a device's: 239.255.255.255"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ParsedIpv4 parsed = parse_strict_ipv4(c.text);
+        EXPECT_EQ(parsed.address, c.address);
+        EXPECT_EQ(parsed.problem, c.problem);
+    }
+    // A long text is named in part: a message stays a line.
+    EXPECT_LT(parse_strict_ipv4(std::string(10000, '1')).problem.size(), 100u);
+}
+
+TEST(SubnetAddressProblem, TheSubnetsOwnAddressesAreNoDevices)
+{
+    const std::uint32_t pc = 0xc0a80105;  // 192.168.1.5
+    const struct {
+        std::uint32_t device;
+        std::optional<std::uint32_t> netmask;
+        const char* problem;
+    } cases[] = {
+        {0xc0a801ff, 0xffffff00, "the broadcast address of the PC's subnet, not a device's: 192.168.1.255"},
+        {0xc0a80100, 0xffffff00, "the network address of the PC's subnet, not a device's: 192.168.1.0"},
+        {0xc0a800ff, 0xfffffe00, ""},  // a /23: .0.255 and .1.0 are hosts
+        {0xc0a80100, 0xfffffe00, ""},
+        {0xc0a801ff, 0xfffffe00, "the broadcast address of the PC's subnet, not a device's: 192.168.1.255"},
+        {0xc0a803ff, 0xfffffe00, ""},  // another subnet: not the PC's to judge
+        {0xc0a80104, 0xfffffffe, ""},  // a /31 has no broadcast
+        {0xc0a801ff, std::nullopt, ""},
+        {0xc0a8010d, 0xffffff00, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(subnet_address_problem(c.device, pc, c.netmask), c.problem) << ui::dotted(c.device);
+}
+
+TEST(SecondsProblem, OnlyFiniteNumbersInTheRange)
+{
+    const struct {
+        const char* text;
+        bool accepted;
+    } cases[] = {
+        {"0", true}, {"60", true}, {"0.5", true}, {"86400", true}, {"1e3", true},
+        {"86400.5", false}, {"-1", false}, {"nan", false}, {"NaN", false}, {"-nan", false}, {"inf", false},
+        {"-inf", false}, {"infinity", false}, {"1e999", false}, {"", false}, {"5s", false}, {"0x10", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(seconds_problem(c.text, 86400).empty(), c.accepted) << seconds_problem(c.text, 86400);
+    }
+    EXPECT_EQ(timeout_ms(0), 0u);
+    EXPECT_EQ(timeout_ms(0.0001), 1u);  // however short, a limit
+    EXPECT_EQ(timeout_ms(60), 60000u);
+}
+
+TEST(IsYes, OneRuleForEveryQuestion)
+{
+    for (const char* yes : {"y", "Y", "yes", "YES", "Yes", " y ", "yes\t"}) EXPECT_TRUE(is_yes(yes)) << yes;
+    for (const char* no : {"", "n", "no", "N", "ye", "yess", "y es", "j", "1", "true", "ok"}) EXPECT_FALSE(is_yes(no)) << no;
+}
+
+TEST(PasswordFile, TheFirstLineOrAReasonToRefuse)
+{
+    const struct {
+        const char* contents;
+        const char* password;
+        const char* problem;
+        bool warned;
+    } cases[] = {
+        {"s3cret\n", "s3cret", "", false},
+        {"s3cret", "s3cret", "", false},
+        {"s3cret\r\nsecond line\n", "s3cret", "", false},
+        {"\xEF\xBB\xBF" "s3cret\n", "s3cret", "", false},
+        {"p\xc3\xa4ss\n", "p\xe4ss", "", false},
+        {"s3cret \n", "s3cret ", "", true},
+        {"s3cret\t\n", "s3cret\t", "", true},
+        {"", "", "the password file F is empty", false},
+        {"\xEF\xBB\xBF", "", "the password file F is empty", false},
+        {"\nsecond\n", "", "the first line of the password file F is empty", false},
+        {"\r\n", "", "the first line of the password file F is empty", false},
+        {"\xe2\x82\xac\n", "", "F: ", false},  // € has no byte the device takes
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.contents);
+        const PasswordFromFile read = password_of_file_contents(c.contents, "F");
+        EXPECT_EQ(read.password, c.password);
+        EXPECT_TRUE(read.problem.starts_with(c.problem)) << read.problem;
+        EXPECT_EQ(read.problem.empty(), std::string(c.problem).empty());
+        EXPECT_EQ(!read.warning.empty(), c.warned) << read.warning;
+        EXPECT_EQ((read.warning + read.problem).find("s3cret"), std::string::npos) << "a message holds the password";
+    }
+}
+
+TEST(PasswordArgument, RefusedWithoutItsValue)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* named;
+    } cases[] = {
+        {{"10.0.0.2", "--password", "x"}, "--password"},
+        {{"--password=x", "10.0.0.2"}, "--password"},
+        {{"-p", "x", "10.0.0.2"}, "-p"},
+        {{"-px", "10.0.0.2"}, "-p"},
+        {{"-yvpx", "10.0.0.2"}, "-p"},
+        {{"--request-timeout", "-1", "10.0.0.2"}, ""},
+        {{"--yes", "10.0.0.2"}, ""},
+        {{"--password-file", "-p", "10.0.0.2"}, ""},  // a file of that name
+        {{"--user", "-password", "10.0.0.2"}, ""},
+        {{"--parallel", "3", "--devices", "list"}, ""},
+        {{"--", "-p"}, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<char*> argv{const_cast<char*>("voq-upgrade-cli")};
+        for (const std::string& argument : c.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        EXPECT_EQ(password_argument(static_cast<int>(argv.size()), argv.data()), c.named) << c.arguments.front();
+    }
+}
+
+TEST(FitToColumns, NeverReachesTheLastColumn)
+{
+    const std::string line = "Uploading Target Firmware to VOQ@127.0.210.2: 734916 of 734916 bytes, 100%, 230 kB/s";
+    ASSERT_EQ(line.size(), 84u);
+    const struct {
+        std::size_t columns;
+        std::size_t length;
+    } cases[] = {{0, 84}, {1, 84}, {80, 79}, {84, 83}, {85, 84}, {200, 84}, {40, 39}};
+    for (const auto& c : cases) EXPECT_EQ(fit_to_columns(line, c.columns).size(), c.length) << c.columns;
+    // Never half a character: "ä" is two bytes, and the cut falls between them.
+    EXPECT_EQ(fit_to_columns("ab\xc3\xa4" "cd", 4), "ab");
+}
+
+TEST(TimeOfDay, CarriesTheDate)
+{
+    const std::string stamp = time_of_day();
+    ASSERT_EQ(stamp.size(), 23u) << stamp;  // 2026-12-08 12:34:56.789
+    EXPECT_EQ(stamp[4], '-');
+    EXPECT_EQ(stamp[10], ' ');
+    EXPECT_EQ(stamp[19], '.');
+}
+
+TEST(HttpTimeout, NamesTheRequestThatGotNoAnswer)
+{
+    const struct {
+        bool confirmed;
+        bool on_sequence_thread;
+        Outcome outcome;
+        const char* named;
+    } cases[] = {
+        {false, true, Outcome::no_response, "to the status page request (GET /admin/advanced) within 2.5 s"},
+        {true, true, Outcome::no_response, "to the upgrade request (GET /admin/upgrade?tftp://...) within 2.5 s"},
+        {true, false, Outcome::no_answer_after_restart, "after its restart (GET /admin/advanced) within 2.5 s"},
+    };
+    for (const auto& c : cases) {
+        const HttpTimeout timeout = http_timeout(request_on_screen(c.confirmed, c.on_sequence_thread), 2500);
+        EXPECT_EQ(timeout.outcome, c.outcome);
+        EXPECT_NE(timeout.message.find(c.named), std::string::npos) << timeout.message;
+        EXPECT_TRUE(timeout.message.starts_with("Upgrade Failed: ")) << timeout.message;
+    }
+}
+
+TEST(Interruption, EachSignalItsStatus)
+{
+    const struct {
+        int signal;
+        int status;
+    } cases[] = {{2, 130}, {15, 143}, {1, 129}};
+    std::set<std::string_view> messages;
+    for (const auto& c : cases) {
+        EXPECT_EQ(exit_status_of(interruption_of(c.signal).outcome), c.status);
+        messages.insert(interruption_of(c.signal).message);
+    }
+    EXPECT_EQ(messages.size(), 3u);
+}
+
+TEST(RecordJson, UnknownsAreNull)
+{
+    RunRecord record;
+    record.device = "10.0.0.2";
+    record.outcome = Outcome::no_response;
+    record.message = "Upgrade Failed: No Response From VOQ";
+    const auto object = nlohmann::json::parse(record_json(record));
+    for (const char* unknown : {"pc_address", "port", "product", "mac_address", "serial_number", "version_before", "version_after"})
+        EXPECT_TRUE(object[unknown].is_null()) << unknown;
+    EXPECT_EQ(object["bytes"], 0);
+    const auto back = parse_record_json(record_json(record));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->device, "10.0.0.2");
+    EXPECT_EQ(back->port, 0u);
+    EXPECT_EQ(back->product, "");
+}
+
+TEST(RecordOfChild, AChildWithoutItsLineIsReportedWithHowItEnded)
+{
+    const struct {
+        std::string output;
+        int status;
+        Outcome outcome;
+        const char* message;
+    } cases[] = {
+        {"", 134, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (ended by signal 6)"},
+        {"", 9, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (exit status 9)"},
+        {"{\"broken\n", 1, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (exit status 1)"},
+        {R"({"device":null,"pc_address":null,"port":null,"product":null,"mac_address":null,"serial_number":null,)"
+         R"("version_before":null,"version_after":null,"bytes":0,"delivered":false,"upgrade_answer":null,"seconds":0.0,)"
+         R"("outcome":"usage","status":1,)"
+         R"("message":"--local-address 192.0.2.7: Cannot assign requested address"})" "\n",
+         1, Outcome::usage, "--local-address 192.0.2.7: Cannot assign requested address"},
+    };
+    for (const auto& c : cases) {
+        const RunRecord record = record_of_child(c.output, c.status, "10.0.0.2", "10.0.0.1");
+        EXPECT_EQ(record.outcome, c.outcome);
+        EXPECT_EQ(record.message, c.message);
+        EXPECT_EQ(record.device, "10.0.0.2");  // whatever the child knew
+    }
+}
+
+TEST(SummaryTable, AReasonForEachFailureAndTheTotals)
+{
+    std::vector<RunRecord> records(4);
+    const char* devices[] = {"10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5"};
+    const Outcome outcomes[] = {Outcome::upgraded, Outcome::no_response, Outcome::upgraded, Outcome::password};
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i].device = devices[i];
+        records[i].outcome = outcomes[i];
+        records[i].message = "reason " + std::to_string(i);
+    }
+    const std::string table = summary_table(records);
+    EXPECT_NE(table.find("10.0.0.3  no-response  -             0.0  reason 1\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("10.0.0.2  upgraded     -             0.0\n"), std::string::npos) << table;
+    EXPECT_EQ(table.find("reason 0"), std::string::npos) << "an upgraded device has no reason";
+    EXPECT_TRUE(table.ends_with("4 devices: 2 upgraded, 1 no-response, 1 password\n")) << table;
+}
+
+TEST(TransferSummaryLine, BytesSecondsAndRateOrWhereItStopped)
+{
+    const std::string head = uploading_head(false, "10.1.0.13");
+    EXPECT_EQ(transfer_summary_line(head, {734916, 734916}, 3200),
+              "Uploading Target Firmware to VOQ@10.1.0.13: 734916 bytes in 3.2 s, 230 kB/s");
+    EXPECT_EQ(transfer_summary_line(head, {358400, 734916}, 12000),
+              "Uploading Target Firmware to VOQ@10.1.0.13: transfer stopped at 358400 of 734916 bytes after 12.0 s");
+}
+
+// Its speed is measured in voq-bench-fleet; here, that a repeat far down is found.
+TEST(DevicesFile, ARepeatAmongAHundredThousandLinesIsFound)
+{
+    std::string contents;
+    for (std::uint32_t i = 0; i < 100000; ++i)
+        contents += "10." + std::to_string(i >> 16 & 0xff) + "." + std::to_string(i >> 8 & 0xff) + "." +
+                    std::to_string(i & 0xff) + "\n";
+    contents += "10.0.0.0\n";  // line 1 again
+    const DevicesList list = parse_devices(contents, "admin");
+    EXPECT_EQ(list.problem, "line 100001: 10.0.0.0 is listed already on line 1");
+    contents.resize(contents.size() - 9);
+    EXPECT_EQ(parse_devices(contents, "admin").devices.size(), 100000u);
+}
+
+std::string file_text(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The exit statuses are written once, in the outcome table: --help is made from it,
+// and the manual page and the README must say the same.
+TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
+{
+    const std::string help = exit_status_help();
+    const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
+    const std::string readme = file_text(VOQ_README);
+    for (const OutcomeEntry& entry : outcome_table()) {
+        SCOPED_TRACE(std::string(entry.name));
+        const std::string status = std::to_string(entry.status);
+        EXPECT_NE(help.find("  " + status + " "), std::string::npos) << help;
+        EXPECT_NE(help.find(std::string(entry.meaning)), std::string::npos) << help;
+        EXPECT_NE(manual.find(".B " + status + "\n"), std::string::npos) << "the manual page lacks status " << status;
+        EXPECT_NE(manual.find("\\fB" + std::string(entry.name) + "\\fR"), std::string::npos)
+            << "the manual page lacks the outcome " << entry.name;
+        EXPECT_NE(readme.find("| " + status + " | `" + std::string(entry.name) + "` |"), std::string::npos)
+            << "the README's table lacks " << entry.name;
+    }
+}
+
+// Every outcome name and every field of the JSON is in the schema and in the manual page.
+TEST(JsonSchema, ListsEveryOutcomeAndField)
+{
+    const auto schema = nlohmann::json::parse(file_text(VOQ_CLI_SCHEMA));
+    const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
+    std::set<std::string> outcomes;
+    for (const auto& name : schema["properties"]["outcome"]["enum"]) outcomes.insert(name.get<std::string>());
+    std::set<std::string> names;
+    for (const OutcomeEntry& entry : outcome_table()) names.insert(std::string(entry.name));
+    EXPECT_EQ(outcomes, names);
+    RunRecord record;
+    const auto object = nlohmann::json::parse(record_json(record));
+    for (const auto& [field, value] : object.items()) {
+        EXPECT_TRUE(schema["properties"].contains(field)) << field;
+        EXPECT_NE(manual.find(".B " + field + "\n"), std::string::npos) << "the manual page lacks the field " << field;
+    }
+    EXPECT_EQ(schema["properties"].size(), object.size());
+}
+
+}  // namespace
+}  // namespace voq::cli

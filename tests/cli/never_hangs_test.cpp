@@ -1,0 +1,407 @@
+// voq-upgrade-cli in the hands of a script: it never hangs, never dies half-way, and
+// leaves a result for every device, whatever the device, the input or the signals do.
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <nlohmann/json.hpp>
+#include <sys/socket.h>
+#include <termios.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "cli_fixture.h"
+#include "json_schema.h"
+
+namespace voq::test {
+namespace {
+
+using NeverHangs = CliTest;
+
+void expect_schema(const nlohmann::json& object)
+{
+    const auto problems = schema_problems(program_schema(), object);
+    EXPECT_TRUE(problems.empty()) << object.dump() << "\n" << (problems.empty() ? "" : problems.front());
+}
+
+// A device that takes the connection and then says nothing: a listening socket that is
+// never read.
+int silent_listener(std::uint32_t address)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int one = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(80);
+    where.sin_addr.s_addr = htonl(address);
+    EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+    EXPECT_EQ(::listen(listener, 8), 0);
+    return listener;
+}
+
+TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
+{
+    const int listener = silent_listener(loopback_pair(769).device);
+    const CliRun run = run_cli(arguments(769, {"--yes", "--json", "--http-timeout", "1"}), {}, 20000);
+    ::close(listener);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 2) << run.err;
+    const std::string message =
+        "Upgrade Failed: No answer from VOQ to the status page request (GET /admin/advanced) within 1 s (--http-timeout)";
+    EXPECT_NE(run.err.find(message + "\n"), std::string::npos) << run.err;
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["outcome"], "no-response");
+    EXPECT_EQ(report["message"], message);
+    EXPECT_TRUE(report["product"].is_null());
+    EXPECT_TRUE(report["port"].is_null());
+    expect_schema(report);
+}
+
+// SIGTERM and SIGHUP are Ctrl+C's siblings: the run is cancelled, its JSON written,
+// and the status says which signal it was.
+TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.never_request = true;
+    const auto device = start_device(770, config);
+    const struct {
+        int signal;
+        int status;
+        const char* outcome;
+        const char* message;
+    } cases[] = {
+        {SIGTERM, 143, "terminated", "Upgrade Failed: Terminated (SIGTERM)"},
+        {SIGHUP, 129, "hung-up", "Upgrade Failed: Hung up (SIGHUP)"},
+        {SIGINT, 130, "interrupted", "Upgrade Failed: User Abort"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outcome);
+        const CliRun run = run_cli(arguments(770, {"--yes", "--json"}), {}, 30000,
+                                   "Waiting For Firmware Download Request From VOQ", VOQ_CLI, c.signal);
+        ASSERT_FALSE(run.hung);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(std::string(c.message) + "\n"), std::string::npos) << run.err;
+        const auto report = nlohmann::json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(report.is_object()) << run.out;
+        EXPECT_EQ(report["outcome"], c.outcome);
+        EXPECT_EQ(report["status"], c.status);
+        EXPECT_EQ(report["version_before"], "2.0.12(SE)");
+        EXPECT_EQ(report["delivered"], false);
+        EXPECT_EQ(report["upgrade_answer"], "HTTP/1.1 200 OK");
+        expect_schema(report);
+    }
+}
+
+// Ctrl+C while the device restarts: the firmware is already in it, and the run says so
+// instead of leaving the device's state to be guessed.
+TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
+{
+    const auto device = start_device(774);
+    const std::vector<std::string> options{"--local-address", dotted(loopback_pair(774).pc), "--restart-wait", "30",
+                                           "--yes", "--json", dotted(loopback_pair(774).device)};
+    const CliRun run = run_cli(options, {}, 60000, "waiting for the restart");
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 130) << run.err;
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["outcome"], "interrupted");
+    EXPECT_EQ(report["delivered"], true);
+    EXPECT_EQ(report["bytes"], target.size());
+    const std::string said = "Upgrade Failed: User Abort after the firmware was delivered: VOQ@" +
+                             dotted(loopback_pair(774).device) + " restarts on it; check its version on its status page";
+    EXPECT_EQ(report["message"], said);
+    EXPECT_NE(run.err.find(said + "\n"), std::string::npos) << run.err;
+    expect_schema(report);
+}
+
+// A device busy with another upgrade answers 503: the run still waits for a request
+// that may come, but then puts the device's answer first, not the firewall.
+TEST_F(NeverHangs, ABusyDevicesAnswerComesFirst)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.fault = sim::WebFault::busy_upgrade;
+    const auto device = start_device(775, config);
+    const CliRun run = run_cli(arguments(775, {"--yes", "--json", "--quiet", "--request-timeout", "1"}), {}, 30000);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 7) << run.err;
+    const std::string said =
+        "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 503 Service Unavailable\" and never asked for "
+        "the firmware";
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["outcome"], "no-request");
+    EXPECT_EQ(report["message"], said);
+    EXPECT_EQ(report["upgrade_answer"], "HTTP/1.1 503 Service Unavailable");
+    expect_schema(report);
+    const std::size_t causes = run.err.find("Likely causes:\n  - The device refused the upgrade request");
+    EXPECT_NE(causes, std::string::npos) << run.err;
+    EXPECT_LT(run.err.find(said + "\n"), causes) << run.err;
+}
+
+// Standard output closed by its reader (`| head -1`): the upgrade goes on to the end,
+// only the words are lost.
+TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
+{
+    const auto device = start_device(771);
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(pipe_ends[1], 1);
+        ::close(pipe_ends[0]);
+        const int nothing = ::open("/dev/null", O_RDWR);
+        ::dup2(nothing, 0);
+        ::dup2(nothing, 2);
+        detail::exec_cli(arguments(771, {"--yes", "--verbose"}), {});
+    }
+    ::close(pipe_ends[1]);
+    ::close(pipe_ends[0]);  // before the program has written a word
+    CliRun run;
+    detail::reap(child, platform::milliseconds(), 60000, run);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 0);
+    const auto fetches = device->fetches();
+    ASSERT_EQ(fetches.size(), 1u);
+    EXPECT_TRUE(fetches[0].complete);
+    EXPECT_TRUE(fetches[0].bytes == target);
+}
+
+// Whatever is wrong with the command line or the files it names ends with 1, a message
+// that says what, and nothing sent to the device.
+TEST_F(NeverHangs, BadInputIsAUsageErrorAndNothingIsSent)
+{
+    const auto simulated = start_device(772);
+    const std::string device = dotted(loopback_pair(772).device), pc = dotted(loopback_pair(772).pc);
+    const std::string folder = "/tmp";
+    const std::string empty = write_file("empty-password", "");
+    const std::string empty_first_line = write_file("empty-first-line", "\nsecret\n");
+    const std::string devices_with_folder = write_file("devices-folder-password", device + " admin /tmp\n");
+    const auto dots_as = [&](char dot) {
+        std::string text = device;
+        std::replace(text.begin(), text.end(), '.', dot);
+        return text;
+    };
+    const std::string zero_led = device.substr(0, device.rfind('.') + 1) + "02";
+    const struct {
+        std::vector<std::string> options;
+        std::string said;
+    } cases[] = {
+        {{"--password-file", folder, device}, "the password file /tmp is not a regular file"},
+        {{"--password-file", "/dev/zero", device}, "the password file /dev/zero is not a regular file"},
+        {{"--password-file", empty, device}, "the password file " + empty + " is empty"},
+        {{"--password-file", empty_first_line, device}, "the first line of the password file " + empty_first_line + " is empty"},
+        {{"--devices", folder}, "the devices file /tmp is not a regular file"},
+        {{"--devices", devices_with_folder}, "line 1: the password file /tmp is not a regular file"},
+        {{"--request-timeout", "nan", device}, "not a number of seconds from 0 to 86400: nan"},
+        {{"--request-timeout", "inf", device}, "not a number of seconds from 0 to 86400: inf"},
+        {{"--http-timeout", "1e999", device}, "not a number of seconds from 0 to 86400: 1e999"},
+        {{"--restart-wait", "-nan", device}, "not a number of seconds from 0 to 3600: -nan"},
+        {{zero_led}, "not an IPv4 address: " + zero_led},
+        {{dots_as('*')}, "not an IPv4 address: " + dots_as('*')},
+        {{dots_as(',')}, "not an IPv4 address: " + dots_as(',')},
+        {{device + "."}, "not an IPv4 address: " + device + "."},
+        {{"0.0.0.0"}, "not a device's address: 0.0.0.0"},
+        {{"255.255.255.255"}, "a broadcast address, not a device's: 255.255.255.255"},
+        {{"239.1.2.3"}, "a multicast address, not a device's: 239.1.2.3"},
+        {{"127.255.255.255"}, "the broadcast address of the PC's subnet, not a device's: 127.255.255.255"},
+        {{"-p", "Sw0rdf1sh", device}, "-p: the password is never an argument"},
+        {{"--password", "Sw0rdf1sh", device}, "--password: the password is never an argument"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> options{"--yes", "--local-address", pc};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        SCOPED_TRACE(c.said);
+        const CliRun run = run_cli(options, {}, 10000);
+        ASSERT_FALSE(run.hung);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("Sw0rdf1sh"), std::string::npos) << "the password was repeated";
+    }
+    // With --json the usage error is an object too.
+    const CliRun run = run_cli({"--yes", "--json", "--request-timeout", "nan", device}, {}, 10000);
+    EXPECT_EQ(run.status, 1);
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["outcome"], "usage");
+    expect_schema(report);
+    EXPECT_TRUE(simulated->web().requests().empty());
+}
+
+// The processes whose command line holds these two words one after the other.
+std::vector<pid_t> processes_with(const std::string& first, const std::string& second)
+{
+    std::vector<pid_t> found;
+    DIR* folder = ::opendir("/proc");
+    if (folder == nullptr) return found;
+    while (const dirent* entry = ::readdir(folder)) {
+        const pid_t pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        const std::string line = detail::read_all("/proc/" + std::string(entry->d_name) + "/cmdline");
+        if (line.find(first + '\0' + second + '\0') != std::string::npos) found.push_back(pid);
+    }
+    ::closedir(folder);
+    return found;
+}
+
+// SIGTERM to the parent of a list reaches its children: each writes what it reached,
+// the parent reports it, and ends with 143. A parent killed outright takes its
+// children with it.
+TEST_F(NeverHangs, AFleetPassesItsSignalOnAndItsChildrenEndWithIt)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.never_request = true;
+    const auto device = start_device(247, config);
+    const std::string list = write_file("signalled-devices", "127.0.247.2\n");
+    const std::vector<std::string> options{"--devices", list, "--yes", "--json", "--verbose", "--local-address",
+                                           dotted(loopback_pair(247).pc)};
+    const CliRun run = run_cli(options, {}, 30000, "TFTP listening on", VOQ_CLI, SIGTERM);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 143) << run.err;
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    EXPECT_EQ(report["device"], "127.0.247.2");
+    EXPECT_EQ(report["outcome"], "terminated");
+    EXPECT_EQ(report["version_before"], "2.0.12(SE)");
+    expect_schema(report);
+
+    // Killed outright, the parent cannot pass anything on: its child must notice alone.
+    const pid_t parent = ::fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        const int nothing = ::open("/dev/null", O_RDWR);
+        ::dup2(nothing, 0);
+        ::dup2(nothing, 1);
+        ::dup2(nothing, 2);
+        detail::exec_cli(options, {});
+    }
+    const std::string parent_id = std::to_string(parent);
+    const std::uint32_t started = platform::milliseconds();
+    while (processes_with("--parent-process", parent_id).empty() && platform::milliseconds() - started < 10000)
+        platform::sleep_milliseconds(20);
+    ASSERT_FALSE(processes_with("--parent-process", parent_id).empty()) << "no child started";
+    ::kill(parent, SIGKILL);
+    ::waitpid(parent, nullptr, 0);
+    while (!processes_with("--parent-process", parent_id).empty() && platform::milliseconds() - started < 20000)
+        platform::sleep_milliseconds(20);
+    EXPECT_TRUE(processes_with("--parent-process", parent_id).empty()) << "the child outlived its parent";
+}
+
+// The list's password file serves every line that names none; what a child would
+// find wrong is found before any child starts.
+TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.digest.enabled = true;
+    config.web.digest.password = "s3cret";
+    const auto device = start_device(248, config);
+    const std::string list = write_file("protected-devices", "\xEF\xBB\xBF" "127.0.248.2\r\n");
+    const std::string password = write_file("shared-password", "s3cret\n");
+    const std::string pc = dotted(loopback_pair(248).pc);
+
+    const CliRun refused = run_cli({"--devices", list, "--yes", "--json", "--local-address", "192.0.2.7", "--password-file", password});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("--local-address 192.0.2.7: "), std::string::npos) << refused.err;
+    const auto usage = nlohmann::json::parse(refused.out, nullptr, false);
+    ASSERT_TRUE(usage.is_object()) << refused.out;
+    EXPECT_EQ(usage["outcome"], "usage");
+    EXPECT_TRUE(device->web().requests().empty());
+
+    const CliRun run = run_cli({"--devices", list, "--yes", "--local-address", pc, "--restart-wait", "1.5",
+                                "--password-file", password},
+                               {}, 60000);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("1 device: 1 upgraded\n"), std::string::npos) << run.out;
+    ASSERT_EQ(device->fetches().size(), 1u);
+    EXPECT_TRUE(device->fetches()[0].bytes == target);
+
+    // On a terminal: the question takes YES as the single run does, and a line counts the devices.
+    const CliRun shown = run_cli_on_terminal({"--devices", list, "--local-address", pc, "--restart-wait", "1.5",
+                                              "--password-file", password},
+                                             {{"[y/N] ", "YES"}});
+    EXPECT_EQ(shown.status, 0) << shown.out;
+    EXPECT_NE(shown.out.find("0 upgraded, 0 failed, 1 running, 0 waiting"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("1 device: 1 upgraded"), std::string::npos) << shown.out;
+    EXPECT_EQ(device->fetches().size(), 2u);
+}
+
+// SIGTERM at the password prompt, while echo is off: the terminal gets its echo back.
+TEST_F(NeverHangs, SigtermAtThePasswordPromptGivesTheTerminalItsEchoBack)
+{
+    sim::DeviceConfig config = quick_device();
+    config.web.digest.enabled = true;
+    config.web.digest.password = "s3cret";
+    const auto device = start_device(773, config);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) detail::exec_cli(arguments(773, {"--yes"}), {});
+    // The terminal's own side, held open so that its settings can be read after the program.
+    const int own_side = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+    ASSERT_GE(own_side, 0);
+    std::string shown;
+    const std::uint32_t started = platform::milliseconds();
+    while (shown.find("Password for admin on VOQ@") == std::string::npos && platform::milliseconds() - started < 20000) {
+        pollfd watched{terminal, POLLIN, 0};
+        if (::poll(&watched, 1, 50) <= 0) continue;
+        char chunk[4096];
+        const ssize_t got = ::read(terminal, chunk, sizeof chunk);
+        if (got <= 0) break;
+        shown.append(chunk, static_cast<std::size_t>(got));
+    }
+    ASSERT_NE(shown.find("Password for admin on VOQ@"), std::string::npos) << shown;
+    termios during{};
+    ::tcgetattr(own_side, &during);
+    EXPECT_EQ(during.c_lflag & ECHO, 0u) << "echo was on at the prompt";
+    ::kill(child, SIGTERM);
+    CliRun run;
+    detail::reap(child, started, 20000, run);
+    termios after{};
+    ::tcgetattr(own_side, &after);
+    ::close(own_side);
+    ::close(terminal);
+    EXPECT_EQ(run.status, 143);
+    EXPECT_NE(after.c_lflag & ECHO, 0u) << "echo left off";
+    EXPECT_TRUE(device->web().upgrade_requests().empty());
+}
+
+// The JSON of a whole upgrade, as the schema in the repository describes it.
+TEST_F(NeverHangs, TheJsonOfAnUpgradeMatchesTheSchema)
+{
+    const auto device = start_device(249);
+    const CliRun run = run_cli(arguments(249, {"--yes", "--json"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto report = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << run.out;
+    expect_schema(report);
+    // Without a terminal the transfer ends with one line: its bytes, seconds and rate.
+    const std::string line = "Uploading Target Firmware to VOQ@127.0.249.2: " + std::to_string(target.size()) + " bytes in ";
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+
+    // On a terminal of 60 columns no drawing of the progress line reaches the last column,
+    // where the terminal would wrap it and stack the lines.
+    const CliRun shown = run_cli_on_terminal(arguments(249, {"--yes"}), {}, 60000, 60);
+    EXPECT_EQ(shown.status, 0) << shown.out;
+    std::size_t longest = 0, drawings = 0;
+    for (std::size_t start = 0; start < shown.out.size();) {
+        const std::size_t end = shown.out.find_first_of("\r\n", start);
+        const std::size_t length = (end == std::string::npos ? shown.out.size() : end) - start;
+        // A drawing ends where the next one starts over it; a line (the transfer's last) ends
+        // with the terminal's "\r\n".
+        if (shown.out.compare(start, 10, "Uploading ") == 0 && end != std::string::npos &&
+            shown.out.compare(end, 2, "\r\n") != 0) {
+            longest = std::max(longest, length);
+            ++drawings;
+        }
+        start = end == std::string::npos ? shown.out.size() : end + 1;
+    }
+    EXPECT_GT(drawings, 0u) << shown.out;
+    EXPECT_LE(longest, 59u) << shown.out;
+}
+
+}  // namespace
+}  // namespace voq::test
