@@ -12,7 +12,10 @@ namespace voq::cli::terminal {
 
 namespace {
 
-volatile std::sig_atomic_t interrupt_signal = 0;
+// Read by every thread that pumps a screen, written by the handler on whichever thread
+// the signal lands: an atomic, which a handler may use as long as it is lock-free.
+std::atomic<int> interrupt_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 constexpr int interrupt_check_ms = 100;
 
 void on_interrupt(int signal)
