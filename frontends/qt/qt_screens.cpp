@@ -358,7 +358,11 @@ void QtScreens::set_progress_text(ProgressId screen, std::string_view text)
 void QtScreens::set_progress_range(ProgressId screen, int high)
 {
     with_progress(screen, [high](Progress& p) {
-        qobject_cast<QProgressBar*>(p.screen.controls.at(controls::progress_bar))->setRange(0, high);
+        auto* bar = qobject_cast<QProgressBar*>(p.screen.controls.at(controls::progress_bar));
+        bar->setRange(0, high);
+        // The toolkit puts a bar whose value is past its new range below its start, and
+        // a screen reader says "-2 percent" as the restart wait takes over the bar.
+        if (bar->value() < bar->minimum()) bar->setValue(bar->minimum());
     });
 }
 

@@ -342,6 +342,10 @@ def main():
         for bar in percentages_by_bar(orca.text()):
             if not re.match(r"(Uploading|Updating) ", bar):
                 fault("105/114", "Orca read the bar %r as a percentage" % bar)
+        # The restart wait takes the uploading bar over with a range of its own.
+        for line in orca.said():
+            if re.fullmatch(r"-\d+ percent\.?", line):
+                fault("110", "Orca read the bar below its start: %r" % line)
         check_secret(orca)
         spoken = run(orca, "cancelled", [], "139=Tab,Return 101=address,Return 104=Escape message=Return")
         expect(spoken, "failure", re.escape("Upgrade Failed: User Abort"), "the failure's message")
