@@ -42,8 +42,8 @@ struct RequestFact {
     std::uint16_t device_port;
     std::string request_line;  // "GET /admin/advanced HTTP/1.1"
     bool signed_request = false;
-    std::string user_name;
-    std::string realm;
+    std::string user_name{};
+    std::string realm{};
 };
 
 // The answer's status line; empty when nothing came back.
