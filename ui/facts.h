@@ -53,7 +53,7 @@ struct AnswerFact {
     std::uint32_t bytes = 0;
 };
 
-enum class Call { http_bind, http_connect, http_send, http_receive, tftp_bind };
+enum class Call { http_bind, http_connect, http_send, http_receive, tftp_bind, tftp_send };
 
 // A call the system refused, with the system's own reason.
 struct CallFailedFact {
