@@ -122,7 +122,7 @@ int run_one_device(const Options& o)
     session.restart_wait_ms = restart_wait_ms(o.restart_wait_s);
     app::StartupServices services = app::standard_startup_services();
     services.local_addresses = the_chosen_pc_address;
-    app::program_entry(session, nullptr, screens, services);
+    app::program_entry(session, screens, services);
     return screens.finish();
 }
 
