@@ -7,12 +7,9 @@
 
 namespace voq::app {
 
-int program_entry(session::Session& session, void* module_handle, ui::Screens& screens,
-                  const StartupServices& services)
+int program_entry(session::Session& session, ui::Screens& screens, const StartupServices& services)
 {
     session.screens = &screens;
-    if (!screens.register_window_class()) return 0;
-    session.module_handle = module_handle;
     run_startup(session, services);
     // A staged build starts with the flag at 0, before the device's version can turn it.
     ui::note(session, ui::StartFact{session.stage_flag.load() == 0, std::string(session.display_name),

@@ -359,7 +359,7 @@ int main(int argc, char** argv)
             session.stage_flag = 0;
             voq::ui::show_every_screen(screens, session);
         } else {
-            status = voq::app::program_entry(session, nullptr, screens, services);
+            status = voq::app::program_entry(session, screens, services);
         }
         summary << "exit " << status << "\n";
         summary.flush();

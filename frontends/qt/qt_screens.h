@@ -34,9 +34,6 @@ public:
     // Called on the GUI thread once a screen is shown: for the demo's autopilot.
     std::function<void(int template_id, const BuiltDialog& screen)> on_shown;
 
-    bool register_window_class() override { return true; }
-    void init_common_controls() override {}
-
     int show_warning(const WarningView& view) override;
     int show_address(const AddressView& view,
                      const std::function<bool(std::string_view typed, int selection)>& accept) override;
