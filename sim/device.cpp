@@ -30,13 +30,15 @@ bool SimulatedDevice::start(std::string& error)
 void SimulatedDevice::stop()
 {
     stopping_ = true;
+    // The web server first: an upgrade request it took after the workers were collected
+    // would start a worker that nobody joins.
+    web_.stop();
     std::vector<std::thread> workers;
     {
         const std::lock_guard<std::mutex> hold(mutex_);
         workers.swap(workers_);
     }
     for (std::thread& worker : workers) worker.join();
-    web_.stop();
 }
 
 std::vector<Fetch> SimulatedDevice::fetches() const
