@@ -135,9 +135,10 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
 
     while (true) {
         platform::SocketAddress source;
-        // The answer to a packet sent just now cannot be in yet: the wait comes first
-        // and the receive after it, one system call a block fewer. Nothing can be given
-        // up right after a send, so the empty socket assumed here decides nothing.
+        // The answer to a packet sent just now is hardly ever in yet: the wait comes first
+        // (it ends at once for whatever is waiting) and the receive after it, one system
+        // call a block fewer. Nothing can be given up right after a send, so the empty
+        // socket assumed here decides nothing.
         const long received = just_sent ? -1
                                         : platform::receive_datagram(transfer.socket, transfer.packet.data(),
                                                                      transfer.packet.size(), source);
