@@ -57,6 +57,11 @@ enum class Readiness { readable, timed_out, failed };
 // Waits until socket has something to read, at most timeout_ms milliseconds.
 Readiness wait_readable(SocketHandle socket, unsigned timeout_ms);
 
+// Bounds each blocking receive on socket: after about timeout_ms without a datagram it
+// returns nothing. The system's clock tick may stretch the bound (to 4 ms on a kernel
+// that ticks 250 times a second), so it suits a loop that reads the clock itself.
+bool set_receive_time_limit(SocketHandle socket, unsigned timeout_ms);
+
 std::uint32_t host_to_network(std::uint32_t value);
 std::uint16_t host_to_network(std::uint16_t value);
 std::uint32_t network_to_host(std::uint32_t value);

@@ -153,10 +153,18 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
     send_option_acknowledgement(session, transfer, peer);
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
+    bool just_sent = true;
 
     while (true) {
         platform::SocketAddress source;
-        const long received = platform::receive_datagram(transfer.socket, transfer.packet.data(), transfer.packet.size(), source);
+        // The answer to a packet sent just now is hardly ever in yet: the wait comes first
+        // (it ends at once for whatever is waiting) and the receive after it, one system
+        // call a block fewer. Nothing can be given up right after a send, so the empty
+        // socket assumed here decides nothing.
+        const long received = just_sent ? -1
+                                        : platform::receive_datagram(transfer.socket, transfer.packet.data(),
+                                                                     transfer.packet.size(), source);
+        just_sent = false;
         const Arrival arrival =
             received > 0 ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
                                           platform::read_socket_address(source))
@@ -174,6 +182,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             silence = Silence{.last_progress_ms = platform::milliseconds()};
             counted_until_ms = silence.last_progress_ms;
             if (!advance(session, transfer, image, peer, uploading)) return Outcome::complete;
+            just_sent = true;
             continue;
         }
 
@@ -198,6 +207,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         case SilenceVerdict::resend:
             retransmit(session, transfer, image, peer);
             ui::note(session, transfer_fact(transfer, false));
+            just_sent = true;
             break;
         case SilenceVerdict::give_up:
             trace("Timeout for ack; upgrade failed\n");

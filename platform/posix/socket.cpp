@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace voq::platform {
@@ -129,6 +130,12 @@ Readiness wait_readable(SocketHandle socket, unsigned timeout_ms)
     if (ready > 0) return Readiness::readable;
     if (ready == 0 || errno == EINTR) return Readiness::timed_out;
     return Readiness::failed;
+}
+
+bool set_receive_time_limit(SocketHandle socket, unsigned timeout_ms)
+{
+    const timeval limit{static_cast<time_t>(timeout_ms / 1000), static_cast<suseconds_t>(timeout_ms % 1000) * 1000};
+    return ::setsockopt(descriptor(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }
 
 std::uint32_t host_to_network(std::uint32_t value) { return htonl(value); }

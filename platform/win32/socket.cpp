@@ -125,6 +125,12 @@ Readiness wait_readable(SocketHandle socket, unsigned timeout_ms)
     return ready == 0 ? Readiness::timed_out : Readiness::failed;
 }
 
+bool set_receive_time_limit(SocketHandle socket, unsigned timeout_ms)
+{
+    const DWORD limit = timeout_ms;
+    return ::setsockopt(native(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) == 0;
+}
+
 std::uint32_t host_to_network(std::uint32_t value) { return htonl(value); }
 std::uint16_t host_to_network(std::uint16_t value) { return htons(value); }
 std::uint32_t network_to_host(std::uint32_t value) { return ntohl(value); }

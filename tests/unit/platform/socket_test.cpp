@@ -53,6 +53,25 @@ TEST(SocketShim, NonBlockingReceiveReturnsAtOnceWhenNothingWaits)
     EXPECT_LT(receive_datagram(receiver.handle(), buffer, sizeof buffer, from), 0);
 }
 
+// A receive bounded this way is what lets a blocking loop look at its stop flag: one
+// left unbounded would wait for good (the test's time-out would end it).
+TEST(SocketShim, AReceiveWithATimeLimitReturnsEmptyThenTakesADatagram)
+{
+    Socket receiver = bound_datagram_socket();
+    Socket sender = bound_datagram_socket();
+    SocketAddress receiver_address;
+    ASSERT_TRUE(local_address_of(receiver.handle(), receiver_address));
+    ASSERT_TRUE(set_receive_time_limit(receiver.handle(), 5));
+
+    char buffer[16] = {};
+    SocketAddress from;
+    EXPECT_LT(receive_datagram(receiver.handle(), buffer, sizeof buffer, from), 0);
+    ASSERT_EQ(send_datagram(sender.handle(), "ping", 4, receiver_address), 4);
+    EXPECT_EQ(receive_datagram(receiver.handle(), buffer, sizeof buffer, from), 4);
+    EXPECT_EQ(std::memcmp(buffer, "ping", 4), 0);
+    EXPECT_FALSE(set_receive_time_limit(invalid_socket, 5));
+}
+
 TEST(SocketShim, BindingAPortInUseFails)
 {
     Socket first = bound_datagram_socket();
