@@ -11,6 +11,11 @@ namespace voq::cli::system {
 // The netmask of the interface whose network holds address (host order).
 std::optional<std::uint32_t> netmask_of(std::uint32_t address);
 
+// The program that holds UDP port on address (or on every address), as "name (process
+// N)"; nothing when this PC does not tell (another user's process, without the right
+// to look at it).
+std::optional<std::string> udp_port_holder(std::uint32_t address, std::uint16_t port);
+
 // This program's own file, to start it again for each device of a list.
 std::string own_program_path();
 

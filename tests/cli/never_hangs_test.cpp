@@ -260,7 +260,7 @@ TEST_F(NeverHangs, AFleetPassesItsSignalOnAndItsChildrenEndWithIt)
     const std::string list = write_file("signalled-devices", "127.0.247.2\n");
     const std::vector<std::string> options{"--devices", list, "--yes", "--json", "--verbose", "--local-address",
                                            dotted(loopback_pair(247).pc)};
-    const CliRun run = run_cli(options, {}, 30000, "TFTP listening on", VOQ_CLI, SIGTERM);
+    const CliRun run = run_cli(options, {}, 30000, "tftp: listening on", VOQ_CLI, SIGTERM);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 143) << run.err;
     const auto report = nlohmann::json::parse(run.out, nullptr, false);

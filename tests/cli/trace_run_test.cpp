@@ -1,0 +1,98 @@
+// The verbose trace of a whole upgrade against the simulated device: -v the steps and
+// one line for the transfer, -vv every packet besides; each line dated and labelled.
+
+#include <regex>
+#include <sstream>
+
+#include "cli_fixture.h"
+
+namespace voq::test {
+namespace {
+
+using Trace = CliTest;
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::size_t count_of(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Every trace line: the date and time, then what it is about.
+void expect_dated_and_labelled(const std::string& err)
+{
+    const std::regex traced(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} (run|http|tftp): .+)");
+    const std::regex dated(R"(\d{4}-\d{2}-\d{2} .*)");
+    std::size_t seen = 0;
+    for (const std::string& line : lines_of(err)) {
+        if (!std::regex_match(line, dated)) continue;
+        ++seen;
+        EXPECT_TRUE(std::regex_match(line, traced)) << line;
+    }
+    EXPECT_GT(seen, 10u);
+}
+
+TEST_F(Trace, OneVShowsTheStepsAndTheTransferInOneLine)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.ack_loss = 0.01;  // some retransmissions to count
+    const auto device = start_device(786, config);
+    const CliRun run = run_cli(arguments(786, {"--yes", "-v"}));
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 0) << run.err;
+    expect_dated_and_labelled(run.err);
+    const struct {
+        const char* step;
+        std::size_t times;
+    } steps[] = {
+        {" run: Phase: reading the status page\n", 1},
+        {" http: GET /admin/advanced HTTP/1.1\n", 2},  // before the upgrade and after the restart
+        {" http: GET /admin/upgrade?tftp://127.3.18.1:69/", 1},
+        {" http: Answer: HTTP/1.1 200 OK (", 3},
+        {" tftp: listening on 127.3.18.1:69\n", 1},
+        {" tftp: read request from 127.3.18.2:", 1},
+        {" run: Phase: waiting for the restart\n", 1},
+        {" run: restart wait took ", 1},
+        {" run: Version expected ", 1},
+    };
+    for (const auto& step : steps) EXPECT_EQ(count_of(run.err, step.step), step.times) << step.step << "\n" << run.err;
+    const std::string size = std::to_string(target.size()), blocks = std::to_string(target.size() / 512 + 1);
+    const std::regex summary("tftp: target image sent in \\d+\\.\\d{3} s: " + blocks + " blocks acknowledged, " + size + " of " +
+                             size + " bytes, [1-9]\\d* retransmissions\n");
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(run.err, found, summary)) << run.err;
+    // Not a line a packet.
+    EXPECT_EQ(run.err.find("tftp: sent block"), std::string::npos);
+    EXPECT_EQ(run.err.find("tftp: Transfer:"), std::string::npos);
+}
+
+TEST_F(Trace, TwoVAddEveryPacket)
+{
+    const auto device = start_device(787);
+    const CliRun run = run_cli(arguments(787, {"--yes", "-vv"}));
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 0) << run.err;
+    expect_dated_and_labelled(run.err);
+    const std::size_t blocks = target.size() / 512 + 1, last = target.size() % 512;
+    EXPECT_EQ(count_of(run.err, " tftp: image of " + std::to_string(target.size()) + " bytes in " + std::to_string(blocks) +
+                                    " blocks, the last of " + std::to_string(last) + " bytes\n"),
+              1u)
+        << run.err;
+    // Each block goes out once on a line of its own, each acknowledgement has its line.
+    EXPECT_EQ(count_of(run.err, " tftp: sent block "), blocks);
+    EXPECT_EQ(count_of(run.err, " tftp: sent block " + std::to_string(blocks) + " (" + std::to_string(last) + " bytes)\n"), 1u);
+    EXPECT_GE(count_of(run.err, " tftp: Transfer: "), blocks);
+    EXPECT_EQ(count_of(run.err, " tftp: every block acknowledged\n"), 1u);
+    EXPECT_EQ(count_of(run.err, " tftp: target image sent in "), 1u);
+}
+
+}  // namespace
+}  // namespace voq::test
