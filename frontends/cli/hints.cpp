@@ -102,9 +102,10 @@ std::string capability_hint(const HintFacts& facts)
 
 std::string holder_hint(const HintFacts& facts, const std::string& reason)
 {
-    return port_69_holder_name(facts) + " holds UDP port 69 on " + ui::dotted(facts.pc_address) + ", and ports 70 to 168 " +
-           "are taken too " + quoted(reason) + ": stop it for the upgrade (sudo systemctl stop tftpd-hpa; see which with "
-           "sudo ss -ulpn 'sport = :69').";
+    const std::string held = " holds UDP port 69 on " + ui::dotted(facts.pc_address) + ", and ports 70 to 168 are taken too " +
+                             quoted(reason) + ": stop it for the upgrade";
+    if (facts.port_69_holder) return *facts.port_69_holder + held + ".";
+    return port_69_holder_name(facts) + held + " (see which with sudo ss -ulpn 'sport = :69'; sudo systemctl stop tftpd-hpa).";
 }
 
 std::vector<std::string> tftp_port_causes(const HintFacts& facts)
