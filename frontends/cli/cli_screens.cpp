@@ -281,6 +281,7 @@ void CliScreens::report_error(std::string_view message, std::string_view)
         facts.http_refusal = http_refusal_;
         facts.http_unanswered = http_unanswered_;
         facts.tftp_refusals = tftp_refusals_;
+        summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
         const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
         if (pending_ && (!failure || is_cancel(*failure))) {
             outcome = *pending_;
@@ -315,6 +316,8 @@ int CliScreens::finish()
             if (settings_.log != nullptr) settings_.log->shown(record_.message);
         }
         record_.seconds = (platform::milliseconds() - started_ms_) / 1000.0;
+        // A run cut short in the middle of a transfer still tells how far it got, before its end.
+        summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
     }
     console_.end_progress();
     if (console_.json()) {
@@ -352,8 +355,10 @@ void CliScreens::note(const ui::Fact& fact)
         }
         if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::restarting)
             note_restart_locked();
-        if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::transferring)
+        if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::transferring) {
             transfer_summarised_ = false;
+            transfer_started_ms_ = platform::milliseconds();
+        }
     }
     if (const auto* failure = std::get_if<ui::FailureFact>(&fact)) noted_failure = failure->code;
     if (settings_.log != nullptr) settings_.log->note(fact);

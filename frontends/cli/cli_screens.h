@@ -104,6 +104,7 @@ private:
     std::vector<ui::CallFailedFact> tftp_refusals_;
     bool http_unanswered_ = false;  // --http-timeout ran out on a request
     bool transfer_summarised_ = false;
+    std::uint32_t transfer_started_ms_ = 0;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;

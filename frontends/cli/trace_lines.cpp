@@ -91,7 +91,8 @@ std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail)
 std::string transfer_summary(const ui::TransferFact& fact, std::uint32_t duration_ms)
 {
     return std::string("tftp: ") + (fact.transition_image ? "transition" : "target") + " image " +
-           (fact.given_up ? "given up after " : "sent in ") + seconds_text(duration_ms) + ": " +
+           (fact.given_up ? "given up after " : fact.acknowledged < fact.total ? "stopped after " : "sent in ") +
+           seconds_text(duration_ms) + ": " +
            std::to_string(fact.blocks_acknowledged) + " blocks acknowledged, " + std::to_string(fact.acknowledged) + " of " +
            std::to_string(fact.total) + " bytes, " + std::to_string(fact.retransmissions) + " retransmissions";
 }

@@ -171,6 +171,9 @@ TEST(TraceLines, ATransferInOneLine)
               "tftp: target image sent in 2.345 s: 1436 blocks acknowledged, 734916 of 734916 bytes, 3 retransmissions");
     EXPECT_EQ(transfer_summary({true, 512, 4096, 1, 30, true}, 6000),
               "tftp: transition image given up after 6.000 s: 1 blocks acknowledged, 512 of 4096 bytes, 30 retransmissions");
+    // Cut short by a signal: neither sent nor given up.
+    EXPECT_EQ(transfer_summary({false, 153088, 734916, 299, 0}, 2377),
+              "tftp: target image stopped after 2.377 s: 299 blocks acknowledged, 153088 of 734916 bytes, 0 retransmissions");
     EXPECT_EQ(phase_took_line("connecting", 1500), "run: connecting took 1.500 s");
 }
 
