@@ -94,5 +94,25 @@ TEST_F(Trace, TwoVAddEveryPacket)
     EXPECT_EQ(count_of(run.err, " tftp: target image sent in "), 1u);
 }
 
+// Ctrl+C in the middle of the transfer: how far it got, before the failure it ends in.
+TEST_F(Trace, ATransferCutShortIsSummarisedAsStopped)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.pause_at_block = 300;
+    config.tftp.faults.pause_ms = 5000;
+    const auto device = start_device(788, config);
+    const CliRun run = run_cli(arguments(788, {"--yes", "-v"}), {}, 60000, " run: Phase: transferring\n");
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 130) << run.err;
+    const std::regex summary(" tftp: target image stopped after \\d+\\.\\d{3} s: \\d+ blocks acknowledged, \\d+ of " +
+                             std::to_string(target.size()) + " bytes, \\d+ retransmissions\n");
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(run.err, found, summary)) << run.err;
+    const std::size_t failure = run.err.find("\nUpgrade Failed: ");
+    ASSERT_NE(failure, std::string::npos) << run.err;
+    EXPECT_LT(static_cast<std::size_t>(found.position(0)), failure) << run.err;
+    EXPECT_EQ(run.err.find(" sent in "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace voq::test
