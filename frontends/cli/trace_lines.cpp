@@ -58,12 +58,6 @@ std::string without_newline(std::string_view text)
 
 }  // namespace
 
-TraceDetail trace_detail(int verbosity)
-{
-    if (verbosity <= 0) return TraceDetail::none;
-    return verbosity == 1 ? TraceDetail::steps : TraceDetail::packets;
-}
-
 std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail)
 {
     if (detail == TraceDetail::none) return {};

@@ -14,8 +14,6 @@ namespace voq::cli {
 // system's reasons, a transfer's summary), -vv every packet besides.
 enum class TraceDetail { none, steps, packets };
 
-TraceDetail trace_detail(int verbosity);
-
 // The fact as the trace's lines, each led by what it is about ("run:", "http:",
 // "tftp:"). Nothing for a fact of a detail the trace does not show: one transfer fact
 // comes with every acknowledgement.

@@ -123,16 +123,6 @@ TEST(LikelyCauses, FollowWhatTheRunWentThrough)
     }
 }
 
-TEST(TraceDetail, OneVIsTheStepsTwoEveryPacket)
-{
-    const struct {
-        int verbosity;
-        TraceDetail detail;
-    } cases[] = {{-1, TraceDetail::none}, {0, TraceDetail::none}, {1, TraceDetail::steps},
-                 {2, TraceDetail::packets}, {7, TraceDetail::packets}};
-    for (const auto& c : cases) EXPECT_EQ(trace_detail(c.verbosity), c.detail) << c.verbosity;
-}
-
 TEST(TraceLines, EachLabelledByWhatItIsAbout)
 {
     ui::RequestFact request{0x7f000001, 23456, 0x7f000002, 80, "GET /admin/advanced HTTP/1.1", true, "admin", "VOQ"};
