@@ -344,10 +344,8 @@ void CliScreens::note(const ui::Fact& fact)
             record_.upgrade_answer = answer->status_line;
         if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
         if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact)) {
-            if (refused->call == ui::Call::tftp_bind)
-                tftp_refusals_.push_back(*refused);
-            else
-                http_refusal_ = *refused;
+            if (refused->call == ui::Call::tftp_bind) tftp_refusals_.push_back(*refused);
+            if (is_http_call(refused->call)) http_refusal_ = *refused;
         }
         if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) {
             record_.version_after = versions->reported;

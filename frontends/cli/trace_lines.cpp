@@ -8,12 +8,25 @@
 
 namespace voq::cli {
 
+bool is_http_call(ui::Call call)
+{
+    switch (call) {
+    case ui::Call::http_bind:
+    case ui::Call::http_connect:
+    case ui::Call::http_send:
+    case ui::Call::http_receive: return true;
+    case ui::Call::tftp_bind:
+    case ui::Call::tftp_send: return false;
+    }
+    return false;
+}
+
 namespace {
 
 std::string_view area_of(const ui::Fact& fact)
 {
     if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact))
-        return refused->call == ui::Call::tftp_bind ? "tftp" : "http";
+        return is_http_call(refused->call) ? "http" : "tftp";
     if (std::holds_alternative<ui::RequestFact>(fact) || std::holds_alternative<ui::AnswerFact>(fact)) return "http";
     if (std::holds_alternative<ui::ListeningFact>(fact) || std::holds_alternative<ui::ReadRequestFact>(fact) ||
         std::holds_alternative<ui::TransferFact>(fact))

@@ -19,6 +19,9 @@ enum class TraceDetail { none, steps, packets };
 // comes with every acknowledgement.
 std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail);
 
+// Whether a refused call was one of the HTTP exchange's (or else the TFTP server's).
+bool is_http_call(ui::Call call);
+
 // A transfer in one line: blocks, bytes, retransmissions and how long it took.
 std::string transfer_summary(const ui::TransferFact& fact, std::uint32_t duration_ms);
 

@@ -142,6 +142,8 @@ TEST(TraceLines, EachLabelledByWhatItIsAbout)
          TraceDetail::steps, {"http: connect to 127.0.0.2:80 failed: Connection refused"}},
         {"BindRefused", ui::CallFailedFact{ui::Call::tftp_bind, 0x7f000001, 69, 168, EADDRINUSE, "Address already in use"},
          TraceDetail::steps, {"tftp: bind 127.0.0.1:69-168 failed: Address already in use"}},
+        {"SendRefused", ui::CallFailedFact{ui::Call::tftp_send, 0x7f000002, 4321, 4321, ENOBUFS, "No buffer space available"},
+         TraceDetail::steps, {"tftp: send to 127.0.0.2:4321 failed: No buffer space available"}},
         {"Listening", ui::ListeningFact{0x7f000001, 69}, TraceDetail::steps, {"tftp: listening on 127.0.0.1:69"}},
         {"Phase", ui::PhaseFact{ui::Phase::restarting}, TraceDetail::steps, {"run: Phase: waiting for the restart"}},
         {"BlockAtOneV", block, TraceDetail::steps, {}},
