@@ -1,6 +1,5 @@
 #include "frontends/cli/trace_lines.h"
 
-#include <charconv>
 #include <cstdio>
 #include <variant>
 
@@ -39,28 +38,6 @@ std::string seconds_text(std::uint32_t ms)
     char text[32];
     std::snprintf(text, sizeof text, "%.3f s", ms / 1000.0);
     return text;
-}
-
-// The numbers of a text such as "Send block 12 (512)", in order; hexadecimal where
-// the core prints an address so.
-std::vector<unsigned long> numbers_in(std::string_view text, int base)
-{
-    std::vector<unsigned long> numbers;
-    const char* at = text.data();
-    const char* const end = text.data() + text.size();
-    const std::string_view digits = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
-    while (at < end) {
-        if (digits.find(*at) == std::string_view::npos) {
-            ++at;
-            continue;
-        }
-        unsigned long value = 0;
-        const auto [stop, error] = std::from_chars(at, end, value, base);
-        if (error != std::errc{}) return {};
-        numbers.push_back(value);
-        at = stop;
-    }
-    return numbers;
 }
 
 std::string without_newline(std::string_view text)
@@ -111,31 +88,36 @@ std::string phase_took_line(std::string_view phase, std::uint32_t duration_ms)
 
 std::optional<std::string> core_trace_line(std::string_view text)
 {
+    // The core's words stay as they are, a gloss beside the terse ones; which to show is
+    // decided by how they begin, so that nothing else (a request with its Authorization
+    // line, a file name the device chose) gets through.
+    struct Gloss {
+        std::string_view start;
+        bool whole;  // the text is all of it
+        std::string_view meaning;
+    };
+    static constexpr Gloss glosses[] = {
+        {"Send block ", false, ""},
+        {"ReSend block ", false, "no acknowledgement in time"},
+        {"ReSend option ack", true, "no acknowledgement in time"},
+        {"All blocks ack'd", true, ""},
+        {"++++size ", false, "the image's bytes, its last block's bytes, its blocks"},
+        {"Timeout for ack; upgrade failed", true, "the transfer given up"},
+        {"Unknown source request in session: ", false, "a packet from another address or port, in hexadecimal: ignored"},
+        {"TFTP Rx WRQ?", true, "a write request: ignored"},
+        {"TFTP Rx Data?", true, "a data packet before any read request: ignored"},
+        {"TFTP Rx ACK?", true, "an acknowledgement before any read request: ignored"},
+        {"TFTP Rx Error?", true, "an error packet before any read request: ignored"},
+    };
     const std::string line = without_newline(text);
-    const auto numbers = numbers_in(line, 10);
-    if (line.starts_with("Send block ") && numbers.size() == 2)
-        return "tftp: sent block " + std::to_string(numbers[0]) + " (" + std::to_string(numbers[1]) + " bytes)";
-    if (line.starts_with("ReSend block ") && numbers.size() == 1)
-        return "tftp: sent block " + std::to_string(numbers[0]) + " again: no acknowledgement in time";
-    if (line == "ReSend option ack") return "tftp: sent the option acknowledgement again: no acknowledgement in time";
-    if (line == "All blocks ack'd") return "tftp: every block acknowledged";
-    if (line.starts_with("++++size ") && numbers.size() == 3)
-        return "tftp: image of " + std::to_string(numbers[0]) + " bytes in " + std::to_string(numbers[2]) +
-               " blocks, the last of " + std::to_string(numbers[1]) + " bytes";
-    if (line == "Timeout for ack; upgrade failed") return "tftp: no acknowledgement in time: transfer given up";
-    if (constexpr std::string_view stranger = "Unknown source request in session: "; line.starts_with(stranger)) {
-        const std::string_view endpoint = std::string_view(line).substr(stranger.size());
-        const std::size_t colon = endpoint.find(':');
-        const auto address = numbers_in(endpoint.substr(0, colon), 16);
-        const auto port = colon == std::string_view::npos ? std::vector<unsigned long>{} : numbers_in(endpoint.substr(colon + 1), 10);
-        if (address.size() != 1 || port.size() != 1 || address[0] > 0xffffffffu) return std::nullopt;
-        return "tftp: packet from " + ui::dotted(static_cast<std::uint32_t>(address[0])) + ":" + std::to_string(port[0]) +
-               ", not the device being served: ignored";
+    for (const Gloss& gloss : glosses) {
+        if (gloss.whole ? line != gloss.start : !line.starts_with(gloss.start)) continue;
+        if (line.find_first_not_of(gloss.whole ? "" : "0123456789abcdef:(), ", gloss.start.size()) != std::string::npos)
+            return std::nullopt;
+        std::string shown = "tftp: " + line;
+        if (!gloss.meaning.empty()) shown += " (" + std::string(gloss.meaning) + ")";
+        return shown;
     }
-    if (line == "TFTP Rx WRQ?") return "tftp: write request received: ignored";
-    if (line == "TFTP Rx Data?") return "tftp: data packet received while waiting for a read request: ignored";
-    if (line == "TFTP Rx ACK?") return "tftp: acknowledgement received while waiting for a read request: ignored";
-    if (line == "TFTP Rx Error?") return "tftp: error packet received while waiting for a read request: ignored";
     return std::nullopt;
 }
 

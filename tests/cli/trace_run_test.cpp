@@ -70,7 +70,8 @@ TEST_F(Trace, OneVShowsTheStepsAndTheTransferInOneLine)
     std::smatch found;
     ASSERT_TRUE(std::regex_search(run.err, found, summary)) << run.err;
     // Not a line a packet.
-    EXPECT_EQ(run.err.find("tftp: sent block"), std::string::npos);
+    EXPECT_EQ(run.err.find("tftp: Send block"), std::string::npos);
+    EXPECT_EQ(run.err.find("tftp: ReSend block"), std::string::npos);
     EXPECT_EQ(run.err.find("tftp: Transfer:"), std::string::npos);
 }
 
@@ -82,15 +83,15 @@ TEST_F(Trace, TwoVAddEveryPacket)
     EXPECT_EQ(run.status, 0) << run.err;
     expect_dated_and_labelled(run.err);
     const std::size_t blocks = target.size() / 512 + 1, last = target.size() % 512;
-    EXPECT_EQ(count_of(run.err, " tftp: image of " + std::to_string(target.size()) + " bytes in " + std::to_string(blocks) +
-                                    " blocks, the last of " + std::to_string(last) + " bytes\n"),
+    EXPECT_EQ(count_of(run.err, " tftp: ++++size " + std::to_string(target.size()) + ", " + std::to_string(last) + ", " +
+                                    std::to_string(blocks) + " (the image's bytes, its last block's bytes, its blocks)\n"),
               1u)
         << run.err;
     // Each block goes out once on a line of its own, each acknowledgement has its line.
-    EXPECT_EQ(count_of(run.err, " tftp: sent block "), blocks);
-    EXPECT_EQ(count_of(run.err, " tftp: sent block " + std::to_string(blocks) + " (" + std::to_string(last) + " bytes)\n"), 1u);
+    EXPECT_EQ(count_of(run.err, " tftp: Send block "), blocks);
+    EXPECT_EQ(count_of(run.err, " tftp: Send block " + std::to_string(blocks) + " (" + std::to_string(last) + ")\n"), 1u);
     EXPECT_GE(count_of(run.err, " tftp: Transfer: "), blocks);
-    EXPECT_EQ(count_of(run.err, " tftp: every block acknowledged\n"), 1u);
+    EXPECT_EQ(count_of(run.err, " tftp: All blocks ack'd\n"), 1u);
     EXPECT_EQ(count_of(run.err, " tftp: target image sent in "), 1u);
 }
 
