@@ -34,6 +34,13 @@ int last_socket_error();
 // Winsock's codes), for the trace; "error N" when it has none.
 std::string socket_error_text(int code);
 
+// What a socket error code means for the person who has to act on it. refused: a
+// host answered, but nothing listens on that port; unreachable: no way to the host,
+// or it never answered the connection; not_permitted: the port is kept for privileged
+// programs (Windows never says it); in_use: another socket holds the port.
+enum class SocketErrorKind { refused, unreachable, not_permitted, in_use, other };
+SocketErrorKind socket_error_kind(int code);
+
 // Why a bind did not take. not_permitted: the port is kept for privileged programs
 // (below net.ipv4.ip_unprivileged_port_start on Linux, for a program without
 // CAP_NET_BIND_SERVICE); Windows lets any user bind any port and never says it.

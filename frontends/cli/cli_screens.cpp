@@ -11,9 +11,11 @@
 #include "frontends/cli/http_timeout.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
+#include "frontends/cli/trace_lines.h"
 #include "frontends/cli/yes_no.h"
 #include "platform/clock.h"
 #include "platform/local_addresses.h"
+#include "platform/port_holder.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
 #include "session/failure_codes.h"
@@ -32,13 +34,6 @@ bool is_cancel(session::Failure failure)
 {
     return failure == session::Failure::user_abort || failure == session::Failure::password_not_given ||
            failure == session::Failure::upgrade_declined;
-}
-
-std::string seconds_text(std::uint32_t ms)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", ms / 1000.0);
-    return text;
 }
 
 }  // namespace
@@ -201,6 +196,7 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
         const HttpTimeout timeout = http_timeout(screen.request, settings_.http_timeout_ms);
         pending_ = timeout.outcome;
         pending_message_ = timeout.message;
+        http_unanswered_ = true;
         return ui::Pump::cancelled;
     }
     if (screen.template_id == ui::templates::waiting && settings_.request_timeout_ms > 0 &&
@@ -271,19 +267,22 @@ void CliScreens::end_transfer_locked(Progress& screen)
 
 void CliScreens::phase_took(std::string_view phase, std::uint32_t started_ms)
 {
-    console_.trace(std::string(phase) + " took " + seconds_text(platform::milliseconds() - started_ms));
+    console_.trace(phase_took_line(phase, platform::milliseconds() - started_ms));
 }
 
 void CliScreens::report_error(std::string_view message, std::string_view)
 {
     Outcome outcome;
     std::string shown(message);
-    unsigned port = 0;
-    std::string upgrade_answer;
+    HintFacts facts{settings_.pc_address, settings_.device_address, platform::netmask_of(settings_.pc_address), 0, {}};
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        port = record_.port;
-        upgrade_answer = record_.upgrade_answer;
+        facts.tftp_port = record_.port;
+        facts.upgrade_answer = record_.upgrade_answer;
+        facts.http_refusal = http_refusal_;
+        facts.http_unanswered = http_unanswered_;
+        facts.tftp_refusals = tftp_refusals_;
+        summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
         const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
         if (pending_ && (!failure || is_cancel(*failure))) {
             outcome = *pending_;
@@ -292,15 +291,15 @@ void CliScreens::report_error(std::string_view message, std::string_view)
             outcome = failure ? outcome_of_failure(*failure) : Outcome::pc_failure;
             if (failure) shown = failure_message(*failure, message, {versions_});
         }
-        if (outcome == Outcome::no_request) shown = no_request_message(shown, upgrade_answer);
+        if (outcome == Outcome::no_request) shown = no_request_message(shown, facts.upgrade_answer);
         set_outcome(outcome, shown);
         shown = record_.message;
     }
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    const HintFacts facts{settings_.pc_address, settings_.device_address, platform::netmask_of(settings_.pc_address), port,
-                          upgrade_answer};
+    if (outcome == Outcome::tftp_port || (facts.tftp_port != 0 && facts.tftp_port != 69))
+        facts.port_69_holder = platform::udp_port_holder(settings_.pc_address, 69);
     const auto causes = likely_causes(outcome, facts);
     // Beside the failure they explain, where a script that keeps only errors still sees them.
     if (!causes.empty()) console_.error("Likely causes:");
@@ -318,6 +317,8 @@ int CliScreens::finish()
             if (settings_.log != nullptr) settings_.log->shown(record_.message);
         }
         record_.seconds = (platform::milliseconds() - started_ms_) / 1000.0;
+        // A run cut short in the middle of a transfer still tells how far it got, before its end.
+        summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
     }
     console_.end_progress();
     if (console_.json()) {
@@ -343,12 +344,20 @@ void CliScreens::note(const ui::Fact& fact)
             answer && answer->request_line.starts_with("GET /admin/upgrade?"))
             record_.upgrade_answer = answer->status_line;
         if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
+        if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact)) {
+            if (refused->call == ui::Call::tftp_bind) tftp_refusals_.push_back(*refused);
+            if (is_http_call(refused->call)) http_refusal_ = *refused;
+        }
         if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) {
             record_.version_after = versions->reported;
             versions_ = *versions;
         }
         if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::restarting)
             note_restart_locked();
+        if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::transferring) {
+            transfer_summarised_ = false;
+            transfer_started_ms_ = platform::milliseconds();
+        }
     }
     if (const auto* failure = std::get_if<ui::FailureFact>(&fact)) noted_failure = failure->code;
     if (settings_.log != nullptr) settings_.log->note(fact);
@@ -361,6 +370,8 @@ void CliScreens::note_transfer_locked(const ui::TransferFact& fact)
     record_.bytes = fact.acknowledged;
     record_.delivered = fact.total > 0 && fact.acknowledged == fact.total && !fact.given_up;
     const auto found = progress_.find(uploading_);
+    if (fact.given_up && found != progress_.end())
+        summarise_transfer_locked(platform::milliseconds() - found->second.opened_ms);
     if (found == progress_.end() || fact.blocks_acknowledged == 0) return;
     Progress& screen = found->second;
     const bool counting_begins = !screen.counting;
@@ -375,31 +386,23 @@ void CliScreens::note_restart_locked()
     Progress& screen = found->second;
     screen.restarting = true;
     screen.phase_ms = platform::milliseconds();
-    phase_took("transfer", screen.opened_ms);
+    summarise_transfer_locked(screen.phase_ms - screen.opened_ms);
     end_transfer_locked(screen);
 }
 
-// Every block's acknowledgement is a fact; the trace shows the transfer's start, each
-// retransmission, and its end.
 void CliScreens::trace_fact(const ui::Fact& fact)
 {
     if (!console_.verbose()) return;
-    if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        const bool telling = transfer->blocks_acknowledged <= 1 || transfer->given_up ||
-                             transfer->acknowledged == transfer->total ||
-                             transfer->retransmissions != traced_retransmissions_;
-        traced_retransmissions_ = transfer->retransmissions;
-        if (!telling) return;
-    }
-    std::string_view text_left;
-    const std::string text = ui::fact_text(fact);
-    text_left = text;
-    while (!text_left.empty()) {
-        const std::size_t end = text_left.find('\n');
-        console_.trace(std::string(text_left.substr(0, end)));
-        text_left = end == std::string_view::npos ? std::string_view{} : text_left.substr(end + 1);
-    }
+    const TraceDetail detail = console_.every_packet() ? TraceDetail::packets : TraceDetail::steps;
+    for (const std::string& line : trace_lines(fact, detail)) console_.trace(line);
+}
+
+// Once, at the restart wait or when the device stopped answering, whichever comes first.
+void CliScreens::summarise_transfer_locked(std::uint32_t duration_ms)
+{
+    if (transfer_summarised_ || transfer_.total == 0) return;
+    transfer_summarised_ = true;
+    console_.trace(transfer_summary(transfer_, duration_ms));
 }
 
 }  // namespace voq::cli

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "frontends/cli/console.h"
 #include "frontends/cli/http_timeout.h"
@@ -82,6 +83,7 @@ private:
     void note_transfer_locked(const ui::TransferFact& fact);
     void note_restart_locked();
     void trace_fact(const ui::Fact& fact);
+    void summarise_transfer_locked(std::uint32_t duration_ms);
 
     ScreenSettings settings_;
     Console& console_;
@@ -95,7 +97,11 @@ private:
     ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
     ui::TransferFact transfer_{};
     std::optional<ui::VersionsFact> versions_;
-    std::uint32_t traced_retransmissions_ = 0;
+    std::optional<ui::CallFailedFact> http_refusal_;  // the last HTTP call the system refused
+    std::vector<ui::CallFailedFact> tftp_refusals_;
+    bool http_unanswered_ = false;  // --http-timeout ran out on a request
+    bool transfer_summarised_ = false;
+    std::uint32_t transfer_started_ms_ = 0;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;

@@ -29,6 +29,12 @@ std::string fit_to_columns(std::string line, std::size_t columns)
     // The last column is left free: a terminal that wraps at it would stack the lines.
     if (columns < 2 || line.size() < columns) return line;
     std::size_t cut = columns - 1;
+    // Whole fields where they leave most of the room used: a rate cut to "1531 " reads as a count.
+    const std::size_t field_end = line.rfind(", ", cut - 1);
+    if (field_end != std::string::npos && field_end >= cut / 2) {
+        line.resize(field_end);
+        return line;
+    }
     while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80) --cut;  // a whole UTF-8 character
     line.resize(cut);
     return line;

@@ -19,6 +19,7 @@ public:
         bool json = false;
         bool verbose = false;
         std::string trace_label;  // before every trace line: the device's address
+        bool every_packet = false;  // -vv
     };
 
     explicit Console(Settings settings);
@@ -36,6 +37,7 @@ public:
     void prompt(std::string_view text);
 
     bool verbose() const { return settings_.verbose; }
+    bool every_packet() const { return settings_.verbose && settings_.every_packet; }
     bool json() const { return settings_.json; }
 
 private:

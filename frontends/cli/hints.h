@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frontends/cli/exit_status.h"
+#include "ui/facts.h"
 
 namespace voq::cli {
 
@@ -15,10 +16,17 @@ struct HintFacts {
     std::optional<std::uint32_t> pc_netmask;  // of the PC address's interface
     unsigned tftp_port;                       // 0 when the listener never started
     std::string upgrade_answer;               // its status line; empty when none came
+    std::optional<ui::CallFailedFact> http_refusal = {};  // the last HTTP call the system refused
+    bool http_unanswered = false;  // connected, and no answer within --http-timeout
+    std::vector<ui::CallFailedFact> tftp_refusals = {};  // each range of ports searched, with its first refusal
+    std::optional<std::string> port_69_holder = {};  // the program on UDP port 69, when this PC tells
 };
 
-// The likely causes of a device that did not answer or never asked for its firmware,
-// each with what to do, most telling first; nothing for other outcomes.
+// The likely causes of a run that ended without reaching the device or without the
+// device coming back, each with what to do, most telling first; nothing for other
+// outcomes. What the run went through decides them: a refused connection is no
+// matter of a firewall for TFTP, a device that took its whole firmware no matter of
+// its subnet.
 std::vector<std::string> likely_causes(Outcome outcome, const HintFacts& facts);
 
 }  // namespace voq::cli

@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "firmware/embedded.h"
 #include "frontends/cli/cli_screens.h"
+#include "frontends/cli/core_trace.h"
 #include "frontends/cli/credentials.h"
 #include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/password_file.h"
@@ -97,7 +98,8 @@ int run_one_device(const Options& o)
     if (!password.problem.empty()) return usage_error(password.problem);
     if (!password.warning.empty()) std::fprintf(stderr, "voq-upgrade-cli: %s\n", password.warning.c_str());
 
-    static Console console({o.quiet, o.json, o.verbose, o.trace_label});
+    static Console console({o.quiet, o.json, o.verbose, o.trace_label, o.verbosity >= 2});
+    if (console.every_packet()) trace_core_into(console);
     std::string problem;
     chosen_pc_address = choose_pc_address(o, console, problem);
     if (chosen_pc_address == 0) return usage_error(problem);

@@ -57,6 +57,20 @@ std::string socket_error_text(int code)
     return said;
 }
 
+SocketErrorKind socket_error_kind(int code)
+{
+    switch (code) {
+    case ECONNREFUSED: return SocketErrorKind::refused;
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT: return SocketErrorKind::unreachable;
+    case EACCES:
+    case EPERM: return SocketErrorKind::not_permitted;
+    case EADDRINUSE: return SocketErrorKind::in_use;
+    default: return SocketErrorKind::other;
+    }
+}
+
 BindResult bind_socket(SocketHandle socket, const SocketAddress& local)
 {
     const sockaddr_in native = to_native(local);

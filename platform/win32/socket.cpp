@@ -55,6 +55,20 @@ std::string socket_error_text(int code)
     return said + " (" + std::to_string(code) + ")";
 }
 
+// WSAEACCES on a bind is a port held for exclusive use by another program.
+SocketErrorKind socket_error_kind(int code)
+{
+    switch (code) {
+    case WSAECONNREFUSED: return SocketErrorKind::refused;
+    case WSAEHOSTUNREACH:
+    case WSAENETUNREACH:
+    case WSAETIMEDOUT: return SocketErrorKind::unreachable;
+    case WSAEADDRINUSE:
+    case WSAEACCES: return SocketErrorKind::in_use;
+    default: return SocketErrorKind::other;
+    }
+}
+
 // WSAEACCES here means a port held for exclusive use by another program: in use, not
 // a question of privilege.
 BindResult bind_socket(SocketHandle socket, const SocketAddress& local)

@@ -174,8 +174,11 @@ TEST(FitToColumns, NeverReachesTheLastColumn)
     const struct {
         std::size_t columns;
         std::size_t length;
-    } cases[] = {{0, 84}, {1, 84}, {80, 79}, {84, 83}, {85, 84}, {200, 84}, {40, 39}};
+    } cases[] = {{0, 84}, {1, 84}, {85, 84}, {200, 84}, {40, 39},
+                 // Cut where a field ends, the rate left out whole: "..., 100%".
+                 {80, 74}, {84, 74}, {75, 68}, {64, 63}, {20, 19}};
     for (const auto& c : cases) EXPECT_EQ(fit_to_columns(line, c.columns).size(), c.length) << c.columns;
+    EXPECT_EQ(fit_to_columns(line, 80), "Uploading Target Firmware to VOQ@127.0.210.2: 734916 of 734916 bytes, 100%");
     // Never half a character: "ä" is two bytes, and the cut falls between them.
     EXPECT_EQ(fit_to_columns("ab\xc3\xa4" "cd", 4), "ab");
 }

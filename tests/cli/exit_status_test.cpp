@@ -65,7 +65,8 @@ TEST_F(Status, QuietPrintsNothingOnSuccess)
 }
 
 // Each failure: its status, its message on standard error, and for 2, 7 and 8 the
-// likely causes with the firewall commands and the subnet found from the netmask.
+// likely causes of its phase; the firewall commands and the subnet found from the
+// netmask only where the device never asked for its firmware.
 struct Failure {
     const char* name;
     unsigned pair;
@@ -74,7 +75,7 @@ struct Failure {
     std::vector<std::string> options;
     int status;
     std::string message;
-    bool hints;
+    std::string first_cause;  // empty: none
 };
 
 void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
@@ -105,10 +106,15 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
         EXPECT_EQ(run.err.find("waiting for the restart"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(": transfer stopped at "), std::string::npos) << run.err;
     }
-    const bool hinted = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
-                        std::string::npos;
-    EXPECT_EQ(hinted, failure.hints) << run.err;
-    if (failure.hints) {
+    constexpr std::string_view causes_head = "Likely causes:\n  - ";
+    const std::size_t causes = run.err.find(causes_head);
+    EXPECT_EQ(causes != std::string::npos, !failure.first_cause.empty()) << run.err;
+    if (causes != std::string::npos)
+        EXPECT_EQ(run.err.compare(causes + causes_head.size(), failure.first_cause.size(), failure.first_cause), 0) << run.err;
+    const bool firewall = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
+                          std::string::npos;
+    EXPECT_EQ(firewall, failure.status == 7) << run.err;
+    if (firewall) {
         EXPECT_NE(run.err.find("firewall-cmd --add-service=tftp"), std::string::npos);
         EXPECT_NE(run.err.find("netsh advfirewall firewall add rule"), std::string::npos);
         EXPECT_NE(run.err.find("are on the same subnet, 127.0.0.0/8 (netmask 255.0.0.0)"), std::string::npos) << run.err;
@@ -118,19 +124,20 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
 INSTANTIATE_TEST_SUITE_P(
     EachOutcome, FailureStatus,
     ::testing::Values(
-        Failure{"NoResponse", 213, false, nullptr, {}, 2, "Upgrade Failed: No Response From VOQ", true},
+        Failure{"NoResponse", 213, false, nullptr, {}, 2, "Upgrade Failed: No Response From VOQ",
+                "Something at 127.0.213.2 refused the connection to port 80 (\"Connection refused\")"},
         Failure{"PasswordNotGiven", 214, true, [](sim::DeviceConfig& c) {
                     c.web.digest.enabled = true;
                     c.web.digest.password = "s3cret";
-                }, {}, 3, "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)", false},
+                }, {}, 3, "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)", ""},
         Failure{"UploadIncomplete", 215, true, [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
-                {}, 5, "Upgrade Failed: Firmware Upload Incomplete", false},
+                {}, 5, "Upgrade Failed: Firmware Upload Incomplete", ""},
         Failure{"VersionNotMatching", 216, true, [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
-                {}, 6, "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"", false},
+                {}, 6, "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"", ""},
         Failure{"NeverAsked", 217, true, [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
-                {"--request-timeout", "1"}, 7, "Upgrade Failed: No Firmware Download Request From VOQ", true},
+                {"--request-timeout", "1"}, 7, "Upgrade Failed: No Firmware Download Request From VOQ", "A firewall on this PC"},
         Failure{"GoneAfterRestart", 218, true, [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
-                {}, 8, "Upgrade Failed: No Response From VOQ", true}),
+                {}, 8, "Upgrade Failed: No Response From VOQ", "The device may still be restarting"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Status, RefusedPasswordFromAFileIsNotSentAgain)
@@ -161,8 +168,15 @@ TEST_F(Status, TftpPortsAllTakenIsFour)
     const CliRun run = run_cli(arguments(220, {"--yes", "--verbose"}));
     EXPECT_EQ(run.status, 4) << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: Can't bind TFTP listener socket\n"), std::string::npos) << run.err;
-    // The system's own reason, in the verbose trace.
-    EXPECT_NE(run.err.find("TFTP bind 127.0.220.1:69-168 failed: Address already in use"), std::string::npos) << run.err;
+    // The system's own reason, in the verbose trace; the program that holds port 69 (this
+    // test) named, and the capability beside it.
+    EXPECT_NE(run.err.find(" tftp: bind 127.0.220.1:69-168 failed: Address already in use\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Likely causes:\n  - cli_run_tests (process " + std::to_string(::getpid()) +
+                           ") holds UDP port 69 on 127.0.220.1"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("  - On Linux, binding UDP port 69 needs root or the capability CAP_NET_BIND_SERVICE"),
+              std::string::npos);
     EXPECT_TRUE(device->web().upgrade_requests().empty());
 }
 

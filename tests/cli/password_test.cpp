@@ -43,10 +43,10 @@ TEST_F(Password, FromTheEnvironmentNeverInTheVerboseTrace)
     EXPECT_EQ(run.status, 0) << run.err;
     expect_upgraded(*device);
     // The trace: addresses dotted, the request signed, its Digest response hidden.
-    EXPECT_NE(run.err.find(" HTTP 127.0.224.1:23456 to 127.0.224.2:80\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" http: request from 127.0.224.1:23456 to 127.0.224.2:80\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Authorization: Digest username=\"root\""), std::string::npos);
     EXPECT_NE(run.err.find("response=\"(hidden)\""), std::string::npos);
-    EXPECT_NE(run.err.find("transfer took "), std::string::npos);
+    EXPECT_NE(run.err.find(" tftp: target image sent in "), std::string::npos);
     EXPECT_NE(run.err.find("restart wait took "), std::string::npos);
     EXPECT_EQ(run.err.find("pa55"), std::string::npos);
     EXPECT_EQ(run.out.find("pa55"), std::string::npos);
