@@ -100,7 +100,9 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
     EXPECT_EQ(report["status"], failure.status);
     EXPECT_EQ(report["message"], failure.message);
     // The version the device reports is the one it runs, whether or not it was expected.
-    if (failure.status == 6) EXPECT_EQ(report["version_after"], "2.0.9");
+    if (failure.status == 6) {
+        EXPECT_EQ(report["version_after"], "2.0.9");
+    }
     if (failure.status == 5) {
         // A restart that is not to come is not waited for in words.
         EXPECT_EQ(run.err.find("waiting for the restart"), std::string::npos) << run.err;
@@ -109,8 +111,9 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
     constexpr std::string_view causes_head = "Likely causes:\n  - ";
     const std::size_t causes = run.err.find(causes_head);
     EXPECT_EQ(causes != std::string::npos, !failure.first_cause.empty()) << run.err;
-    if (causes != std::string::npos)
+    if (causes != std::string::npos) {
         EXPECT_EQ(run.err.compare(causes + causes_head.size(), failure.first_cause.size(), failure.first_cause), 0) << run.err;
+    }
     const bool firewall = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
                           std::string::npos;
     EXPECT_EQ(firewall, failure.status == 7) << run.err;
