@@ -12,6 +12,7 @@
 #include "frontends/cli/password_supply.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/run_record.h"
+#include "frontends/cli/standing.h"
 #include "ui/screens.h"
 #include "ui/support_log.h"
 
@@ -26,6 +27,7 @@ struct ScreenSettings {
     std::uint32_t pc_address = 0;
     std::uint32_t device_address = 0;
     ui::SupportLog* log = nullptr;  // --log
+    Mode mode = Mode::upgrade;
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -77,6 +79,7 @@ private:
     };
 
     bool confirmed(std::string_view question);
+    [[noreturn]] void end_without_upgrade(const StandingVerdict& verdict);
     void show_progress_locked(Progress& screen, bool new_phase);
     void phase_took(std::string_view phase, std::uint32_t started_ms);
     void set_outcome(Outcome outcome, std::string_view message);
@@ -98,6 +101,8 @@ private:
     ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
     ui::TransferFact transfer_{};
     std::optional<ui::VersionsFact> versions_;
+    std::string target_version_;
+    std::optional<ui::StandingFact> standing_;
     std::uint32_t traced_retransmissions_ = 0;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;
