@@ -79,7 +79,9 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
         record.serial_number = text_of(object.at("serial_number"));
         record.version_before = text_of(object.at("version_before"));
         record.version_after = text_of(object.at("version_after"));
-        if (const auto& first = object.at("transition_first"); !first.is_null()) record.transition_first = first.get<bool>();
+        // A line without it is still a record: the rest says how the run went.
+        if (const auto first = object.find("transition_first"); first != object.end() && !first->is_null())
+            record.transition_first = first->get<bool>();
         record.bytes = object.at("bytes").get<std::uint64_t>();
         record.delivered = object.at("delivered").get<bool>();
         record.upgrade_answer = text_of(object.at("upgrade_answer"));
