@@ -145,6 +145,32 @@ TEST_F(CheckMode, BindsNoTftpPort)
     EXPECT_EQ(upgrade.status, 4) << "the ports are held indeed: " << upgrade.out << upgrade.err;
 }
 
+// A staged build loads the transition image and decides with it; the answers are the same.
+TEST_F(CheckMode, AStagedBuildAnswersAlike)
+{
+    const auto device = start_device(808);
+    const struct {
+        std::string version;
+        std::vector<std::string> options;
+        int status;
+        std::string outcome;
+    } cases[] = {
+        {"2.0.11", {"--check", "--json"}, 10, "outdated"},
+        {"2.0.13(g)", {"--check", "--json"}, 0, "current"},
+        {"2.0.13(g)", {"--if-needed", "--yes", "--json"}, 0, "current"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version + " " + c.options[0]);
+        device->web().set_software_version(c.version);
+        const CliRun run = run_cli(arguments(808, c.options), {}, 60000, "", VOQ_CLI_STAGED);
+        EXPECT_EQ(run.status, c.status) << run.out << run.err;
+        const auto object = last_object(run.out);
+        EXPECT_EQ(object["outcome"], c.outcome) << run.out;
+        EXPECT_EQ(object["transition_first"], c.version == "2.0.11");
+    }
+    EXPECT_TRUE(device->web().upgrade_requests().empty());
+}
+
 TEST_F(IfNeeded, UpgradesOnlyAnOlderDevice)
 {
     const auto device = start_device(804);
