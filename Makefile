@@ -8,7 +8,8 @@
 BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2 libcli11-dev nlohmann-json3-dev
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
 DEBIAN_PACKAGES := dpkg-dev file desktop-file-utils libcap2-bin
-FUZZ_PACKAGES := clang libclang-rt-14-dev
+# The runtime package without a version follows the default clang, which the fuzz preset uses.
+FUZZ_PACKAGES := clang libclang-rt-dev
 PEER_PACKAGES := curl lighttpd atftp tftp-hpa tftpd-hpa ansible-core
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 googletest \
                     wine wine64 xvfb xauth

@@ -1,8 +1,8 @@
 #include "app/entry.h"
 
-#include "app/upgrade_sequence.h"
 #include <string>
 
+#include "app/upgrade_sequence.h"
 #include "firmware/image.h"
 #include "ui/failure.h"
 #include "ui/screens.h"
@@ -23,12 +23,9 @@ std::string carried_transition_version(const session::Session& session, const St
 
 }  // namespace
 
-int program_entry(session::Session& session, void* module_handle, ui::Screens& screens,
-                  const StartupServices& services)
+int program_entry(session::Session& session, ui::Screens& screens, const StartupServices& services)
 {
     session.screens = &screens;
-    if (!screens.register_window_class()) return 0;
-    session.module_handle = module_handle;
     run_startup(session, services);
     // A staged build starts with the flag at 0, before the device's version can turn it.
     ui::note(session, ui::StartFact{session.stage_flag.load() == 0, std::string(session.display_name),

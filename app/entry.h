@@ -11,7 +11,6 @@ namespace voq::app {
 
 // The program: start-up, then the upgrade run. Returns 0 on every path on which it
 // returns; the other paths end the process from inside.
-int program_entry(session::Session& session, void* module_handle, ui::Screens& screens,
-                  const StartupServices& services);
+int program_entry(session::Session& session, ui::Screens& screens, const StartupServices& services);
 
 }  // namespace voq::app

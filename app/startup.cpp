@@ -53,7 +53,6 @@ void run_startup(session::Session& session, const StartupServices& services)
     session.auth = session::AuthState{};
     session.selected_local_address = session.local_addresses[0];
     seed_random(session.random, services.milliseconds());
-    session.screens->init_common_controls();
     load_images(session, services);
     identify_product(session);
 }

@@ -8,15 +8,12 @@
 //   voq-bench-fleet --program PATH [--sizes 1,10,50,100]
 
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <atomic>
 #include <dirent.h>
@@ -27,11 +24,10 @@
 #include "firmware/embedded.h"
 #include "frontends/cli/devices_file.h"
 #include "firmware/image.h"
+#include "platform/child_process.h"
 #include "platform/clock.h"
 #include "sim/device.h"
 #include "ui/views.h"
-
-extern char** environ;
 
 namespace {
 
@@ -130,42 +126,27 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     file.close();
 
     const std::string parallel = std::to_string(count), pc = voq::ui::dotted(pc_address);
-    std::vector<std::string> arguments{program, "--devices", list, "--parallel", parallel, "--yes", "--json",
-                                       "--local-address", pc, "--restart-wait", "2"};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int output[2];
-    if (::pipe(output) != 0) return run;
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    ::posix_spawn_file_actions_addclose(&actions, output[0]);
-    ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    const std::vector<std::string> arguments{program, "--devices", list, "--parallel", parallel, "--yes", "--json",
+                                             "--local-address", pc, "--restart-wait", "2"};
     const std::uint32_t started = voq::platform::milliseconds();
     timeline.begin(started);
     const double own_cpu_before = cpu_seconds(RUSAGE_SELF);
-    pid_t child = -1;
-    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::close(output[1]);
-    if (spawned != 0) return run;
     std::atomic<bool> done{false};
-    std::thread sampler(sample_memory, child, std::ref(run), std::cref(done));
-    std::string reports;
-    char chunk[4096];
-    for (ssize_t got; (got = ::read(output[0], chunk, sizeof chunk)) > 0;) reports.append(chunk, static_cast<std::size_t>(got));
-    ::close(output[0]);
+    std::thread sampler;
+    voq::platform::ChildSettings settings;
+    settings.started = [&](long child) {
+        sampler = std::thread(sample_memory, static_cast<pid_t>(child), std::ref(run), std::cref(done));
+    };
+    // The program's time with that of the children it waited for.
+    const voq::platform::ChildRun child = voq::platform::run_child(arguments, settings);
     done.store(true);
-    sampler.join();
-    int raw = 0;
-    rusage usage{};
-    ::wait4(child, &raw, 0, &usage);  // the program and the children it waited for
+    if (sampler.joinable()) sampler.join();
+    if (child.status < 0) return run;
+    const std::string& reports = child.output;
     run.wall_s = (voq::platform::milliseconds() - started) / 1000.0;
     run.simulators_cpu_s = cpu_seconds(RUSAGE_SELF) - own_cpu_before;
-    run.cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.cpu_s = child.cpu_seconds;
+    run.status = child.status;
     std::istringstream lines(reports);
     for (std::string line; std::getline(lines, line);) run.upgraded += line.find("\"outcome\":\"upgraded\"") != std::string::npos;
     for (auto& device : devices) {

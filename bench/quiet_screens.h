@@ -15,8 +15,6 @@ class QuietScreens : public ui::Screens {
 public:
     std::atomic<long> progress_updates{0};
 
-    bool register_window_class() override { return true; }
-    void init_common_controls() override {}
     int show_warning(const ui::WarningView&) override { return 0; }
     int show_address(const ui::AddressView&, const std::function<bool(std::string_view, int)>&) override { return 0; }
     ui::PasswordAnswer show_password(const ui::PasswordView&) override { return {false, {}, {}}; }

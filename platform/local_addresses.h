@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -20,5 +21,18 @@ struct InterfaceAddress {
 
 // The Linux order, from the interfaces' IPv4 addresses as the system lists them.
 std::vector<std::uint32_t> order_local_addresses(std::span<const InterfaceAddress> interfaces);
+
+// The netmask of the interface whose network holds address (host order), for telling
+// a user that a device lies outside the PC's network.
+std::optional<std::uint32_t> netmask_of(std::uint32_t address);
+
+struct InterfaceNetwork {
+    std::uint32_t address;
+    std::uint32_t netmask;
+};
+
+// The interface that has the address itself decides; else the first whose network
+// holds it, in the order the system lists them.
+std::optional<std::uint32_t> netmask_for(std::span<const InterfaceNetwork> interfaces, std::uint32_t address);
 
 }  // namespace voq::platform

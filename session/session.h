@@ -34,7 +34,6 @@ struct Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void* module_handle = nullptr;    // the platform's handle of the program module
     ui::Screens* screens = nullptr;   // the front-end, set by the entry
 
     // 1: serve the target image (direct mode, and after the first delivery of staged

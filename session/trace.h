@@ -4,9 +4,11 @@
 
 namespace voq {
 
-// The debug hook that receives the program's trace texts. The product installs no
-// sink, so every text is discarded unformatted; the scripted front-end installs one
-// to put the texts into its transcript.
+// The debug hook that receives the core's trace texts. No shipped program installs
+// one, so that a trace there costs an atomic load and no formatting; the command-line
+// program's --verbose lines are made from facts, not from these texts. The scripted
+// harness installs one to put the texts into its transcript. A formatted text is cut
+// at 511 bytes, a text handed to trace_text never.
 using TraceSink = void (*)(std::string_view text);
 
 void set_trace_sink(TraceSink sink);

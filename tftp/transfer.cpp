@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <string>
 
 #include "ui/failure.h"
 #include "session/failure_codes.h"
@@ -14,19 +15,39 @@ namespace voq::tftp {
 
 namespace {
 
-void send_option_acknowledgement(TransferSession& transfer, const platform::SocketAddress& peer)
+// A refused send is left to the retransmissions like a lost datagram, and told once
+// for each run of refusals with one reason: a device out of reach would otherwise
+// fill the trace with thirty alike.
+void send_packet(session::Session& session, TransferSession& transfer, std::size_t length,
+                 const platform::SocketAddress& peer)
 {
-    const std::size_t length = build_option_acknowledgement(transfer.packet, transfer.image_size);
-    platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
+    if (platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer) >= 0) {
+        transfer.send_error = 0;
+        return;
+    }
+    const int error = platform::last_socket_error();
+    if (error == transfer.send_error) return;
+    transfer.send_error = error;
+    const std::string reason = platform::socket_error_text(error);
+    trace("TFTP send to %x:%u failed: %s\n", transfer.peer.address, static_cast<unsigned>(transfer.peer.port),
+          reason.c_str());
+    ui::note(session, ui::CallFailedFact{ui::Call::tftp_send, transfer.peer.address, transfer.peer.port,
+                                         transfer.peer.port, error, reason});
+}
+
+void send_option_acknowledgement(session::Session& session, TransferSession& transfer,
+                                 const platform::SocketAddress& peer)
+{
+    send_packet(session, transfer, build_option_acknowledgement(transfer.packet, transfer.image_size), peer);
 }
 
 // Block next_block, which is also the one a retransmission repeats.
-void send_current_block(TransferSession& transfer, const fw::FirmwareImage& image, const platform::SocketAddress& peer)
+void send_current_block(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+                        const platform::SocketAddress& peer)
 {
     const std::size_t offset = static_cast<std::size_t>(transfer.next_block - 1) * block_size;
     const auto payload = image.bytes.subspan(offset, static_cast<std::size_t>(transfer.current_block_length));
-    const std::size_t length = build_data(transfer.packet, transfer.next_block, payload);
-    platform::send_datagram(transfer.socket, transfer.packet.data(), length, peer);
+    send_packet(session, transfer, build_data(transfer.packet, transfer.next_block, payload), peer);
 }
 
 ui::TransferFact transfer_fact(const TransferSession& transfer, bool given_up)
@@ -53,19 +74,20 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
     transfer.current_block_length =
         transfer.next_block == transfer.block_count ? transfer.last_block_length : static_cast<std::int32_t>(block_size);
     trace("Send block %d (%d)\n", static_cast<int>(transfer.next_block), transfer.current_block_length);
-    send_current_block(transfer, image, peer);
+    send_current_block(session, transfer, image, peer);
     return true;
 }
 
-void retransmit(TransferSession& transfer, const fw::FirmwareImage& image, const platform::SocketAddress& peer)
+void retransmit(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
+                const platform::SocketAddress& peer)
 {
     ++transfer.retransmissions;
     if (transfer.next_block == 0) {
         trace("ReSend option ack\n");
-        send_option_acknowledgement(transfer, peer);
+        send_option_acknowledgement(session, transfer, peer);
     } else {
         trace("ReSend block %d\n", static_cast<int>(transfer.next_block));
-        send_current_block(transfer, image, peer);
+        send_current_block(session, transfer, image, peer);
     }
 }
 
@@ -128,7 +150,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
                        ui::ProgressScreen& uploading)
 {
     const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
-    send_option_acknowledgement(transfer, peer);
+    send_option_acknowledgement(session, transfer, peer);
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
 
@@ -174,7 +196,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         switch (count_silence(silence, polls, found, now_ms, session.transfer_silence_floor_ms)) {
         case SilenceVerdict::keep_waiting: break;
         case SilenceVerdict::resend:
-            retransmit(transfer, image, peer);
+            retransmit(session, transfer, image, peer);
             ui::note(session, transfer_fact(transfer, false));
             break;
         case SilenceVerdict::give_up:

@@ -57,6 +57,7 @@ struct TransferSession {
     std::int32_t last_block_length = 0;
     std::int32_t current_block_length = 0;
     std::uint32_t retransmissions = 0;
+    int send_error = 0;  // the refusal of a send last told; 0 once a send goes out
     bool transition_image = false;
 };
 

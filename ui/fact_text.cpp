@@ -60,6 +60,7 @@ struct Text {
         case Call::http_send: return "HTTP send to " + where + " failed: " + f.reason;
         case Call::http_receive: return "HTTP receive from " + where + " failed: " + f.reason;
         case Call::tftp_bind: return "TFTP bind " + where + " failed: " + f.reason;
+        case Call::tftp_send: return "TFTP send to " + where + " failed: " + f.reason;
         }
         return {};
     }

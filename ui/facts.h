@@ -42,8 +42,8 @@ struct RequestFact {
     std::uint16_t device_port;
     std::string request_line;  // "GET /admin/advanced HTTP/1.1"
     bool signed_request = false;
-    std::string user_name;
-    std::string realm;
+    std::string user_name{};
+    std::string realm{};
 };
 
 // The answer's status line; empty when nothing came back.
@@ -53,7 +53,7 @@ struct AnswerFact {
     std::uint32_t bytes = 0;
 };
 
-enum class Call { http_bind, http_connect, http_send, http_receive, tftp_bind };
+enum class Call { http_bind, http_connect, http_send, http_receive, tftp_bind, tftp_send };
 
 // A call the system refused, with the system's own reason.
 struct CallFailedFact {

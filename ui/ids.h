@@ -1,8 +1,10 @@
 #pragma once
 
 // The screens' template ids and their controls' ids, named. The dialog templates, both
-// desktop front-ends, the harness, the autopilots and the gallery use these names; the
-// numbers are the Windows resources' and appear nowhere else.
+// desktop front-ends, the harness, the autopilots and the gallery use these names. The
+// numbers are the Windows resources', and also how the harness's transcripts, the key
+// scripts and the tests that read them name a screen or a control: a changed number
+// changes all of those.
 namespace voq::ui {
 
 namespace templates {

@@ -125,11 +125,6 @@ class Screens {
 public:
     virtual ~Screens() = default;
 
-    // The program's window class; false ends the run before any screen, silently.
-    virtual bool register_window_class() = 0;
-    // Makes the progress bar and the IPv4 address field available to the screens.
-    virtual void init_common_controls() = 0;
-
     // Modal screens: each returns 1 for its affirmative button, 0 for Cancel or the close box.
     virtual int show_warning(const WarningView& view) = 0;
     // On OK the front-end hands the typed text and the list's selection (-1 when the
@@ -156,7 +151,8 @@ public:
     // A blocking message box with one OK button, no owner and no icon, task-modal:
     // the calling thread's screens wait while it is open.
     virtual void report_error(std::string_view message, std::string_view title) = 0;
-    // Ends the process with exit status 0, from any thread, at once.
+    // Ends the process from any thread, at once: with status 0 on the desktop, with the
+    // status of the outcome it was told of in a front-end for scripts.
     [[noreturn]] virtual void end_process() = 0;
 
     // What happened, beside what is shown: from any thread, in the order it happened

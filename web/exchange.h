@@ -37,8 +37,8 @@ struct ExchangeResult {
     // n > 0: n bytes of answer in the buffer, the Device info refreshed from them.
     int value;
     ExchangeFault fault;
-    std::string status_line;  // the answer's first line, empty without an answer
-    std::optional<ui::CallFailedFact> refused;  // the call the system refused, and why
+    std::string status_line{};  // the answer's first line, empty without an answer
+    std::optional<ui::CallFailedFact> refused{};  // the call the system refused, and why
     std::uint32_t received = 0;                 // bytes of answer, a challenge's too
 };
 

@@ -11,11 +11,11 @@
 #include "frontends/cli/http_timeout.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
-#include "frontends/cli/system.h"
-#include "frontends/cli/terminal.h"
 #include "frontends/cli/yes_no.h"
 #include "platform/clock.h"
+#include "platform/local_addresses.h"
 #include "platform/process.h"
+#include "platform/terminal.h"
 #include "session/failure_codes.h"
 #include "session/messages.h"
 #include "ui/texts.h"
@@ -53,8 +53,8 @@ bool CliScreens::confirmed(std::string_view question)
 {
     if (settings_.yes) return true;
     if (!settings_.interactive) return false;
-    const auto answer = terminal::read_line(true, [&] { console_.prompt(std::string(question) + " [y/N] "); });
-    return answer && !terminal::interrupted() && is_yes(*answer);
+    const auto answer = platform::terminal::read_line(true, [&] { console_.prompt(std::string(question) + " [y/N] "); });
+    return answer && !platform::terminal::interrupted() && is_yes(*answer);
 }
 
 void CliScreens::set_outcome(Outcome outcome, std::string_view message)
@@ -73,7 +73,7 @@ int CliScreens::show_warning(const ui::WarningView& view)
     console_.say(view.text);
     if (confirmed("Accept the warning and go on?")) return 1;
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (terminal::interrupted()) {
+    if (platform::terminal::interrupted()) {
         pending_ = current_interruption().outcome;
         pending_message_ = current_interruption().message;
     } else {
@@ -137,8 +137,8 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
         upgrade_confirmed_ = true;
         return 1;
     }
-    pending_ = terminal::interrupted() ? current_interruption().outcome : Outcome::declined;
-    pending_message_ = terminal::interrupted() ? current_interruption().message : text::upgrade_not_confirmed;
+    pending_ = platform::terminal::interrupted() ? current_interruption().outcome : Outcome::declined;
+    pending_message_ = platform::terminal::interrupted() ? current_interruption().message : text::upgrade_not_confirmed;
     return 0;
 }
 
@@ -217,7 +217,7 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     Progress& screen = progress_[id];
-    if (terminal::interrupted()) {
+    if (platform::terminal::interrupted()) {
         pending_ = current_interruption().outcome;
         pending_message_ = current_interruption().message;
         return ui::Pump::cancelled;
@@ -325,7 +325,7 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    const HintFacts facts{settings_.pc_address, settings_.device_address, system::netmask_of(settings_.pc_address), port,
+    const HintFacts facts{settings_.pc_address, settings_.device_address, platform::netmask_of(settings_.pc_address), port,
                           upgrade_answer};
     const auto causes = likely_causes(outcome, facts);
     // Beside the failure they explain, where a script that keeps only errors still sees them.

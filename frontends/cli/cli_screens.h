@@ -37,9 +37,6 @@ class CliScreens : public ui::Screens {
 public:
     CliScreens(ScreenSettings settings, Console& console, PasswordSupply& passwords, RunRecord& record);
 
-    bool register_window_class() override { return true; }
-    void init_common_controls() override {}
-
     int show_warning(const ui::WarningView& view) override;
     int show_address(const ui::AddressView& view,
                      const std::function<bool(std::string_view typed, int selection)>& accept) override;

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <ctime>
 
-#include "frontends/cli/terminal.h"
 #include "platform/clock.h"
+#include "platform/terminal.h"
 
 namespace voq::cli {
 
@@ -54,7 +54,7 @@ std::string time_of_day()
 Console::Console(Settings settings)
     : settings_(std::move(settings)),
       human_(settings_.json ? stderr : stdout),
-      human_is_terminal_(terminal::is_terminal(human_))
+      human_is_terminal_(platform::terminal::is_terminal(human_))
 {
 }
 
@@ -117,7 +117,7 @@ void Console::progress(const std::string& line, bool new_phase)
         return;
     }
     const std::size_t previous = drawn_length_;
-    const std::string fitted = fit_to_columns(line, terminal::columns(human_));
+    const std::string fitted = fit_to_columns(line, platform::terminal::columns(human_));
     std::fprintf(human_, "\r%s", fitted.c_str());
     if (previous > fitted.size()) std::fprintf(human_, "%*s\r%s", static_cast<int>(previous - fitted.size()), "", fitted.c_str());
     std::fflush(human_);

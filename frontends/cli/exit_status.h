@@ -33,7 +33,7 @@ struct OutcomeEntry {
     Outcome outcome;
     int status;
     std::string_view name;     // in --json and the summary table
-    std::string_view meaning;  // in --help and the manual page
+    std::string_view meaning;  // in --help; the manual page words each at more length
 };
 
 std::span<const OutcomeEntry> outcome_table();

@@ -18,12 +18,13 @@
 #include "frontends/cli/password_file.h"
 #include "frontends/cli/pc_address.h"
 #include "frontends/cli/record_json.h"
-#include "frontends/cli/system.h"
-#include "frontends/cli/terminal.h"
 #include "frontends/cli/usage_error.h"
 #include "frontends/cli/yes_no.h"
+#include "platform/child_process.h"
+#include "platform/local_addresses.h"
 #include "platform/route.h"
 #include "platform/socket.h"
+#include "platform/terminal.h"
 #include "session/messages.h"
 #include "ui/credential_bytes.h"
 #include "ui/texts.h"
@@ -75,12 +76,12 @@ RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
 RunRecord run_device(const Options& o, const std::string& program, const Plan& plan)
 {
     if (plan.pc_address == 0) return unreported(plan, Outcome::no_response, "no route from this PC to the device");
-    if (terminal::interrupted()) return unreported(plan, current_interruption().outcome, std::string(text::not_started));
+    if (platform::terminal::interrupted()) return unreported(plan, current_interruption().outcome, std::string(text::not_started));
     std::vector<std::string> arguments{program};
     const auto rest = child_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file,
-                                      plan.pc_address, system::own_process_id());
+                                      plan.pc_address, platform::own_process_id());
     arguments.insert(arguments.end(), rest.begin(), rest.end());
-    const system::ChildResult child = system::run_child(arguments, o.verbose);
+    const platform::ChildRun child = platform::run_child(arguments, {o.verbose, platform::terminal::interrupting_signal, {}});
     return record_of_child(child.output, child.status, plan.device.address_text, plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address));
 }
 
@@ -160,7 +161,7 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
         }
         const std::uint32_t pc = o.local_address ? *o.local_address : platform::source_address_towards(device.address);
         if (pc != 0) {
-            const std::string wrong = subnet_address_problem(device.address, pc, system::netmask_of(pc));
+            const std::string wrong = subnet_address_problem(device.address, pc, platform::netmask_of(pc));
             if (!wrong.empty()) {
                 problem = at_line + wrong;
                 return {};
@@ -176,10 +177,10 @@ bool fleet_confirmed(const Options& o, Console& console, std::size_t count)
     if (o.mode == Mode::check) return true;
     console.say(ui::text::warning);
     if (o.yes) return true;
-    if (!terminal::is_terminal(stdin)) return false;
-    const auto answer = terminal::read_line(
+    if (!platform::terminal::is_terminal(stdin)) return false;
+    const auto answer = platform::terminal::read_line(
         true, [&] { console.prompt("Accept the warning and upgrade " + std::to_string(count) + " devices? [y/N] "); });
-    return answer && !terminal::interrupted() && is_yes(*answer);
+    return answer && !platform::terminal::interrupted() && is_yes(*answer);
 }
 
 }  // namespace
@@ -259,7 +260,7 @@ int run_fleet(const Options& o)
     Console console({o.quiet, o.json, o.verbose, ""});
     if (!fleet_confirmed(o, console, plans.size())) {
         const Interruption declined{Outcome::declined, text::not_confirmed};
-        const Interruption why = terminal::interrupted() ? current_interruption() : declined;
+        const Interruption why = platform::terminal::interrupted() ? current_interruption() : declined;
         console.error(why.message);
         if (o.json) {
             RunRecord record;
@@ -269,7 +270,7 @@ int run_fleet(const Options& o)
         }
         return exit_status_of(why.outcome);
     }
-    const std::string program = system::own_program_path();
+    const std::string program = platform::own_program_path();
 
     std::vector<RunRecord> records(plans.size());
     std::vector<bool> finished(plans.size(), false);
@@ -277,7 +278,7 @@ int run_fleet(const Options& o)
     std::atomic<std::size_t> next{0};
     std::mutex reporting;
     PcAddressSlots slots;
-    const bool show_tally = !o.json && !o.quiet && terminal::is_terminal(stdout);
+    const bool show_tally = !o.json && !o.quiet && platform::terminal::is_terminal(stdout);
     const auto worker = [&] {
         for (std::size_t i = next++; i < plans.size(); i = next++) {
             if (plans[i].pc_address != 0) slots.take(plans[i].pc_address);
@@ -308,7 +309,7 @@ int run_fleet(const Options& o)
     if (!o.json) console.say(summary_table(records));
     // A device upgraded before the signal came counts as upgraded; the signal's status
     // only when it stopped one.
-    if (terminal::interrupted())
+    if (platform::terminal::interrupted())
         for (const RunRecord& r : records)
             if (r.outcome == current_interruption().outcome) return status_of(r);
     return fleet_status(records);

@@ -1,7 +1,7 @@
 #include "frontends/cli/interruption.h"
 
 #include "frontends/cli/cli_texts.h"
-#include "frontends/cli/terminal.h"
+#include "platform/terminal.h"
 #include "session/messages.h"
 
 namespace voq::cli {
@@ -23,6 +23,6 @@ std::string interrupted_message(std::string_view message, bool delivered, std::s
            " restarts on it; check its version on its status page";
 }
 
-Interruption current_interruption() { return interruption_of(terminal::interrupting_signal()); }
+Interruption current_interruption() { return interruption_of(platform::terminal::interrupting_signal()); }
 
 }  // namespace voq::cli

@@ -5,11 +5,11 @@
 #include "frontends/cli/fleet.h"
 #include "frontends/cli/options.h"
 #include "frontends/cli/single_run.h"
-#include "frontends/cli/terminal.h"
+#include "platform/terminal.h"
 
 int main(int argc, char** argv)
 {
-    voq::cli::terminal::install_interrupt_handler();
+    voq::platform::terminal::install_interrupt_handler();
     const voq::cli::ParsedCommandLine parsed = voq::cli::parse_command_line(argc, argv);
     if (!parsed.options) return parsed.status;
     if (!parsed.options->devices_file.empty()) return voq::cli::run_fleet(*parsed.options);

@@ -14,12 +14,14 @@
 #include "frontends/cli/pc_address.h"
 #include "ui/credential_bytes.h"
 #include "frontends/cli/record_json.h"
-#include "frontends/cli/system.h"
-#include "frontends/cli/terminal.h"
 #include "frontends/cli/usage_error.h"
+#include "platform/child_process.h"
+#include "platform/environment.h"
+#include "platform/local_addresses.h"
 #include "platform/route.h"
 #include "platform/socket.h"
 #include "platform/socket_address.h"
+#include "platform/terminal.h"
 #include "session/session.h"
 #include "ui/support_log.h"
 #include "ui/texts.h"
@@ -49,7 +51,7 @@ PasswordChoice choose_password(const Options& o, bool interactive)
         if (!read.problem.empty()) return {PasswordOrigin::none, "", read.problem, ""};
         return {PasswordOrigin::file, read.password, "", read.warning};
     }
-    if (const auto from_environment = system::environment_text("VOQ_UPGRADE_PASSWORD")) {
+    if (const auto from_environment = platform::environment_text("VOQ_UPGRADE_PASSWORD")) {
         typed = *from_environment;
         choice.origin = PasswordOrigin::environment;
     } else {
@@ -85,10 +87,10 @@ std::uint32_t choose_pc_address(const Options& o, Console& console, std::string&
 
 int run_one_device(const Options& o)
 {
-    if (o.parent_process != 0) system::end_with_parent(o.parent_process);
+    if (o.parent_process != 0) platform::end_with_parent(o.parent_process);
     const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, o.device); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
-    const bool interactive = terminal::is_terminal(stdin);
+    const bool interactive = platform::terminal::is_terminal(stdin);
     const auto user = ui::credential_from_utf8(o.user);
     if (!user) return usage_error("--user: " + std::string(ui::text::unsendable_credentials));
     const PasswordChoice password = choose_password(o, interactive);
@@ -99,7 +101,7 @@ int run_one_device(const Options& o)
     std::string problem;
     chosen_pc_address = choose_pc_address(o, console, problem);
     if (chosen_pc_address == 0) return usage_error(problem);
-    problem = subnet_address_problem(o.device_address, chosen_pc_address, system::netmask_of(chosen_pc_address));
+    problem = subnet_address_problem(o.device_address, chosen_pc_address, platform::netmask_of(chosen_pc_address));
     if (!problem.empty()) return usage_error(problem);
 
     static RunRecord record;
@@ -122,7 +124,7 @@ int run_one_device(const Options& o)
     session.restart_wait_ms = restart_wait_ms(o.restart_wait_s);
     app::StartupServices services = app::standard_startup_services();
     services.local_addresses = the_chosen_pc_address;
-    app::program_entry(session, nullptr, screens, services);
+    app::program_entry(session, screens, services);
     return screens.finish();
 }
 

@@ -260,7 +260,6 @@ void answer(int template_id, const BuiltDialog& screen)
         summary << "message \"" << box->text().toStdString() << "\"\n";
         QTimer::singleShot(200, box, [box, name] {
             shoot(box, name);
-            if (!settings.reader.isEmpty()) box->activateWindow();
             after_reader(box, name, [box, name] {
                 if (settings.keyboard_only) press_keys(box, name.toStdString());
                 else box->accept();
@@ -274,9 +273,6 @@ void answer(int template_id, const BuiltDialog& screen)
                           template_id == templates::uploading;
     QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
         shoot(dialog, name);
-        // As a window manager gives a new window the focus: a screen reader presents a
-        // screen once it is active, and there is no window manager on a test's display.
-        if (!settings.reader.isEmpty()) dialog->activateWindow();
         after_reader(dialog, name,
                      [template_id, screen, dialog, name, progress] { take_turn(template_id, screen, dialog, name, progress); });
     });
@@ -363,7 +359,7 @@ int main(int argc, char** argv)
             session.stage_flag = 0;
             voq::ui::show_every_screen(screens, session);
         } else {
-            status = voq::app::program_entry(session, nullptr, screens, services);
+            status = voq::app::program_entry(session, screens, services);
         }
         summary << "exit " << status << "\n";
         summary.flush();

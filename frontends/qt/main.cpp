@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     int status = 0;
     // The wizard runs as the program's main thread does on Windows; widgets stay here.
     std::thread wizard([&] {
-        status = voq::app::program_entry(session, nullptr, screens, voq::app::standard_startup_services());
+        status = voq::app::program_entry(session, screens, voq::app::standard_startup_services());
         QMetaObject::invokeMethod(&application, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     application.exec();

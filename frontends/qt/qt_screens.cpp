@@ -49,11 +49,12 @@ int run_until_closed(QDialog* dialog)
 
 // A box with one OK button and no icon, owned by a screen: the screen waits for it,
 // every other window goes on.
-void show_owned_box(QWidget* owner, std::string_view message, std::string_view title)
+void show_owned_box(QWidget* owner, std::string_view message, std::string_view title, FocusHandover& focus)
 {
     QMessageBox box(QMessageBox::NoIcon, from_text(title), from_text(message), QMessageBox::Ok, owner);
     box.setWindowModality(Qt::WindowModal);
     box.exec();
+    if (focus.held_by(&box)) focus.bring_forward(owner);
 }
 
 std::optional<std::string> credential_of(const QString& text)
@@ -101,6 +102,23 @@ void QtScreens::forget_closed_windows()
     std::erase_if(open_windows_, [](const OpenWindow& open) { return !open.window || open.window->isHidden(); });
 }
 
+FocusHandover& QtScreens::focus()
+{
+    if (!focus_) focus_ = std::make_unique<FocusHandover>();
+    return *focus_;
+}
+
+void QtScreens::hand_on_focus()
+{
+    forget_closed_windows();
+    for (auto open = open_windows_.rbegin(); open != open_windows_.rend(); ++open) {
+        if (open->window->isEnabled()) {
+            focus().bring_forward(open->window);
+            return;
+        }
+    }
+}
+
 int QtScreens::run_modal(const BuiltDialog& built, int template_id, std::thread::id opener,
                          const std::function<bool()>& on_ok)
 {
@@ -115,10 +133,18 @@ int QtScreens::run_modal(const BuiltDialog& built, int template_id, std::thread:
     describe(built);
     dialog->show();
     centre_window(dialog);
-    const ThreadModal modal(*this, dialog, opener);
-    if (on_shown) on_shown(template_id, built);
-    const int result = run_until_closed(dialog) == QDialog::Accepted ? 1 : 0;
-    dialog->hide();
+    focus().bring_forward(dialog);
+    int result = 0;
+    bool had_focus = false;
+    {
+        const ThreadModal modal(*this, dialog, opener);
+        if (on_shown) on_shown(template_id, built);
+        result = run_until_closed(dialog) == QDialog::Accepted ? 1 : 0;
+        had_focus = focus().held_by(dialog);
+        dialog->hide();
+    }
+    // Once the windows the screen held back take input again.
+    if (had_focus) hand_on_focus();
     dialog->deleteLater();
     return result;
 }
@@ -155,7 +181,7 @@ int QtScreens::show_address(const AddressView& view,
         return run_modal(built, view.template_id, opener, [&, dialog, list, address] {
             const std::string typed = address->text().left(62).toStdString();
             if (accept(typed, list->currentIndex())) return true;
-            show_owned_box(dialog, text::invalid_address, text::invalid_address_title);
+            show_owned_box(dialog, text::invalid_address, text::invalid_address_title, focus());
             address->focus_first_box();
             return false;
         });
@@ -175,7 +201,7 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
         const bool ok = run_modal(built, view.template_id, opener, [&] {
             const bool user_fits = credential_of(user->text()).has_value();
             if (user_fits && credential_of(password->text())) return true;
-            show_owned_box(built.dialog, text::unsendable_credentials, text::invalid_address_title);
+            show_owned_box(built.dialog, text::unsendable_credentials, text::invalid_address_title, focus());
             (user_fits ? password : user)->setFocus();
             return false;
         }) == 1;
@@ -301,6 +327,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         dialog->show();
         centre_window(dialog);
         cancel->setFocus();
+        focus().bring_forward(dialog);
         forget_closed_windows();
         open_windows_.push_back({dialog, opener});
         const int template_id = view.template_id;
@@ -331,7 +358,11 @@ void QtScreens::set_progress_text(ProgressId screen, std::string_view text)
 void QtScreens::set_progress_range(ProgressId screen, int high)
 {
     with_progress(screen, [high](Progress& p) {
-        qobject_cast<QProgressBar*>(p.screen.controls.at(controls::progress_bar))->setRange(0, high);
+        auto* bar = qobject_cast<QProgressBar*>(p.screen.controls.at(controls::progress_bar));
+        bar->setRange(0, high);
+        // The toolkit puts a bar whose value is past its new range below its start, and
+        // a screen reader says "-2 percent" as the restart wait takes over the bar.
+        if (bar->value() < bar->minimum()) bar->setValue(bar->minimum());
     });
 }
 
@@ -357,8 +388,10 @@ void QtScreens::close_progress(ProgressId screen)
         if (found == progress_.end()) return;
         // Gone at once, not at the event loop's next turn: a modal screen's loop may
         // be running, and until then a screen reader would still find the screen.
+        const bool had_focus = focus().held_by(found->second.screen.dialog);
         delete found->second.screen.dialog;
         progress_.erase(found);
+        if (had_focus) hand_on_focus();
     });
 }
 
@@ -375,9 +408,16 @@ void QtScreens::report_error(std::string_view message, std::string_view title)
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::NoIcon, from_text(title), from_text(message), QMessageBox::Ok);
         box.show();
-        const ThreadModal modal(*this, &box, opener);
-        if (on_shown) on_shown(0, BuiltDialog{&box, {}, {}});
-        run_until_closed(&box);
+        focus().bring_forward(&box);
+        bool had_focus = false;
+        {
+            const ThreadModal modal(*this, &box, opener);
+            if (on_shown) on_shown(0, BuiltDialog{&box, {}, {}});
+            run_until_closed(&box);
+            had_focus = focus().held_by(&box);
+            box.hide();
+        }
+        if (had_focus) hand_on_focus();
         return 0;
     });
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frontends/qt/dialog_builder.h"
+#include "frontends/qt/focus_handover.h"
 #include "ui/support_log.h"
 #include "ui/screens.h"
 
@@ -32,9 +33,6 @@ class QtScreens : public Screens {
 public:
     // Called on the GUI thread once a screen is shown: for the demo's autopilot.
     std::function<void(int template_id, const BuiltDialog& screen)> on_shown;
-
-    bool register_window_class() override { return true; }
-    void init_common_controls() override {}
 
     int show_warning(const WarningView& view) override;
     int show_address(const AddressView& view,
@@ -99,6 +97,10 @@ private:
     int run_modal(const BuiltDialog& built, int template_id, std::thread::id opener,
                   const std::function<bool()>& on_ok = {});
     void forget_closed_windows();
+    // A new screen takes the focus, as ShowWindow gives it on Windows; one that closes
+    // with the focus hands it to the newest screen still open that takes input.
+    void hand_on_focus();
+    FocusHandover& focus();
     void later(std::function<void()> work);
     void with_progress(ProgressId screen, const std::function<void(Progress&)>& work);
     std::shared_ptr<Mailbox> mailbox_of(ProgressId screen);
@@ -110,6 +112,7 @@ private:
     std::map<ProgressId, std::shared_ptr<Mailbox>> mailboxes_;
     std::map<ProgressId, Progress> progress_;  // GUI thread only
     std::vector<OpenWindow> open_windows_;     // GUI thread only
+    std::unique_ptr<FocusHandover> focus_;     // GUI thread only, from the first screen on
 };
 
 }  // namespace voq::ui::qt

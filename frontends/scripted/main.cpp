@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     if (script.reread_spacing_ms) session.reread_spacing_ms = *script.reread_spacing_ms;
     static voq::ui::scripted::ScriptedScreens screens(std::move(script), lines);
 
-    const int status = voq::app::program_entry(session, nullptr, screens, services);
+    const int status = voq::app::program_entry(session, screens, services);
     lines.line("exit " + std::to_string(status));
     return status;
 }

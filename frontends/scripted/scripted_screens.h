@@ -17,9 +17,6 @@ class ScriptedScreens : public Screens {
 public:
     ScriptedScreens(Script script, Transcript& transcript);
 
-    bool register_window_class() override { return true; }
-    void init_common_controls() override {}
-
     int show_warning(const WarningView& view) override;
     int show_address(const AddressView& view,
                      const std::function<bool(std::string_view typed, int selection)>& accept) override;

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include "frontends/gallery.h"
+#include "frontends/win32/program_start.h"
 #include "frontends/win32/win32_screens.h"
 
 int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int)
 {
+    voq::ui::win32::init_common_controls();
     static voq::ui::win32::Win32Screens screens(module);
     static voq::session::Session session(0);
     voq::ui::show_every_screen(screens, session);

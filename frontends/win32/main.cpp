@@ -4,6 +4,7 @@
 
 #include "app/entry.h"
 #include "firmware/embedded.h"
+#include "frontends/win32/program_start.h"
 #include "frontends/win32/win32_screens.h"
 #include "platform/state_folder.h"
 #include "ui/support_log.h"
@@ -16,5 +17,7 @@ int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int)
     log.begin("voq-upgrade.exe", VOQ_VERSION);
     screens.keep_log(log);
     static voq::session::Session session(voq::fw::built_stage_flag());
-    return voq::app::program_entry(session, module, screens, voq::app::standard_startup_services());
+    if (!voq::ui::win32::register_window_class(module)) return 0;
+    voq::ui::win32::init_common_controls();
+    return voq::app::program_entry(session, screens, voq::app::standard_startup_services());
 }

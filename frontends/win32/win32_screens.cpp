@@ -15,8 +15,6 @@ namespace voq::ui::win32 {
 
 namespace {
 
-constexpr UINT common_control_classes = 0x820;  // the progress bar and the IPv4 address field
-
 std::string text_of(std::string_view text) { return std::string(text); }
 
 void set_text(HWND dialog, int control, std::string_view text)
@@ -84,8 +82,6 @@ INT_PTR CALLBACK progress_procedure(HWND dialog, UINT message, WPARAM wparam, LP
     return FALSE;
 }
 
-LRESULT CALLBACK class_procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
-
 // The address field's text as typed: its four boxes (the control's own edit windows,
 // left to right) joined by dots, an empty box giving an empty group, so that the
 // parser refuses it rather than reading it as 0.
@@ -124,22 +120,6 @@ bool ansi_text(HWND dialog, int control, std::string& text)
 }
 
 }  // namespace
-
-bool Win32Screens::register_window_class()
-{
-    WNDCLASSA window_class{};
-    window_class.lpfnWndProc = class_procedure;
-    window_class.hInstance = module_;
-    window_class.hIcon = ::LoadIconA(module_, MAKEINTRESOURCEA(286));
-    window_class.lpszClassName = "VoqUpgrade";
-    return ::RegisterClassA(&window_class) != 0;
-}
-
-void Win32Screens::init_common_controls()
-{
-    INITCOMMONCONTROLSEX controls{sizeof controls, common_control_classes};
-    ::InitCommonControlsEx(&controls);
-}
 
 int Win32Screens::show_warning(const WarningView& view)
 {

@@ -17,9 +17,6 @@ class Win32Screens : public Screens {
 public:
     explicit Win32Screens(HINSTANCE module) : module_(module) {}
 
-    bool register_window_class() override;
-    void init_common_controls() override;
-
     int show_warning(const WarningView& view) override;
     int show_address(const AddressView& view,
                      const std::function<bool(std::string_view typed, int selection)>& accept) override;

@@ -7,19 +7,45 @@
 
 namespace voq::platform {
 
+namespace {
+
+std::uint32_t host_order_of(const sockaddr* address)
+{
+    return ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
+}
+
+// Each IPv4 address of each interface, as the system lists them.
+template <typename Visit>
+void visit_ipv4_interfaces(Visit visit)
+{
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0) return;
+    for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+        visit(*entry);
+    }
+    ::freeifaddrs(interfaces);
+}
+
+}  // namespace
+
 std::vector<std::uint32_t> local_ipv4_addresses()
 {
     std::vector<InterfaceAddress> found;
-    ifaddrs* interfaces = nullptr;
-    if (::getifaddrs(&interfaces) != 0) return {};
-    for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
-        const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
-        found.push_back({ntohl(ipv4->sin_addr.s_addr), (entry->ifa_flags & IFF_UP) != 0,
-                         (entry->ifa_flags & IFF_LOOPBACK) != 0});
-    }
-    ::freeifaddrs(interfaces);
+    visit_ipv4_interfaces([&](const ifaddrs& entry) {
+        found.push_back({host_order_of(entry.ifa_addr), (entry.ifa_flags & IFF_UP) != 0,
+                         (entry.ifa_flags & IFF_LOOPBACK) != 0});
+    });
     return order_local_addresses(found);
+}
+
+std::optional<std::uint32_t> netmask_of(std::uint32_t address)
+{
+    std::vector<InterfaceNetwork> networks;
+    visit_ipv4_interfaces([&](const ifaddrs& entry) {
+        if (entry.ifa_netmask != nullptr) networks.push_back({host_order_of(entry.ifa_addr), host_order_of(entry.ifa_netmask)});
+    });
+    return netmask_for(networks, address);
 }
 
 }  // namespace voq::platform

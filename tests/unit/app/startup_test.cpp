@@ -85,7 +85,6 @@ TEST_F(Startup, ShippedBuildLoadsOnlyTheTargetImageAndNamesTheProduct)
     EXPECT_EQ(session->transition_image.size, 0u);
     EXPECT_EQ(session->display_name, "VOQ-3100/3300");
     EXPECT_EQ(session->phone_style, 0);
-    EXPECT_EQ(screens.common_control_inits, 1);
     EXPECT_TRUE(screens.reports.empty());
 }
 
@@ -155,26 +154,12 @@ TEST_F(Startup, MissingTransitionImageDoesNotMatterInTheShippedBuild)
     EXPECT_TRUE(screens.reports.empty());
 }
 
-TEST(ProgramEntry, FailedClassRegistrationEndsTheRunBeforeStartUp)
-{
-    fake = Fake{};
-    test::RecordingScreens screens;
-    screens.window_class_registers = false;
-    auto session = std::make_unique<session::Session>(1);
-    EXPECT_EQ(program_entry(*session, nullptr, screens, fake_services()), 0);
-    EXPECT_EQ(screens.common_control_inits, 0);
-    EXPECT_TRUE(fake.images_asked.empty());
-    EXPECT_TRUE(screens.reports.empty());
-}
-
-TEST(ProgramEntry, KeepsTheModuleHandleAndRunsStartUp)
+TEST(ProgramEntry, RunsStartUpForTheGivenScreens)
 {
     fake = Fake{};
     test::RecordingScreens screens;
     auto session = std::make_unique<session::Session>(1);
-    int module = 0;
-    EXPECT_EQ(program_entry(*session, &module, screens, fake_services()), 0);
-    EXPECT_EQ(session->module_handle, &module);
+    EXPECT_EQ(program_entry(*session, screens, fake_services()), 0);
     EXPECT_EQ(session->screens, &screens);
     EXPECT_EQ(session->display_name, "VOQ-3100/3300");
 }

@@ -22,8 +22,6 @@ struct ProcessEnded {};
 // process for real, as a child process's test must from another thread).
 class RecordingScreens : public ui::Screens {
 public:
-    bool window_class_registers = true;
-    int common_control_inits = 0;
     std::vector<int> opened;                                   // template ids, in order
     std::vector<std::pair<std::string, std::string>> reports;  // message, title
     std::vector<int> positions;                                // every progress position set
@@ -43,9 +41,6 @@ public:
         const std::lock_guard<std::mutex> lock(facts_mutex_);
         return facts_;
     }
-
-    bool register_window_class() override { return window_class_registers; }
-    void init_common_controls() override { ++common_control_inits; }
 
     int show_warning(const ui::WarningView& view) override { return opened_modal(view.template_id); }
     int show_address(const ui::AddressView& view, const std::function<bool(std::string_view, int)>&) override

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "ui/facts.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 #include "firmware/placeholder.h"
@@ -179,6 +180,49 @@ TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
     const Served served = serve(88, image_of(1000), faults);
     EXPECT_EQ(served.outcome, Outcome::given_up);
     EXPECT_TRUE(served.captions.empty());  // not even the options were acknowledged
+}
+
+// Port 0 is a destination the system refuses a datagram to: each of the thirty
+// sends fails, and the transfer tells the system's reason once, then gives up as for
+// a device that keeps quiet.
+TEST(TransferImage, ARefusedSendIsToldOnceWithTheSystemsReason)
+{
+    const test::LoopbackPair addresses = test::loopback_pair(99);
+    std::uint16_t port = 0;
+    platform::Socket server = server_socket(addresses.pc, port);
+    test::RecordingScreens screens;
+    auto session = std::make_unique<session::Session>(1);
+    session->screens = &screens;
+    session->transfer_silence_floor_ms = 0;
+    const std::vector<std::uint8_t> bytes = image_of(1000);
+    const fw::FirmwareImage image = fw::read_image(bytes);
+    TransferSession transfer;
+    transfer.socket = server.handle();
+    transfer.peer = {addresses.device, 0};
+    start_transfer_session(transfer, image);
+    Outcome outcome = Outcome::complete;
+    {
+        ui::ProgressScreen uploading(*session, ui::uploading_view(2));
+        platform::set_non_blocking(server.handle());
+        outcome = transfer_image(*session, transfer, image, uploading);
+    }
+    EXPECT_EQ(outcome, Outcome::given_up);
+    const std::vector<ui::Fact> facts = screens.facts();
+    std::vector<ui::CallFailedFact> refusals;
+    for (const ui::Fact& fact : facts)
+        if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact)) refusals.push_back(*refused);
+    ASSERT_EQ(refusals.size(), 1u) << "one refusal, told once";
+    EXPECT_EQ(refusals[0].call, ui::Call::tftp_send);
+    EXPECT_EQ(refusals[0].address, addresses.device);
+    EXPECT_EQ(refusals[0].first_port, 0);
+    EXPECT_NE(refusals[0].error, 0);
+    EXPECT_EQ(refusals[0].reason, platform::socket_error_text(refusals[0].error));
+    EXPECT_EQ(ui::fact_text(refusals[0]), "TFTP send to " + test::dotted(addresses.device) + ":0 failed: " +
+                                              refusals[0].reason);
+    const auto* last = std::get_if<ui::TransferFact>(&facts.back());
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(last->given_up);
+    EXPECT_EQ(last->retransmissions, static_cast<std::uint32_t>(silent_periods_to_give_up - 1));
 }
 
 // A transfer of 1,000 bytes (two blocks) to the read request waiting on server.

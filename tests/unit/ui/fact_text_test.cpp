@@ -35,6 +35,8 @@ TEST(FactText, EachKindAsAPersonReadsIt)
          "HTTP bind 127.0.0.1:23456-23556 failed: Address already in use"},
         {CallFailedFact{Call::tftp_bind, 0x7f000001, 69, 69, 98, "Address already in use"},
          "TFTP bind 127.0.0.1:69 failed: Address already in use"},
+        {CallFailedFact{Call::tftp_send, 0x7f000002, 3077, 3077, 101, "Network is unreachable"},
+         "TFTP send to 127.0.0.2:3077 failed: Network is unreachable"},
         {ListeningFact{0x7f000001, 10069}, "TFTP listening on 127.0.0.1:10069"},
         {ReadRequestFact{0x0a000002, 4711, "/voq4d2.bi1"}, "TFTP read request from 10.0.0.2:4711 for /voq4d2.bi1"},
         {ReadRequestFact{0x0a000002, 4711, "/other\r.bin", false},

@@ -105,6 +105,21 @@ TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
               std::string::npos);
 }
 
+TEST_F(Folder, ARefusedTftpSendStandsBetweenTheTransfersLinesWithTheSystemsReason)
+{
+    std::filesystem::create_directories(root);
+    SupportLog log = SupportLog::to_file(root / "run.log");
+    log.note(TransferFact{false, 512, 1500, 1, 0});
+    log.note(CallFailedFact{Call::tftp_send, 0x7f000002, 3077, 3077, 101, "Network is unreachable"});
+    log.note(TransferFact{false, 512, 1500, 1, 29, true});
+    const std::string text = read_all(root / "run.log");
+    const std::size_t refusal = text.find("TFTP send to 127.0.0.2:3077 failed: Network is unreachable\n");
+    const std::size_t given_up = text.find("Transfer given up: ");
+    ASSERT_NE(refusal, std::string::npos) << text;
+    ASSERT_NE(given_up, std::string::npos) << text;
+    EXPECT_LT(refusal, given_up);
+}
+
 TEST_F(Folder, ALogThatCannotBeWrittenWritesNothingAndSaysSo)
 {
     std::filesystem::create_directories(root);

@@ -1,4 +1,4 @@
-#include "frontends/cli/terminal.h"
+#include "platform/terminal.h"
 
 #include <atomic>
 #include <csignal>
@@ -8,7 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace voq::cli::terminal {
+namespace voq::platform::terminal {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
     return line;
 }
 
-}  // namespace voq::cli::terminal
+}  // namespace voq::platform::terminal

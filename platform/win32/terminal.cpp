@@ -1,4 +1,4 @@
-#include "frontends/cli/terminal.h"
+#include "platform/terminal.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <io.h>
 #include <string_view>
 
-namespace voq::cli::terminal {
+namespace voq::platform::terminal {
 
 namespace {
 
@@ -131,4 +131,4 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
     return line;
 }
 
-}  // namespace voq::cli::terminal
+}  // namespace voq::platform::terminal

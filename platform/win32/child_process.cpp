@@ -1,21 +1,12 @@
-#include "frontends/cli/system.h"
+#include "platform/child_process.h"
 
-#include <winsock2.h>
 #include <windows.h>
-#include <iphlpapi.h>
 
-#include <memory>
-#include <string>
-
-namespace voq::cli::system {
+namespace voq::platform {
 
 namespace {
 
-std::uint32_t host_order(DWORD network_order)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(&network_order);
-    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
-}
+constexpr std::size_t output_kept = 1u << 20;
 
 // The command line Windows hands to the child: each argument quoted, its backslashes
 // and quotes escaped as the C runtime reads them back.
@@ -36,47 +27,6 @@ std::string quoted(const std::string& argument)
     return out + "\"";
 }
 
-}  // namespace
-
-std::optional<std::uint32_t> netmask_of(std::uint32_t address)
-{
-    ULONG size = 0;
-    if (::GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
-    auto buffer = std::make_unique<unsigned char[]>(size);
-    auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buffer.get());
-    if (::GetIpAddrTable(table, &size, FALSE) != NO_ERROR) return std::nullopt;
-    std::optional<std::uint32_t> found;
-    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-        const std::uint32_t own = host_order(table->table[i].dwAddr), mask = host_order(table->table[i].dwMask);
-        if (own == address) return mask;
-        if ((own & mask) == (address & mask) && !found) found = mask;
-    }
-    return found;
-}
-
-std::optional<std::string> environment_text(const char* name)
-{
-    std::wstring wide_name;
-    for (const char* c = name; *c != '\0'; ++c) wide_name += static_cast<wchar_t>(*c);
-    const DWORD length = ::GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
-    if (length <= 1) return std::nullopt;
-    std::wstring value(length, L'\0');
-    value.resize(::GetEnvironmentVariableW(wide_name.c_str(), value.data(), length));
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-std::string own_program_path()
-{
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
-}
-
-namespace {
-
 // Every child in one job that ends with its last handle, which this process holds: the
 // children end with it however it ends.
 HANDLE children_job()
@@ -92,15 +42,27 @@ HANDLE children_job()
     return job;
 }
 
+double seconds_of(const FILETIME& time)
+{
+    return static_cast<double>(static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+}
+
 }  // namespace
+
+std::string own_program_path()
+{
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+}
 
 void end_with_parent(long) {}
 
 long own_process_id() { return static_cast<long>(::GetCurrentProcessId()); }
 
-ChildResult run_child(const std::vector<std::string>& arguments, bool pass_errors)
+ChildRun run_child(const std::vector<std::string>& arguments, const ChildSettings& settings)
 {
-    ChildResult result{-1, {}};
+    ChildRun result;
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     HANDLE read_end = nullptr, write_end = nullptr;
     if (!::CreatePipe(&read_end, &write_end, &inherited, 0)) return result;
@@ -112,7 +74,7 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nothing;
     startup.hStdOutput = write_end;
-    startup.hStdError = pass_errors ? ::GetStdHandle(STD_ERROR_HANDLE) : nothing;
+    startup.hStdError = settings.pass_errors ? ::GetStdHandle(STD_ERROR_HANDLE) : nothing;
     std::string command_line;
     for (const std::string& argument : arguments) command_line += (command_line.empty() ? "" : " ") + quoted(argument);
     PROCESS_INFORMATION process{};
@@ -121,6 +83,7 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     if (started) {
         if (children_job() != nullptr) ::AssignProcessToJobObject(children_job(), process.hProcess);
         ::ResumeThread(process.hThread);
+        if (settings.started) settings.started(static_cast<long>(process.dwProcessId));
     }
     ::CloseHandle(write_end);
     ::CloseHandle(nothing);
@@ -128,10 +91,13 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
         char chunk[4096];
         DWORD got = 0;
         while (::ReadFile(read_end, chunk, sizeof chunk, &got, nullptr) && got > 0)
-            if (result.output.size() < 1u << 20) result.output.append(chunk, got);
+            if (result.output.size() < output_kept) result.output.append(chunk, got);
         ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD status = 0;
         if (::GetExitCodeProcess(process.hProcess, &status)) result.status = static_cast<int>(status);
+        FILETIME created{}, ended{}, kernel{}, user{};
+        if (::GetProcessTimes(process.hProcess, &created, &ended, &kernel, &user))
+            result.cpu_seconds = seconds_of(kernel) + seconds_of(user);
         ::CloseHandle(process.hProcess);
         ::CloseHandle(process.hThread);
     }
@@ -139,4 +105,4 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     return result;
 }
 
-}  // namespace voq::cli::system
+}  // namespace voq::platform

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-// What the command-line program needs of the console: posix/ or win32/ supplies it.
-namespace voq::cli::terminal {
+// The console as the command-line program uses it.
+namespace voq::platform::terminal {
 
 bool is_terminal(std::FILE* stream);
 
@@ -29,4 +29,4 @@ std::size_t columns(std::FILE* stream);
 // off, so that what is typed ahead of the read is not shown either.
 std::optional<std::string> read_line(bool echo, const std::function<void()>& prompt);
 
-}  // namespace voq::cli::terminal
+}  // namespace voq::platform::terminal

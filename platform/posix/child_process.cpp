@@ -1,12 +1,10 @@
-#include "frontends/cli/system.h"
+#include "platform/child_process.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <ifaddrs.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,37 +13,22 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "frontends/cli/terminal.h"
-
 extern char** environ;
 
-namespace voq::cli::system {
+namespace voq::platform {
 
-std::optional<std::uint32_t> netmask_of(std::uint32_t address)
+namespace {
+
+constexpr std::size_t output_kept = 1u << 20;
+constexpr int signal_check_ms = 50;
+
+double seconds_of(const rusage& usage)
 {
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) return std::nullopt;
-    std::optional<std::uint32_t> found;
-    for (const ifaddrs* each = list; each != nullptr; each = each->ifa_next) {
-        if (each->ifa_addr == nullptr || each->ifa_netmask == nullptr || each->ifa_addr->sa_family != AF_INET) continue;
-        const auto own = ntohl(reinterpret_cast<const sockaddr_in*>(each->ifa_addr)->sin_addr.s_addr);
-        const auto mask = ntohl(reinterpret_cast<const sockaddr_in*>(each->ifa_netmask)->sin_addr.s_addr);
-        if (own == address) {
-            found = mask;
-            break;
-        }
-        if ((own & mask) == (address & mask) && !found) found = mask;
-    }
-    ::freeifaddrs(list);
-    return found;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-std::optional<std::string> environment_text(const char* name)
-{
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return std::nullopt;
-    return std::string(value);
-}
+}  // namespace
 
 std::string own_program_path()
 {
@@ -54,16 +37,17 @@ std::string own_program_path()
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
-ChildResult run_child(const std::vector<std::string>& arguments, bool pass_errors)
+ChildRun run_child(const std::vector<std::string>& arguments, const ChildSettings& settings)
 {
-    ChildResult result{-1, {}};
+    ChildRun result;
+    if (arguments.empty()) return result;
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0) return result;
-    // A process group of its own: a Ctrl+C typed at the terminal reaches this process
-    // alone, which passes it on once, rather than both at the same moment.
     posix_spawnattr_t attributes;
     ::posix_spawnattr_init(&attributes);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    if (settings.signal_to_pass) flags |= POSIX_SPAWN_SETPGROUP;
+    ::posix_spawnattr_setflags(&attributes, flags);
     ::posix_spawnattr_setpgroup(&attributes, 0);
     sigset_t defaults, none;
     sigemptyset(&defaults);
@@ -75,7 +59,7 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    if (!pass_errors) ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (!settings.pass_errors) ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -88,26 +72,31 @@ ChildResult run_child(const std::vector<std::string>& arguments, bool pass_error
         ::close(output[0]);
         return result;
     }
+    if (settings.started) settings.started(static_cast<long>(child));
     char chunk[4096];
     bool passed_on = false;
     while (true) {
-        if (!passed_on && terminal::interrupting_signal() != 0) {
-            ::kill(child, terminal::interrupting_signal());
-            passed_on = true;
+        if (!passed_on && settings.signal_to_pass) {
+            if (const int signal = settings.signal_to_pass(); signal != 0) {
+                ::kill(child, signal);
+                passed_on = true;
+            }
         }
         pollfd readable{output[0], POLLIN, 0};
-        if (::poll(&readable, 1, 50) == 0) continue;
+        if (::poll(&readable, 1, signal_check_ms) == 0) continue;
         const ssize_t got = ::read(output[0], chunk, sizeof chunk);
         if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) break;
-        if (result.output.size() < 1u << 20) result.output.append(chunk, static_cast<std::size_t>(got));
+        if (result.output.size() < output_kept) result.output.append(chunk, static_cast<std::size_t>(got));
     }
     ::close(output[0]);
     int raw = 0;
-    while (::waitpid(child, &raw, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (::wait4(child, &raw, 0, &usage) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) result.status = 128 + WTERMSIG(raw);
+    result.cpu_seconds = seconds_of(usage);
     return result;
 }
 
@@ -120,4 +109,4 @@ void end_with_parent(long parent)
 
 long own_process_id() { return static_cast<long>(::getpid()); }
 
-}  // namespace voq::cli::system
+}  // namespace voq::platform
