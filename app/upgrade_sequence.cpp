@@ -24,7 +24,7 @@ ui::DeviceFact device_fact(const session::Session& session)
 
 }  // namespace
 
-void run_upgrade_sequence(session::Session& session)
+void run_upgrade_sequence(session::Session& session, std::string_view carried_transition_version)
 {
     ui::Screens& screens = *session.screens;
     if (screens.show_warning(ui::warning_view(session)) == 0) return;
@@ -44,9 +44,13 @@ void run_upgrade_sequence(session::Session& session)
         return;
     }
 
+    const std::string_view device_version = session.device_info.software_version.view();
+    ui::note(session, ui::StandingFact{version_standing(device_version, fw::version_text(session.target_image),
+                                                        carried_transition_version),
+                                       stage_decision(device_version, carried_transition_version) == Stage::staged});
+
     if (session.stage_flag.load() == 0 &&
-        stage_decision(session.device_info.software_version.view(), fw::version_text(session.transition_image)) ==
-            Stage::direct)
+        stage_decision(device_version, fw::version_text(session.transition_image)) == Stage::direct)
         session.stage_flag.store(1);
 
     ui::note(session, ui::PhaseFact{ui::Phase::confirming});

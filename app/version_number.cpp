@@ -88,4 +88,14 @@ Stage stage_decision(std::string_view device_version, std::string_view transitio
                                                                                 : Stage::direct;
 }
 
+ui::Standing version_standing(std::string_view device_version, std::string_view target_version,
+                              std::string_view transition_version)
+{
+    if (stage_decision(device_version, transition_version) == Stage::staged) return ui::Standing::outdated;
+    const std::int32_t device = version_number(device_version);
+    const std::int32_t target = version_number(target_version);
+    if (device < target) return ui::Standing::outdated;
+    return device == target ? ui::Standing::current : ui::Standing::newer;
+}
+
 }  // namespace voq::app

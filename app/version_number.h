@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ui/facts.h"
+
 namespace voq::app {
 
 // Reads a firmware version text such as "2.0.13(g)" as a number that orders versions:
@@ -15,5 +17,12 @@ enum class Stage { direct, staged };
 
 // Whether a device reporting device_version must take the transition image first.
 Stage stage_decision(std::string_view device_version, std::string_view transition_version);
+
+// How a device reporting device_version stands against the target firmware, by the
+// numbers the stage decision compares. A device the stage decision sends through the
+// transition image is outdated whatever its number: an "(NT" build is not on the
+// target's line, however high it counts.
+ui::Standing version_standing(std::string_view device_version, std::string_view target_version,
+                              std::string_view transition_version);
 
 }  // namespace voq::app

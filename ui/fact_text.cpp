@@ -81,6 +81,16 @@ struct Text {
     {
         return "Version expected " + printable(f.expected) + ", reported " + printable(f.reported);
     }
+    std::string operator()(const StandingFact& f) const
+    {
+        std::string text = "Device's version: ";
+        switch (f.standing) {
+        case Standing::outdated: text += "older than the tool's firmware"; break;
+        case Standing::current: text += "the tool's firmware"; break;
+        case Standing::newer: text += "later than the tool's firmware"; break;
+        }
+        return text + (f.transition_first ? ", transition image first in a staged build" : "");
+    }
     std::string operator()(const FailureFact& f) const
     {
         return "Failure " + std::string(session::failure_name(f.code)) + ": " + std::string(session::failure_text(f.code));

@@ -91,12 +91,21 @@ struct VersionsFact {
     std::string reported;
 };
 
+// How the device's version stands against the firmware this tool carries, read from
+// its status page before the confirmation.
+enum class Standing { outdated, current, newer };
+
+struct StandingFact {
+    Standing standing;
+    bool transition_first;  // a staged build would serve the transition image first
+};
+
 struct FailureFact {
     session::Failure code;
 };
 
 using Fact = std::variant<StartFact, DeviceFact, PhaseFact, RequestFact, AnswerFact, CallFailedFact, ListeningFact, ReadRequestFact,
-                          TransferFact, VersionsFact, FailureFact>;
+                          TransferFact, VersionsFact, StandingFact, FailureFact>;
 
 std::string_view phase_name(Phase phase);
 

@@ -62,6 +62,8 @@ void CliScreens::set_outcome(Outcome outcome, std::string_view message)
 
 int CliScreens::show_warning(const ui::WarningView& view)
 {
+    // Reading a status page puts nothing at risk.
+    if (settings_.mode == Mode::check) return 1;
     console_.say(view.caption);
     console_.say(view.text);
     if (confirmed("Accept the warning and go on?")) return 1;
@@ -102,14 +104,26 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     record_.mac_address = view.mac_address;
     record_.serial_number = view.serial_number;
     record_.version_before = view.software_version;
+    record_.checking = settings_.mode == Mode::check;
+    std::optional<ui::StandingFact> standing;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        standing = standing_;
+        if (standing) record_.transition_first = standing->transition_first;
+    }
+    // Without the core's reading of the version a check could tell nothing, so it upgrades nothing either.
+    const StandingVerdict verdict =
+        standing ? standing_verdict(settings_.mode, *standing, view.software_version, target_version_)
+                 : StandingVerdict{settings_.mode == Mode::upgrade, Outcome::pc_failure, std::string(text::ended_unexpectedly)};
     console_.end_progress();
-    std::string fields = view.caption + "\n";
+    std::string fields = (verdict.upgrade ? view.caption : "Status of VOQ@" + record_.device) + "\n";
     fields += "  Product Name      " + view.product_name + "\n";
     fields += "  MAC Address       " + view.mac_address + "\n";
     fields += "  Software Version  " + view.software_version + "\n";
     fields += "  Hardware Version  " + view.hardware_version + "\n";
     fields += "  Serial Number     " + view.serial_number;
     console_.say(fields);
+    if (!verdict.upgrade) end_without_upgrade(verdict);
     // The staged note follows the screen's fixed text; the rest speaks of its buttons.
     if (view.text.size() > ui::text::confirm.size()) console_.say(view.text.substr(ui::text::confirm.size()));
     const bool upgrade = confirmed("Upgrade?");
@@ -121,6 +135,18 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     pending_ = platform::terminal::interrupted() ? current_interruption().outcome : Outcome::declined;
     pending_message_ = platform::terminal::interrupted() ? current_interruption().message : text::upgrade_not_confirmed;
     return 0;
+}
+
+// Nothing more is sent: the upgrade request, the listener and its port are never reached.
+void CliScreens::end_without_upgrade(const StandingVerdict& verdict)
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        set_outcome(verdict.outcome, verdict.message);
+    }
+    if (settings_.log != nullptr) settings_.log->shown(verdict.message);
+    console_.say(verdict.message);
+    platform::end_process_with_status(finish());
 }
 
 int CliScreens::show_success(const ui::SuccessView& view)
@@ -326,7 +352,7 @@ int CliScreens::finish()
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
     }
-    return exit_status_of(record_.outcome);
+    return status_of(record_);
 }
 
 void CliScreens::end_process()
@@ -340,6 +366,8 @@ void CliScreens::note(const ui::Fact& fact)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (const auto* listening = std::get_if<ui::ListeningFact>(&fact)) record_.port = listening->port;
+        if (const auto* start = std::get_if<ui::StartFact>(&fact)) target_version_ = start->target_version;
+        if (const auto* standing = std::get_if<ui::StandingFact>(&fact)) standing_ = *standing;
         if (const auto* answer = std::get_if<ui::AnswerFact>(&fact);
             answer && answer->request_line.starts_with("GET /admin/upgrade?"))
             record_.upgrade_answer = answer->status_line;

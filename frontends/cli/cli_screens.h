@@ -13,6 +13,7 @@
 #include "frontends/cli/password_supply.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/run_record.h"
+#include "frontends/cli/standing.h"
 #include "ui/screens.h"
 #include "ui/support_log.h"
 
@@ -27,6 +28,7 @@ struct ScreenSettings {
     std::uint32_t pc_address = 0;
     std::uint32_t device_address = 0;
     ui::SupportLog* log = nullptr;  // --log
+    Mode mode = Mode::upgrade;
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -75,6 +77,7 @@ private:
     };
 
     bool confirmed(std::string_view question);
+    [[noreturn]] void end_without_upgrade(const StandingVerdict& verdict);
     void show_progress_locked(Progress& screen, bool new_phase);
     void phase_took(std::string_view phase, std::uint32_t started_ms);
     void set_outcome(Outcome outcome, std::string_view message);
@@ -102,6 +105,8 @@ private:
     bool http_unanswered_ = false;  // --http-timeout ran out on a request
     bool transfer_summarised_ = false;
     std::uint32_t transfer_started_ms_ = 0;
+    std::string target_version_;
+    std::optional<ui::StandingFact> standing_;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;

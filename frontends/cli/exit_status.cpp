@@ -7,8 +7,9 @@ namespace voq::cli {
 
 namespace {
 
-constexpr std::array<OutcomeEntry, 14> table{{
+constexpr std::array<OutcomeEntry, 17> table{{
     {Outcome::upgraded, 0, "upgraded", "upgraded and verified"},
+    {Outcome::current, 0, "current", "(--check, --if-needed) the device runs the tool's version and is left alone"},
     {Outcome::usage, 1, "usage", "usage error (bad option, address or file)"},
     {Outcome::declined, 1, "declined", "the warning or the confirmation not accepted"},
     {Outcome::no_response, 2, "no-response", "no response from the device"},
@@ -19,6 +20,8 @@ constexpr std::array<OutcomeEntry, 14> table{{
     {Outcome::no_request, 7, "no-request", "the device never asked for the firmware within the request time-out"},
     {Outcome::no_answer_after_restart, 8, "no-answer-after-restart", "no answer from the device after its restart"},
     {Outcome::pc_failure, 9, "pc-failure", "this PC could not open or bind its HTTP socket, or another failure of its own"},
+    {Outcome::outdated, status_not_current, "outdated", "(--check) the device runs an older version than the tool's"},
+    {Outcome::newer, status_not_current, "newer", "or a later one (with --if-needed: left alone, status 0)"},
     {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C, SIGINT)"},
     {Outcome::terminated, 143, "terminated", "ended by SIGTERM (on Windows: logging off or shutting down)"},
     {Outcome::hung_up, 129, "hung-up", "ended by SIGHUP, its terminal closed (on Windows: its console closed)"},
@@ -70,8 +73,8 @@ std::string exit_status_help()
             help += "; " + std::string(table[k].meaning);
         help += "\n";
     }
-    help += "With --devices: 0 only when every device was upgraded; otherwise the status of the\n"
-            "first device in the file that was not.\n";
+    help += "With --devices: the status of the first device in the file that failed; when none\n"
+            "failed, 10 when --check found one that is not current, else 0.\n";
     return help;
 }
 

@@ -11,6 +11,7 @@ namespace voq::cli {
 // How one run ended; each has its exit status, so that a script can tell them apart.
 enum class Outcome {
     upgraded,
+    current,  // --check, --if-needed: the device runs the tool's version
     usage,
     declined,
     no_response,
@@ -21,6 +22,8 @@ enum class Outcome {
     no_request,
     no_answer_after_restart,
     pc_failure,
+    outdated,  // --check: it runs an older version
+    newer,     // --check, --if-needed: it runs a later version
     interrupted,
     terminated,
     hung_up,
@@ -40,6 +43,10 @@ inline int exit_status_of(Outcome outcome) { return entry_of(outcome).status; }
 // The outcome a failure of the core stands for. A Cancel the program gave itself has
 // its own reason, which the caller knows better.
 Outcome outcome_of_failure(session::Failure failure);
+
+// A run that did what it was asked: 0 when it ends so. A device that --check finds
+// the tool's firmware would change is no failure, yet no success either.
+inline constexpr int status_not_current = 10;
 
 // The table as --help lists it, one status a line (two outcomes may share one).
 std::string exit_status_help();

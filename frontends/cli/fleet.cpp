@@ -90,20 +90,26 @@ std::string device_line(const RunRecord& r)
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f s", r.seconds);
     std::string line = r.device + ": " + std::string(entry_of(r.outcome).name);
-    if (!r.version_after.empty()) line += " " + r.version_after;
+    const std::string& version = r.version_after.empty() ? r.version_before : r.version_after;
+    if (!version.empty()) line += " " + version;
     line += std::string(", ") + seconds;
-    if (r.outcome != Outcome::upgraded) line += " (" + r.message + ")";
+    if (status_of(r) != 0) line += " (" + r.message + ")";
     return line;
 }
 
 // What a person reads while a list runs on a terminal.
 std::string tally_line(const std::vector<RunRecord>& records, const std::vector<bool>& finished, std::size_t running)
 {
-    std::size_t done = 0, failed = 0, total = records.size();
-    for (std::size_t i = 0; i < total; ++i)
-        if (finished[i]) (records[i].outcome == Outcome::upgraded ? done : failed) += 1;
-    return std::to_string(done) + " upgraded, " + std::to_string(failed) + " failed, " + std::to_string(running) +
-           " running, " + std::to_string(total - done - failed - running) + " waiting";
+    std::size_t done = 0, read = 0, failed = 0, total = records.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        if (!finished[i]) continue;
+        const bool only_read = records[i].outcome == Outcome::current || records[i].outcome == Outcome::outdated ||
+                               records[i].outcome == Outcome::newer;
+        (records[i].outcome == Outcome::upgraded ? done : only_read ? read : failed) += 1;
+    }
+    return std::to_string(done) + " upgraded, " + (read > 0 ? std::to_string(read) + " left as they are, " : "") +
+           std::to_string(failed) + " failed, " + std::to_string(running) + " running, " +
+           std::to_string(total - done - read - failed - running) + " waiting";
 }
 
 // Reads and checks the list, and whatever each child would otherwise find wrong only
@@ -168,6 +174,7 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
 
 bool fleet_confirmed(const Options& o, Console& console, std::size_t count)
 {
+    if (o.mode == Mode::check) return true;
     console.say(ui::text::warning);
     if (o.yes) return true;
     if (!platform::terminal::is_terminal(stdin)) return false;
@@ -203,8 +210,7 @@ std::string summary_table(const std::vector<RunRecord>& records)
         std::snprintf(seconds, sizeof seconds, "%.1f", r.seconds);
         const std::string& version = r.version_after.empty() ? r.version_before : r.version_after;
         const std::string_view name = entry_of(r.outcome).name;
-        table += row(r.device, std::string(name), version.empty() ? "-" : version, seconds,
-                     r.outcome == Outcome::upgraded ? "" : r.message);
+        table += row(r.device, std::string(name), version.empty() ? "-" : version, seconds, status_of(r) == 0 ? "" : r.message);
         ++counts[name];
     }
     std::string totals = std::to_string(records.size()) + (records.size() == 1 ? " device: " : " devices: ");
@@ -216,9 +222,13 @@ std::string summary_table(const std::vector<RunRecord>& records)
 
 int fleet_status(const std::vector<RunRecord>& records)
 {
-    for (const RunRecord& r : records)
-        if (r.outcome != Outcome::upgraded) return exit_status_of(r.outcome);
-    return 0;
+    bool not_current = false;
+    for (const RunRecord& r : records) {
+        const int status = status_of(r);
+        if (status != 0 && status != status_not_current) return status;
+        not_current = not_current || status == status_not_current;
+    }
+    return not_current ? status_not_current : 0;
 }
 
 RunRecord record_of_child(const std::string& output, int status, const std::string& device, const std::string& pc_address)
@@ -301,7 +311,7 @@ int run_fleet(const Options& o)
     // only when it stopped one.
     if (platform::terminal::interrupted())
         for (const RunRecord& r : records)
-            if (r.outcome == current_interruption().outcome) return exit_status_of(r.outcome);
+            if (r.outcome == current_interruption().outcome) return status_of(r);
     return fleet_status(records);
 }
 

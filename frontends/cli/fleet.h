@@ -13,8 +13,8 @@ namespace voq::cli {
 inline constexpr unsigned most_runs_per_pc_address = 100;
 
 // The devices of --devices, each upgraded by a child process of this program, at most
-// --parallel at once; a line for each as it ends, then the summary. 0 when every
-// device was upgraded, else the status of the first in the file that was not.
+// --parallel at once; a line for each as it ends, then the summary; its status is
+// fleet_status's.
 int run_fleet(const Options& options);
 
 // The summary table: device, outcome, version, seconds, and the reason of each that
@@ -25,7 +25,8 @@ std::string summary_table(const std::vector<RunRecord>& records);
 // how it ended.
 RunRecord record_of_child(const std::string& output, int status, const std::string& device, const std::string& pc_address);
 
-// The status a list of runs ends with, in the file's order.
+// The status a list of runs ends with: the first failure's in the file's order; else
+// status_not_current when --check found a device the tool's firmware would change; else 0.
 int fleet_status(const std::vector<RunRecord>& records);
 
 }  // namespace voq::cli

@@ -66,6 +66,13 @@ void define(CLI::App& app, Options& o)
         ->type_name("SECONDS")->capture_default_str()->check(seconds(86400));
     app.add_option("--restart-wait", o.restart_wait_s, "seconds to wait for the device's restart")
         ->type_name("SECONDS")->capture_default_str()->check(seconds(3600));
+    auto* check = app.add_flag_callback("--check", [&o] { o.mode = Mode::check; },
+                                        "read each device's status page and say whether the tool's firmware would "
+                                        "change it (current, outdated, newer); send nothing else");
+    app.add_flag_callback("--if-needed", [&o] { o.mode = Mode::if_needed; },
+                          "upgrade only a device that runs an older version than the tool's; leave one that is "
+                          "current or newer alone")
+        ->excludes(check);
     app.add_flag("-q,--quiet", o.quiet, "no progress and no messages but failures");
     app.add_flag("--json", o.json, "a JSON object with the result on standard output (one a device with --devices)");
     app.add_flag("-v,--verbose", o.verbosity,
@@ -174,6 +181,8 @@ std::vector<std::string> child_arguments(const Options& shared, const std::strin
     arguments.insert(arguments.end(), {"--request-timeout", timeout.str(), "--http-timeout", http.str(),
                                        "--restart-wait", wait.str(), "--parent-process", std::to_string(parent_process)});
     for (int level = 0; level < shared.verbosity; ++level) arguments.push_back("--verbose");
+    if (shared.mode == Mode::check) arguments.push_back("--check");
+    if (shared.mode == Mode::if_needed) arguments.push_back("--if-needed");
     return arguments;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/cli/standing.h"
 #include "session/settings.h"
 
 namespace voq::cli {
@@ -17,6 +18,7 @@ struct Options {
     std::string user = "admin";
     std::string password_file;
     bool yes = false;
+    Mode mode = Mode::upgrade;  // --check, --if-needed
     bool quiet = false;
     bool json = false;
     bool verbose = false;  // -v: phases, requests, answers, reasons

@@ -53,12 +53,14 @@ std::string record_json(const RunRecord& record)
     object["serial_number"] = text_or_null(record.serial_number);
     object["version_before"] = text_or_null(record.version_before);
     object["version_after"] = text_or_null(record.version_after);
+    if (record.transition_first) object["transition_first"] = *record.transition_first;
+    else object["transition_first"] = nullptr;
     object["bytes"] = record.bytes;
     object["delivered"] = record.delivered;
     object["upgrade_answer"] = text_or_null(record.upgrade_answer);
     object["seconds"] = std::round(record.seconds * 1000.0) / 1000.0;
     object["outcome"] = std::string(entry_of(record.outcome).name);
-    object["status"] = exit_status_of(record.outcome);
+    object["status"] = status_of(record);
     object["message"] = text_or_null(record.message);
     return object.dump();
 }
@@ -77,6 +79,9 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
         record.serial_number = text_of(object.at("serial_number"));
         record.version_before = text_of(object.at("version_before"));
         record.version_after = text_of(object.at("version_after"));
+        // A line without it is still a record: the rest says how the run went.
+        if (const auto first = object.find("transition_first"); first != object.end() && !first->is_null())
+            record.transition_first = first->get<bool>();
         record.bytes = object.at("bytes").get<std::uint64_t>();
         record.delivered = object.at("delivered").get<bool>();
         record.upgrade_answer = text_of(object.at("upgrade_answer"));
@@ -91,6 +96,7 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
             }
         }
         if (!known) return std::nullopt;
+        record.checking = record.outcome == Outcome::newer && object.at("status").get<int>() != 0;
         return record;
     } catch (const nlohmann::json::exception&) {
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "frontends/cli/exit_status.h"
@@ -18,12 +19,22 @@ struct RunRecord {
     std::string serial_number;
     std::string version_before;
     std::string version_after;
+    // A staged build would serve the transition image first; unknown before the status page.
+    std::optional<bool> transition_first;
     std::uint64_t bytes = 0;  // acknowledged by the device
     bool delivered = false;   // the last image sent was acknowledged to its end
     std::string upgrade_answer;  // the status line of the device's answer to the upgrade request
     double seconds = 0;
     Outcome outcome = Outcome::upgraded;
     std::string message;
+    bool checking = false;  // --check: a device on a later version is not current either
 };
+
+inline int status_of(const RunRecord& record)
+{
+    // With --if-needed a later version is left alone, as it should be.
+    if (record.outcome == Outcome::newer && !record.checking) return 0;
+    return exit_status_of(record.outcome);
+}
 
 }  // namespace voq::cli

@@ -118,7 +118,7 @@ int run_one_device(const Options& o)
         log.begin("voq-upgrade-cli", VOQ_VERSION);
     }
     static CliScreens screens({o.yes, interactive, timeout_ms(o.request_timeout_s), timeout_ms(o.http_timeout_s), *user,
-                               chosen_pc_address, o.device_address, &log},
+                               chosen_pc_address, o.device_address, &log, o.mode},
                               console, passwords, record);
 
     // Like the desktop programs', the Session lives for the whole process.

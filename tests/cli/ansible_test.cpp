@@ -1,6 +1,7 @@
 // The Ansible example run as it is, each site's "PC" reached by a local connection,
-// against simulated devices: one site upgraded whole, another with a device that is
-// not there, which fails that site alone.
+// against simulated devices: one site with an outdated device and a current one,
+// another with a device that is not there, which fails that site alone. Run in check
+// mode, then for real, then again.
 
 #include <cstdlib>
 
@@ -12,22 +13,37 @@ namespace {
 
 using AnsibleExample = CliTest;
 
-TEST_F(AnsibleExample, UpgradesEachSiteFromItsOwnPc)
+// The recap's line of a host, from the last recap in the output.
+std::string recap_of(const std::string& output, const std::string& host)
+{
+    const std::size_t recap = output.rfind("PLAY RECAP");
+    if (recap == std::string::npos) return "";
+    const std::size_t start = output.find("\n" + host + " ", recap);
+    if (start == std::string::npos) return "";
+    return output.substr(start + 1, output.find('\n', start + 1) - start - 1);
+}
+
+TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
 {
     if (run_command("command -v ansible-playbook >/dev/null").status != 0) GTEST_SKIP() << "no ansible-playbook";
-    const auto first = start_device(237);
-    const auto second = start_device(238);
+    const auto outdated = start_device(237);
+    sim::DeviceConfig up_to_date = quick_device();
+    up_to_date.web.identity.software_version = "2.0.13(g)";
+    const auto current = start_device(238, up_to_date);
     sim::DeviceConfig locked = quick_device();
     locked.web.digest.enabled = true;
     locked.web.digest.password = "site-b-secret";
     const auto third = start_device(239, locked);
     // 127.0.239.3: nobody there.
 
+    // The program, the parallel count and the options come from the inventory alone:
+    // the play must not override them.
     const std::string inventory = write_file("inventory.yml",
         "voq_sites:\n"
         "  hosts:\n"
         "    site-a:\n"
         "      voq_local_address: 127.0.237.1\n"
+        "      voq_parallel: 1\n"
         "      voq_devices:\n"
         "        - address: 127.0.237.2\n"
         "        - address: 127.0.238.2\n"
@@ -40,25 +56,57 @@ TEST_F(AnsibleExample, UpgradesEachSiteFromItsOwnPc)
         "  vars:\n"
         "    ansible_connection: local\n"
         "    ansible_python_interpreter: /usr/bin/python3\n"
+        "    voq_upgrade_cli: " VOQ_CLI "\n"
         "    voq_extra_options: ['--restart-wait', '1.5']\n");
     const std::string home = "/tmp/voq-cli-ansible-" + std::to_string(::getpid());
-    const CommandResult run = run_command("ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +
-                                          "/tmp ANSIBLE_NOCOLOR=1 ANSIBLE_HOST_KEY_CHECKING=0 ansible-playbook -i " +
-                                          inventory + " " VOQ_ANSIBLE_PLAYBOOK " -e voq_upgrade_cli=" VOQ_CLI
-                                          " -e voq_devices_file=" + home + "/{{inventory_hostname}}.txt 2>&1");
-    std::system(("rm -rf " + home).c_str());
+    const auto play = [&](const std::string& more) {
+        return run_command("ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +
+                           "/tmp ANSIBLE_NOCOLOR=1 ANSIBLE_HOST_KEY_CHECKING=0 ansible-playbook -v -i " + inventory +
+                           " " VOQ_ANSIBLE_PLAYBOOK " " + more + " 2>&1");
+    };
+    const auto upgrade_requests = [&] {
+        return std::vector<std::size_t>{outdated->web().upgrade_requests().size(), current->web().upgrade_requests().size(),
+                                        third->web().upgrade_requests().size()};
+    };
 
-    // Ansible's status for a play with a failed host.
-    EXPECT_EQ(run.status, 2) << run.output;
-    for (const auto* device : {first.get(), second.get(), third.get()}) {
+    const CommandResult check = play("--check");
+    EXPECT_EQ(check.status, 2) << check.output;  // Ansible's status for a play with a failed host
+    EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{0, 0, 0})) << check.output;
+    EXPECT_NE(check.output.find("\"--check\""), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("\"--parallel\", \"1\""), std::string::npos) << "the inventory's voq_parallel: " << check.output;
+    EXPECT_NE(check.output.find("127.0.237.2: outdated 2.0.12(SE)"), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("127.0.238.2: current 2.0.13(g)"), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("Not read: 127.0.239.3: Upgrade Failed: No Response From VOQ"), std::string::npos)
+        << check.output;
+    EXPECT_NE(recap_of(check.output, "site-a").find("changed=1 "), std::string::npos) << check.output;
+    EXPECT_NE(recap_of(check.output, "site-a").find("failed=0 "), std::string::npos) << check.output;
+
+    const CommandResult first = play("");
+    EXPECT_EQ(first.status, 2) << first.output;
+    EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{1, 0, 1})) << first.output;
+    for (const auto* device : {outdated.get(), third.get()}) {
         const auto fetches = device->fetches();
-        ASSERT_EQ(fetches.size(), 1u) << run.output;
+        ASSERT_EQ(fetches.size(), 1u) << first.output;
         EXPECT_TRUE(fetches[0].bytes == target);
     }
-    EXPECT_NE(run.output.find("127.0.239.2: upgraded 2.0.13(g)"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("Not upgraded (exit status 2): 127.0.239.3"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("site-a                     : ok=4"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("failed=1"), std::string::npos) << run.output;
+    EXPECT_NE(first.output.find("\"--if-needed\""), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("127.0.237.2: upgraded 2.0.13(g)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("127.0.238.2: current 2.0.13(g)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("127.0.239.2: upgraded 2.0.13(g)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("Not upgraded: 127.0.239.3: Upgrade Failed: No Response From VOQ"), std::string::npos)
+        << first.output;
+    EXPECT_NE(recap_of(first.output, "site-a").find("changed=1 "), std::string::npos) << first.output;
+    EXPECT_NE(recap_of(first.output, "site-b").find("failed=1 "), std::string::npos) << first.output;
+    EXPECT_EQ(first.output.find("site-b-secret"), std::string::npos) << "the password is never shown";
+
+    const CommandResult again = play("");
+    EXPECT_EQ(again.status, 2) << again.output;
+    EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{1, 0, 1})) << "nothing restarted: " << again.output;
+    EXPECT_NE(again.output.find("127.0.237.2: current 2.0.13(g)"), std::string::npos) << again.output;
+    EXPECT_NE(recap_of(again.output, "site-a").find("changed=0 "), std::string::npos) << again.output;
+    EXPECT_NE(recap_of(again.output, "site-a").find("failed=0 "), std::string::npos) << again.output;
+    EXPECT_NE(recap_of(again.output, "site-b").find("changed=0 "), std::string::npos) << again.output;
+    std::system(("rm -rf " + home).c_str());
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace voq::test {
 //   log; past 255, outside 127.0.0.0/16: 768 (127.3.0.1) a fleet past one PC address's
 //   ports, its devices at 127.3.0.2 and up; 769-775 (127.3.1.1 to 127.3.7.1) the
 //   command-line program in a script's hands; 786-788 (127.3.18.1 to 127.3.20.1) its verbose
-//   trace.
+//   trace; 800-809 (127.3.32.1 to 127.3.41.1) its --check and --if-needed.
 // Within a block each pair belongs to one test: a test that takes a pair another test
 // of the same run has taken fails at once, naming that test, whether or not the two
 // happen to run side by side this time.

@@ -44,6 +44,9 @@ TEST(FactText, EachKindAsAPersonReadsIt)
         {TransferFact{false, 1024, 734916, 2, 3},
          "Transfer: 1024 of 734916 bytes of the target image, 2 blocks acknowledged, 3 retransmissions"},
         {VersionsFact{"2.0.13(g)", "2.0.12(SE)"}, "Version expected 2.0.13(g), reported 2.0.12(SE)"},
+        {StandingFact{Standing::outdated, true},
+         "Device's version: older than the tool's firmware, transition image first in a staged build"},
+        {StandingFact{Standing::newer, false}, "Device's version: later than the tool's firmware"},
         {FailureFact{session::Failure::no_response_after_restart},
          "Failure no-response-after-restart: Upgrade Failed: No Response From VOQ"},
     };

@@ -1,0 +1,31 @@
+#include "frontends/cli/standing.h"
+
+namespace voq::cli {
+
+namespace {
+
+std::string quoted(std::string_view version) { return version.empty() ? "no version" : std::string(version); }
+
+}  // namespace
+
+StandingVerdict standing_verdict(Mode mode, const ui::StandingFact& fact, std::string_view device_version,
+                                 std::string_view target_version)
+{
+    if (mode == Mode::upgrade || (mode == Mode::if_needed && fact.standing == ui::Standing::outdated)) return {};
+    const std::string runs = "the device runs " + quoted(device_version);
+    const std::string tools = "the tool's firmware " + quoted(target_version);
+    const bool check = mode == Mode::check;
+    switch (fact.standing) {
+    case ui::Standing::current:
+        return {false, Outcome::current, (check ? "Current: " : "Not upgraded: ") + runs + ", the version of " + tools};
+    case ui::Standing::newer:
+        return {false, Outcome::newer, (check ? "Newer: " : "Not upgraded: ") + runs + ", later than " + tools};
+    case ui::Standing::outdated: break;
+    }
+    return {false, Outcome::outdated,
+            "Outdated: " + runs + ", older than " + tools +
+                (fact.transition_first ? "; a staged build would serve the transition image first"
+                                       : "; it would be upgraded directly")};
+}
+
+}  // namespace voq::cli
