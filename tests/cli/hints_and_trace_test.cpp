@@ -193,10 +193,10 @@ TEST(CoreTraceLine, PacketsLabelledAndNothingThatMayHoldASecret)
         {"++++size 734916, 196, 1436\n", "tftp: ++++size 734916, 196, 1436 (the image's bytes, its last block's bytes, its blocks)"},
         {"Timeout for ack; upgrade failed\n", "tftp: Timeout for ack; upgrade failed (the transfer given up)"},
         {"Unknown source request in session: 7f000102:4321",
-         "tftp: Unknown source request in session: 7f000102:4321 (a packet from another address or port, in hexadecimal: "
-         "ignored)"},
-        {"TFTP Rx WRQ?\n", "tftp: TFTP Rx WRQ? (a write request: ignored)"},
-        {"TFTP Rx Error?\n", "tftp: TFTP Rx Error? (an error packet before any read request: ignored)"},
+         "tftp: Unknown source request in session: 7f000102:4321 (a packet from another address, in hexadecimal, or "
+         "port: ignored)"},
+        {"TFTP Rx WRQ?\n", "tftp: Rx WRQ? (a write request: ignored)"},
+        {"TFTP Rx Error?\n", "tftp: Rx Error? (an error packet before any read request: ignored)"},
         // A request as it leaves holds its Digest response; the facts tell the rest.
         {"GET /admin/advanced HTTP/1.1\r\nHost: 127.0.0.2\r\nAuthorization: Digest username=\"admin\", response=\"0123abcd\"\r\n\r\n",
          std::nullopt},
