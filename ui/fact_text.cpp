@@ -1,6 +1,7 @@
 #include <string>
 
 #include "ui/facts.h"
+#include "ui/printable.h"
 #include "ui/views.h"
 
 namespace voq::ui {
@@ -12,15 +13,6 @@ std::string endpoint(std::uint32_t address, unsigned first_port, unsigned last_p
     std::string text = dotted(address) + ":" + std::to_string(first_port);
     if (last_port != first_port) text += "-" + std::to_string(last_port);
     return text;
-}
-
-// Texts from the device are shown, not obeyed: control characters go.
-std::string printable(std::string_view text)
-{
-    std::string kept;
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7f) kept += c;
-    return kept;
 }
 
 struct Text {

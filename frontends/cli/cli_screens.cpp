@@ -324,8 +324,12 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    if (outcome == Outcome::tftp_port || (facts.tftp_port != 0 && facts.tftp_port != 69))
-        facts.port_69_holder = platform::udp_port_holder(settings_.pc_address, 69);
+    if (outcome == Outcome::tftp_port || (outcome == Outcome::no_request && facts.tftp_port != 0 && facts.tftp_port != 69)) {
+        if (auto holder = platform::udp_port_holder(settings_.pc_address, 69)) {
+            facts.port_69_ours = holder->this_program;
+            if (!holder->this_program) facts.port_69_holder = std::move(holder->name);
+        }
+    }
     const auto causes = likely_causes(outcome, facts);
     // Beside the failure they explain, where a script that keeps only errors still sees them.
     if (!causes.empty()) console_.error("Likely causes:");

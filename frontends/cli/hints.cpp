@@ -118,7 +118,7 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
         if (refusal.first_port == 69 && kind == SocketErrorKind::not_permitted) {
             causes.push_back(capability_hint(facts));
             capability_named = true;
-        } else if (refusal.first_port == 69 && kind == SocketErrorKind::in_use) {
+        } else if (refusal.first_port == 69 && kind == SocketErrorKind::in_use && !facts.port_69_ours) {
             causes.push_back(holder_hint(facts, refusal.reason));
             holder_named = true;
         } else if (kind == SocketErrorKind::in_use) {
@@ -129,7 +129,7 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
                              quoted(refusal.reason) + ": check that it is still an address of this PC.");
         }
     }
-    if (!holder_named)
+    if (!holder_named && !facts.port_69_ours)
         causes.push_back(port_69_holder_name(facts) + " may hold UDP port 69: check it (sudo ss -ulpn 'sport = :69') and "
                          "stop it for the upgrade.");
     if (!capability_named) causes.push_back(capability_hint(facts));
@@ -143,13 +143,20 @@ std::vector<std::string> likely_causes(Outcome outcome, const HintFacts& facts)
     switch (outcome) {
     case Outcome::no_response: return no_response_causes(facts);
     case Outcome::tftp_port: return tftp_port_causes(facts);
-    case Outcome::no_request:
-        if (!facts.upgrade_answer.empty() && !answer_is_success(facts.upgrade_answer))
-            return {"The device refused the upgrade request (\"" + facts.upgrade_answer +
-                        "\"): a device busy with another upgrade answers so. Let that one finish, then try again.",
-                    firewall_hint(facts), subnet_hint(facts), other_server_hint(facts)};
-        return {firewall_hint(facts), subnet_hint(facts), other_server_hint(facts),
-                "A telephone in use keeps the device from starting: hang up every phone attached to it."};
+    case Outcome::no_request: {
+        const bool refused = !facts.upgrade_answer.empty() && !answer_is_success(facts.upgrade_answer);
+        std::vector<std::string> causes;
+        if (refused)
+            causes.push_back("The device refused the upgrade request (\"" + facts.upgrade_answer +
+                             "\"): a device busy with another upgrade answers so. Let that one finish, then try again.");
+        causes.push_back(firewall_hint(facts));
+        causes.push_back(subnet_hint(facts));
+        // In a fleet a sibling run holds port 69 as a matter of course.
+        const bool moved = facts.tftp_port != 0 && facts.tftp_port != 69 && facts.tftp_port != 10069;
+        if (!(moved && facts.port_69_ours)) causes.push_back(other_server_hint(facts));
+        if (!refused) causes.push_back("A telephone in use keeps the device from starting: hang up every phone attached to it.");
+        return causes;
+    }
     case Outcome::no_answer_after_restart: {
         // The device took its whole firmware: the way to it and back worked.
         std::vector<std::string> causes;

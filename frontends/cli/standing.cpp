@@ -1,10 +1,16 @@
 #include "frontends/cli/standing.h"
 
+#include "ui/printable.h"
+
 namespace voq::cli {
 
 namespace {
 
-std::string quoted(std::string_view version) { return version.empty() ? "no version" : std::string(version); }
+std::string quoted(std::string_view version)
+{
+    const std::string shown = ui::printable(version);
+    return shown.empty() ? "no version" : shown;
+}
 
 }  // namespace
 

@@ -103,7 +103,7 @@ std::optional<std::string> core_trace_line(std::string_view text)
         {"All blocks ack'd", true, ""},
         {"++++size ", false, "the image's bytes, its last block's bytes, its blocks"},
         {"Timeout for ack; upgrade failed", true, "the transfer given up"},
-        {"Unknown source request in session: ", false, "a packet from another address or port, in hexadecimal: ignored"},
+        {"Unknown source request in session: ", false, "a packet from another address, in hexadecimal, or port: ignored"},
         {"TFTP Rx WRQ?", true, "a write request: ignored"},
         {"TFTP Rx Data?", true, "a data packet before any read request: ignored"},
         {"TFTP Rx ACK?", true, "an acknowledgement before any read request: ignored"},
@@ -114,7 +114,9 @@ std::optional<std::string> core_trace_line(std::string_view text)
         if (gloss.whole ? line != gloss.start : !line.starts_with(gloss.start)) continue;
         if (line.find_first_not_of(gloss.whole ? "" : "0123456789abcdef:(), ", gloss.start.size()) != std::string::npos)
             return std::nullopt;
-        std::string shown = "tftp: " + line;
+        // The label already says TFTP.
+        const std::string_view said = std::string_view(line).starts_with("TFTP ") ? std::string_view(line).substr(5) : line;
+        std::string shown = "tftp: " + std::string(said);
         if (!gloss.meaning.empty()) shown += " (" + std::string(gloss.meaning) + ")";
         return shown;
     }

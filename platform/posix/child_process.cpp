@@ -83,7 +83,11 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
             }
         }
         pollfd readable{output[0], POLLIN, 0};
-        if (::poll(&readable, 1, signal_check_ms) == 0) continue;
+        // A signal breaks the poll: back to the check above, since the child writes only
+        // at its end and a blocking read would keep the signal from it.
+        const int polled = ::poll(&readable, 1, signal_check_ms);
+        if (polled < 0 && errno != EINTR && errno != EAGAIN) break;
+        if (polled <= 0) continue;
         const ssize_t got = ::read(output[0], chunk, sizeof chunk);
         if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) break;

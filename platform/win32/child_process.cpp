@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 namespace voq::platform {
 
 namespace {
@@ -63,30 +65,38 @@ long own_process_id() { return static_cast<long>(::GetCurrentProcessId()); }
 ChildRun run_child(const std::vector<std::string>& arguments, const ChildSettings& settings)
 {
     ChildRun result;
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE read_end = nullptr, write_end = nullptr;
-    if (!::CreatePipe(&read_end, &write_end, &inherited, 0)) return result;
-    ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nothing = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                                   OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nothing;
-    startup.hStdOutput = write_end;
-    startup.hStdError = settings.pass_errors ? ::GetStdHandle(STD_ERROR_HANDLE) : nothing;
-    std::string command_line;
-    for (const std::string& argument : arguments) command_line += (command_line.empty() ? "" : " ") + quoted(argument);
+    HANDLE read_end = nullptr;
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                                          nullptr, &startup, &process);
+    BOOL started = FALSE;
+    {
+        // Every inheritable handle open at CreateProcess goes to the child: a sibling
+        // started meanwhile would keep this child's pipe open, and its end of file late.
+        static std::mutex inheriting;
+        const std::lock_guard<std::mutex> lock(inheriting);
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        HANDLE write_end = nullptr;
+        if (!::CreatePipe(&read_end, &write_end, &inherited, 0)) return result;
+        ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+        HANDLE nothing = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                       OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = nothing;
+        startup.hStdOutput = write_end;
+        startup.hStdError = settings.pass_errors ? ::GetStdHandle(STD_ERROR_HANDLE) : nothing;
+        std::string command_line;
+        for (const std::string& argument : arguments) command_line += (command_line.empty() ? "" : " ") + quoted(argument);
+        started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
+                                   &startup, &process);
+        ::CloseHandle(write_end);
+        if (nothing != INVALID_HANDLE_VALUE) ::CloseHandle(nothing);
+    }
     if (started) {
         if (children_job() != nullptr) ::AssignProcessToJobObject(children_job(), process.hProcess);
         ::ResumeThread(process.hThread);
         if (settings.started) settings.started(static_cast<long>(process.dwProcessId));
     }
-    ::CloseHandle(write_end);
-    ::CloseHandle(nothing);
     if (started) {
         char chunk[4096];
         DWORD got = 0;

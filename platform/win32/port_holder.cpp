@@ -12,7 +12,19 @@
 
 namespace voq::platform {
 
-std::optional<std::string> udp_port_holder(std::uint32_t address, std::uint16_t port)
+namespace {
+
+std::string image_path(HANDLE process)
+{
+    char path[MAX_PATH];
+    DWORD length = sizeof path;
+    if (!::QueryFullProcessImageNameA(process, 0, path, &length)) return {};
+    return std::string(path, length);
+}
+
+}  // namespace
+
+std::optional<PortHolder> udp_port_holder(std::uint32_t address, std::uint16_t port)
 {
     ULONG size = 0;
     if (::GetExtendedUdpTable(nullptr, &size, FALSE, AF_INET, UDP_TABLE_OWNER_PID, 0) != ERROR_INSUFFICIENT_BUFFER)
@@ -27,16 +39,16 @@ std::optional<std::string> udp_port_holder(std::uint32_t address, std::uint16_t 
         if (::ntohs(static_cast<u_short>(row.dwLocalPort)) != port || (listed != address && listed != 0)) continue;
         const std::string pid = std::to_string(row.dwOwningPid);
         std::string name = "a program";
+        bool same = false;
         if (HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, row.dwOwningPid)) {
-            char path[MAX_PATH];
-            DWORD length = sizeof path;
-            if (::QueryFullProcessImageNameA(process, 0, path, &length) && length > 0) {
-                const std::string full(path, length);
+            const std::string full = image_path(process);
+            if (!full.empty()) {
                 name = full.substr(full.find_last_of("\\/") + 1);
+                same = ::lstrcmpiA(full.c_str(), image_path(::GetCurrentProcess()).c_str()) == 0;
             }
             ::CloseHandle(process);
         }
-        return name + " (process " + pid + ")";
+        return PortHolder{name + " (process " + pid + ")", same};
     }
     return std::nullopt;
 }

@@ -53,6 +53,11 @@ std::vector<CauseCase> cause_cases()
     HintFacts moved = plain();
     moved.tftp_port = 71;
     moved.port_69_holder = "dnsmasq (process 77)";
+    HintFacts sibling = plain();
+    sibling.tftp_port = 70;
+    sibling.port_69_ours = true;
+    HintFacts held_by_sibling = held;
+    held_by_sibling.port_69_ours = true;
     HintFacts restarted_silent = plain();
     restarted_silent.http_unanswered = true;
 
@@ -105,6 +110,12 @@ std::vector<CauseCase> cause_cases()
                                                                "offered on port 71)",
           "A telephone in use"},
          {}},
+        {"OfferedElsewhereWhileASiblingRunHolds69", Outcome::no_request, sibling,
+         {"A firewall on this PC", "The PC address 10.0.0.5", "A telephone in use"},
+         {"holds UDP port 69", "voq-upgrade-cli"}},
+        {"AllPortsHeldWithASiblingRunOn69", Outcome::tftp_port, held_by_sibling,
+         {"Other programs hold UDP ports 69 to 168 on 10.0.0.5 (\"Address already in use\")", capability},
+         {"TFTP server", "stop it"}},
         {"NoneForAVersionMismatch", Outcome::version_mismatch, moved, {}, {}},
         {"NoneForAnUpgrade", Outcome::upgraded, refused, {}, {}},
     };
@@ -182,10 +193,10 @@ TEST(CoreTraceLine, PacketsLabelledAndNothingThatMayHoldASecret)
         {"++++size 734916, 196, 1436\n", "tftp: ++++size 734916, 196, 1436 (the image's bytes, its last block's bytes, its blocks)"},
         {"Timeout for ack; upgrade failed\n", "tftp: Timeout for ack; upgrade failed (the transfer given up)"},
         {"Unknown source request in session: 7f000102:4321",
-         "tftp: Unknown source request in session: 7f000102:4321 (a packet from another address or port, in hexadecimal: "
-         "ignored)"},
-        {"TFTP Rx WRQ?\n", "tftp: TFTP Rx WRQ? (a write request: ignored)"},
-        {"TFTP Rx Error?\n", "tftp: TFTP Rx Error? (an error packet before any read request: ignored)"},
+         "tftp: Unknown source request in session: 7f000102:4321 (a packet from another address, in hexadecimal, or "
+         "port: ignored)"},
+        {"TFTP Rx WRQ?\n", "tftp: Rx WRQ? (a write request: ignored)"},
+        {"TFTP Rx Error?\n", "tftp: Rx Error? (an error packet before any read request: ignored)"},
         // A request as it leaves holds its Digest response; the facts tell the rest.
         {"GET /admin/advanced HTTP/1.1\r\nHost: 127.0.0.2\r\nAuthorization: Digest username=\"admin\", response=\"0123abcd\"\r\n\r\n",
          std::nullopt},
@@ -223,6 +234,33 @@ TEST(UdpSocketInode, FoundByAddressAndPortOrTheWildcard)
     };
     for (const auto& c : cases) EXPECT_EQ(platform::udp_socket_inode(table, c.address, c.port), c.inode) << c.address << ":" << c.port;
     EXPECT_EQ(platform::udp_socket_inode("", 0x7f000001, 69), std::nullopt);
+}
+
+TEST(UdpSocketInode, DualStackSocketsOfTheUdp6Table)
+{
+    const std::string table =
+        "  sl  local_address                         remote_address                        st tx_queue rx_queue tr "
+        "tm->when retrnsmt   uid  timeout inode ref pointer drops\n"
+        "  201: 00000000000000000000000000000000:0045 00000000000000000000000000000000:0000 07 00000000:00000000 "
+        "00:00000000 00000000     0        0 5001 2 0000000000000000 0\n"
+        "  202: 0000000000000000FFFF00000100007F:0046 00000000000000000000000000000000:0000 07 00000000:00000000 "
+        "00:00000000 00000000     0        0 5002 2 0000000000000000 0\n"
+        "  203: 00000000000000000000000001000000:0047 00000000000000000000000000000000:0000 07 00000000:00000000 "
+        "00:00000000 00000000     0        0 5003 2 0000000000000000 0\n"
+        "  204: 0000000000000000FFFF00000100007:0048 00000000000000000000000000000000:0000 07 00000000:00000000 "
+        "00:00000000 00000000     0        0 5004 2 0000000000000000 0\n";
+    const struct {
+        std::uint32_t address;
+        std::uint16_t port;
+        std::optional<unsigned long> inode;
+    } cases[] = {
+        {0x7f000001, 69, 5001},          // [::] holds every IPv4 address too
+        {0x7f000001, 70, 5002},          // ::ffff:127.0.0.1
+        {0x7f000002, 70, std::nullopt},  // another mapped address
+        {0x7f000001, 71, std::nullopt},  // ::1 is no IPv4 address
+        {0x7f000001, 72, std::nullopt},  // a short address is no address
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::udp_socket_inode(table, c.address, c.port), c.inode) << c.address << ":" << c.port;
 }
 
 }  // namespace

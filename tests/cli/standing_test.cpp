@@ -51,6 +51,23 @@ TEST(StandingVerdict, EachModeAndStanding)
               "Outdated: the device runs no version,");
 }
 
+TEST(StandingVerdict, TheDevicesVersionShownNotObeyed)
+{
+    const struct {
+        std::string version;
+        std::string message;
+    } cases[] = {
+        {"2.0.13\x1b[2J\x1b]0;owned\x07", "Current: the device runs 2.0.13[2J]0;owned, the version"},
+        {"2.0.13\r\nUpgraded", "Current: the device runs 2.0.13Upgraded, the version"},
+        {"\x1b\x7f", "Current: the device runs no version, the version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const std::string message = standing_verdict(Mode::check, {ui::Standing::current, false}, c.version, "2.0.13(g)").message;
+        EXPECT_TRUE(message.starts_with(c.message)) << message;
+    }
+}
+
 RunRecord record_of(Outcome outcome, bool checking = false)
 {
     RunRecord record;

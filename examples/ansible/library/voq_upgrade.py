@@ -98,14 +98,24 @@ def read_records(stdout):
     return records
 
 
-def verdict(records, check_mode):
-    """changed and the failed devices: a check changes what an upgrade would upgrade."""
-    would_change = ('outdated',) if check_mode else ('upgraded',)
-    changed = any(r.get('outcome') in would_change for r in records)
+# Every status the program ends with; any other is a crash or a kill part-way.
+KNOWN_STATUSES = frozenset(range(0, 11)) | {129, 130, 143}
+
+
+def verdict(records, addresses, check_mode):
+    """changed and the failed devices: a check changes what an upgrade would upgrade,
+    and an upgrade changes a device that took its firmware, whatever came after."""
+    if check_mode:
+        changed = any(r.get('outcome') == 'outdated' for r in records)
+    else:
+        changed = any(r.get('outcome') == 'upgraded' or r.get('delivered') is True for r in records)
     # A check's 10 only says that a device is not current.
     fine = (0, 10) if check_mode else (0,)
     failed = ['%s: %s' % (r.get('device') or '(no device)', r.get('message') or r.get('outcome'))
               for r in records if r.get('status') not in fine]
+    reported = {r.get('device') for r in records}
+    # A program that died part-way leaves devices unreported: nothing says they are fine.
+    failed += ['%s: no report from voq-upgrade-cli' % address for address in addresses if address not in reported]
     return changed, failed
 
 
@@ -147,8 +157,10 @@ def main():
     # In the inventory's order, not in the order the devices finished.
     order = {device.get('address'): number for number, device in enumerate(p['devices'])}
     records = sorted(read_records(stdout), key=lambda r: order.get(r.get('device'), len(order)))
-    changed, failed = verdict(records, module.check_mode)
+    changed, failed = verdict(records, [device.get('address') for device in p['devices']], module.check_mode)
     result = dict(changed=changed, devices=records, failed_devices=failed, argv=argv, rc=rc)
+    if rc not in KNOWN_STATUSES:
+        module.fail_json(msg='voq-upgrade-cli ended unexpectedly (exit status %d): %s' % (rc, stderr.strip()), **result)
     if not records:
         module.fail_json(msg='voq-upgrade-cli reported nothing (exit status %d): %s' % (rc, stderr.strip()), **result)
     if failed:

@@ -1,0 +1,48 @@
+"""The Ansible module's verdict on the program's records, case by case."""
+
+import importlib.util
+import sys
+import unittest
+
+spec = importlib.util.spec_from_file_location('voq_upgrade', sys.argv.pop(1))
+voq_upgrade = importlib.util.module_from_spec(spec)
+try:
+    spec.loader.exec_module(voq_upgrade)
+except ModuleNotFoundError as missing:
+    print('skipped: %s' % missing)
+    sys.exit(77)
+
+
+def record(device, outcome, status, delivered=False):
+    return {'device': device, 'outcome': outcome, 'status': status, 'delivered': delivered, 'message': outcome}
+
+
+class Verdict(unittest.TestCase):
+    def test_cases(self):
+        a, b = '10.0.0.7', '10.0.0.8'
+        cases = [
+            # name, records, addresses, check mode, changed, failed devices
+            ('upgraded', [record(a, 'upgraded', 0, True)], [a], False, True, []),
+            ('current', [record(a, 'current', 0)], [a], False, False, []),
+            ('delivered then mismatched', [record(a, 'version-mismatch', 6, True)], [a], False, True,
+             ['10.0.0.7: version-mismatch']),
+            ('interrupted after delivery', [record(a, 'interrupted', 130, True)], [a], False, True,
+             ['10.0.0.7: interrupted']),
+            ('never reached', [record(a, 'no-response', 2)], [a], False, False, ['10.0.0.7: no-response']),
+            ('program died before the second', [record(a, 'current', 0)], [a, b], False, False,
+             ['10.0.0.8: no report from voq-upgrade-cli']),
+            ('check finds outdated', [record(a, 'outdated', 10)], [a], True, True, []),
+            ('check of a device with no report', [], [a], True, False, ['10.0.0.7: no report from voq-upgrade-cli']),
+        ]
+        for name, records, addresses, check, changed, failed in cases:
+            with self.subTest(name):
+                self.assertEqual(voq_upgrade.verdict(records, addresses, check), (changed, failed))
+
+    def test_statuses_of_a_crash_are_unexpected(self):
+        for rc, known in [(0, True), (10, True), (143, True), (134, False), (137, False), (-9, False)]:
+            with self.subTest(rc):
+                self.assertEqual(rc in voq_upgrade.KNOWN_STATUSES, known)
+
+
+if __name__ == '__main__':
+    unittest.main()
