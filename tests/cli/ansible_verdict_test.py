@@ -4,10 +4,10 @@ import importlib.util
 import sys
 import unittest
 
-spec = importlib.util.spec_from_file_location('voq_upgrade', sys.argv.pop(1))
-voq_upgrade = importlib.util.module_from_spec(spec)
+module_file = importlib.util.spec_from_file_location('voq_upgrade', sys.argv.pop(1))
+voq_upgrade = importlib.util.module_from_spec(module_file)
 try:
-    spec.loader.exec_module(voq_upgrade)
+    module_file.loader.exec_module(voq_upgrade)
 except ModuleNotFoundError as missing:
     print('skipped: %s' % missing)
     sys.exit(77)
