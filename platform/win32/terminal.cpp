@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <io.h>
+#include <string>
 #include <string_view>
 
 namespace voq::platform::terminal {
@@ -66,23 +67,35 @@ std::string utf8_of(std::wstring_view wide)
     return text;
 }
 
+// One line, its end taken off, at most 4096 characters kept; nothing at once when
+// interrupted, or at the input's end before any character.
+template <typename Char, typename ReadOne>
+std::optional<std::basic_string<Char>> read_to_line_end(ReadOne read_one)
+{
+    std::basic_string<Char> line;
+    constexpr std::size_t longest = 4096;
+    while (true) {
+        Char c = 0;
+        const bool read = read_one(c);
+        if (interrupted()) return std::nullopt;
+        if (!read) return line.empty() ? std::nullopt : std::optional(line);
+        if (c == Char('\n')) break;
+        if (line.size() < longest) line += c;
+    }
+    if (!line.empty() && line.back() == Char('\r')) line.pop_back();
+    return line;
+}
+
 // Typed on a console, read as typed: the console's OEM code page holds other bytes
 // for the same letters than the ANSI code page the desktop program sends.
 std::optional<std::string> read_console_line(HANDLE input)
 {
-    std::wstring line;
-    constexpr std::size_t longest = 4096;
-    while (true) {
-        wchar_t c = 0;
+    const auto typed = read_to_line_end<wchar_t>([input](wchar_t& c) {
         DWORD got = 0;
-        const BOOL read = ::ReadConsoleW(input, &c, 1, &got, nullptr);
-        if (interrupted()) return std::nullopt;
-        if (!read || got == 0) return line.empty() ? std::nullopt : std::optional<std::string>(utf8_of(line));
-        if (c == L'\n') break;
-        if (line.size() < longest) line += c;
-    }
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    return utf8_of(line);
+        return ::ReadConsoleW(input, &c, 1, &got, nullptr) && got != 0;
+    });
+    if (!typed) return std::nullopt;
+    return utf8_of(*typed);
 }
 
 }  // namespace
@@ -115,20 +128,11 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
         if (no_echo && no_echo->active()) ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), "\r\n", 2, nullptr, nullptr);
         return typed;
     }
-    std::string line;
-    constexpr std::size_t longest = 4096;
-    while (true) {
-        char c = 0;
+    // Not a console, so echo was never turned off: nothing to end the silent line with.
+    return read_to_line_end<char>([input](char& c) {
         DWORD got = 0;
-        const BOOL read = ::ReadFile(input, &c, 1, &got, nullptr);
-        if (interrupted()) return std::nullopt;
-        if (!read || got == 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
-        if (c == '\n') break;
-        if (line.size() < longest) line += c;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (no_echo && no_echo->active()) ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), "\r\n", 2, nullptr, nullptr);
-    return line;
+        return ::ReadFile(input, &c, 1, &got, nullptr) && got != 0;
+    });
 }
 
 }  // namespace voq::platform::terminal
