@@ -13,14 +13,9 @@ fi
 ip link set lo up
 rm -rf "$shots"
 mkdir -p "$shots"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # shellcheck source=display.sh
 source "$(dirname "$0")/display.sh"
-start_display
-device=
-trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-[[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
-sleep 1
+start_wine_session "$prefix"
 
 differences="$(dirname "$0")/wine_differences.txt"
 failures=0

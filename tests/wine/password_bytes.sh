@@ -22,14 +22,9 @@ rm -rf "$out"
 mkdir -p "$out"
 # The typed text reaches the Windows programs through wine's reading of the command line.
 export LC_ALL=C.UTF-8
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # shellcheck source=display.sh
 source "$(dirname "$0")/display.sh"
-start_display
-device=
-trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-[[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
-sleep 1
+start_wine_session "$prefix"
 
 typed='pässwörd€'
 page_1252=$'p\xe4ssw\xf6rd\x80'

@@ -14,15 +14,12 @@ fi
 ip link set lo up
 rm -rf "$shots"
 mkdir -p "$shots"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # shellcheck source=display.sh
 source "$(dirname "$0")/display.sh"
-start_display
+start_wine_session "$prefix"
 "$simulator" --address 127.0.0.2 --password secret --qop auth --restart-time 2000 > "$shots/device.log" 2>&1 &
 device=$!
-trap 'kill $device $display 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-[[ -d $prefix ]] || wineboot --init >/dev/null 2>&1
-sleep 1
+sleep 1  # the device listening before the program reads its page
 
 status=0
 wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots")" 127.0.0.2 secret \
