@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -315,12 +316,13 @@ std::string file_text(const char* path)
 }
 
 // The exit statuses are written once, in the outcome table: --help is made from it,
-// and the manual page and the README must say the same.
+// and the manual page and the command-line reference in docs/ must say the same.
 TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 {
     const std::string help = exit_status_help();
     const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
-    const std::string readme = file_text(VOQ_README);
+    const std::filesystem::path reference_page = std::filesystem::path(VOQ_README).parent_path() / "docs" / "cli.md";
+    const std::string reference = file_text(reference_page.string().c_str());
     for (const OutcomeEntry& entry : outcome_table()) {
         SCOPED_TRACE(std::string(entry.name));
         const std::string status = std::to_string(entry.status);
@@ -329,8 +331,8 @@ TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
         EXPECT_NE(manual.find(".B " + status + "\n"), std::string::npos) << "the manual page lacks status " << status;
         EXPECT_NE(manual.find("\\fB" + std::string(entry.name) + "\\fR"), std::string::npos)
             << "the manual page lacks the outcome " << entry.name;
-        EXPECT_NE(readme.find("| " + status + " | `" + std::string(entry.name) + "` |"), std::string::npos)
-            << "the README's table lacks " << entry.name;
+        EXPECT_NE(reference.find("| " + status + " | `" + std::string(entry.name) + "` |"), std::string::npos)
+            << "docs/cli.md's table lacks " << entry.name;
     }
 }
 
