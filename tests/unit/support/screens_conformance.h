@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -271,11 +272,17 @@ inline ConformanceCase modal_screen_holds_only_its_own_thread()
              {ui::templates::password, password, Button::affirmative, "admin", "pw"}},
             [waiting](ui::Screens& screens, const WaitOnTestThread& wait) {
                 std::atomic<bool> cancelled{false};
+                std::atomic<bool> waiting_open{false};
                 on_program_threads(
-                    {[&] { screens.show_password(password_view()); },
+                    {[&] {
+                         // Opened after the waiting screen, so that it finds that screen there to hold.
+                         while (!waiting_open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                         screens.show_password(password_view());
+                     },
                      [&] {
                          const ui::ProgressId screen =
                              screens.open_progress({ui::templates::waiting, waiting, std::string(ui::text::waiting), 1000});
+                         waiting_open = true;
                          // Long enough for any person; the polls are the listener's, a millisecond each.
                          const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
                          for (int poll = 0; !cancelled && std::chrono::steady_clock::now() < give_up; ++poll) {
@@ -357,6 +364,9 @@ inline std::vector<ConformanceCase> conformance_cases()
     wizard.join();
     std::abort();  // end_process returned
 }
+
+// A failing case is told by its name, not its bytes.
+inline void PrintTo(const ConformanceCase& tested, std::ostream* out) { *out << tested.name; }
 
 // For INSTANTIATE_TEST_SUITE_P: each case named as itself.
 inline std::string case_name(const ConformanceCase& tested) { return tested.name; }
