@@ -259,9 +259,38 @@ inline ConformanceCase address_without_local_addresses()
             }};
 }
 
+// One thread's progress screen opens first; then another thread holds a modal screen
+// or box open (hold), during which the person presses the progress screen's Cancel.
+// Its owner's pump must report it. The problem, if any.
+inline std::vector<std::string> cancelled_beside(ui::Screens& screens, const WaitOnTestThread& wait,
+                                                 const ui::ProgressView& progress, const std::function<void()>& hold)
+{
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> progress_open{false};
+    on_program_threads({[&] {
+                            // After the progress screen, so that the modal one finds it there to hold.
+                            while (!progress_open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                            hold();
+                        },
+                        [&] {
+                            const ui::ProgressId screen = screens.open_progress(progress);
+                            progress_open = true;
+                            // Long enough for any person; the polls are a millisecond each, as the core's.
+                            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+                            for (int poll = 0; !cancelled && std::chrono::steady_clock::now() < give_up; ++poll) {
+                                screens.set_progress_position(screen, poll % (progress.range_high + 1));
+                                cancelled = screens.pump(screen, 1) == ui::Pump::cancelled;
+                                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                            }
+                            screens.close_progress(screen);
+                        }},
+                       wait);
+    if (cancelled) return {};
+    return {"\"" + progress.caption + "\": its Cancel was never reported while the other thread's screen was open"};
+}
+
 // A modal screen holds its own thread's windows only: while the wizard thread's
-// password screen is open, the listener thread's waiting screen still takes its
-// Cancel, and its pump reports it.
+// password screen is open, the listener thread's waiting screen still takes its Cancel.
 inline ConformanceCase modal_screen_holds_only_its_own_thread()
 {
     const std::string password(ui::text::password_caption);
@@ -271,30 +300,22 @@ inline ConformanceCase modal_screen_holds_only_its_own_thread()
              {ui::templates::waiting, waiting, Button::cancel},
              {ui::templates::password, password, Button::affirmative, "admin", "pw"}},
             [waiting](ui::Screens& screens, const WaitOnTestThread& wait) {
-                std::atomic<bool> cancelled{false};
-                std::atomic<bool> waiting_open{false};
-                on_program_threads(
-                    {[&] {
-                         // Opened after the waiting screen, so that it finds that screen there to hold.
-                         while (!waiting_open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                         screens.show_password(password_view());
-                     },
-                     [&] {
-                         const ui::ProgressId screen =
-                             screens.open_progress({ui::templates::waiting, waiting, std::string(ui::text::waiting), 1000});
-                         waiting_open = true;
-                         // Long enough for any person; the polls are the listener's, a millisecond each.
-                         const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-                         for (int poll = 0; !cancelled && std::chrono::steady_clock::now() < give_up; ++poll) {
-                             screens.set_progress_position(screen, poll % 1001);
-                             cancelled = screens.pump(screen, 1) == ui::Pump::cancelled;
-                             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                         }
-                         screens.close_progress(screen);
-                     }},
-                    wait);
-                if (cancelled) return std::vector<std::string>{};
-                return std::vector<std::string>{"the waiting screen's Cancel was never reported while the password screen was open"};
+                return cancelled_beside(screens, wait, {ui::templates::waiting, waiting, std::string(ui::text::waiting), 1000},
+                                        [&] { screens.show_password(password_view()); });
+            }};
+}
+
+// The error box is task-modal: while the listener thread reports its failure, the
+// wizard thread's connecting screen still takes its Cancel.
+inline ConformanceCase error_box_holds_only_its_own_thread()
+{
+    return {"ErrorBoxHoldsOnlyItsOwnThread",
+            {{0, captions::error, Button::look},
+             {ui::templates::connecting, captions::connecting, Button::cancel},
+             {0, captions::error, Button::affirmative}},
+            [](ui::Screens& screens, const WaitOnTestThread& wait) {
+                return cancelled_beside(screens, wait, {ui::templates::connecting, captions::connecting, "", 100},
+                                        [&] { screens.report_error("Upgrade Failed: conformance", captions::error); });
             }};
 }
 
@@ -337,6 +358,7 @@ inline std::vector<ConformanceCase> conformance_cases()
             cases::refused_address_keeps_the_screen_open(),
             cases::address_without_local_addresses(),
             cases::modal_screen_holds_only_its_own_thread(),
+            cases::error_box_holds_only_its_own_thread(),
             cases::closed_screen_is_inert()};
 }
 
