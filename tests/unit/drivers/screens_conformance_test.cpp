@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "frontends/scripted/scripted_screens.h"
+#include "drivers/scripted/scripted_screens.h"
 #include "support/screens_conformance.h"
 
 namespace voq::ui::scripted {

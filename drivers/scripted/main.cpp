@@ -11,7 +11,7 @@
 #include "app/entry.h"
 #include "session/trace.h"
 #include "firmware/embedded.h"
-#include "frontends/scripted/scripted_screens.h"
+#include "drivers/scripted/scripted_screens.h"
 #include "tftp/completion.h"
 
 namespace {

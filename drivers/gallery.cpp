@@ -1,4 +1,4 @@
-#include "frontends/gallery.h"
+#include "drivers/gallery.h"
 
 #include "app/startup.h"
 #include "ui/views.h"

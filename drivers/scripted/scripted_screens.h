@@ -5,8 +5,8 @@
 #include <string>
 
 #include "ui/screens.h"
-#include "frontends/scripted/script.h"
-#include "frontends/scripted/transcript.h"
+#include "drivers/scripted/script.h"
+#include "drivers/scripted/transcript.h"
 
 namespace voq::ui::scripted {
 
