@@ -4,9 +4,9 @@
 #include <mutex>
 #include <string>
 
-#include "ui/screens.h"
 #include "drivers/scripted/script.h"
 #include "drivers/scripted/transcript.h"
+#include "ui/screens.h"
 
 namespace voq::ui::scripted {
 
