@@ -50,7 +50,7 @@ LoopbackPair loopback_pair(unsigned n)
     const std::string holder = claim(n, test);
     if (holder != test)
         ADD_FAILURE() << "loopback pair " << n << " is taken by " << holder
-                      << " in this test run; take a free one (tests/unit/support/loopback.h)";
+                      << " in this test run; take a free one (tests/support/loopback.h)";
 #endif
     return pair_addresses(n);
 }
