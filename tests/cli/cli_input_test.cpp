@@ -21,6 +21,7 @@
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/yes_no.h"
 #include "ui/views.h"
+#include "support/files.h"
 
 namespace voq::cli {
 namespace {
@@ -308,19 +309,13 @@ TEST(DevicesFile, ARepeatAmongAHundredThousandLinesIsFound)
     EXPECT_EQ(parse_devices(contents, "admin").devices.size(), 100000u);
 }
 
-std::string file_text(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The exit statuses are written once, in the outcome table: --help is made from it,
 // and the manual page and the README must say the same.
 TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 {
     const std::string help = exit_status_help();
-    const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
-    const std::string readme = file_text(VOQ_README);
+    const std::string manual = test::read_file(VOQ_CLI_MANUAL_PAGE);
+    const std::string readme = test::read_file(VOQ_README);
     for (const OutcomeEntry& entry : outcome_table()) {
         SCOPED_TRACE(std::string(entry.name));
         const std::string status = std::to_string(entry.status);
@@ -337,8 +332,8 @@ TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 // Every outcome name and every field of the JSON is in the schema and in the manual page.
 TEST(JsonSchema, ListsEveryOutcomeAndField)
 {
-    const auto schema = nlohmann::json::parse(file_text(VOQ_CLI_SCHEMA));
-    const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
+    const auto schema = nlohmann::json::parse(test::read_file(VOQ_CLI_SCHEMA));
+    const std::string manual = test::read_file(VOQ_CLI_MANUAL_PAGE);
     std::set<std::string> outcomes;
     for (const auto& name : schema["properties"]["outcome"]["enum"]) outcomes.insert(name.get<std::string>());
     std::set<std::string> names;

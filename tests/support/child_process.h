@@ -1,12 +1,17 @@
 #pragma once
 
 #include <csignal>
-#include <cstdio>
+#include <cstdint>
+#include <fcntl.h>
 #include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
+#include "platform/child_process.h"
 #include "platform/clock.h"
 
 extern char** environ;
@@ -62,21 +67,73 @@ inline Ending reap_by_deadline(pid_t child, std::uint32_t started, unsigned dead
 }
 
 struct CommandResult {
-    int status;  // the exit status, -1 when it did not exit normally
+    int status;  // the exit status; 128 and the signal's number when a signal ended it; -1 when it never ran
     std::string output;
 };
 
-// Runs a shell command line and collects what it prints on standard output.
+// Runs a shell command line and collects what it prints on standard output (its first
+// MiB), standard input empty and standard error passed through.
 inline CommandResult run_command(const std::string& command)
 {
-    CommandResult result{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char chunk[512];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) result.output += chunk;
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
+    platform::ChildSettings settings;
+    settings.pass_errors = true;
+    const platform::ChildRun run = platform::run_child({"/bin/sh", "-c", command}, settings);
+    return {run.status, run.output};
+}
+
+// Where a started child's standard streams go: a file each (read, or written afresh),
+// or when empty this process's own.
+struct ChildStreams {
+    std::string in, out, err;
+};
+
+// What a child's environment has that this process's has not, and what it lacks.
+struct ChildEnvironment {
+    std::vector<std::pair<std::string, std::string>> set;
+    std::vector<std::string> unset;
+};
+
+// In a child just forked: becomes the program of arguments (found on PATH), which ends
+// when the test does, even when the test dies first.
+[[noreturn]] inline void become(const std::vector<std::string>& arguments, const ChildEnvironment& environment = {})
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    for (const std::string& name : environment.unset) ::unsetenv(name.c_str());
+    for (const auto& [name, value] : environment.set) ::setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    if (!arguments.empty()) ::execvp(argv[0], argv.data());
+    ::_exit(127);
+}
+
+// Starts the program of arguments with these streams; -1 when no child could be made.
+inline pid_t start_child(const std::vector<std::string>& arguments, const ChildStreams& streams = {},
+                         const ChildEnvironment& environment = {})
+{
+    const pid_t child = ::fork();
+    if (child != 0) return child;
+    const auto redirect = [](const std::string& path, int flags, int stream) {
+        if (path.empty()) return;
+        const int opened = ::open(path.c_str(), flags, 0600);
+        if (opened < 0) ::_exit(127);
+        ::dup2(opened, stream);
+        ::close(opened);
+    };
+    redirect(streams.in, O_RDONLY, 0);
+    redirect(streams.out, O_WRONLY | O_CREAT | O_TRUNC, 1);
+    redirect(streams.err, O_WRONLY | O_CREAT | O_TRUNC, 2);
+    become(arguments, environment);
+}
+
+// Runs the program of arguments to its end, or kills it deadline_ms after its start.
+inline Ending run_by_deadline(const std::vector<std::string>& arguments, unsigned deadline_ms,
+                              const ChildStreams& streams = {}, const ChildEnvironment& environment = {})
+{
+    const std::uint32_t started = platform::milliseconds();
+    const pid_t child = start_child(arguments, streams, environment);
+    if (child < 0) return {};
+    return reap_by_deadline(child, started, deadline_ms);
 }
 
 }  // namespace voq::test
