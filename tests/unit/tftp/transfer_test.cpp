@@ -464,17 +464,32 @@ struct HandDevice {
     }
 };
 
-TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
-{
-    const test::LoopbackPair addresses = test::loopback_pair();
+// The tool's server and a device played by hand, on a pair of their own, once the
+// device has sent its read request; asked is false when the device could not.
+struct HandTransfer {
+    test::LoopbackPair addresses = test::loopback_pair();
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     HandDevice device;
-    ASSERT_EQ(platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)),
-              platform::BindResult::bound);
-    device.server = platform::fill_socket_address(addresses.pc, port);
-    const auto request = sim::read_request_packet("/voq1.bi1");
-    platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
+    bool asked = false;
+
+    HandTransfer()
+    {
+        if (platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)) !=
+            platform::BindResult::bound)
+            return;
+        device.server = platform::fill_socket_address(addresses.pc, port);
+        const auto request = sim::read_request_packet("/voq1.bi1");
+        asked = platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server) > 0;
+    }
+};
+
+TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
+{
+    HandTransfer hand;
+    ASSERT_TRUE(hand.asked);
+    platform::Socket& server = hand.server;
+    HandDevice& device = hand.device;
 
     Outcome outcome = Outcome::given_up;
     std::thread tool([&] { outcome = serve_a_small_image(server, 30000); });
@@ -503,16 +518,11 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
 TEST(TransferImage, AnAcknowledgementQueuedBehindAStallIsReadBeforeGivingUp)
 {
     constexpr std::uint32_t floor_ms = 8000;
-    const test::LoopbackPair addresses = test::loopback_pair();
-    std::uint16_t port = 0;
-    platform::Socket server = server_socket(addresses.pc, port);
-    HandDevice device;
-    ASSERT_EQ(platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)),
-              platform::BindResult::bound);
-    device.server = platform::fill_socket_address(addresses.pc, port);
-    const auto request = sim::read_request_packet("/voq1.bi1");
+    HandTransfer hand;
     const std::uint32_t started = platform::milliseconds();
-    platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
+    ASSERT_TRUE(hand.asked);
+    platform::Socket& server = hand.server;
+    HandDevice& device = hand.device;
 
     std::atomic<bool> hold{false};
     std::atomic<bool> held{false};
