@@ -120,7 +120,7 @@ enum class Pump { quiet, cancelled };
 //   (a front-end for scripts may choose the status by the outcome it was told of). It
 //   must not run other threads' destructors or wait for them: they may sit in blocking
 //   socket calls or hold screens. It may flush what the front-end itself writes.
-// tests/unit/support/screens_conformance.h holds cases any front-end can be run through.
+// tests/support/screens_conformance.h holds cases any front-end can be run through.
 class Screens {
 public:
     virtual ~Screens() = default;

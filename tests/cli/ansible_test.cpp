@@ -26,15 +26,17 @@ std::string recap_of(const std::string& output, const std::string& host)
 TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
 {
     if (run_command("command -v ansible-playbook >/dev/null").status != 0) GTEST_SKIP() << "no ansible-playbook";
-    const auto outdated = start_device(237);
+    const auto outdated = start_device();
     sim::DeviceConfig up_to_date = quick_device();
     up_to_date.web.identity.software_version = "2.0.13(g)";
-    const auto current = start_device(238, up_to_date);
+    const auto current = start_device(up_to_date, 1);
     sim::DeviceConfig locked = quick_device();
     locked.web.digest.enabled = true;
     locked.web.digest.password = "site-b-secret";
-    const auto third = start_device(239, locked);
-    // 127.0.239.3: nobody there.
+    const LoopbackPair site_b = loopback_pair();
+    const auto third = start_device_at(site_b.device, locked);
+    const std::string a_pc = pc(), a_first = device_address(), a_second = device_address(1);
+    const std::string b_pc = dotted(site_b.pc), b_first = dotted(site_b.device), b_nobody = dotted(site_b.device + 1);
 
     // The program, the parallel count and the options come from the inventory alone:
     // the play must not override them.
@@ -42,17 +44,17 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
         "voq_sites:\n"
         "  hosts:\n"
         "    site-a:\n"
-        "      voq_local_address: 127.0.237.1\n"
+        "      voq_local_address: " + a_pc + "\n"
         "      voq_parallel: 1\n"
         "      voq_devices:\n"
-        "        - address: 127.0.237.2\n"
-        "        - address: 127.0.238.2\n"
+        "        - address: " + a_first + "\n"
+        "        - address: " + a_second + "\n"
         "    site-b:\n"
-        "      voq_local_address: 127.0.239.1\n"
+        "      voq_local_address: " + b_pc + "\n"
         "      voq_password: site-b-secret\n"
         "      voq_devices:\n"
-        "        - address: 127.0.239.2\n"
-        "        - address: 127.0.239.3\n"
+        "        - address: " + b_first + "\n"
+        "        - address: " + b_nobody + "\n"
         "  vars:\n"
         "    ansible_connection: local\n"
         "    ansible_python_interpreter: /usr/bin/python3\n"
@@ -74,9 +76,9 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{0, 0, 0})) << check.output;
     EXPECT_NE(check.output.find("\"--check\""), std::string::npos) << check.output;
     EXPECT_NE(check.output.find("\"--parallel\", \"1\""), std::string::npos) << "the inventory's voq_parallel: " << check.output;
-    EXPECT_NE(check.output.find("127.0.237.2: outdated 2.0.12(SE)"), std::string::npos) << check.output;
-    EXPECT_NE(check.output.find("127.0.238.2: current 2.0.13(g)"), std::string::npos) << check.output;
-    EXPECT_NE(check.output.find("Not read: 127.0.239.3: Upgrade Failed: No Response From VOQ"), std::string::npos)
+    EXPECT_NE(check.output.find(a_first + ": outdated 2.0.12(SE)"), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find(a_second + ": current 2.0.13(g)"), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("Not read: " + b_nobody + ": Upgrade Failed: No Response From VOQ"), std::string::npos)
         << check.output;
     EXPECT_NE(recap_of(check.output, "site-a").find("changed=1 "), std::string::npos) << check.output;
     EXPECT_NE(recap_of(check.output, "site-a").find("failed=0 "), std::string::npos) << check.output;
@@ -90,10 +92,10 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
         EXPECT_TRUE(fetches[0].bytes == target);
     }
     EXPECT_NE(first.output.find("\"--if-needed\""), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("127.0.237.2: upgraded 2.0.13(g)"), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("127.0.238.2: current 2.0.13(g)"), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("127.0.239.2: upgraded 2.0.13(g)"), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("Not upgraded: 127.0.239.3: Upgrade Failed: No Response From VOQ"), std::string::npos)
+    EXPECT_NE(first.output.find(a_first + ": upgraded 2.0.13(g)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find(a_second + ": current 2.0.13(g)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find(b_first + ": upgraded 2.0.13(g)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("Not upgraded: " + b_nobody + ": Upgrade Failed: No Response From VOQ"), std::string::npos)
         << first.output;
     EXPECT_NE(recap_of(first.output, "site-a").find("changed=1 "), std::string::npos) << first.output;
     EXPECT_NE(recap_of(first.output, "site-b").find("failed=1 "), std::string::npos) << first.output;
@@ -102,7 +104,7 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     const CommandResult again = play("");
     EXPECT_EQ(again.status, 2) << again.output;
     EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{1, 0, 1})) << "nothing restarted: " << again.output;
-    EXPECT_NE(again.output.find("127.0.237.2: current 2.0.13(g)"), std::string::npos) << again.output;
+    EXPECT_NE(again.output.find(a_first + ": current 2.0.13(g)"), std::string::npos) << again.output;
     EXPECT_NE(recap_of(again.output, "site-a").find("changed=0 "), std::string::npos) << again.output;
     EXPECT_NE(recap_of(again.output, "site-a").find("failed=0 "), std::string::npos) << again.output;
     EXPECT_NE(recap_of(again.output, "site-b").find("changed=0 "), std::string::npos) << again.output;

@@ -25,7 +25,7 @@ nlohmann::json last_object(const std::string& out)
 
 TEST_F(CheckMode, ReportsEachVersionAndSendsNoUpgradeRequest)
 {
-    const auto device = start_device(800);
+    const auto device = start_device();
     const struct {
         std::string version;
         std::string outcome;
@@ -42,7 +42,7 @@ TEST_F(CheckMode, ReportsEachVersionAndSendsNoUpgradeRequest)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
         device->web().set_software_version(c.version);
-        const CliRun run = run_cli(arguments(800, {"--check", "--json"}));
+        const CliRun run = run_cli(arguments({"--check", "--json"}));
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         const auto object = last_object(run.out);
         ASSERT_TRUE(object.is_object()) << run.out;
@@ -63,10 +63,10 @@ TEST_F(CheckMode, ReportsEachVersionAndSendsNoUpgradeRequest)
 
 TEST_F(CheckMode, SaysItInWordsWithoutTheWarning)
 {
-    const auto device = start_device(801);
-    const CliRun run = run_cli(arguments(801, {"--check"}));
+    const auto device = start_device();
+    const CliRun run = run_cli(arguments({"--check"}));
     EXPECT_EQ(run.status, 10) << run.out << run.err;
-    EXPECT_NE(run.out.find("Status of VOQ@127.3.33.2\n  Product Name      VOQ-3300\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Status of VOQ@" + device_address() + "\n  Product Name      VOQ-3300\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Outdated: the device runs 2.0.12(SE), older than the tool's firmware 2.0.13(g); it would "
                            "be upgraded directly\n"),
               std::string::npos)
@@ -81,7 +81,7 @@ TEST_F(CheckMode, SignsItsReadingAndReportsFailuresAsAnUpgradeWould)
     sim::DeviceConfig locked = quick_device();
     locked.web.digest.enabled = true;
     locked.web.digest.password = "right";
-    const auto device = start_device(802, locked);
+    const auto device = start_device(locked);
     const struct {
         std::string name;
         std::vector<std::pair<std::string, std::string>> environment;
@@ -94,7 +94,7 @@ TEST_F(CheckMode, SignsItsReadingAndReportsFailuresAsAnUpgradeWould)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const CliRun run = run_cli(arguments(802, {"--check", "--json"}), {c.environment});
+        const CliRun run = run_cli(arguments({"--check", "--json"}), {c.environment});
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         EXPECT_EQ(last_object(run.out)["outcome"], c.outcome) << run.out;
     }
@@ -134,21 +134,21 @@ private:
 // where an upgrade cannot even start.
 TEST_F(CheckMode, BindsNoTftpPort)
 {
-    const auto device = start_device(803);
+    const auto device = start_device();
     device->web().set_software_version("2.0.13(g)");
-    const HeldPorts held(loopback_pair(803).pc);
+    const HeldPorts held(pair().pc);
     ASSERT_EQ(held.unbound(), 0u);
-    const CliRun check = run_cli(arguments(803, {"--check", "--json"}));
+    const CliRun check = run_cli(arguments({"--check", "--json"}));
     EXPECT_EQ(check.status, 0) << check.out << check.err;
     EXPECT_EQ(last_object(check.out)["outcome"], "current");
-    const CliRun upgrade = run_cli(arguments(803, {"--yes", "--json"}));
+    const CliRun upgrade = run_cli(arguments({"--yes", "--json"}));
     EXPECT_EQ(upgrade.status, 4) << "the ports are held indeed: " << upgrade.out << upgrade.err;
 }
 
 // A staged build loads the transition image and decides with it; the answers are the same.
 TEST_F(CheckMode, AStagedBuildAnswersAlike)
 {
-    const auto device = start_device(808);
+    const auto device = start_device();
     const struct {
         std::string version;
         std::vector<std::string> options;
@@ -162,7 +162,7 @@ TEST_F(CheckMode, AStagedBuildAnswersAlike)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version + " " + c.options[0]);
         device->web().set_software_version(c.version);
-        const CliRun run = run_cli(arguments(808, c.options), {}, 60000, "", VOQ_CLI_STAGED);
+        const CliRun run = run_cli(arguments(c.options), {}, 60000, "", VOQ_CLI_STAGED);
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         const auto object = last_object(run.out);
         EXPECT_EQ(object["outcome"], c.outcome) << run.out;
@@ -173,7 +173,7 @@ TEST_F(CheckMode, AStagedBuildAnswersAlike)
 
 TEST_F(IfNeeded, UpgradesOnlyAnOlderDevice)
 {
-    const auto device = start_device(804);
+    const auto device = start_device();
     const struct {
         std::string version;
         std::string outcome;
@@ -182,14 +182,14 @@ TEST_F(IfNeeded, UpgradesOnlyAnOlderDevice)
     } cases[] = {
         {"2.0.13(g)", "current", "Not upgraded: the device runs 2.0.13(g), the version of the tool's firmware 2.0.13(g)", 0},
         {"2.0.14", "newer", "Not upgraded: the device runs 2.0.14, later than the tool's firmware 2.0.13(g)", 0},
-        {"2.0.12(SE)", "upgraded", "VOQ@127.3.36.2 Upgrade Successful!", 1},
+        {"2.0.12(SE)", "upgraded", "VOQ@" + device_address() + " Upgrade Successful!", 1},
         {"", "current", "Not upgraded: the device runs 2.0.13(g), the version of the tool's firmware 2.0.13(g)", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome + " " + c.version);
         // An empty version: as the last upgrade left it.
         if (!c.version.empty()) device->web().set_software_version(c.version);
-        const CliRun run = run_cli(arguments(804, {"--if-needed", "--yes", "--json"}));
+        const CliRun run = run_cli(arguments({"--if-needed", "--yes", "--json"}));
         EXPECT_EQ(run.status, 0) << run.out << run.err;
         const auto object = last_object(run.out);
         EXPECT_EQ(object["outcome"], c.outcome) << run.out;
@@ -202,9 +202,9 @@ TEST_F(IfNeeded, UpgradesOnlyAnOlderDevice)
 
 TEST_F(IfNeeded, WithoutItACurrentDeviceIsUpgradedAsBefore)
 {
-    const auto device = start_device(805);
+    const auto device = start_device();
     device->web().set_software_version("2.0.13(g)");
-    const CliRun run = run_cli(arguments(805, {"--yes", "--json"}));
+    const CliRun run = run_cli(arguments({"--yes", "--json"}));
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(last_object(run.out)["outcome"], "upgraded");
     EXPECT_EQ(device->web().upgrade_requests().size(), 1u);
@@ -214,22 +214,23 @@ TEST_F(CheckMode, AListEndsWithItsFirstFailureElseTenElseZero)
 {
     sim::DeviceConfig current = quick_device();
     current.web.identity.software_version = "2.0.13(g)";
-    const auto up_to_date = start_device(806, current);
-    const auto old = start_device(807);
-    // 127.3.40.2: nobody there.
+    const auto up_to_date = start_device(current);
+    const auto old = start_device(quick_device(), 1);
+    const std::string current_one = device_address() + "\n", old_one = device_address(1) + "\n",
+                      nobody = device_address(2) + "\n";
     const struct {
         std::string name;
         std::string devices;
         int status;
     } cases[] = {
-        {"all current", "127.3.38.2\n", 0},
-        {"one outdated", "127.3.38.2\n127.3.39.2\n", 10},
-        {"one not there", "127.3.38.2\n127.3.40.2\n127.3.39.2\n", 2},
+        {"all current", current_one, 0},
+        {"one outdated", current_one + old_one, 10},
+        {"one not there", current_one + nobody + old_one, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string list = write_file("check-devices", c.devices);
-        const CliRun run = run_cli({"--devices", list, "--check", "--local-address", dotted(loopback_pair(806).pc)});
+        const CliRun run = run_cli({"--devices", list, "--check", "--local-address", pc()});
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         EXPECT_EQ(run.out.find("Accept the warning"), std::string::npos) << run.out;
     }
@@ -237,11 +238,11 @@ TEST_F(CheckMode, AListEndsWithItsFirstFailureElseTenElseZero)
     EXPECT_TRUE(old->web().upgrade_requests().empty());
 
     // Run twice, a list upgrades what is old once and then leaves it alone.
-    const std::string list = write_file("if-needed-devices", "127.3.38.2\n127.3.39.2\n");
+    const std::string list = write_file("if-needed-devices", current_one + old_one);
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         const CliRun run = run_cli({"--devices", list, "--if-needed", "--yes", "--local-address",
-                                    dotted(loopback_pair(806).pc), "--restart-wait", "1.5"},
+                                    pc(), "--restart-wait", "1.5"},
                                    {}, 90000);
         EXPECT_EQ(run.status, 0) << run.out << run.err;
         EXPECT_NE(run.out.find(round == 0 ? "2 devices: 1 upgraded, 1 current\n" : "2 devices: 0 upgraded, 2 current\n"),

@@ -5,20 +5,16 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli_run.h"
 #include "sim/device.h"
 #include "support/loopback.h"
+#include "support/files.h"
 
 namespace voq::test {
-
-inline std::vector<std::uint8_t> file_bytes(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A device that asks soon and restarts quickly; the program waits 1.5 s for it (the
 // device stays 0.6 s after the last block before it restarts).
@@ -39,10 +35,24 @@ inline bool holds_control_characters(const std::string& text)
 
 class CliTest : public ::testing::Test {
 protected:
-    // Each test its own loopback pair, from 210 to 239.
-    std::unique_ptr<sim::SimulatedDevice> start_device(unsigned pair, sim::DeviceConfig config = quick_device())
+    // The test's own loopback pair, taken when first asked for; a test's other devices
+    // stand in the same /24, at the pair's device address plus one and up.
+    const LoopbackPair& pair()
     {
-        config.web.address = loopback_pair(pair).device;
+        if (!pair_) pair_ = loopback_pair();
+        return *pair_;
+    }
+    std::string pc() { return dotted(pair().pc); }
+    std::string device_address(unsigned other = 0) { return dotted(pair().device + other); }
+
+    std::unique_ptr<sim::SimulatedDevice> start_device(sim::DeviceConfig config = quick_device(), unsigned other = 0)
+    {
+        return start_device_at(pair().device + other, config);
+    }
+
+    static std::unique_ptr<sim::SimulatedDevice> start_device_at(std::uint32_t address, sim::DeviceConfig config)
+    {
+        config.web.address = address;
         auto device = std::make_unique<sim::SimulatedDevice>(config);
         std::string problem;
         EXPECT_TRUE(device->start(problem)) << problem;
@@ -50,11 +60,11 @@ protected:
     }
 
     // The options every run of a test takes: the pair's PC address, short waits.
-    static std::vector<std::string> arguments(unsigned pair, std::vector<std::string> more = {})
+    std::vector<std::string> arguments(std::vector<std::string> more = {})
     {
-        std::vector<std::string> all{"--local-address", dotted(loopback_pair(pair).pc), "--restart-wait", "1.5"};
+        std::vector<std::string> all{"--local-address", pc(), "--restart-wait", "1.5"};
         all.insert(all.end(), more.begin(), more.end());
-        all.push_back(dotted(loopback_pair(pair).device));
+        all.push_back(device_address());
         return all;
     }
 
@@ -71,9 +81,10 @@ protected:
         for (const std::string& path : written_) std::remove(path.c_str());
     }
 
-    const std::vector<std::uint8_t> target = file_bytes(VOQ_TARGET_IMAGE_FILE);
+    const std::vector<std::uint8_t> target = read_file_bytes(VOQ_TARGET_IMAGE_FILE);
 
 private:
+    std::optional<LoopbackPair> pair_;
     std::vector<std::string> written_;
 };
 

@@ -22,6 +22,7 @@
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/yes_no.h"
 #include "ui/views.h"
+#include "support/files.h"
 
 namespace voq::cli {
 namespace {
@@ -309,20 +310,14 @@ TEST(DevicesFile, ARepeatAmongAHundredThousandLinesIsFound)
     EXPECT_EQ(parse_devices(contents, "admin").devices.size(), 100000u);
 }
 
-std::string file_text(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The exit statuses are written once, in the outcome table: --help is made from it,
 // and the manual page and the command-line reference in docs/ must say the same.
 TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 {
     const std::string help = exit_status_help();
-    const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
+    const std::string manual = test::read_file(VOQ_CLI_MANUAL_PAGE);
     const std::filesystem::path reference_page = std::filesystem::path(VOQ_README).parent_path() / "docs" / "cli.md";
-    const std::string reference = file_text(reference_page.string().c_str());
+    const std::string reference = test::read_file(reference_page.string().c_str());
     for (const OutcomeEntry& entry : outcome_table()) {
         SCOPED_TRACE(std::string(entry.name));
         const std::string status = std::to_string(entry.status);
@@ -339,8 +334,8 @@ TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 // Every outcome name and every field of the JSON is in the schema and in the manual page.
 TEST(JsonSchema, ListsEveryOutcomeAndField)
 {
-    const auto schema = nlohmann::json::parse(file_text(VOQ_CLI_SCHEMA));
-    const std::string manual = file_text(VOQ_CLI_MANUAL_PAGE);
+    const auto schema = nlohmann::json::parse(test::read_file(VOQ_CLI_SCHEMA));
+    const std::string manual = test::read_file(VOQ_CLI_MANUAL_PAGE);
     std::set<std::string> outcomes;
     for (const auto& name : schema["properties"]["outcome"]["enum"]) outcomes.insert(name.get<std::string>());
     std::set<std::string> names;

@@ -1,13 +1,9 @@
 #pragma once
 
 #include <csignal>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -15,6 +11,7 @@
 
 #include "platform/clock.h"
 #include "support/child_process.h"
+#include "support/files.h"
 
 namespace voq::test {
 
@@ -31,26 +28,27 @@ struct Environment {
 
 namespace detail {
 
-inline std::string read_all(const std::string& path)
+// The program's command line; under wine, wine's.
+inline std::vector<std::string> cli_command(const std::vector<std::string>& arguments, const char* program = VOQ_CLI)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> command{program};
+#if defined(VOQ_CLI_LAUNCHER)
+    command.insert(command.begin(), VOQ_CLI_LAUNCHER);  // wine, for the Windows build
+#endif
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+// A password reaches a run only when the test gives one.
+inline ChildEnvironment cli_environment(const Environment& environment)
+{
+    return {environment.set, {"VOQ_UPGRADE_PASSWORD"}};
 }
 
 [[noreturn]] inline void exec_cli(const std::vector<std::string>& arguments, const Environment& environment,
                                   const char* program = VOQ_CLI)
 {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    ::unsetenv("VOQ_UPGRADE_PASSWORD");
-    for (const auto& [name, value] : environment.set) ::setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(program)};
-#if defined(VOQ_CLI_LAUNCHER)
-    argv.insert(argv.begin(), const_cast<char*>(VOQ_CLI_LAUNCHER));  // wine, for the Windows build
-#endif
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
+    become(cli_command(arguments, program), cli_environment(environment));
 }
 
 // Waits for child until deadline_ms from started; kills it past that.
@@ -62,6 +60,14 @@ inline void reap(pid_t child, std::uint32_t started, unsigned deadline_ms, CliRu
 }
 
 }  // namespace detail
+
+// Starts the program with these arguments, every stream /dev/null, and leaves it to the
+// test to end and reap; -1 when it could not be started.
+inline pid_t start_cli(const std::vector<std::string>& arguments)
+{
+    return start_child(detail::cli_command(arguments), {"/dev/null", "/dev/null", "/dev/null"},
+                       detail::cli_environment({}));
+}
 
 // Runs the program with these arguments, standard input empty and no terminal. When
 // interrupt_after is given, Ctrl+C (SIGINT, or the signal given) reaches it once its
@@ -75,27 +81,19 @@ inline CliRun run_cli(const std::vector<std::string>& arguments, const Environme
     const std::string base = "/tmp/voq-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
     const std::string out_path = base + ".out", err_path = base + ".err";
     CliRun run;
-    const pid_t child = ::fork();
-    if (child < 0) return run;
-    if (child == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        detail::exec_cli(arguments, environment, program);
-    }
     const std::uint32_t started = platform::milliseconds();
+    const pid_t child = start_child(detail::cli_command(arguments, program), {"/dev/null", out_path, err_path},
+                                    detail::cli_environment(environment));
+    if (child < 0) return run;
     if (!interrupt_after.empty()) {
-        while ((detail::read_all(out_path) + detail::read_all(err_path)).find(interrupt_after) == std::string::npos &&
+        while ((read_file(out_path) + read_file(err_path)).find(interrupt_after) == std::string::npos &&
                platform::milliseconds() - started < deadline_ms && ::waitpid(child, nullptr, WNOHANG) == 0)
             platform::sleep_milliseconds(10);
         ::kill(child, signal);
     }
     detail::reap(child, started, deadline_ms, run);
-    run.out = detail::read_all(out_path);
-    run.err = detail::read_all(err_path);
+    run.out = read_file(out_path);
+    run.err = read_file(err_path);
     std::remove(out_path.c_str());
     std::remove(err_path.c_str());
     return run;

@@ -15,8 +15,8 @@ using Status = CliTest;
 
 TEST_F(Status, UpgradedIsZeroWithTheImageByteForByteAndAJsonReport)
 {
-    const auto device = start_device(210);
-    const CliRun run = run_cli(arguments(210, {"--yes", "--json"}));
+    const auto device = start_device();
+    const CliRun run = run_cli(arguments({"--yes", "--json"}));
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 0) << run.err;
 
@@ -26,8 +26,8 @@ TEST_F(Status, UpgradedIsZeroWithTheImageByteForByteAndAJsonReport)
     EXPECT_TRUE(fetches[0].bytes == target) << "the image arrived changed";
 
     const auto report = nlohmann::json::parse(run.out);
-    EXPECT_EQ(report["device"], "127.0.210.2");
-    EXPECT_EQ(report["pc_address"], "127.0.210.1");
+    EXPECT_EQ(report["device"], device_address());
+    EXPECT_EQ(report["pc_address"], pc());
     EXPECT_EQ(report["port"], 69);
     EXPECT_EQ(report["product"], "VOQ-3300");
     EXPECT_EQ(report["mac_address"], "00:0E:08:C0:FF:EE");
@@ -38,7 +38,7 @@ TEST_F(Status, UpgradedIsZeroWithTheImageByteForByteAndAJsonReport)
     EXPECT_GT(report["seconds"].get<double>(), 1.5);
     EXPECT_EQ(report["outcome"], "upgraded");
     EXPECT_EQ(report["status"], 0);
-    EXPECT_EQ(report["message"], "VOQ@127.0.210.2 Upgrade Successful!");
+    EXPECT_EQ(report["message"], "VOQ@" + device_address() + " Upgrade Successful!");
     // The person's texts went to standard error, the warning and the five fields among them.
     EXPECT_NE(run.err.find("WARNING: Forcing a firmware upgrade"), std::string::npos);
     EXPECT_NE(run.err.find("Serial Number     VQ3300A01234"), std::string::npos);
@@ -46,19 +46,19 @@ TEST_F(Status, UpgradedIsZeroWithTheImageByteForByteAndAJsonReport)
 
 TEST_F(Status, OutputWithoutATerminalHoldsNoControlCharacter)
 {
-    const auto device = start_device(211);
-    const CliRun run = run_cli(arguments(211, {"--yes", "--verbose"}));
+    const auto device = start_device();
+    const CliRun run = run_cli(arguments({"--yes", "--verbose"}));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(holds_control_characters(run.out)) << run.out;
     EXPECT_FALSE(holds_control_characters(run.err));
-    EXPECT_NE(run.out.find("Uploading Target Firmware to VOQ@127.0.211.2: "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Uploading Target Firmware to VOQ@" + device_address() + ": "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Firmware version now running: 2.0.13(g)"), std::string::npos) << run.out;
 }
 
 TEST_F(Status, QuietPrintsNothingOnSuccess)
 {
-    const auto device = start_device(212);
-    const CliRun run = run_cli(arguments(212, {"--yes", "--quiet"}));
+    const auto device = start_device();
+    const CliRun run = run_cli(arguments({"--yes", "--quiet"}));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
@@ -69,13 +69,12 @@ TEST_F(Status, QuietPrintsNothingOnSuccess)
 // netmask only where the device never asked for its firmware.
 struct Failure {
     const char* name;
-    unsigned pair;
     bool device_runs;
     void (*configure)(sim::DeviceConfig&);
     std::vector<std::string> options;
     int status;
     std::string message;
-    std::string first_cause;  // empty: none
+    std::string first_cause;  // empty: none; DEVICE stands for the device's address
 };
 
 void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
@@ -88,10 +87,10 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
     sim::DeviceConfig config = quick_device();
     if (failure.configure) failure.configure(config);
     std::unique_ptr<sim::SimulatedDevice> device;
-    if (failure.device_runs) device = start_device(failure.pair, config);
+    if (failure.device_runs) device = start_device(config);
     std::vector<std::string> options{"--yes", "--json"};
     options.insert(options.end(), failure.options.begin(), failure.options.end());
-    const CliRun run = run_cli(arguments(failure.pair, options), {}, 90000);
+    const CliRun run = run_cli(arguments(options), {}, 90000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, failure.status) << run.err;
     EXPECT_NE(run.err.find(failure.message + "\n"), std::string::npos) << run.err;
@@ -112,9 +111,12 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
     const std::size_t causes = run.err.find(causes_head);
     EXPECT_EQ(causes != std::string::npos, !failure.first_cause.empty()) << run.err;
     if (causes != std::string::npos) {
-        EXPECT_EQ(run.err.compare(causes + causes_head.size(), failure.first_cause.size(), failure.first_cause), 0) << run.err;
+        std::string first_cause = failure.first_cause;
+        if (const std::size_t device = first_cause.find("DEVICE"); device != std::string::npos)
+            first_cause.replace(device, 6, device_address());
+        EXPECT_EQ(run.err.compare(causes + causes_head.size(), first_cause.size(), first_cause), 0) << run.err;
     }
-    const bool firewall = run.err.find("sudo ufw allow proto udp from " + dotted(loopback_pair(failure.pair).device)) !=
+    const bool firewall = run.err.find("sudo ufw allow proto udp from " + device_address()) !=
                           std::string::npos;
     EXPECT_EQ(firewall, failure.status == 7) << run.err;
     if (firewall) {
@@ -127,19 +129,19 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
 INSTANTIATE_TEST_SUITE_P(
     EachOutcome, FailureStatus,
     ::testing::Values(
-        Failure{"NoResponse", 213, false, nullptr, {}, 2, "Upgrade Failed: No Response From VOQ",
-                "Something at 127.0.213.2 refused the connection to port 80 (\"Connection refused\")"},
-        Failure{"PasswordNotGiven", 214, true, [](sim::DeviceConfig& c) {
+        Failure{"NoResponse", false, nullptr, {}, 2, "Upgrade Failed: No Response From VOQ",
+                "Something at DEVICE refused the connection to port 80 (\"Connection refused\")"},
+        Failure{"PasswordNotGiven", true, [](sim::DeviceConfig& c) {
                     c.web.digest.enabled = true;
                     c.web.digest.password = "s3cret";
                 }, {}, 3, "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)", ""},
-        Failure{"UploadIncomplete", 215, true, [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
+        Failure{"UploadIncomplete", true, [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
                 {}, 5, "Upgrade Failed: Firmware Upload Incomplete", ""},
-        Failure{"VersionNotMatching", 216, true, [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
+        Failure{"VersionNotMatching", true, [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
                 {}, 6, "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"", ""},
-        Failure{"NeverAsked", 217, true, [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
+        Failure{"NeverAsked", true, [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
                 {"--request-timeout", "1"}, 7, "Upgrade Failed: No Firmware Download Request From VOQ", "A firewall on this PC"},
-        Failure{"GoneAfterRestart", 218, true, [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
+        Failure{"GoneAfterRestart", true, [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
                 {}, 8, "Upgrade Failed: No Response From VOQ", "The device may still be restarting"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -148,8 +150,8 @@ TEST_F(Status, RefusedPasswordFromAFileIsNotSentAgain)
     sim::DeviceConfig config = quick_device();
     config.web.digest.enabled = true;
     config.web.digest.password = "s3cret";
-    const auto device = start_device(219, config);
-    const CliRun run = run_cli(arguments(219, {"--yes", "--password-file", write_file("wrong", "guess\n")}));
+    const auto device = start_device(config);
+    const CliRun run = run_cli(arguments({"--yes", "--password-file", write_file("wrong", "guess\n")}));
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: Password refused by VOQ\n"), std::string::npos) << run.err;
     std::size_t signed_requests = 0;
@@ -159,23 +161,23 @@ TEST_F(Status, RefusedPasswordFromAFileIsNotSentAgain)
 
 TEST_F(Status, TftpPortsAllTakenIsFour)
 {
-    const auto device = start_device(220);
+    const auto device = start_device();
     // Every port of 69 to 168 on the PC address held (the test runs with the privilege
     // to bind them, so the unprivileged range never comes into it).
     std::vector<platform::Socket> holders;
     for (std::uint16_t port = 69; port <= 168; ++port) {
         holders.emplace_back(platform::open_datagram_socket());
-        ASSERT_EQ(platform::bind_socket(holders.back().handle(), platform::fill_socket_address(loopback_pair(220).pc, port)),
+        ASSERT_EQ(platform::bind_socket(holders.back().handle(), platform::fill_socket_address(pair().pc, port)),
                   platform::BindResult::bound);
     }
-    const CliRun run = run_cli(arguments(220, {"--yes", "--verbose"}));
+    const CliRun run = run_cli(arguments({"--yes", "--verbose"}));
     EXPECT_EQ(run.status, 4) << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: Can't bind TFTP listener socket\n"), std::string::npos) << run.err;
     // The system's own reason, in the verbose trace; the program that holds port 69 (this
     // test) named, and the capability beside it.
-    EXPECT_NE(run.err.find(" tftp: bind 127.0.220.1:69-168 failed: Address already in use\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" tftp: bind " + pc() + ":69-168 failed: Address already in use\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Likely causes:\n  - cli_run_tests (process " + std::to_string(::getpid()) +
-                           ") holds UDP port 69 on 127.0.220.1"),
+                           ") holds UDP port 69 on " + pc()),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("  - On Linux, binding UDP port 69 needs root or the capability CAP_NET_BIND_SERVICE"),
@@ -187,8 +189,8 @@ TEST_F(Status, CtrlCWhileWaitingIs130)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
-    const auto device = start_device(221, config);
-    const CliRun run = run_cli(arguments(221, {"--yes"}), {}, 30000, "Waiting For Firmware Download Request From VOQ");
+    const auto device = start_device(config);
+    const CliRun run = run_cli(arguments({"--yes"}), {}, 30000, "Waiting For Firmware Download Request From VOQ");
     EXPECT_EQ(run.status, 130) << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: User Abort\n"), std::string::npos) << run.err;
 }
@@ -196,7 +198,6 @@ TEST_F(Status, CtrlCWhileWaitingIs130)
 // Bad input ends with 1 before anything reaches the device.
 struct UsageCase {
     const char* name;
-    unsigned pair;
     std::vector<std::string> options;  // DEVICE and PC stand for the pair's addresses
     std::string said;
 };
@@ -207,11 +208,11 @@ class UsageStatus : public CliTest, public ::testing::WithParamInterface<UsageCa
 
 TEST_P(UsageStatus, IsOneAndNothingIsSent)
 {
-    const auto device = start_device(GetParam().pair);
+    const auto device = start_device();
     std::vector<std::string> options = GetParam().options;
     for (std::string& option : options) {
-        if (option == "DEVICE") option = dotted(loopback_pair(GetParam().pair).device);
-        if (option == "PC") option = dotted(loopback_pair(GetParam().pair).pc);
+        if (option == "DEVICE") option = device_address();
+        if (option == "PC") option = pc();
     }
     const CliRun run = run_cli(options);
     EXPECT_EQ(run.status, 1) << run.err;
@@ -222,17 +223,17 @@ TEST_P(UsageStatus, IsOneAndNothingIsSent)
 INSTANTIATE_TEST_SUITE_P(
     BadInput, UsageStatus,
     ::testing::Values(
-        UsageCase{"AddressThatDoesNotParse", 222, {"--yes", "127.0.222.256"}, "not an IPv4 address: 127.0.222.256"},
-        UsageCase{"AddressTooShort", 240, {"--yes", "127.0.240"}, "not an IPv4 address: 127.0.240"},
-        UsageCase{"UnreadablePasswordFile", 241, {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
+        UsageCase{"AddressThatDoesNotParse", {"--yes", "127.0.222.256"}, "not an IPv4 address: 127.0.222.256"},
+        UsageCase{"AddressTooShort", {"--yes", "127.0.240"}, "not an IPv4 address: 127.0.240"},
+        UsageCase{"UnreadablePasswordFile", {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
                   "cannot read the password file /nonexistent/password"},
-        UsageCase{"LocalAddressNotOfThisPc", 242, {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
+        UsageCase{"LocalAddressNotOfThisPc", {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
                   "--local-address 192.0.2.7: "},
-        UsageCase{"NoDevice", 243, {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
-        UsageCase{"PasswordAsAnArgument", 244, {"--yes", "DEVICE", "--password=x"},
+        UsageCase{"NoDevice", {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
+        UsageCase{"PasswordAsAnArgument", {"--yes", "DEVICE", "--password=x"},
                   "--password: the password is never an argument, where every user of this PC could read it; use --password-file FILE"},
-        UsageCase{"NegativeTimeout", 245, {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
-        UsageCase{"NotConfirmedWithoutATerminal", 246, {"--local-address", "PC", "DEVICE"},
+        UsageCase{"NegativeTimeout", {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
+        UsageCase{"NotConfirmedWithoutATerminal", {"--local-address", "PC", "DEVICE"},
                   "Not upgraded: the warning was not accepted"}),
     [](const auto& info) { return std::string(info.param.name); });
 

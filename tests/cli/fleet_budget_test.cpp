@@ -51,8 +51,8 @@ struct Spans {
 TEST_F(FleetBudget, DevicesPastTheHundredPortsWaitTheirTurnAndAreUpgraded)
 {
     constexpr unsigned devices = cli::most_runs_per_pc_address + 2;
-    // Pair 768's PC address, 127.3.0.1; its devices at 127.3.0.2 and up, which no other test uses.
-    const LoopbackPair pair = loopback_pair(768);
+    // One PC address; its devices at the pair's device address and up, in the pair's /24.
+    const LoopbackPair& pair = this->pair();
     Spans spans;
     std::vector<std::unique_ptr<sim::SimulatedDevice>> fleet;
     std::string list;

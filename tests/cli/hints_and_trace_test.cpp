@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
+#include <span>
+#include <string>
 
 #include "frontends/cli/hints.h"
 #include "platform/port_holder.h"
@@ -215,6 +218,19 @@ TEST(CoreTraceLine, PacketsLabelledAndNothingThatMayHoldASecret)
     }
 }
 
+// A socket's inode, looked up in a table as /proc/net/udp or udp6 gives it.
+struct InodeCase {
+    std::uint32_t address;
+    std::uint16_t port;
+    std::optional<unsigned long> inode;
+};
+
+void expect_inodes(const std::string& table, std::span<const InodeCase> cases)
+{
+    for (const InodeCase& c : cases)
+        EXPECT_EQ(platform::udp_socket_inode(table, c.address, c.port), c.inode) << c.address << ":" << c.port;
+}
+
 TEST(UdpSocketInode, FoundByAddressAndPortOrTheWildcard)
 {
     const std::string table =
@@ -223,16 +239,12 @@ TEST(UdpSocketInode, FoundByAddressAndPortOrTheWildcard)
         "  102: 00000000:0046 00000000:0000 07 00000000:00000000 00:00000000 00000000     0        0 815 2 0000000000000000 0\n"
         "  103: 0500000A:0047 00000000:0000 07 00000000:00000000 00:00000000 00000000     0        0 0 2 0000000000000000 0\n"
         "  104: garbage\n";
-    const struct {
-        std::uint32_t address;
-        std::uint16_t port;
-        std::optional<unsigned long> inode;
-    } cases[] = {
+    const InodeCase cases[] = {
         {0x7f000001, 69, 4711}, {0x7f000002, 69, std::nullopt}, {0x0a000005, 70, 815},
         {0x0a000005, 71, std::nullopt},  // a socket without an inode is gone
         {0x7f000001, 168, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(platform::udp_socket_inode(table, c.address, c.port), c.inode) << c.address << ":" << c.port;
+    expect_inodes(table, cases);
     EXPECT_EQ(platform::udp_socket_inode("", 0x7f000001, 69), std::nullopt);
 }
 
@@ -249,18 +261,14 @@ TEST(UdpSocketInode, DualStackSocketsOfTheUdp6Table)
         "00:00000000 00000000     0        0 5003 2 0000000000000000 0\n"
         "  204: 0000000000000000FFFF00000100007:0048 00000000000000000000000000000000:0000 07 00000000:00000000 "
         "00:00000000 00000000     0        0 5004 2 0000000000000000 0\n";
-    const struct {
-        std::uint32_t address;
-        std::uint16_t port;
-        std::optional<unsigned long> inode;
-    } cases[] = {
+    const InodeCase cases[] = {
         {0x7f000001, 69, 5001},          // [::] holds every IPv4 address too
         {0x7f000001, 70, 5002},          // ::ffff:127.0.0.1
         {0x7f000002, 70, std::nullopt},  // another mapped address
         {0x7f000001, 71, std::nullopt},  // ::1 is no IPv4 address
         {0x7f000001, 72, std::nullopt},  // a short address is no address
     };
-    for (const auto& c : cases) EXPECT_EQ(platform::udp_socket_inode(table, c.address, c.port), c.inode) << c.address << ":" << c.port;
+    expect_inodes(table, cases);
 }
 
 }  // namespace

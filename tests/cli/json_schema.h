@@ -2,9 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/files.h"
 
 namespace voq::test {
 
@@ -58,8 +59,7 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
 
 inline nlohmann::json program_schema()
 {
-    std::ifstream in(VOQ_CLI_SCHEMA);
-    return nlohmann::json::parse(in);
+    return nlohmann::json::parse(read_file(VOQ_CLI_SCHEMA));
 }
 
 }  // namespace voq::test

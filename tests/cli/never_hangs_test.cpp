@@ -13,6 +13,7 @@
 
 #include "cli_fixture.h"
 #include "json_schema.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -43,8 +44,8 @@ int silent_listener(std::uint32_t address)
 
 TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
 {
-    const int listener = silent_listener(loopback_pair(769).device);
-    const CliRun run = run_cli(arguments(769, {"--yes", "--json", "--http-timeout", "1"}), {}, 20000);
+    const int listener = silent_listener(pair().device);
+    const CliRun run = run_cli(arguments({"--yes", "--json", "--http-timeout", "1"}), {}, 20000);
     ::close(listener);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 2) << run.err;
@@ -52,7 +53,7 @@ TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
         "Upgrade Failed: No answer from VOQ to the status page request (GET /admin/advanced) within 1 s (--http-timeout)";
     EXPECT_NE(run.err.find(message + "\n"), std::string::npos) << run.err;
     // Its likely cause is the silence itself, not a firewall for a TFTP request never made.
-    EXPECT_NE(run.err.find("Likely causes:\n  - The device at 127.3.1.2 accepted the connection but sent no answer within "
+    EXPECT_NE(run.err.find("Likely causes:\n  - The device at " + device_address() + " accepted the connection but sent no answer within "
                            "--http-timeout"),
               std::string::npos)
         << run.err;
@@ -72,7 +73,7 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
-    const auto device = start_device(770, config);
+    const auto device = start_device(config);
     const struct {
         int signal;
         int status;
@@ -85,7 +86,7 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome);
-        const CliRun run = run_cli(arguments(770, {"--yes", "--json"}), {}, 30000,
+        const CliRun run = run_cli(arguments({"--yes", "--json"}), {}, 30000,
                                    "Waiting For Firmware Download Request From VOQ", VOQ_CLI, c.signal);
         ASSERT_FALSE(run.hung);
         EXPECT_EQ(run.status, c.status) << run.err;
@@ -107,9 +108,9 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
 // instead of leaving the device's state to be guessed.
 TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
 {
-    const auto device = start_device(774);
-    const std::vector<std::string> options{"--local-address", dotted(loopback_pair(774).pc), "--restart-wait", "30",
-                                           "--yes", "--json", dotted(loopback_pair(774).device)};
+    const auto device = start_device();
+    const std::vector<std::string> options{"--local-address", pc(), "--restart-wait", "30",
+                                           "--yes", "--json", device_address()};
     const CliRun run = run_cli(options, {}, 60000, "waiting for the restart");
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 130) << run.err;
@@ -119,7 +120,7 @@ TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
     EXPECT_EQ(report["delivered"], true);
     EXPECT_EQ(report["bytes"], target.size());
     const std::string said = "Upgrade Failed: User Abort after the firmware was delivered: VOQ@" +
-                             dotted(loopback_pair(774).device) + " restarts on it; check its version on its status page";
+                             device_address() + " restarts on it; check its version on its status page";
     EXPECT_EQ(report["message"], said);
     EXPECT_NE(run.err.find(said + "\n"), std::string::npos) << run.err;
     expect_schema(report);
@@ -131,8 +132,8 @@ TEST_F(NeverHangs, ABusyDevicesAnswerComesFirst)
 {
     sim::DeviceConfig config = quick_device();
     config.web.fault = sim::WebFault::busy_upgrade;
-    const auto device = start_device(775, config);
-    const CliRun run = run_cli(arguments(775, {"--yes", "--json", "--quiet", "--request-timeout", "1"}), {}, 30000);
+    const auto device = start_device(config);
+    const CliRun run = run_cli(arguments({"--yes", "--json", "--quiet", "--request-timeout", "1"}), {}, 30000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 7) << run.err;
     const std::string said =
@@ -153,7 +154,7 @@ TEST_F(NeverHangs, ABusyDevicesAnswerComesFirst)
 // only the words are lost.
 TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
 {
-    const auto device = start_device(771);
+    const auto device = start_device();
     int pipe_ends[2];
     ASSERT_EQ(::pipe(pipe_ends), 0);
     const pid_t child = ::fork();
@@ -164,7 +165,7 @@ TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
         const int nothing = ::open("/dev/null", O_RDWR);
         ::dup2(nothing, 0);
         ::dup2(nothing, 2);
-        detail::exec_cli(arguments(771, {"--yes", "--verbose"}), {});
+        detail::exec_cli(arguments({"--yes", "--verbose"}), {});
     }
     ::close(pipe_ends[1]);
     ::close(pipe_ends[0]);  // before the program has written a word
@@ -182,8 +183,8 @@ TEST_F(NeverHangs, AClosedStandardOutputDoesNotStopTheUpgrade)
 // that says what, and nothing sent to the device.
 TEST_F(NeverHangs, BadInputIsAUsageErrorAndNothingIsSent)
 {
-    const auto simulated = start_device(772);
-    const std::string device = dotted(loopback_pair(772).device), pc = dotted(loopback_pair(772).pc);
+    const auto simulated = start_device();
+    const std::string device = device_address(), pc = this->pc();
     const std::string folder = "/tmp";
     const std::string empty = write_file("empty-password", "");
     const std::string empty_first_line = write_file("empty-first-line", "\nsecret\n");
@@ -248,7 +249,7 @@ std::vector<pid_t> processes_with(const std::string& first, const std::string& s
     while (const dirent* entry = ::readdir(folder)) {
         const pid_t pid = std::atoi(entry->d_name);
         if (pid <= 0) continue;
-        const std::string line = detail::read_all("/proc/" + std::string(entry->d_name) + "/cmdline");
+        const std::string line = read_file("/proc/" + std::string(entry->d_name) + "/cmdline");
         if (line.find(first + '\0' + second + '\0') != std::string::npos) found.push_back(pid);
     }
     ::closedir(folder);
@@ -262,30 +263,23 @@ TEST_F(NeverHangs, AFleetPassesItsSignalOnAndItsChildrenEndWithIt)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
-    const auto device = start_device(247, config);
-    const std::string list = write_file("signalled-devices", "127.0.247.2\n");
+    const auto device = start_device(config);
+    const std::string list = write_file("signalled-devices", device_address() + "\n");
     const std::vector<std::string> options{"--devices", list, "--yes", "--json", "--verbose", "--local-address",
-                                           dotted(loopback_pair(247).pc)};
+                                           pc()};
     const CliRun run = run_cli(options, {}, 30000, "tftp: listening on", VOQ_CLI, SIGTERM);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 143) << run.err;
     const auto report = nlohmann::json::parse(run.out, nullptr, false);
     ASSERT_TRUE(report.is_object()) << run.out;
-    EXPECT_EQ(report["device"], "127.0.247.2");
+    EXPECT_EQ(report["device"], device_address());
     EXPECT_EQ(report["outcome"], "terminated");
     EXPECT_EQ(report["version_before"], "2.0.12(SE)");
     expect_schema(report);
 
     // Killed outright, the parent cannot pass anything on: its child must notice alone.
-    const pid_t parent = ::fork();
+    const pid_t parent = start_cli(options);
     ASSERT_GE(parent, 0);
-    if (parent == 0) {
-        const int nothing = ::open("/dev/null", O_RDWR);
-        ::dup2(nothing, 0);
-        ::dup2(nothing, 1);
-        ::dup2(nothing, 2);
-        detail::exec_cli(options, {});
-    }
     const std::string parent_id = std::to_string(parent);
     const std::uint32_t started = platform::milliseconds();
     while (processes_with("--parent-process", parent_id).empty() && platform::milliseconds() - started < 10000)
@@ -305,10 +299,10 @@ TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
     sim::DeviceConfig config = quick_device();
     config.web.digest.enabled = true;
     config.web.digest.password = "s3cret";
-    const auto device = start_device(248, config);
-    const std::string list = write_file("protected-devices", "\xEF\xBB\xBF" "127.0.248.2\r\n");
+    const auto device = start_device(config);
+    const std::string list = write_file("protected-devices", "\xEF\xBB\xBF" + device_address() + "\r\n");
     const std::string password = write_file("shared-password", "s3cret\n");
-    const std::string pc = dotted(loopback_pair(248).pc);
+    const std::string pc = this->pc();
 
     const CliRun refused = run_cli({"--devices", list, "--yes", "--json", "--local-address", "192.0.2.7", "--password-file", password});
     EXPECT_EQ(refused.status, 1) << refused.err;
@@ -343,11 +337,11 @@ TEST_F(NeverHangs, SigtermAtThePasswordPromptGivesTheTerminalItsEchoBack)
     sim::DeviceConfig config = quick_device();
     config.web.digest.enabled = true;
     config.web.digest.password = "s3cret";
-    const auto device = start_device(773, config);
+    const auto device = start_device(config);
     int terminal = -1;
     const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     ASSERT_GE(child, 0);
-    if (child == 0) detail::exec_cli(arguments(773, {"--yes"}), {});
+    if (child == 0) detail::exec_cli(arguments({"--yes"}), {});
     // The terminal's own side, held open so that its settings can be read after the program.
     const int own_side = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
     ASSERT_GE(own_side, 0);
@@ -380,19 +374,19 @@ TEST_F(NeverHangs, SigtermAtThePasswordPromptGivesTheTerminalItsEchoBack)
 // The JSON of a whole upgrade, as the schema in the repository describes it.
 TEST_F(NeverHangs, TheJsonOfAnUpgradeMatchesTheSchema)
 {
-    const auto device = start_device(249);
-    const CliRun run = run_cli(arguments(249, {"--yes", "--json"}));
+    const auto device = start_device();
+    const CliRun run = run_cli(arguments({"--yes", "--json"}));
     EXPECT_EQ(run.status, 0) << run.err;
     const auto report = nlohmann::json::parse(run.out, nullptr, false);
     ASSERT_TRUE(report.is_object()) << run.out;
     expect_schema(report);
     // Without a terminal the transfer ends with one line: its bytes, seconds and rate.
-    const std::string line = "Uploading Target Firmware to VOQ@127.0.249.2: " + std::to_string(target.size()) + " bytes in ";
+    const std::string line = "Uploading Target Firmware to VOQ@" + device_address() + ": " + std::to_string(target.size()) + " bytes in ";
     EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
 
     // On a terminal of 60 columns no drawing of the progress line reaches the last column,
     // where the terminal would wrap it and stack the lines.
-    const CliRun shown = run_cli_on_terminal(arguments(249, {"--yes"}), {}, 60000, 60);
+    const CliRun shown = run_cli_on_terminal(arguments({"--yes"}), {}, 60000, 60);
     EXPECT_EQ(shown.status, 0) << shown.out;
     std::size_t longest = 0, drawings = 0;
     for (std::size_t start = 0; start < shown.out.size();) {

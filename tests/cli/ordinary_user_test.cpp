@@ -8,6 +8,7 @@
 #include "cli_fixture.h"
 #include "support/child_process.h"
 #include "support/ordinary_user.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -23,12 +24,14 @@ TEST(CliOrdinaryUser, UpgradesThroughTheUnprivilegedPorts)
     ASSERT_FALSE(program.empty());
 
     sim::DeviceConfig config = quick_device();
-    config.web.address = loopback_pair(235).device;
+    const LoopbackPair pair = loopback_pair();
+    config.web.address = pair.device;
     sim::SimulatedDevice device(config);
     std::string problem;
     ASSERT_TRUE(device.start(problem)) << problem;
     const CommandResult run = run_command(as_ordinary_user_command() + program.string() +
-                                          " --yes --json --restart-wait 1.5 --local-address 127.0.235.1 127.0.235.2");
+                                          " --yes --json --restart-wait 1.5 --local-address " + dotted(pair.pc) + " " +
+                                          dotted(pair.device));
 
     EXPECT_EQ(run.status, 0) << run.output;
     const auto report = nlohmann::json::parse(run.output, nullptr, false);
@@ -37,7 +40,7 @@ TEST(CliOrdinaryUser, UpgradesThroughTheUnprivilegedPorts)
     ASSERT_EQ(device.web().upgrade_requests().size(), 1u);
     EXPECT_EQ(device.web().upgrade_requests()[0].port, 10069);
     ASSERT_EQ(device.fetches().size(), 1u);
-    EXPECT_TRUE(device.fetches()[0].bytes == file_bytes(VOQ_TARGET_IMAGE_FILE));
+    EXPECT_TRUE(device.fetches()[0].bytes == read_file_bytes(VOQ_TARGET_IMAGE_FILE));
 }
 
 }  // namespace

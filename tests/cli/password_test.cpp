@@ -8,14 +8,14 @@ namespace {
 
 class Password : public CliTest {
 protected:
-    std::unique_ptr<sim::SimulatedDevice> protected_device(unsigned pair)
+    std::unique_ptr<sim::SimulatedDevice> protected_device()
     {
         sim::DeviceConfig config = quick_device();
         config.web.digest.enabled = true;
         config.web.digest.user = "root";
         config.web.digest.password = "pa55 word";
         config.web.digest.qop = "auth";
-        return start_device(pair, config);
+        return start_device(config);
     }
 
     void expect_upgraded(const sim::SimulatedDevice& device)
@@ -28,22 +28,22 @@ protected:
 
 TEST_F(Password, FromAFile)
 {
-    const auto device = protected_device(223);
+    const auto device = protected_device();
     const CliRun run =
-        run_cli(arguments(223, {"--yes", "--user", "root", "--password-file", write_file("password", "pa55 word\r\n")}));
+        run_cli(arguments({"--yes", "--user", "root", "--password-file", write_file("password", "pa55 word\r\n")}));
     EXPECT_EQ(run.status, 0) << run.err;
     expect_upgraded(*device);
 }
 
 TEST_F(Password, FromTheEnvironmentNeverInTheVerboseTrace)
 {
-    const auto device = protected_device(224);
-    const CliRun run = run_cli(arguments(224, {"--yes", "--user", "root", "--verbose"}),
+    const auto device = protected_device();
+    const CliRun run = run_cli(arguments({"--yes", "--user", "root", "--verbose"}),
                                {{{"VOQ_UPGRADE_PASSWORD", "pa55 word"}}});
     EXPECT_EQ(run.status, 0) << run.err;
     expect_upgraded(*device);
     // The trace: addresses dotted, the request signed, its Digest response hidden.
-    EXPECT_NE(run.err.find(" http: request from 127.0.224.1:23456 to 127.0.224.2:80\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" http: request from " + pc() + ":23456 to " + device_address() + ":80\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("Authorization: Digest username=\"root\""), std::string::npos);
     EXPECT_NE(run.err.find("response=\"(hidden)\""), std::string::npos);
     EXPECT_NE(run.err.find(" tftp: target image sent in "), std::string::npos);
@@ -60,11 +60,12 @@ TEST_F(Password, FromTheEnvironmentNeverInTheVerboseTrace)
 
 TEST_F(Password, TypedAtThePromptWithoutEchoAndAskedAgainWhenRefused)
 {
-    const auto device = protected_device(225);
-    const CliRun run = run_cli_on_terminal(arguments(225, {"--user", "root"}), {
+    const auto device = protected_device();
+    const std::string prompt = "Password for root on VOQ@" + device_address() + ": ";
+    const CliRun run = run_cli_on_terminal(arguments({"--user", "root"}), {
                                                               {"[y/N] ", "y"},
-                                                              {"Password for root on VOQ@127.0.225.2: ", "first guess"},
-                                                              {"Password for root on VOQ@127.0.225.2: ", "pa55 word"},
+                                                              {prompt, "first guess"},
+                                                              {prompt, "pa55 word"},
                                                               {"Upgrade? [y/N] ", "y"},
                                                           });
     EXPECT_EQ(run.status, 0) << run.out;
@@ -73,21 +74,21 @@ TEST_F(Password, TypedAtThePromptWithoutEchoAndAskedAgainWhenRefused)
     EXPECT_EQ(run.out.find("first guess"), std::string::npos) << "echoed";
     EXPECT_EQ(run.out.find("pa55"), std::string::npos) << "echoed";
     // On a terminal the upload is one line redrawn.
-    EXPECT_NE(run.out.find("\rUploading Target Firmware to VOQ@127.0.225.2: "), std::string::npos);
+    EXPECT_NE(run.out.find("\rUploading Target Firmware to VOQ@" + device_address() + ": "), std::string::npos);
 }
 
 TEST_F(Password, ThePromptAsksThreeTimesAtMostAndCtrlCCancelsIt)
 {
-    const auto device = protected_device(226);
-    const std::string prompt = "Password for root on VOQ@127.0.226.2: ";
-    const CliRun run = run_cli_on_terminal(arguments(226, {"--user", "root", "--yes"}),
+    const auto device = protected_device();
+    const std::string prompt = "Password for root on VOQ@" + device_address() + ": ";
+    const CliRun run = run_cli_on_terminal(arguments({"--user", "root", "--yes"}),
                                            {{prompt, "one"}, {prompt, "two"}, {prompt, "three"}, {prompt, "four"}});
     EXPECT_EQ(run.status, 3) << run.out;
     EXPECT_NE(run.out.find("Upgrade Failed: Password refused by VOQ"), std::string::npos) << run.out;
     EXPECT_TRUE(device->web().upgrade_requests().empty());
 
     // Ctrl+C at the prompt is its Cancel.
-    const CliRun interrupted = run_cli_on_terminal(arguments(226, {"--user", "root", "--yes"}), {{prompt, "\x03"}});
+    const CliRun interrupted = run_cli_on_terminal(arguments({"--user", "root", "--yes"}), {{prompt, "\x03"}});
     EXPECT_EQ(interrupted.status, 130) << interrupted.out;
     EXPECT_NE(interrupted.out.find("Upgrade Failed: User Abort"), std::string::npos) << interrupted.out;
     EXPECT_TRUE(device->web().upgrade_requests().empty());
@@ -95,8 +96,8 @@ TEST_F(Password, ThePromptAsksThreeTimesAtMostAndCtrlCCancelsIt)
 
 TEST_F(Password, NoAtTheConfirmationSendsNoUpgradeRequest)
 {
-    const auto device = start_device(227);
-    const CliRun run = run_cli_on_terminal(arguments(227), {{"[y/N] ", "y"}, {"Upgrade? [y/N] ", "n"}});
+    const auto device = start_device();
+    const CliRun run = run_cli_on_terminal(arguments(), {{"[y/N] ", "y"}, {"Upgrade? [y/N] ", "n"}});
     EXPECT_EQ(run.status, 1) << run.out;
     EXPECT_NE(run.out.find("Not upgraded: the upgrade was not confirmed, so neither the upgrade request nor the firmware was sent"),
               std::string::npos) << run.out;

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli_fixture.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -14,15 +15,15 @@ TEST_F(StagedBuild, ServesTheTransitionImageThenTheTarget)
 {
     sim::DeviceConfig config = quick_device();
     config.web.identity.software_version = "2.0.11";
-    const auto device = start_device(229, config);
-    const std::string device_text = dotted(loopback_pair(229).device);
-    const CliRun run = run_cli({"--local-address", dotted(loopback_pair(229).pc), "--restart-wait", "1.5", "--yes",
+    const auto device = start_device(config);
+    const std::string device_text = device_address();
+    const CliRun run = run_cli({"--local-address", pc(), "--restart-wait", "1.5", "--yes",
                                 "--json", device_text},
                                {}, 90000, "", VOQ_CLI_STAGED);
     EXPECT_EQ(run.status, 0) << run.err;
     const auto fetches = device->fetches();
     ASSERT_EQ(fetches.size(), 2u) << run.err;
-    EXPECT_TRUE(fetches[0].bytes == file_bytes(VOQ_TRANSITION_IMAGE_FILE));
+    EXPECT_TRUE(fetches[0].bytes == read_file_bytes(VOQ_TRANSITION_IMAGE_FILE));
     EXPECT_TRUE(fetches[1].bytes == target);
     // The staged note of the confirm screen, and each delivery's lines.
     EXPECT_NE(run.err.find("Note: Since your current firmware version\nis older than 2.0.12(SE)"), std::string::npos)

@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "cli_fixture.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -16,12 +17,12 @@ protected:
 TEST_F(SupportLogRun, ARefusedConnectionNamesTheDeviceAndTheSystemsReason)
 {
     const std::string log = log_path("refused.log");
-    const CliRun run = run_cli(arguments(253, {"--yes", "--log", log}));  // nothing listens there
+    const CliRun run = run_cli(arguments({"--yes", "--log", log}));  // nothing listens there
     EXPECT_EQ(run.status, 2) << run.err;
-    const std::string text = detail::read_all(log);
+    const std::string text = read_file(log);
     EXPECT_NE(text.find("voq-upgrade-cli "), std::string::npos) << text;
-    EXPECT_NE(text.find("PC address 127.0.253.1, device 127.0.253.2"), std::string::npos) << text;
-    EXPECT_NE(text.find("HTTP connect to 127.0.253.2:80 failed: Connection refused"), std::string::npos) << text;
+    EXPECT_NE(text.find("PC address " + pc() + ", device " + device_address()), std::string::npos) << text;
+    EXPECT_NE(text.find("HTTP connect to " + device_address() + ":80 failed: Connection refused"), std::string::npos) << text;
     EXPECT_NE(text.find("Failure no-response: Upgrade Failed: No Response From VOQ"), std::string::npos) << text;
     EXPECT_NE(text.find("Shown: Upgrade Failed: No Response From VOQ"), std::string::npos) << text;
 }
@@ -33,17 +34,20 @@ TEST_F(SupportLogRun, HoldsTheRunButNeverThePasswordNorADigestResponse)
     config.web.digest.user = "root";
     config.web.digest.password = "Zebra-7-Quokka";
     config.web.digest.qop = "auth";
-    const auto device = start_device(254, config);
+    const auto device = start_device(config);
     const std::string log = log_path("secret.log");
-    const CliRun run = run_cli(arguments(254, {"--yes", "--user", "root", "--log", log}),
+    const CliRun run = run_cli(arguments({"--yes", "--user", "root", "--log", log}),
                                {{{"VOQ_UPGRADE_PASSWORD", "Zebra-7-Quokka"}}});
     EXPECT_EQ(run.status, 0) << run.err;
-    const std::string text = detail::read_all(log);
-    for (const char* step : {"Answer: HTTP/1.1 401", "Authorization: Digest username=\"root\"", "Answer: HTTP/1.1 200",
-                             "Phase: waiting for the read request", "TFTP listening on 127.0.254.1:69",
-                             "TFTP read request from 127.0.254.2:", "Transfer complete: blocks 1-",
-                             "Phase: waiting for the restart", "Version expected 2.0.13(g), reported 2.0.13(g)",
-                             "Shown: VOQ@127.0.254.2 Upgrade Successful!"}) {
+    const std::string text = read_file(log);
+    const std::vector<std::string> steps{"Answer: HTTP/1.1 401", "Authorization: Digest username=\"root\"",
+                                         "Answer: HTTP/1.1 200", "Phase: waiting for the read request",
+                                         "TFTP listening on " + pc() + ":69",
+                                         "TFTP read request from " + device_address() + ":",
+                                         "Transfer complete: blocks 1-", "Phase: waiting for the restart",
+                                         "Version expected 2.0.13(g), reported 2.0.13(g)",
+                                         "Shown: VOQ@" + device_address() + " Upgrade Successful!"};
+    for (const std::string& step : steps) {
         EXPECT_NE(text.find(step), std::string::npos) << step << "\n" << text;
     }
     EXPECT_EQ(text.find("Zebra"), std::string::npos) << text;
@@ -61,25 +65,18 @@ TEST_F(SupportLogRun, ARunKilledWhileWaitingLeavesALogThatReachesTheWaiting)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
-    const auto device = start_device(255, config);
+    const auto device = start_device(config);
     const std::string log = log_path("killed.log");
-    const pid_t child = ::fork();
+    const pid_t child = start_cli(arguments({"--yes", "--log", log}));
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int quiet = ::open("/dev/null", O_RDWR);
-        ::dup2(quiet, 0);
-        ::dup2(quiet, 1);
-        ::dup2(quiet, 2);
-        detail::exec_cli(arguments(255, {"--yes", "--log", log}), {});
-    }
     const std::uint32_t started = platform::milliseconds();
-    while (detail::read_all(log).find("Phase: waiting for the read request") == std::string::npos &&
+    while (read_file(log).find("Phase: waiting for the read request") == std::string::npos &&
            platform::milliseconds() - started < 30000)
         platform::sleep_milliseconds(10);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    const std::string text = detail::read_all(log);
-    EXPECT_NE(text.find("TFTP listening on 127.0.255.1:69"), std::string::npos) << text;
+    const std::string text = read_file(log);
+    EXPECT_NE(text.find("TFTP listening on " + pc() + ":69"), std::string::npos) << text;
     EXPECT_NE(text.find("Phase: waiting for the read request"), std::string::npos) << text;
 }
 

@@ -44,21 +44,21 @@ TEST_F(Trace, OneVShowsTheStepsAndTheTransferInOneLine)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.ack_loss = 0.01;  // some retransmissions to count
-    const auto device = start_device(786, config);
-    const CliRun run = run_cli(arguments(786, {"--yes", "-v"}));
+    const auto device = start_device(config);
+    const CliRun run = run_cli(arguments({"--yes", "-v"}));
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 0) << run.err;
     expect_dated_and_labelled(run.err);
     const struct {
-        const char* step;
+        std::string step;
         std::size_t times;
     } steps[] = {
         {" run: Phase: reading the status page\n", 1},
         {" http: GET /admin/advanced HTTP/1.1\n", 2},  // before the upgrade and after the restart
-        {" http: GET /admin/upgrade?tftp://127.3.18.1:69/", 1},
+        {" http: GET /admin/upgrade?tftp://" + pc() + ":69/", 1},
         {" http: Answer: HTTP/1.1 200 OK (", 3},
-        {" tftp: listening on 127.3.18.1:69\n", 1},
-        {" tftp: read request from 127.3.18.2:", 1},
+        {" tftp: listening on " + pc() + ":69\n", 1},
+        {" tftp: read request from " + device_address() + ":", 1},
         {" run: Phase: waiting for the restart\n", 1},
         {" run: restart wait took ", 1},
         {" run: Version expected ", 1},
@@ -77,8 +77,8 @@ TEST_F(Trace, OneVShowsTheStepsAndTheTransferInOneLine)
 
 TEST_F(Trace, TwoVAddEveryPacket)
 {
-    const auto device = start_device(787);
-    const CliRun run = run_cli(arguments(787, {"--yes", "-vv"}));
+    const auto device = start_device();
+    const CliRun run = run_cli(arguments({"--yes", "-vv"}));
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 0) << run.err;
     expect_dated_and_labelled(run.err);
@@ -101,8 +101,8 @@ TEST_F(Trace, ATransferCutShortIsSummarisedAsStopped)
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.pause_at_block = 300;
     config.tftp.faults.pause_ms = 5000;
-    const auto device = start_device(788, config);
-    const CliRun run = run_cli(arguments(788, {"--yes", "-v"}), {}, 60000, " run: Phase: transferring\n");
+    const auto device = start_device(config);
+    const CliRun run = run_cli(arguments({"--yes", "-v"}), {}, 60000, " run: Phase: transferring\n");
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 130) << run.err;
     const std::regex summary(" tftp: target image stopped after \\d+\\.\\d{3} s: \\d+ blocks acknowledged, \\d+ of " +

@@ -14,12 +14,12 @@
 #include "sim/device.h"
 #include "support/loopback.h"
 #include "ui/views.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
 
 struct Fault {
-    unsigned pair;
     const char* name;
     void (*arrange)(sim::DeviceConfig&);
     const char* more_script;  // answers beyond the usual ones
@@ -27,32 +27,32 @@ struct Fault {
 };
 
 const Fault faults[] = {
-    {130, "AckLoss10", [](sim::DeviceConfig& c) { c.tftp.faults.ack_loss = 0.1; }, "", "success"},
-    {131, "AckLoss30", [](sim::DeviceConfig& c) { c.tftp.faults.ack_loss = 0.3; }, "", "success"},
-    {132, "DataLoss10", [](sim::DeviceConfig& c) { c.tftp.faults.data_loss = 0.1; }, "", "success"},
-    {133, "DataLoss30", [](sim::DeviceConfig& c) { c.tftp.faults.data_loss = 0.3; }, "", "success"},
-    {134, "DuplicatedAcks", [](sim::DeviceConfig& c) { c.tftp.faults.duplicate_acks = true; }, "", "success"},
-    {135, "DelayedAcks", [](sim::DeviceConfig& c) { c.tftp.faults.ack_delay_ms = 250; }, "", "success"},
-    {136, "StaleAcks", [](sim::DeviceConfig& c) { c.tftp.faults.stale_acks = true; }, "", "success"},
-    {137, "PauseOf2Seconds", [](sim::DeviceConfig& c) {
+    {"AckLoss10", [](sim::DeviceConfig& c) { c.tftp.faults.ack_loss = 0.1; }, "", "success"},
+    {"AckLoss30", [](sim::DeviceConfig& c) { c.tftp.faults.ack_loss = 0.3; }, "", "success"},
+    {"DataLoss10", [](sim::DeviceConfig& c) { c.tftp.faults.data_loss = 0.1; }, "", "success"},
+    {"DataLoss30", [](sim::DeviceConfig& c) { c.tftp.faults.data_loss = 0.3; }, "", "success"},
+    {"DuplicatedAcks", [](sim::DeviceConfig& c) { c.tftp.faults.duplicate_acks = true; }, "", "success"},
+    {"DelayedAcks", [](sim::DeviceConfig& c) { c.tftp.faults.ack_delay_ms = 250; }, "", "success"},
+    {"StaleAcks", [](sim::DeviceConfig& c) { c.tftp.faults.stale_acks = true; }, "", "success"},
+    {"PauseOf2Seconds", [](sim::DeviceConfig& c) {
          c.tftp.faults.pause_at_block = 700;
          c.tftp.faults.pause_ms = 2000;
      }, "", "success"},
-    {138, "PacketsFromOtherPorts", [](sim::DeviceConfig& c) { c.tftp.faults.stray_packets = true; }, "", "success"},
-    {139, "ErrorAnsweringTheOptions", [](sim::DeviceConfig& c) { c.tftp.faults.error_instead_of_ack0 = true; },
+    {"PacketsFromOtherPorts", [](sim::DeviceConfig& c) { c.tftp.faults.stray_packets = true; }, "", "success"},
+    {"ErrorAnsweringTheOptions", [](sim::DeviceConfig& c) { c.tftp.faults.error_instead_of_ack0 = true; },
      "transfer-silence-floor-ms 3000\n", "Firmware Upload Incomplete"},
-    {140, "WrongNameFirst", [](sim::DeviceConfig& c) { c.tftp.faults.wrong_name_first = true; }, "", "success"},
-    {141, "AnswerOver131071Bytes", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::oversized_answer; }, "",
+    {"WrongNameFirst", [](sim::DeviceConfig& c) { c.tftp.faults.wrong_name_first = true; }, "", "success"},
+    {"AnswerOver131071Bytes", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::oversized_answer; }, "",
      "success"},
-    {142, "NulByteInTheAnswer", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::nul_in_answer; }, "", "success"},
-    {143, "DeviceNeverCloses", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::never_close; },
+    {"NulByteInTheAnswer", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::nul_in_answer; }, "", "success"},
+    {"DeviceNeverCloses", [](sim::DeviceConfig& c) { c.web.fault = sim::WebFault::never_close; },
      "cancel connecting after 500\n", "User Abort"},
-    {144, "StaleNonceAfterTheRestart", [](sim::DeviceConfig& c) {
+    {"StaleNonceAfterTheRestart", [](sim::DeviceConfig& c) {
          c.web.digest.enabled = true;
          c.web.digest.password = "secret";
          c.web.digest.qop = "auth";
      }, "password enter admin secret\n", "success"},
-    {145, "OversizedChallengeValues", [](sim::DeviceConfig& c) {
+    {"OversizedChallengeValues", [](sim::DeviceConfig& c) {
          c.web.digest.enabled = true;
          c.web.digest.password = "secret";
          c.web.digest.realm = std::string(300, 'r');
@@ -60,13 +60,13 @@ const Fault faults[] = {
      }, "password enter admin secret\npassword enter admin secret\n", "User Abort"},
     // Longer than the thirty sends of a block last here (some 3.3 s), shorter than
     // the 30 s a silent device is given since its last acknowledgement.
-    {146, "SilentFor5SecondsMidTransfer", [](sim::DeviceConfig& c) {
+    {"SilentFor5SecondsMidTransfer", [](sim::DeviceConfig& c) {
          c.tftp.faults.pause_at_block = 700;
          c.tftp.faults.pause_ms = 5000;
      }, "", "success"},
     // Its web server comes back some 3 s after the restart wait: the re-reads, 700 ms
     // apart, reach it where ten refused connections in a row would not.
-    {147, "WebServerRefusingFor4SecondsAfterTheRestart", [](sim::DeviceConfig& c) { c.tftp.restart_ms = 4000; },
+    {"WebServerRefusingFor4SecondsAfterTheRestart", [](sim::DeviceConfig& c) { c.tftp.restart_ms = 4000; },
      "reread-spacing-ms 700\n", "success"},
 };
 
@@ -77,7 +77,7 @@ class FaultMatrix : public ::testing::TestWithParam<Fault> {};
 TEST_P(FaultMatrix, EndsDeliveredOrWithItsMessage)
 {
     const Fault& fault = GetParam();
-    const LoopbackPair addresses = loopback_pair(fault.pair);
+    const LoopbackPair addresses = loopback_pair();
     sim::DeviceConfig config;
     config.web.address = addresses.device;
     config.web.log = device_log();
@@ -100,8 +100,7 @@ TEST_P(FaultMatrix, EndsDeliveredOrWithItsMessage)
                                      "end-process"}))
             << result.text();
         EXPECT_EQ(result.count_prefix("message"), 0u) << result.text();
-        std::ifstream image(VOQ_TARGET_IMAGE_FILE, std::ios::binary);
-        const std::vector<std::uint8_t> target{std::istreambuf_iterator<char>(image), std::istreambuf_iterator<char>()};
+        const std::vector<std::uint8_t> target = read_file_bytes(VOQ_TARGET_IMAGE_FILE);
         ASSERT_FALSE(device.fetches().empty());
         EXPECT_TRUE(device.fetches().back().bytes == target) << "the image arrived changed";
     } else {

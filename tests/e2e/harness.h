@@ -163,20 +163,8 @@ inline HarnessRun run_harness(const std::string& program, const std::string& scr
     run.transcript_path = transcript_path;
     std::vector<std::string> arguments{program, script_path, transcript_path};
     arguments.insert(arguments.begin(), launcher.begin(), launcher.end());
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    // The harness goes when the test does, even when the test dies first.
-    const pid_t child = ::fork();
-    if (child < 0) return run;
-    if (child == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-
     const std::uint32_t started = platform::milliseconds();
-    const Ending ending = reap_by_deadline(child, started, deadline_ms);
+    const Ending ending = run_by_deadline(arguments, deadline_ms);
     run.status = ending.status;
     run.hung = ending.hung;
     run.elapsed_ms = platform::milliseconds() - started;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 #include <string>
 
@@ -19,9 +21,9 @@ const std::string no_response = "message \"VOQ Firwmare Upgrade Error\" \"Upgrad
 
 class Sequence : public ::testing::Test {
 protected:
-    void start_device(unsigned pair, sim::WebConfig config = {})
+    void start_device(sim::WebConfig config = {})
     {
-        addresses = loopback_pair(pair);
+        addresses = loopback_pair();
         config.address = addresses.device;
         config.log = device_log();
         device = std::make_unique<sim::WebServer>(config);
@@ -62,7 +64,7 @@ sim::WebConfig protected_device(sim::NoncePolicy policy = sim::NoncePolicy::afte
 
 TEST_F(Sequence, DeviceWithoutPasswordReachesTheConfirmScreen)
 {
-    start_device(60);
+    start_device();
     const HarnessRun result = run(opening() + "confirm cancel\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.in_order({
@@ -71,7 +73,7 @@ TEST_F(Sequence, DeviceWithoutPasswordReachesTheConfirmScreen)
         "close 139 1",
         "open 101 \"VOQ-3100/3300 Firmware Upgrade\"",
         "field 101 1015 \"Version 2.0.13(g)\"",
-        "list 101 1017 \"127.0.60.1\"",
+        "list 101 1017 \"" + dotted(addresses.pc) + "\"",
         "select 101 1017 0",
         "close 101 1",
         connecting(),
@@ -94,7 +96,7 @@ TEST_F(Sequence, DeviceWithoutPasswordReachesTheConfirmScreen)
 
 TEST_F(Sequence, PasswordAskedOnceThenEveryRequestSigned)
 {
-    start_device(61, protected_device());
+    start_device(protected_device());
     const HarnessRun result = run(opening() + "password enter admin secret\nconfirm cancel\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.count("open 104 \"Enter Password Information\""), 1u);
@@ -108,7 +110,7 @@ TEST_F(Sequence, PasswordAskedOnceThenEveryRequestSigned)
 
 TEST_F(Sequence, WrongPasswordThreeTimesThenRight)
 {
-    start_device(62, protected_device(sim::NoncePolicy::fixed));
+    start_device(protected_device(sim::NoncePolicy::fixed));
     const HarnessRun result = run(opening() +
                                   "password enter admin one\npassword enter admin two\npassword enter root three\n"
                                   "password enter admin secret\nconfirm cancel\n");
@@ -122,7 +124,7 @@ TEST_F(Sequence, WrongPasswordThreeTimesThenRight)
 
 TEST_F(Sequence, NewNonceInEveryChallengeGivesOneAutomaticResendPerPassword)
 {
-    start_device(63, protected_device(sim::NoncePolicy::every_challenge));
+    start_device(protected_device(sim::NoncePolicy::every_challenge));
     const HarnessRun result =
         run(opening() + "password enter admin wrong\npassword enter admin secret\nconfirm cancel\n");
     EXPECT_EQ(result.status, 0);
@@ -134,7 +136,7 @@ TEST_F(Sequence, NewNonceInEveryChallengeGivesOneAutomaticResendPerPassword)
 
 TEST_F(Sequence, CancelOnThePasswordScreenEndsTheProcess)
 {
-    start_device(64, protected_device());
+    start_device(protected_device());
     const HarnessRun result = run(opening() + "password cancel\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.in_order({"open 104 \"Enter Password Information\"", "close 104 0", user_abort, "end-process"}))
@@ -147,7 +149,7 @@ TEST_F(Sequence, CancelWhileADeviceNeverClosesEndsTheProcess)
 {
     sim::WebConfig config;
     config.fault = sim::WebFault::never_close;
-    start_device(65, config);
+    start_device(config);
     const HarnessRun result = run(opening() + "cancel connecting after 300\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.in_order({connecting(), "press 105 2", "close 105 position 28", user_abort, "end-process"}))
@@ -158,7 +160,7 @@ TEST_F(Sequence, DeviceNotAnsweringIsReported)
 {
     sim::WebConfig config;
     config.fault = sim::WebFault::refuse_connections;
-    start_device(66, config);
+    start_device(config);
     const HarnessRun result = run(opening() + "confirm upgrade\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.in_order({connecting(), "close 105 position 0", no_response, "exit 0"})) << result.text();
@@ -170,7 +172,7 @@ TEST_F(Sequence, ErrorStatusStillReachesTheConfirmScreenWithEmptyFields)
 {
     sim::WebConfig config;
     config.fault = sim::WebFault::error_status;
-    start_device(67, config);
+    start_device(config);
     const HarnessRun result = run(opening() + "confirm cancel\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", "field 103 1002 \"\"",
@@ -181,7 +183,7 @@ TEST_F(Sequence, ErrorStatusStillReachesTheConfirmScreenWithEmptyFields)
 
 TEST_F(Sequence, CancelledScreensEndTheRun)
 {
-    start_device(68);
+    start_device();
     const struct {
         const char* what;
         std::string script;
@@ -206,27 +208,31 @@ TEST_F(Sequence, CancelledScreensEndTheRun)
 
 TEST_F(Sequence, RefusedAddressesKeepTheScreenOpen)
 {
-    start_device(69);
+    start_device();
+    const std::string device_text = dotted(addresses.device);
+    std::string starred = device_text;
+    std::replace(starred.begin(), starred.end(), '.', '*');
     const HarnessRun result = run("local-addresses " + dotted(addresses.pc) +
                                   "\nwarning continue\naddress type 0.0.0.0\naddress type \"\"\naddress type 1.2.3\n"
-                                  "address type \"127.0.69.2 \"\naddress type 127.0.69.256\naddress type 127*0*69*2\n"
-                                  "confirm cancel\n");
+                                  "address type \"" + device_text + " \"\naddress type 127.0.69.256\naddress type " +
+                                  starred + "\nconfirm cancel\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.count("message \"Error\" \"Invalid IP Address\""), 5u);
     EXPECT_EQ(result.count("focus 101 1000"), 6u);  // at opening and after each refusal
     EXPECT_EQ(result.count("open 101 \"VOQ-3100/3300 Firmware Upgrade\""), 1u);
     // The text as typed names the device in the titles.
-    EXPECT_TRUE(result.has("open 105 \"Connecting with VOQ@127*0*69*2\"")) << result.text();
+    EXPECT_TRUE(result.has("open 105 \"Connecting with VOQ@" + starred + "\"")) << result.text();
 }
 
 TEST_F(Sequence, TheChosenLocalAddressIsTheRequestsSource)
 {
-    start_device(70);
-    const LoopbackPair other = loopback_pair(71);
-    const HarnessRun result = run("local-addresses " + dotted(other.pc) + " " + dotted(addresses.pc) +
-                                  " 127.0.70.9\nwarning continue\naddress type " + dotted(addresses.device) +
+    start_device();
+    const LoopbackPair other = loopback_pair();
+    const std::string unused = dotted(addresses.pc + 8);
+    const HarnessRun result = run("local-addresses " + dotted(other.pc) + " " + dotted(addresses.pc) + " " + unused +
+                                  "\nwarning continue\naddress type " + dotted(addresses.device) +
                                   " select 1\nconfirm cancel\n");
-    EXPECT_TRUE(result.has("list 101 1017 \"127.0.71.1\" \"127.0.70.1\" \"127.0.70.9\"")) << result.text();
+    EXPECT_TRUE(result.has("list 101 1017 \"" + dotted(other.pc) + "\" \"" + dotted(addresses.pc) + "\" \"" + unused + "\"")) << result.text();
     EXPECT_TRUE(result.has("choose 101 1017 1"));
     ASSERT_EQ(device->requests().size(), 1u);
     EXPECT_EQ(device->requests()[0].client_address, addresses.pc);
@@ -234,7 +240,7 @@ TEST_F(Sequence, TheChosenLocalAddressIsTheRequestsSource)
 
 TEST_F(Sequence, WithoutLocalAddressesTheRouteToTheDeviceIsUsed)
 {
-    start_device(72);
+    start_device();
     const HarnessRun result =
         run("local-addresses none\nwarning continue\naddress type " + dotted(addresses.device) + "\nconfirm cancel\n");
     EXPECT_TRUE(result.has("list 101 1017")) << result.text();
@@ -260,12 +266,11 @@ TEST_F(Sequence, StagedBuildDecidesByTheDevicesVersion)
         {"2.0.12(SE)", "open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\""},
         {"2.0.13(g)", "open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\""},
     };
-    unsigned pair = 73;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
         sim::WebConfig config;
         config.identity.software_version = c.version;
-        start_device(pair++, config);
+        start_device(config);
         const HarnessRun result = run(opening() + "confirm cancel\n", VOQ_HARNESS_STAGED);
         EXPECT_TRUE(result.has(c.confirm)) << result.text();
         if (std::string(c.confirm).find("304") != std::string::npos) {

@@ -20,17 +20,12 @@
 #include "ui/texts.h"
 #include "ui/views.h"
 #include "platform/socket_address.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
 
 const std::string failure = "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: ";
-
-std::vector<std::uint8_t> file_bytes(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class Upgrade : public ::testing::Test {
 protected:
@@ -43,9 +38,9 @@ protected:
         return config;
     }
 
-    void start_device(unsigned pair, sim::DeviceConfig config = quick_device())
+    void start_device(sim::DeviceConfig config = quick_device())
     {
-        addresses = loopback_pair(pair);
+        addresses = loopback_pair();
         config.web.address = addresses.device;
         config.web.log = device_log();
         device = std::make_unique<sim::SimulatedDevice>(config);
@@ -83,13 +78,13 @@ protected:
 
     LoopbackPair addresses{};
     std::unique_ptr<sim::SimulatedDevice> device;
-    const std::vector<std::uint8_t> target = file_bytes(VOQ_TARGET_IMAGE_FILE);
-    const std::vector<std::uint8_t> transition = file_bytes(VOQ_TRANSITION_IMAGE_FILE);
+    const std::vector<std::uint8_t> target = read_file_bytes(VOQ_TARGET_IMAGE_FILE);
+    const std::vector<std::uint8_t> transition = read_file_bytes(VOQ_TRANSITION_IMAGE_FILE);
 };
 
 TEST_F(Upgrade, DirectUpgradeDeliversTheTargetImageByteForByte)
 {
-    start_device(100);
+    start_device();
     const HarnessRun result = run(script());
     EXPECT_TRUE(result.in_order({
         "open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"",
@@ -134,7 +129,7 @@ TEST_F(Upgrade, PasswordIsAskedOnceAndTheNewNonceAfterTheRestartIsAnsweredAlone)
     config.web.digest.enabled = true;
     config.web.digest.password = "secret";
     config.web.digest.qop = "auth";
-    start_device(101, config);
+    start_device(config);
     const HarnessRun result = run(script("password enter admin secret\n"));
     EXPECT_EQ(result.count("open 104 \"Enter Password Information\""), 1u);
     EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), success_screen(), "end-process"})) << result.text();
@@ -151,7 +146,7 @@ TEST_F(Upgrade, StagedBuildServesTheTransitionImageThenTheTarget)
 {
     sim::DeviceConfig config = quick_device();
     config.web.identity.software_version = "2.0.11";
-    start_device(102, config);
+    start_device(config);
     const HarnessRun result = run(script(), VOQ_HARNESS_STAGED);
     EXPECT_TRUE(result.in_order({
         "open 304 \"Confirm Upgrade to Ver. 2.0.13(g)\"",
@@ -180,7 +175,7 @@ TEST_F(Upgrade, StagedBuildServesTheTransitionImageThenTheTarget)
 
 TEST_F(Upgrade, StagedBuildDecidingDirectServesTheTargetUnderTheFirstName)
 {
-    start_device(103);  // reports 2.0.12(SE), the transition image's own version
+    start_device();  // reports 2.0.12(SE), the transition image's own version
     const HarnessRun result = run(script(), VOQ_HARNESS_STAGED);
     EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", uploaded(ui::text::target_role, 734916),
                                  success_screen(), "end-process"}))
@@ -193,7 +188,7 @@ TEST_F(Upgrade, StagedBuildDecidingDirectServesTheTargetUnderTheFirstName)
 
 TEST_F(Upgrade, WithPort69TakenTheUpgradeRequestNamesThePortBound)
 {
-    start_device(104);
+    start_device();
     platform::Socket taken(platform::open_datagram_socket());
     ASSERT_EQ(platform::bind_socket(taken.handle(), platform::fill_socket_address(addresses.pc, 69)),
               platform::BindResult::bound);
@@ -208,7 +203,7 @@ TEST_F(Upgrade, WrongNamesAndStrayPacketsAreIgnored)
     sim::DeviceConfig config = quick_device();
     config.tftp.request_delay_ms = 400;
     config.tftp.faults.wrong_name_first = true;
-    start_device(105, config);
+    start_device(config);
     // While the listener waits, packets of every other kind arrive from elsewhere, and
     // none of them is answered.
     int answers_to_the_stranger = 0;
@@ -216,7 +211,7 @@ TEST_F(Upgrade, WrongNamesAndStrayPacketsAreIgnored)
         while (device->web().upgrade_requests().empty()) platform::sleep_milliseconds(5);
         const sim::UpgradeRequest request = device->web().upgrade_requests()[0];
         platform::Socket socket(platform::open_datagram_socket());
-        platform::bind_socket(socket.handle(), platform::fill_socket_address(loopback_pair(106).device, 0));
+        platform::bind_socket(socket.handle(), platform::fill_socket_address(loopback_pair().device, 0));
         const auto to = platform::fill_socket_address(request.address, request.port);
         std::string capitals = request.file_name;
         for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -255,7 +250,7 @@ TEST_F(Upgrade, TenPercentOfTheAcknowledgementsLostIsSurvivedByteForByte)
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.ack_loss = 0.1;
     config.tftp.faults.seed = 3;
-    start_device(107, config);
+    start_device(config);
     const HarnessRun result = run(script());
     EXPECT_TRUE(result.has(success_screen())) << result.text();
     EXPECT_GT(result.count_prefix("trace \"ReSend block"), 0u);
@@ -266,7 +261,7 @@ TEST_F(Upgrade, ADeviceThatFallsSilentIsReportedAfterTheRestartWait)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.acks_from_other_port = true;
-    start_device(108, config);
+    start_device(config);
     const HarnessRun result = run(script("transfer-silence-floor-ms 1000\n"));
     EXPECT_TRUE(result.in_order({"open 110 \"Uploading Firmware To VOQ\"", "trace \"Timeout for ack; upgrade failed\\n\"",
                                  "close 110 position 40", failure + "Firmware Upload Incomplete\"", "end-process"}))
@@ -279,7 +274,7 @@ TEST_F(Upgrade, TheOldVersionReportedAfterTheRestartIsAMismatch)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.reported_version = "2.0.12(SE)";
-    start_device(109, config);
+    start_device(config);
     const HarnessRun result = run(script());
     EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), failure + "Version not matching\"", "end-process"}))
         << result.text();
@@ -290,7 +285,7 @@ TEST_F(Upgrade, PhoneStyleProductsSkipTheVersionCheck)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.reported_version = "3.1.7 phone";
-    start_device(110, config);
+    start_device(config);
     const HarnessRun result = run(script(), VOQ_HARNESS_PHONE);
     EXPECT_TRUE(result.has("open 305 \"VOQ-618 Firmware Upgrade\"")) << result.text();
     EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 200000), success_screen(), "field 111 1004 \"3.1.7 phone\""}))
@@ -301,7 +296,7 @@ TEST_F(Upgrade, CancelOnTheWaitingAndUploadingScreens)
 {
     sim::DeviceConfig never = quick_device();
     never.tftp.faults.never_request = true;
-    start_device(111, never);
+    start_device(never);
     const HarnessRun waiting = run(script("cancel waiting after 200\n"));
     EXPECT_TRUE(waiting.in_order({"open 114 \"Waiting For Firmware Download Request From VOQ\"", "press 114 2",
                                   "close 114 position 200", failure + "User Abort\"", "end-process"}))
@@ -310,7 +305,7 @@ TEST_F(Upgrade, CancelOnTheWaitingAndUploadingScreens)
     sim::DeviceConfig pausing = quick_device();
     pausing.tftp.faults.pause_at_block = 5;
     pausing.tftp.faults.pause_ms = 3000;
-    start_device(112, pausing);
+    start_device(pausing);
     const HarnessRun uploading = run(script("cancel uploading after 100\n"));
     EXPECT_TRUE(uploading.in_order({"open 110 \"Uploading Firmware To VOQ\"", "press 110 2", "close 110 position 5",
                                     failure + "User Abort\"", "end-process"}))
@@ -322,7 +317,7 @@ TEST_F(Upgrade, StagedRunEndsWhenTheTransitionImageDidNotTake)
     sim::DeviceConfig silent = quick_device();
     silent.web.identity.software_version = "2.0.11";
     silent.tftp.faults.acks_from_other_port = true;
-    start_device(113, silent);
+    start_device(silent);
     const HarnessRun given_up = run(script("transfer-silence-floor-ms 1000\n"), VOQ_HARNESS_STAGED);
     EXPECT_TRUE(given_up.in_order({failure + "Firmware Upload Incomplete\"", "end-process"})) << given_up.text();
     EXPECT_EQ(given_up.count_prefix("open 114"), 1u);
@@ -331,7 +326,7 @@ TEST_F(Upgrade, StagedRunEndsWhenTheTransitionImageDidNotTake)
     sim::DeviceConfig refusing = quick_device();
     refusing.web.identity.software_version = "2.0.11";
     refusing.tftp.faults.reported_version = "2.0.11";
-    start_device(114, refusing);
+    start_device(refusing);
     const HarnessRun mismatch = run(script(), VOQ_HARNESS_STAGED);
     EXPECT_TRUE(mismatch.in_order({uploaded(ui::text::transition_role, 730800), failure + "Version not matching\"", "end-process"}))
         << mismatch.text();
@@ -344,7 +339,7 @@ TEST_F(Upgrade, ADeviceThatNeverComesBackIsReportedAsNotResponding)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.restart_ms = 60000;
-    start_device(115, config);
+    start_device(config);
     const HarnessRun result = run(script("reread-spacing-ms 300\n"));
     EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), failure + "No Response From VOQ\"", "end-process"}))
         << result.text();
@@ -360,7 +355,7 @@ TEST_F(Upgrade, ADeviceSilentForGoodIsGivenUpNoSoonerThanTheFloorAfterThirtySend
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.silent_from_block = 300;
     config.tftp.patience_ms = 30000;
-    start_device(117, config);
+    start_device(config);
     const HarnessRun result = run(script("transfer-silence-floor-ms 6000\n"));
     EXPECT_TRUE(result.in_order({"trace \"ReSend block 300\\n\"", "trace \"Timeout for ack; upgrade failed\\n\"",
                                  failure + "Firmware Upload Incomplete\"", "end-process"}))
@@ -376,7 +371,7 @@ TEST_F(Upgrade, TheFullRestartWaitIsTheProgramsOwn)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.restart_ms = 5000;
-    start_device(116, config);
+    start_device(config);
     const std::string full = "local-addresses " + dotted(addresses.pc) + "\nwarning continue\naddress type " +
                              dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
     const HarnessRun result = run(full);

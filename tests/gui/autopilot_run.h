@@ -6,16 +6,9 @@
 #include <string>
 
 #include "support/child_process.h"
+#include "support/files.h"
 
 namespace voq::test {
-
-inline std::string read_text(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The autopilot on the offscreen platform; prefix goes before it on the command line
 // (another user to run it as, say), program replaces the build's own copy.

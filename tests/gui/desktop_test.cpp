@@ -14,6 +14,7 @@
 #include "sim/device.h"
 #include "support/loopback.h"
 #include "ui/views.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -51,14 +52,14 @@ TEST(Desktop, EveryTemplateIsDrawn)
         EXPECT_GT(light, 50);
         EXPECT_LT(light / pixels, 0.15);
     }
-    const std::string summary = read_text(shots / "summary.txt");
+    const std::string summary = read_file(shots / "summary.txt");
     EXPECT_NE(summary.find("screen 304 \"" + ui::confirm_caption("2.0.13(g)") + "\""), std::string::npos) << summary;
     EXPECT_NE(summary.find("exit 0"), std::string::npos) << summary;
 }
 
 TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
 {
-    const LoopbackPair addresses = loopback_pair(120);
+    const LoopbackPair addresses = loopback_pair();
     sim::DeviceConfig config;
     config.web.address = addresses.device;
     config.web.digest.enabled = true;
@@ -77,7 +78,7 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
                                         " --password secret --restart-wait-units 40 --local-address " +
                                         dotted(addresses.pc) + " --log-folder " + logs.string());
     EXPECT_EQ(run.status, 0) << run.output;
-    const std::string summary = read_text(shots / "summary.txt");
+    const std::string summary = read_file(shots / "summary.txt");
     for (const std::string& screen : {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
                                      "screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""})
         EXPECT_NE(summary.find(screen), std::string::npos) << screen << "\n" << summary;
@@ -90,7 +91,7 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
     ASSERT_TRUE(fs::is_directory(logs));
     const auto first = fs::directory_iterator(logs);
     ASSERT_NE(first, fs::directory_iterator());
-    const std::string log = read_text(first->path());
+    const std::string log = read_file(first->path());
     for (const std::string& line : {"PC address " + dotted(addresses.pc) + ", device " + dotted(addresses.device),
                                     std::string("Authorization: Digest username=\"admin\""),
                                     std::string("Transfer complete: blocks 1-1436 acknowledged, 734916 of 734916 bytes"),

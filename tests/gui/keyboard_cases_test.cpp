@@ -14,6 +14,7 @@
 #include "sim/device.h"
 #include "sim/options.h"
 #include "support/loopback.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -100,7 +101,7 @@ TEST(KeyboardCases, TheLinuxProgramEndsEachCaseAsTheTableSays)
 {
     const std::vector<KeyboardCase> cases = read_cases();
     ASSERT_GE(cases.size(), 8u);
-    const LoopbackPair addresses = loopback_pair(124);
+    const LoopbackPair addresses = loopback_pair();
     for (const KeyboardCase& each : cases) {
         SCOPED_TRACE(each.name);
         sim::DeviceConfig config = device_config("--password secret --qop auth --restart-time 300 " + each.device_options);
@@ -114,7 +115,7 @@ TEST(KeyboardCases, TheLinuxProgramEndsEachCaseAsTheTableSays)
             autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
                       " --password secret --restart-wait-units 40 --local-address " + dotted(addresses.pc) + " --keys " +
                       quoted(each.keys));
-        const std::string summary = read_text(shots / "summary.txt");
+        const std::string summary = read_file(shots / "summary.txt");
         EXPECT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(screens_seen(summary), each.screens) << summary;
         // A device told to fetch goes on asking for a while after the program has gone.

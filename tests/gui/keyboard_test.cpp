@@ -19,7 +19,6 @@
 
 #include "frontends/qt/address_field.h"
 #include "frontends/qt/qt_screens.h"
-#include "support/screens_conformance.h"
 #include "ui/texts.h"
 
 namespace voq::ui::qt {
@@ -437,17 +436,6 @@ TEST_F(Keyboard, TheScreensShowTheCaptionsOfTheirTemplatesAndViews)
                   template_id == templates::waiting ? "Waiting For Firmware Download Request From VOQ" : "Uploading Firmware To VOQ");
         screens.close_progress(screen);
     }
-}
-
-// The contract of ui/screens.h, as any front-end is held to it: here the program's
-// threads call while the GUI thread turns its event loop.
-TEST(QtScreensContract, KeepTheProgressScreensContract)
-{
-    QtScreens screens;
-    const auto turn_the_event_loop = [](const std::function<bool()>& finished) {
-        while (!finished()) QTest::qWait(5);
-    };
-    EXPECT_EQ(test::progress_screens_from_two_threads(screens, turn_the_event_loop), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """What a blind user hears: the Linux program done by keys with Orca listening.
 
-orca_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside private_session.sh.
+orca_test.py SIMULATOR AUTOPILOT WORK_DIR LOOPBACK_PAIR -- run inside private_session.sh.
 
 Starts an X display (Xvfb), Orca on the session's accessibility bus with its debug log,
-the simulated device (password protected) on 127.0.127.2, and the real program with a
+the simulated device (password protected) on a loopback pair, and the real program with a
 user who has only the keyboard. Before each of the user's turns Orca has its say about
 the new screen; what it says (the log's "SPEECH OUTPUT" lines) is then held against
 what the user must hear on that screen. Three runs: a whole upgrade, in which the user
@@ -21,13 +21,15 @@ import subprocess
 import sys
 import time
 
+from accessibility_run import fault, let_go, next_screen, start_device, start_program, verdict
+from loopback import take_pair
 from x_display import start_display
 
-SIMULATOR, AUTOPILOT, WORK = sys.argv[1:4]
-DEVICE = "127.0.127.2"
+SIMULATOR, AUTOPILOT, WORK, LOOPBACK_PAIR = sys.argv[1:5]
+PC, DEVICE = take_pair(LOOPBACK_PAIR, "gui.orca")
 # The PC's addresses as the list offers them: the user moves from the first to the
-# second, on which the program serves the image.
-OTHER_PC, PC = "127.0.127.3", "127.0.127.1"
+# second, on which the program serves the image. The first is the pair's too.
+OTHER_PC = PC.rsplit(".", 1)[0] + ".3"
 PASSWORD = "Zq9Xw"
 IDENTITY = {"Product Name": "VOQ-3300", "MAC Address": "00:0E:08:12:34:56", "Software Version": "2.0.12(SE)",
             "Hardware Version": "1.0.4", "Serial Number": "VQ3300B56789"}
@@ -82,14 +84,6 @@ settings.speechServerFactory = "voq_silent_speech"
 
 # An utterance may run over several lines; the voice follows it.
 SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?=\s*\{|\s*voice=|$)", re.S | re.M)
-
-faults = []
-
-
-def fault(screen, what):
-    faults.append("screen %s: %s" % (screen, what))
-    print("FAULT screen %s: %s" % (screen, what), flush=True)
-
 
 class Orca:
     def __init__(self, folder):
@@ -189,24 +183,15 @@ def run(orca, name, arguments, keys, stop_after=None):
     reader = os.path.join(WORK, name)
     shutil.rmtree(reader, ignore_errors=True)
     os.makedirs(reader)
-    environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    program = subprocess.Popen([AUTOPILOT, "--reader", reader, "--shots", os.path.join(reader, "shots"),
-                                "--address", DEVICE, "--local-address", OTHER_PC, "--local-address", PC,
-                                "--restart-wait-units", "40", "--keys", keys, "--key-interval-ms", "900",
-                                "--char-interval-ms", "150"] + arguments,
-                               env=environment, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    program = start_program(AUTOPILOT, reader, [
+        "--shots", os.path.join(reader, "shots"), "--address", DEVICE, "--local-address", OTHER_PC,
+        "--local-address", PC, "--restart-wait-units", "40", "--keys", keys, "--key-interval-ms", "900",
+        "--char-interval-ms", "150"] + arguments)
     begun = len(orca.text())
     number = 1
     times = {}
     deadline = time.time() + 150
-    while time.time() < deadline:
-        shown = os.path.join(reader, "%d.shown" % number)
-        if not os.path.exists(shown):
-            if program.poll() is not None:
-                break
-            time.sleep(0.05)
-            continue
-        screen = open(shown).read()
+    while (screen := next_screen(program, reader, number, deadline)) is not None:
         # The program goes on past a progress screen without the user, and so without
         # waiting for Orca: what Orca says of it is in the log all the same. Before the
         # user's turn on any other screen, Orca has announced it (by how often it has
@@ -216,7 +201,7 @@ def run(orca, name, arguments, keys, stop_after=None):
             # Orca takes its time over a program it meets for the first time.
             orca.presented(ANNOUNCED.get(screen, re.escape(screen)), times[screen], begun,
                            limit=30 if number == 1 else 12)
-        open(os.path.join(reader, "%d.read" % number), "w").close()
+        let_go(reader, number)
         number += 1
         if screen == stop_after:
             # Orca hears the user's keys on the screen, and the box they open, before it ends.
@@ -330,10 +315,7 @@ def main():
         identity = []
         for label, value in IDENTITY.items():
             identity += ["--" + label.lower().replace(" ", "-"), value]
-        device = subprocess.Popen([SIMULATOR, "--address", DEVICE, "--password", PASSWORD, "--qop", "auth",
-                                   "--answer-delay", "1500", "--request-delay", "2500", "--restart-time", "300",
-                                   "--pause-at-block", "300", "--pause", "2500"] + identity,
-                                  stdout=open(os.path.join(WORK, "device.log"), "w"), stderr=subprocess.STDOUT)
+        device = start_device(SIMULATOR, DEVICE, PASSWORD, WORK, 2500, identity)
         spoken = run(orca, "upgrade", ["--password", PASSWORD],
                      "139=Tab,Return 101=address,Shift+Tab,Down,Return 104=password,Return "
                      "103=Tab,Tab,Tab,Tab,Tab,Tab,Return 111=Return")
@@ -358,11 +340,7 @@ def main():
         orca.stop()
         display.kill()
         display.wait()
-    if faults:
-        print("%d faults" % len(faults))
-        return 1
-    print("Orca said all a blind user needs on every screen.")
-    return 0
+    return verdict("Orca said all a blind user needs on every screen.")
 
 
 if __name__ == "__main__":

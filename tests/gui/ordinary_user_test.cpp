@@ -16,6 +16,7 @@
 #include "support/loopback.h"
 #include "support/ordinary_user.h"
 #include "ui/views.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -33,9 +34,9 @@ protected:
     }
 
     // A whole upgrade by the program's own user; the port its upgrade request named.
-    int upgrade_as_nobody(unsigned pair)
+    int upgrade_as_nobody()
     {
-        const LoopbackPair addresses = loopback_pair(pair);
+        const LoopbackPair addresses = loopback_pair();
         sim::DeviceConfig config;
         config.web.address = addresses.device;
         config.tftp.restart_ms = 300;
@@ -50,7 +51,7 @@ protected:
                                             as_ordinary_user_command() + "env HOME=" + folder.path().string(),
                                             program.string());
         EXPECT_EQ(run.status, 0) << run.output;
-        const std::string summary = read_text(shots / "summary.txt");
+        const std::string summary = read_file(shots / "summary.txt");
         EXPECT_NE(summary.find("screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""),
                   std::string::npos)
             << summary << run.output;
@@ -68,7 +69,7 @@ protected:
 
 TEST_F(OrdinaryUser, WithoutTheCapabilityTheUpgradeGoesThroughTheUnprivilegedPorts)
 {
-    EXPECT_EQ(upgrade_as_nobody(121), 10069);
+    EXPECT_EQ(upgrade_as_nobody(), 10069);
 }
 
 TEST_F(OrdinaryUser, WithTheCapabilityTheUpgradeIsServedFromPort69)
@@ -78,7 +79,7 @@ TEST_F(OrdinaryUser, WithTheCapabilityTheUpgradeIsServedFromPort69)
     if ((file_system.f_flag & ST_NOSUID) != 0) GTEST_SKIP() << folder.path() << " is mounted nosuid: no file capabilities";
     const CommandResult granted = run_command("setcap cap_net_bind_service=+ep " + program.string() + " 2>&1");
     if (granted.status != 0) GTEST_SKIP() << "setcap: " << granted.output;
-    EXPECT_EQ(upgrade_as_nobody(122), 69);
+    EXPECT_EQ(upgrade_as_nobody(), 69);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """The Linux program as a screen reader meets it.
 
-screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR -- run inside private_session.sh.
+screen_reader_test.py SIMULATOR AUTOPILOT WORK_DIR LOOPBACK_PAIR -- run inside private_session.sh.
 
-Starts an X display (Xvfb), the simulated device (password protected) on 127.0.125.2 and
+Starts an X display (Xvfb), the simulated device (password protected) on a loopback pair and
 the real program with its scripted user on the accessibility bus, then reads every
 screen's accessibility tree (the interface Orca reads) while the screen waits for it:
 every control that takes the focus, every progress bar and every icon must carry the
@@ -18,10 +18,12 @@ import subprocess
 import sys
 import time
 
+from accessibility_run import fault, let_go, next_screen, start_device, start_program, verdict
+from loopback import take_pair
 from x_display import start_display
 
-SIMULATOR, AUTOPILOT, WORK = sys.argv[1:4]
-DEVICE, PC = "127.0.125.2", "127.0.125.1"
+SIMULATOR, AUTOPILOT, WORK, LOOPBACK_PAIR = sys.argv[1:5]
+PC, DEVICE = take_pair(LOOPBACK_PAIR, "gui.screen_reader")
 PASSWORD = "secret"
 BOX = "Please enter IP address of your VOQ: %d of 4"
 
@@ -85,14 +87,6 @@ PANE_TEXT = {
     "Introduction": "This program will upgrade your VOQ",
     "Result": "Your VOQ has been successfully",
 }
-
-faults = []
-
-
-def fault(screen, what):
-    faults.append("screen %s: %s" % (screen, what))
-    print("FAULT screen %s: %s" % (screen, what), flush=True)
-
 
 def walk(node, found):
     import pyatspi
@@ -221,20 +215,11 @@ def read_along(arguments, reader_dir, message_text=None):
     os.makedirs(reader_dir)
     # A display of its own for each run: a run's windows never meet the next one's.
     display = start_display(reader_dir)
-    environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    program = subprocess.Popen([AUTOPILOT, "--reader", reader_dir] + arguments, env=environment,
-                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    program = start_program(AUTOPILOT, reader_dir, arguments)
     read = []
     number = 1
     deadline = time.time() + 60
-    while time.time() < deadline:
-        shown = os.path.join(reader_dir, "%d.shown" % number)
-        if not os.path.exists(shown):
-            if program.poll() is not None:
-                break
-            time.sleep(0.05)
-            continue
-        screen = open(shown).read()
+    while (screen := next_screen(program, reader_dir, number, deadline)) is not None:
         app = None
         for _ in range(50):  # the program registers with the bus as its first window opens
             app = program_of(pyatspi.Registry.getDesktop(0), os.path.basename(AUTOPILOT))
@@ -249,7 +234,7 @@ def read_along(arguments, reader_dir, message_text=None):
                 check_message(window, message_text)
             if window is not None:
                 read.append(screen)
-        open(os.path.join(reader_dir, "%d.read" % number), "w").close()
+        let_go(reader_dir, number)
         number += 1
     try:
         output, _ = program.communicate(timeout=30)
@@ -265,10 +250,7 @@ def read_along(arguments, reader_dir, message_text=None):
 
 def main():
     os.makedirs(WORK, exist_ok=True)
-    device = subprocess.Popen([SIMULATOR, "--address", DEVICE, "--password", PASSWORD, "--qop", "auth",
-                               "--answer-delay", "1500", "--request-delay", "2000", "--restart-time", "300",
-                               "--pause-at-block", "300", "--pause", "2000"],
-                              stdout=open(os.path.join(WORK, "device.log"), "w"), stderr=subprocess.STDOUT)
+    device = start_device(SIMULATOR, DEVICE, PASSWORD, WORK, 2000)
     try:
         common = ["--address", DEVICE, "--local-address", PC, "--restart-wait-units", "40"]
         read = read_along(["--shots", os.path.join(WORK, "upgrade"), "--password", PASSWORD] + common,
@@ -292,11 +274,7 @@ def main():
                 fault(screen, "read %d times in the gallery, not twice" % read.count(screen))
     finally:
         device.kill()
-    if faults:
-        print("%d faults" % len(faults))
-        return 1
-    print("Every screen read as it should be.")
-    return 0
+    return verdict("Every screen read as it should be.")
 
 
 if __name__ == "__main__":

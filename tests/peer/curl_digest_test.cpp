@@ -21,10 +21,10 @@ protected:
         if (test::run_command("curl --version").status != 0) FAIL() << "curl is missing: make test installs it";
     }
 
-    void start_device(unsigned pair, WebConfig config)
+    void start_device(WebConfig config)
     {
         device.reset();
-        addresses = test::loopback_pair(pair);
+        addresses = test::loopback_pair();
         config.address = addresses.device;
         device = std::make_unique<WebServer>(config);
         std::string problem;
@@ -71,7 +71,7 @@ TEST_F(CurlAgainstTheSimulator, AuthenticatesForEveryFormCurlSpeaks)
         // and writes nc in eight digits where the devices want nine: the lenient device.
         config.digest.session_key_from_hex = true;
         config.strict = false;
-        start_device(40, config);
+        start_device(config);
         EXPECT_EQ(curl_status("secret"), "200");
         const auto requests = device->requests();
         ASSERT_EQ(requests.size(), 2u);
@@ -82,12 +82,12 @@ TEST_F(CurlAgainstTheSimulator, AuthenticatesForEveryFormCurlSpeaks)
 
 TEST_F(CurlAgainstTheSimulator, TheStrictDeviceTakesCurlWithoutQopAndRefusesItsEightDigitCount)
 {
-    start_device(43, protected_device("", "MD5"));
+    start_device(protected_device("", "MD5"));
     EXPECT_EQ(curl_status("secret"), "200");
     ASSERT_EQ(device->requests().size(), 2u);
     EXPECT_EQ(device->requests()[1].verdict, Verdict::authorized) << device->requests()[1].reason;
 
-    start_device(44, protected_device("auth", ""));
+    start_device(protected_device("auth", ""));
     EXPECT_EQ(curl_status("secret"), "401");
     ASSERT_EQ(device->requests().size(), 2u);
     EXPECT_EQ(device->requests()[1].reason, "nc \"00000001\" is not nine hexadecimal digits")
@@ -98,7 +98,7 @@ TEST_F(CurlAgainstTheSimulator, WrongPasswordIsRefused)
 {
     WebConfig config = protected_device("auth", "");
     config.strict = false;
-    start_device(41, config);
+    start_device(config);
     EXPECT_EQ(curl_status("wrong"), "401");
     ASSERT_EQ(device->requests().size(), 2u);
     EXPECT_EQ(device->requests()[1].reason, "response does not match");
@@ -110,7 +110,7 @@ TEST_F(CurlAgainstTheSimulator, MD5SessFromTheHexKeyIsNotTheDevicesForm)
     // hexadecimal form is refused by a simulator that checks the way the devices do.
     WebConfig config = protected_device("auth", "MD5-sess");
     config.strict = false;
-    start_device(42, config);
+    start_device(config);
     EXPECT_EQ(curl_status("secret"), "401");
     ASSERT_EQ(device->requests().size(), 2u);
     EXPECT_EQ(device->requests()[1].reason, "response does not match");

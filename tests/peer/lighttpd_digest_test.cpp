@@ -79,9 +79,9 @@ private:
 
 class Lighttpd : public ::testing::Test {
 protected:
-    void start(unsigned pair)
+    void start()
     {
-        addresses = test::loopback_pair(pair);
+        addresses = test::loopback_pair();
         server = std::make_unique<LighttpdServer>(addresses.device);
         ASSERT_TRUE(server->running()) << "lighttpd did not start (make test installs it)";
         session::seed_random(session->random, 1);
@@ -101,7 +101,7 @@ protected:
 
 TEST_F(Lighttpd, ReadsTheProtectedStatusPage)
 {
-    start(50);
+    start();
     ASSERT_EQ(exchange().value, -1);
     EXPECT_EQ(session->auth.realm, "VOQ Device");
     EXPECT_EQ(session->auth.qop, "auth");
@@ -125,7 +125,7 @@ TEST_F(Lighttpd, ReadsTheProtectedStatusPage)
 
 TEST_F(Lighttpd, WrongPasswordComesBackWithANewNonce)
 {
-    start(51);
+    start();
     ASSERT_EQ(exchange().value, -1);
     const std::string nonce(session->auth.nonce.view());
     session->auth.user_name.assign("admin");

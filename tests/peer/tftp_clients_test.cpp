@@ -19,17 +19,12 @@
 #include "sim/tftp_client.h"
 #include "support/child_process.h"
 #include "support/loopback.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> file_bytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A client's command line for one file into one output, from the PC's address.
 using Client = std::string (*)(const std::string& server, std::uint16_t port, const std::string& name,
@@ -42,9 +37,9 @@ struct Fetched {
     HarnessRun tool;
 };
 
-Fetched fetch_with(unsigned pair, Client client)
+Fetched fetch_with(Client client)
 {
-    const LoopbackPair addresses = loopback_pair(pair);
+    const LoopbackPair addresses = loopback_pair();
     sim::DeviceConfig config;
     config.web.address = addresses.device;
     config.tftp.faults.never_request = true;
@@ -67,14 +62,14 @@ Fetched fetch_with(unsigned pair, Client client)
         ADD_FAILURE() << "the tool never sent its upgrade request";
     } else {
         const sim::UpgradeRequest request = device.web().upgrade_requests()[0];
-        const fs::path output = fs::temp_directory_path() / ("voq-tftp-client-" + std::to_string(pair));
+        const fs::path output = fs::temp_directory_path() / ("voq-tftp-client-" + dotted(addresses.pc));
         fs::remove(output);
         const std::string server = dotted(addresses.pc);
         run_command(client(server, request.port, request.file_name + "x", output.string()));
         fetched.wrong_name_got_nothing = !fs::exists(output) || fs::file_size(output) == 0;
         fs::remove(output);
         fetched.client_status = run_command(client(server, request.port, request.file_name, output.string())).status;
-        fetched.bytes = file_bytes(output);
+        fetched.bytes = read_file_bytes(output);
         fs::remove(output);
     }
     fetched.tool = tool.get();
@@ -83,7 +78,7 @@ Fetched fetch_with(unsigned pair, Client client)
 
 class RealTftpClients : public ::testing::Test {
 protected:
-    const std::vector<std::uint8_t> target = file_bytes(VOQ_TARGET_IMAGE_FILE);
+    const std::vector<std::uint8_t> target = read_file_bytes(VOQ_TARGET_IMAGE_FILE);
 };
 
 void expect_served(const Fetched& fetched, const std::vector<std::uint8_t>& target)
@@ -99,8 +94,7 @@ void expect_served(const Fetched& fetched, const std::vector<std::uint8_t>& targ
 TEST_F(RealTftpClients, CurlWithOptions)
 {
     // curl sends the path after the host; the second slash makes the name's own.
-    expect_served(fetch_with(160,
-                             [](const std::string& server, std::uint16_t port, const std::string& name,
+    expect_served(fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
                                 const std::string& output) {
                                  return "curl -s -m 5 -o " + output + " tftp://" + server + ":" + std::to_string(port) +
                                         "/" + name + " 2>&1";
@@ -112,8 +106,7 @@ TEST_F(RealTftpClients, CurlWithoutOptions)
 {
     // Asked for no options, the tool still acknowledges its two (it always does);
     // curl takes the acknowledgement and goes on.
-    expect_served(fetch_with(161,
-                             [](const std::string& server, std::uint16_t port, const std::string& name,
+    expect_served(fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
                                 const std::string& output) {
                                  return "curl -s -m 5 --tftp-no-options -o " + output + " tftp://" + server + ":" +
                                         std::to_string(port) + "/" + name + " 2>&1";
@@ -123,8 +116,7 @@ TEST_F(RealTftpClients, CurlWithoutOptions)
 
 TEST_F(RealTftpClients, Atftp)
 {
-    expect_served(fetch_with(162,
-                             [](const std::string& server, std::uint16_t port, const std::string& name,
+    expect_served(fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
                                 const std::string& output) {
                                  return "timeout 8 atftp --option 'tsize 0' --option 'timeout 5' -g -r " + name +
                                         " -l " + output + " " + server + " " + std::to_string(port) + " 2>&1";
@@ -136,10 +128,10 @@ TEST_F(RealTftpClients, APlainRfc1350ClientGetsNothing)
 {
     // tftp-hpa's client asks without options and knows no option acknowledgement;
     // the tool, as the devices expect, always opens with one and sends no DATA until
-        // it is acknowledged. The client waits for block 1, the tool sends its options
+    // it is acknowledged. The client waits for block 1, the tool sends its options
     // thirty times and gives up: the difference is the tool's, on purpose.
-    const Fetched fetched = fetch_with(163, [](const std::string& server, std::uint16_t port, const std::string& name,
-                                               const std::string& output) {
+    const Fetched fetched = fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
+                                          const std::string& output) {
         return "timeout 6 tftp -m binary " + server + " " + std::to_string(port) + " -c get " + name + " " + output +
                " 2>&1";
     });
@@ -156,7 +148,7 @@ TEST_F(RealTftpClients, APlainRfc1350ClientGetsNothing)
 TEST(RealTftpServer, TheDevicesClientFetchesFromTftpdHpa)
 {
     if (!bench::reference_server_can_serve()) GTEST_SKIP() << "tftpd-hpa serves only when started by the machine's root";
-    const LoopbackPair addresses = loopback_pair(164);
+    const LoopbackPair addresses = loopback_pair();
     const fs::path directory = fs::temp_directory_path() / "voq-tftpd-hpa-164";
     fs::create_directories(directory);
     // tftpd-hpa serves as "nobody", and only files anyone may read.

@@ -1,6 +1,6 @@
 // The Windows console program, voq-upgrade-cli.exe, under wine against the simulated
 // device: a whole upgrade of a protected device, its JSON report and exit status, a
-// list of devices. The cases take turns on one loopback pair, 228 (127.0.228.3: nobody).
+// list of devices.
 
 #include <nlohmann/json.hpp>
 
@@ -17,10 +17,10 @@ TEST_F(WindowsCli, UpgradesAProtectedDeviceByteForByte)
     config.web.digest.enabled = true;
     config.web.digest.password = "wine-secret";
     config.web.digest.qop = "auth";
-    const auto device = start_device(228, config);
+    const auto device = start_device(config);
     // Wine binds only to the machine's own addresses: the PC is 127.0.0.1.
     const CliRun run = run_cli({"--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes", "--json", "--verbose",
-                                dotted(loopback_pair(228).device)},
+                                device_address()},
                                {{{"VOQ_UPGRADE_PASSWORD", "wine-secret"}}}, 180000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -57,10 +57,10 @@ TEST_F(WindowsCli, ANonAsciiPasswordGoesOutInTheAnsiCodePageWhereverItIsRead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto device = start_device(228, config);
+        const auto device = start_device(config);
         std::vector<std::string> options{"--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes"};
         options.insert(options.end(), c.options.begin(), c.options.end());
-        options.push_back(dotted(loopback_pair(228).device));
+        options.push_back(device_address());
         const CliRun run = run_cli(options, c.environment, 180000);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(device->fetches().size(), 1u) << run.err;
@@ -71,9 +71,9 @@ TEST_F(WindowsCli, ANeverAskingDeviceEndsWithSevenAndTheWindowsFirewallCommand)
 {
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
-    const auto device = start_device(228, config);
+    const auto device = start_device(config);
     const CliRun run = run_cli({"--local-address", "127.0.0.1", "--yes", "--request-timeout", "2",
-                                dotted(loopback_pair(228).device)},
+                                device_address()},
                                {}, 180000);
     EXPECT_EQ(run.status, 7) << run.out << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: No Firmware Download Request From VOQ"), std::string::npos) << run.err;
@@ -82,16 +82,16 @@ TEST_F(WindowsCli, ANeverAskingDeviceEndsWithSevenAndTheWindowsFirewallCommand)
 
 TEST_F(WindowsCli, AListIsUpgradedByAChildProcessForEachDevice)
 {
-    const auto device = start_device(228);
+    const auto device = start_device();
     // Wine shows the machine's root as drive Z:.
-    const std::string list = "Z:" + write_file("devices", dotted(loopback_pair(228).device) + "\n127.0.228.3\n");
+    const std::string list = "Z:" + write_file("devices", device_address() + "\n" + device_address(1) + "\n");
     const CliRun run = run_cli({"--devices", list, "--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes"}, {},
                                180000);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     ASSERT_EQ(device->fetches().size(), 1u) << run.out << run.err;
     EXPECT_TRUE(device->fetches()[0].bytes == target);
-    EXPECT_NE(run.out.find("127.0.228.2  upgraded     2.0.13(g)"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("127.0.228.3  no-response  -"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(device_address() + "  upgraded     2.0.13(g)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(device_address(1) + "  no-response  -"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -2,15 +2,12 @@
 # keyboard_cases.sh SIMULATOR WINDOWS_BUILD CASES SHOTS_DIR PREFIX
 # The Windows program's real dialogs under wine, played with the keyboard alone
 # through every case of CASES against the simulated device, in a network namespace
-# of its own on an Xvfb display. Each case's transcript must show the screens and
+# of its own (the test runs it through tests/support/own_namespace.sh: 127.0.0.2 is the
+# device) on an Xvfb display. Each case's transcript must show the screens and
 # the outcome that the table names, the same that the Linux program shows.
 set -euo pipefail
 simulator=$1 windows=$2 cases=$3 shots=$4 prefix=$5
 
-if [[ -z "${VOQ_KEYS_IN_NAMESPACE:-}" ]]; then
-    exec env VOQ_KEYS_IN_NAMESPACE=1 unshare --map-root-user --net bash "$0" "$@"
-fi
-ip link set lo up
 rm -rf "$shots"
 mkdir -p "$shots"
 # shellcheck source=display.sh

@@ -11,13 +11,10 @@
 # and, to show that the device tells the pages apart, the command-line program with
 # the file is refused by a device that knows the other page's bytes. In a network
 # namespace of its own, on an Xvfb display (the console and the dialogs need one).
+# The test runs it there (tests/support/own_namespace.sh): 127.0.0.2 is the device.
 set -euo pipefail
 simulator=$1 windows=$2 out=$3 prefix=$4
 
-if [[ -z "${VOQ_PASSWORD_BYTES_IN_NAMESPACE:-}" ]]; then
-    exec env VOQ_PASSWORD_BYTES_IN_NAMESPACE=1 unshare --map-root-user --net bash "$0" "$@"
-fi
-ip link set lo up
 rm -rf "$out"
 mkdir -p "$out"
 # The typed text reaches the Windows programs through wine's reading of the command line.

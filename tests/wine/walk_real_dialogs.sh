@@ -5,13 +5,10 @@
 # once (the gallery), each kept as a PNG in SHOTS_DIR/templates. All of it runs in a
 # network namespace of its own that has only loopback, so that the program's own
 # address list (its host name's addresses) is loopback too and nothing leaves it.
+# The test runs it there (tests/support/own_namespace.sh): 127.0.0.2 is the device.
 set -euo pipefail
 simulator=$1 windows=$2 shots=$3 prefix=$4
 
-if [[ -z "${VOQ_WALK_IN_NAMESPACE:-}" ]]; then
-    exec env VOQ_WALK_IN_NAMESPACE=1 unshare --map-root-user --net bash "$0" "$@"
-fi
-ip link set lo up
 rm -rf "$shots"
 mkdir -p "$shots"
 # shellcheck source=display.sh

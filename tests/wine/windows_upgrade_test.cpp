@@ -14,6 +14,7 @@
 #include "support/loopback.h"
 #include "ui/texts.h"
 #include "ui/views.h"
+#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -24,9 +25,9 @@ constexpr std::uint32_t wine_pc = 0x7f000001;
 
 class WindowsBuild : public ::testing::Test {
 protected:
-    void start_device(unsigned pair, sim::DeviceConfig config)
+    void start_device(sim::DeviceConfig config)
     {
-        device_address = loopback_pair(pair).device;
+        device_address = loopback_pair().device;
         config.web.address = device_address;
         config.web.log = device_log();
         config.tftp.request_delay_ms = 50;
@@ -57,7 +58,7 @@ TEST_F(WindowsBuild, UpgradesAProtectedDeviceByteForByte)
     config.web.digest.enabled = true;
     config.web.digest.password = "secret";
     config.web.digest.qop = "auth";
-    start_device(170, config);
+    start_device(config);
     const HarnessRun result = run("password enter admin secret\n");
     const std::string device_text = dotted(device_address);
     EXPECT_TRUE(result.in_order({"open 139 \"VOQ-3100/3300 Firmware Upgrade\"", "open 104 \"Enter Password Information\"",
@@ -65,8 +66,7 @@ TEST_F(WindowsBuild, UpgradesAProtectedDeviceByteForByte)
                                  shown("caption 110", ui::uploading_caption(ui::text::target_role, device_text, 734916, 734916)),
                                  shown("open 111", ui::success_caption(device_text)), "end-process"}))
         << result.text();
-    std::ifstream image(VOQ_TARGET_IMAGE_FILE, std::ios::binary);
-    const std::vector<std::uint8_t> target{std::istreambuf_iterator<char>(image), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> target = read_file_bytes(VOQ_TARGET_IMAGE_FILE);
     ASSERT_EQ(device->fetches().size(), 1u);
     EXPECT_TRUE(device->fetches()[0].bytes == target) << "the image arrived changed";
 }
@@ -75,7 +75,7 @@ TEST_F(WindowsBuild, CancelOnTheWaitingScreenEndsTheProcess)
 {
     sim::DeviceConfig config;
     config.tftp.faults.never_request = true;
-    start_device(171, config);
+    start_device(config);
     const HarnessRun result = run("cancel waiting after 100\n");
     EXPECT_TRUE(result.in_order({"open 114 \"Waiting For Firmware Download Request From VOQ\"", "press 114 2",
                                  "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: User Abort\"", "end-process"}))

@@ -8,16 +8,10 @@
 #include <vector>
 
 #include "firmware/image.h"
+#include "support/files.h"
 
 namespace voq::fw {
 namespace {
-
-std::vector<std::uint8_t> file_bytes(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(EmbeddedImages, AreTheImageFilesByteForByte)
 {
@@ -27,7 +21,7 @@ TEST(EmbeddedImages, AreTheImageFilesByteForByte)
     } images[] = {{target_image_id, VOQ_TARGET_IMAGE_FILE}, {transition_image_id, VOQ_TRANSITION_IMAGE_FILE}};
     for (const auto& image : images) {
         SCOPED_TRACE(image.file);
-        const std::vector<std::uint8_t> expected = file_bytes(image.file);
+        const std::vector<std::uint8_t> expected = test::read_file_bytes(image.file);
         const std::span<const std::uint8_t> embedded = embedded_image(image.id);
         ASSERT_EQ(embedded.size(), expected.size());
         EXPECT_TRUE(std::equal(embedded.begin(), embedded.end(), expected.begin()));

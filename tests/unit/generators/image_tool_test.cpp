@@ -1,33 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "firmware/image.h"
+#include "support/child_process.h"
 
 namespace voq::fw {
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
-
-ToolRun run_tool(const std::string& arguments)
+test::CommandResult run_tool(const std::string& arguments)
 {
-    const std::string command = std::string(VOQ_IMAGE_TOOL_FILE) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    if (pipe == nullptr) return run;
-    char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) run.output += chunk;
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    return test::run_command(std::string(VOQ_IMAGE_TOOL_FILE) + " " + arguments + " 2>&1");
 }
 
 std::string write_file(const std::string& name, const std::vector<std::uint8_t>& bytes)
@@ -56,7 +42,7 @@ TEST(ImageTool, CheckRefusesUnusableImagesWithAClearMessage)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = write_file(c.name, c.bytes);
-        const ToolRun run = run_tool("check " + path);
+        const test::CommandResult run = run_tool("check " + path);
         EXPECT_EQ(run.status, c.status) << run.output;
         if (c.status == 0) {
             EXPECT_EQ(run.output, c.says);
@@ -77,7 +63,7 @@ TEST(ImageTool, CheckRefusesAnImageTooLargeToNumberItsBlocks)
         out.write(reinterpret_cast<const char*>(header.data()), 128);
     }
     std::filesystem::resize_file(path, image_size_limit);
-    const ToolRun run = run_tool("check " + path.string());
+    const test::CommandResult run = run_tool("check " + path.string());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("33553920 bytes or more"), std::string::npos) << run.output;
     std::filesystem::remove(path);
@@ -85,7 +71,7 @@ TEST(ImageTool, CheckRefusesAnImageTooLargeToNumberItsBlocks)
 
 TEST(ImageTool, CheckRefusesAMissingFile)
 {
-    const ToolRun run = run_tool("check /nonexistent/voq-image.bin");
+    const test::CommandResult run = run_tool("check /nonexistent/voq-image.bin");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("cannot read"), std::string::npos) << run.output;
 }

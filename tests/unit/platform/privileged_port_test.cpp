@@ -54,7 +54,7 @@ int bind_twice_without_privilege(std::uint32_t address, std::uint16_t privileged
 TEST(SocketShim, APortKeptForPrivilegeIsToldApartFromAPortInUse)
 {
     if (unprivileged_port_start() <= 69) GTEST_SKIP() << "port 69 is open to every program on this machine";
-    const std::uint32_t address = test::loopback_pair(123).pc;
+    const std::uint32_t address = test::loopback_pair().pc;
     Socket holder(open_datagram_socket());
     ASSERT_EQ(bind_socket(holder.handle(), platform::fill_socket_address(address, 10069)), BindResult::bound);
 

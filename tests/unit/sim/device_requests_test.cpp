@@ -31,7 +31,7 @@ int status_for(const test::LoopbackPair& addresses, const std::string& head)
 
 TEST(DeviceRequests, AStrictDeviceAnswersOnlyAWellFormedHead)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(30);
+    const test::LoopbackPair addresses = test::loopback_pair();
     const std::string host = "Host: " + test::dotted(addresses.device) + "\r\n";
     const struct {
         const char* shape;

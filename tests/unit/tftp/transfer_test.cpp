@@ -50,10 +50,9 @@ platform::Endpoint read_request_source(const platform::Socket& server)
 }
 
 // One transfer of image to the device's client, with the client's faults.
-Served serve(unsigned pair, const std::vector<std::uint8_t>& bytes, sim::TftpFaults faults = {},
+Served serve(const test::LoopbackPair& addresses, const std::vector<std::uint8_t>& bytes, sim::TftpFaults faults = {},
              std::uint32_t silence_floor_ms = 1000)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(pair);
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
 
@@ -109,11 +108,11 @@ TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
         std::uint32_t size;
         std::uint32_t block_count;
     } cases[] = {{0, 1}, {100, 1}, {512, 2}, {1000, 2}, {1024, 3}, {734916, 1436}};
-    unsigned pair = 80;
     for (const auto& c : cases) {
         SCOPED_TRACE("image of " + std::to_string(c.size) + " bytes");
         const std::vector<std::uint8_t> image = image_of(c.size);
-        const Served served = serve(pair++, image);
+        const test::LoopbackPair addresses = test::loopback_pair();
+        const Served served = serve(addresses, image);
         EXPECT_EQ(served.outcome, Outcome::complete);
         EXPECT_TRUE(served.fetch.complete);
         EXPECT_EQ(served.fetch.bytes, image);
@@ -122,7 +121,7 @@ TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
         ASSERT_FALSE(served.positions.empty());
         EXPECT_EQ(served.positions.back(), static_cast<int>(c.block_count + 1));
         // The first title answers the option acknowledgement, the last the last block.
-        const std::string device = test::dotted(test::loopback_pair(pair - 1).device);
+        const std::string device = test::dotted(addresses.device);
         EXPECT_EQ(served.captions.front(), ui::uploading_caption(ui::text::target_role, device, 0, c.size));
         EXPECT_EQ(served.captions.back(),
                   ui::uploading_caption(ui::text::target_role, device, static_cast<int>(c.size), c.size));
@@ -134,7 +133,7 @@ TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
 TEST(TransferImage, TheLargestImageEndsAtTheLastBlockNumber)
 {
     const std::vector<std::uint8_t> image = image_of(65535u * 512 - 1);
-    const Served served = serve(90, image);
+    const Served served = serve(test::loopback_pair(), image);
     EXPECT_EQ(served.outcome, Outcome::complete);
     EXPECT_TRUE(served.fetch.complete);
     EXPECT_TRUE(served.fetch.bytes == image) << served.fetch.bytes.size() << " bytes arrived";
@@ -147,7 +146,7 @@ TEST(TransferImage, DuplicateAndStrayAcknowledgementsChangeNothing)
     sim::TftpFaults faults;
     faults.duplicate_acks = true;
     faults.stray_packets = true;
-    const Served served = serve(86, image, faults);
+    const Served served = serve(test::loopback_pair(), image, faults);
     EXPECT_EQ(served.outcome, Outcome::complete);
     EXPECT_EQ(served.fetch.bytes, image);
     EXPECT_EQ(served.captions.size(), served.block_count + 1);  // each block acknowledged once
@@ -159,7 +158,7 @@ TEST(TransferImage, LostAcknowledgementsAreRepairedByRetransmission)
     sim::TftpFaults faults;
     faults.ack_loss = 0.1;
     faults.seed = 7;
-    const Served served = serve(87, image, faults);
+    const Served served = serve(test::loopback_pair(), image, faults);
     EXPECT_EQ(served.outcome, Outcome::complete);
     EXPECT_EQ(served.fetch.bytes, image);
     // Told as it went: every byte acknowledged in the end, and the repairs counted.
@@ -177,7 +176,7 @@ TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
 {
     sim::TftpFaults faults;
     faults.acks_from_other_port = true;
-    const Served served = serve(88, image_of(1000), faults);
+    const Served served = serve(test::loopback_pair(), image_of(1000), faults);
     EXPECT_EQ(served.outcome, Outcome::given_up);
     EXPECT_TRUE(served.captions.empty());  // not even the options were acknowledged
 }
@@ -187,7 +186,7 @@ TEST(TransferImage, AcknowledgementsFromAnotherPortAreSilenceUntilItGivesUp)
 // a device that keeps quiet.
 TEST(TransferImage, ARefusedSendIsToldOnceWithTheSystemsReason)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(99);
+    const test::LoopbackPair addresses = test::loopback_pair();
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     test::RecordingScreens screens;
@@ -261,10 +260,9 @@ struct QuietDevice {
 // acknowledgement of a block not yet sent, a stale one to the transfer.
 enum class Noise { stranger, stale_device };
 
-QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, std::uint32_t stranger_for_ms,
+QuietDevice serve_a_quiet_device(const test::LoopbackPair& addresses, std::uint32_t silence_floor_ms, std::uint32_t stranger_for_ms,
                                  Noise noise = Noise::stranger)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(pair);
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     platform::Socket device(platform::open_datagram_socket());
@@ -318,7 +316,7 @@ QuietDevice serve_a_quiet_device(unsigned pair, std::uint32_t silence_floor_ms, 
 
 TEST(TransferImage, AnUnansweredOptionAcknowledgementIsSentThirtyTimesAndGivenUpNoSoonerThanTheFloor)
 {
-    const QuietDevice seen = serve_a_quiet_device(89, 4000, 0);
+    const QuietDevice seen = serve_a_quiet_device(test::loopback_pair(), 4000, 0);
     EXPECT_EQ(seen.outcome, Outcome::given_up);
     EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
     EXPECT_GE(seen.transfer_ms, 4000u);
@@ -328,7 +326,7 @@ TEST(TransferImage, AStreamOfStrangersDoesNotHurryTheRetransmissions)
 {
     // Each datagram ignored stands for a millisecond of silence, however fast they
     // come: in t ms no more than t / 100 retransmissions.
-    const QuietDevice seen = serve_a_quiet_device(91, 0, 400);
+    const QuietDevice seen = serve_a_quiet_device(test::loopback_pair(), 0, 400);
     EXPECT_EQ(seen.outcome, Outcome::given_up);
     EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
     EXPECT_LE(seen.option_acknowledgements_among_strangers,
@@ -343,8 +341,8 @@ TEST(TransferImage, AStaleAcknowledgementRepeatedWithoutPauseIsSilence)
     // and the transfer gives up while the stream goes on, no later than it gives up a
     // device that keeps quiet (measured here too, as the machine's pace sets both).
     constexpr std::uint32_t stream_ms = 60000;
-    const QuietDevice quiet = serve_a_quiet_device(94, 0, 0);
-    const QuietDevice seen = serve_a_quiet_device(95, 0, stream_ms, Noise::stale_device);
+    const QuietDevice quiet = serve_a_quiet_device(test::loopback_pair(), 0, 0);
+    const QuietDevice seen = serve_a_quiet_device(test::loopback_pair(), 0, stream_ms, Noise::stale_device);
     EXPECT_EQ(seen.outcome, Outcome::given_up);
     EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
     EXPECT_EQ(seen.option_acknowledgements_among_strangers, silent_periods_to_give_up);
@@ -433,7 +431,7 @@ TEST(TransferImage, ADevicePausingPastItsThirtySendsIsServedToTheEnd)
     sim::TftpFaults faults;
     faults.pause_at_block = 5;
     faults.pause_ms = 4500;
-    const Served served = serve(92, image, faults, 30000);
+    const Served served = serve(test::loopback_pair(), image, faults, 30000);
     EXPECT_EQ(served.outcome, Outcome::complete);
     EXPECT_TRUE(served.fetch.complete);
     EXPECT_EQ(served.fetch.bytes, image);
@@ -466,17 +464,32 @@ struct HandDevice {
     }
 };
 
-TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
-{
-    const test::LoopbackPair addresses = test::loopback_pair(93);
+// The tool's server and a device played by hand, on a pair of their own, once the
+// device has sent its read request; asked is false when the device could not.
+struct HandTransfer {
+    test::LoopbackPair addresses = test::loopback_pair();
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
     HandDevice device;
-    ASSERT_EQ(platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)),
-              platform::BindResult::bound);
-    device.server = platform::fill_socket_address(addresses.pc, port);
-    const auto request = sim::read_request_packet("/voq1.bi1");
-    platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
+    bool asked = false;
+
+    HandTransfer()
+    {
+        if (platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)) !=
+            platform::BindResult::bound)
+            return;
+        device.server = platform::fill_socket_address(addresses.pc, port);
+        const auto request = sim::read_request_packet("/voq1.bi1");
+        asked = platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server) > 0;
+    }
+};
+
+TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
+{
+    HandTransfer hand;
+    ASSERT_TRUE(hand.asked);
+    platform::Socket& server = hand.server;
+    HandDevice& device = hand.device;
 
     Outcome outcome = Outcome::given_up;
     std::thread tool([&] { outcome = serve_a_small_image(server, 30000); });
@@ -505,16 +518,11 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
 TEST(TransferImage, AnAcknowledgementQueuedBehindAStallIsReadBeforeGivingUp)
 {
     constexpr std::uint32_t floor_ms = 8000;
-    const test::LoopbackPair addresses = test::loopback_pair(96);
-    std::uint16_t port = 0;
-    platform::Socket server = server_socket(addresses.pc, port);
-    HandDevice device;
-    ASSERT_EQ(platform::bind_socket(device.socket.handle(), platform::fill_socket_address(addresses.device, 0)),
-              platform::BindResult::bound);
-    device.server = platform::fill_socket_address(addresses.pc, port);
-    const auto request = sim::read_request_packet("/voq1.bi1");
+    HandTransfer hand;
     const std::uint32_t started = platform::milliseconds();
-    platform::send_datagram(device.socket.handle(), request.data(), request.size(), device.server);
+    ASSERT_TRUE(hand.asked);
+    platform::Socket& server = hand.server;
+    HandDevice& device = hand.device;
 
     std::atomic<bool> hold{false};
     std::atomic<bool> held{false};

@@ -2,6 +2,7 @@
 // lines that reach the file as they are written.
 
 #include "ui/support_log.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,6 @@ namespace voq::ui {
 namespace {
 
 using namespace std::chrono;
-
-std::string read_all(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class Folder : public ::testing::Test {
 protected:
@@ -94,11 +89,11 @@ TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
     std::filesystem::create_directories(root);
     SupportLog log = SupportLog::to_file(root / "run.log");
     log.note(PhaseFact{Phase::transferring});
-    EXPECT_NE(read_all(root / "run.log").find(" Phase: transferring\n"), std::string::npos);
+    EXPECT_NE(test::read_file(root / "run.log").find(" Phase: transferring\n"), std::string::npos);
     for (std::uint32_t block = 1; block <= 3; ++block) log.note(TransferFact{false, block * 512, 1500, block, 0});
     log.note(TransferFact{false, 1500, 1500, 3, 1});
     log.note(TransferFact{false, 1500, 1500, 4, 1});
-    const std::string text = read_all(root / "run.log");
+    const std::string text = test::read_file(root / "run.log");
     EXPECT_NE(text.find("Transfer of the target image: 1500 bytes"), std::string::npos) << text;
     EXPECT_NE(text.find("Transfer: blocks 1-3 acknowledged, block 4 sent again (1 retransmissions)"), std::string::npos);
     EXPECT_NE(text.find("Transfer complete: blocks 1-4 acknowledged, 1500 of 1500 bytes, 1 retransmissions, "),
@@ -112,7 +107,7 @@ TEST_F(Folder, ARefusedTftpSendStandsBetweenTheTransfersLinesWithTheSystemsReaso
     log.note(TransferFact{false, 512, 1500, 1, 0});
     log.note(CallFailedFact{Call::tftp_send, 0x7f000002, 3077, 3077, 101, "Network is unreachable"});
     log.note(TransferFact{false, 512, 1500, 1, 29, true});
-    const std::string text = read_all(root / "run.log");
+    const std::string text = test::read_file(root / "run.log");
     const std::size_t refusal = text.find("TFTP send to 127.0.0.2:3077 failed: Network is unreachable\n");
     const std::size_t given_up = text.find("Transfer given up: ");
     ASSERT_NE(refusal, std::string::npos) << text;

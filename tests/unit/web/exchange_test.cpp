@@ -22,9 +22,9 @@ using sim::WebFault;
 // runner makes it: the Session's buffer with the size 131,071, port 80.
 class Exchange : public ::testing::Test {
 protected:
-    void start_device(unsigned pair, sim::WebConfig config = {})
+    void start_device(sim::WebConfig config = {})
     {
-        addresses = test::loopback_pair(pair);
+        addresses = test::loopback_pair();
         config.address = addresses.device;
         device = std::make_unique<sim::WebServer>(config);
         std::string problem;
@@ -62,7 +62,7 @@ sim::WebConfig protected_device(std::string qop = "", std::string algorithm = ""
 
 TEST_F(Exchange, ReadsTheStatusPageWithTheMinimalRequest)
 {
-    start_device(10);
+    start_device();
     const ExchangeResult result = exchange();
     EXPECT_EQ(result.fault, ExchangeFault::none);
     EXPECT_GT(result.value, 0);
@@ -75,13 +75,13 @@ TEST_F(Exchange, ReadsTheStatusPageWithTheMinimalRequest)
 
     const auto requests = device->requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].text, "GET /admin/advanced HTTP/1.1\r\nHost: 127.0.10.2\r\n\r\n");
+    EXPECT_EQ(requests[0].text, "GET /admin/advanced HTTP/1.1\r\nHost: " + test::dotted(addresses.device) + "\r\n\r\n");
     EXPECT_EQ(requests[0].client_port, 23456);
 }
 
 TEST_F(Exchange, ChallengeThenSignedRequestsCountedUnderTheNonce)
 {
-    start_device(11, protected_device("auth"));
+    start_device(protected_device("auth"));
     session->device_info.product_name.assign("untouched");
     EXPECT_EQ(exchange().value, -1);
     EXPECT_EQ(session->auth.nonce, device->current_nonce());
@@ -90,7 +90,7 @@ TEST_F(Exchange, ChallengeThenSignedRequestsCountedUnderTheNonce)
 
     set_password("secret");
     EXPECT_GT(exchange().value, 0);
-    EXPECT_GT(exchange("/admin/upgrade?tftp://127.0.11.1:69/voq1.bi1").value, 0);
+    EXPECT_GT(exchange("/admin/upgrade?tftp://" + test::dotted(addresses.pc) + ":69/voq1.bi1").value, 0);
     EXPECT_EQ(session->auth.nonce_count, 2u);
     EXPECT_EQ(session->device_info.product_name, "VOQ-3300");
 
@@ -106,7 +106,7 @@ TEST_F(Exchange, ChallengeThenSignedRequestsCountedUnderTheNonce)
 
 TEST_F(Exchange, WrongPasswordKeepsTheNonceAndItsCount)
 {
-    start_device(12, protected_device("auth"));
+    start_device(protected_device("auth"));
     EXPECT_EQ(exchange().value, -1);
     set_password("wrong");
     EXPECT_EQ(exchange().value, -1);
@@ -115,7 +115,7 @@ TEST_F(Exchange, WrongPasswordKeepsTheNonceAndItsCount)
 
 TEST_F(Exchange, RestartedDeviceIssuesANewNonceAndTheCountStartsAgain)
 {
-    start_device(13, protected_device("auth"));
+    start_device(protected_device("auth"));
     exchange();
     set_password("secret");
     ASSERT_GT(exchange().value, 0);
@@ -128,7 +128,7 @@ TEST_F(Exchange, RestartedDeviceIssuesANewNonceAndTheCountStartsAgain)
 
 TEST_F(Exchange, EverySupportedDigestFormIsAccepted)
 {
-    start_device(14);
+    start_device();
     device.reset();
     for (const std::string qop : {"", "auth", "auth-int", "auth,auth-int", "auth-int,auth"}) {
         for (const std::string algorithm : {"", "MD5", "MD5-sess", "md5-sess"}) {
@@ -138,7 +138,7 @@ TEST_F(Exchange, EverySupportedDigestFormIsAccepted)
             SCOPED_TRACE("qop \"" + qop + "\" algorithm \"" + algorithm + "\"");
             sim::WebConfig config = protected_device(qop, algorithm);
             config.digest.opaque = "0paque";
-            start_device(14, config);
+            start_device(config);
             session->auth = session::AuthState{};
             EXPECT_EQ(exchange().value, -1);
             set_password("secret");
@@ -167,12 +167,11 @@ TEST_F(Exchange, WhatEveryKindOfAnswerGives)
         {"closed without an answer", WebFault::close_without_answer, false, "before", "before"},
         {"connection refused", WebFault::refuse_connections, false, "before", "before"},
     };
-    unsigned pair = 15;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         sim::WebConfig config;
         config.fault = c.fault;
-        start_device(pair++, config);
+        start_device(config);
         session->device_info = session::DeviceInfo{};
         session->device_info.software_version.assign("before");
         session->device_info.hardware_version.assign("before");
@@ -201,7 +200,7 @@ TEST_F(Exchange, AnAnswerLongerThanTheBufferIsCutToIt)
 {
     sim::WebConfig config;
     config.fault = WebFault::oversized_answer;
-    start_device(22, config);
+    start_device(config);
     EXPECT_EQ(exchange().value, session::response_size_limit);
     EXPECT_EQ(session->response[session::response_size_limit], '\0');
     EXPECT_EQ(session->device_info.serial_number, "VQ3300A01234");
@@ -209,7 +208,7 @@ TEST_F(Exchange, AnAnswerLongerThanTheBufferIsCutToIt)
 
 TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
 {
-    start_device(23);
+    start_device();
     std::vector<platform::Socket> taken;
     const auto take = [&](std::uint16_t port) {
         taken.emplace_back(platform::open_stream_socket());

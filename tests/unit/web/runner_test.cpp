@@ -19,7 +19,7 @@ namespace {
 
 TEST(RunRequest, ProgressClimbsEveryTenTurnsAndWrapsAfter100)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(27);
+    const test::LoopbackPair addresses = test::loopback_pair();
     sim::WebConfig config;
     config.address = addresses.device;
     config.answer_delay_ms = 2500;  // long enough for more than 102 steps
@@ -39,7 +39,7 @@ TEST(RunRequest, ProgressClimbsEveryTenTurnsAndWrapsAfter100)
 
 TEST(RunRequest, NothingReceivedReturnsZeroAfterOneAttempt)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(28);
+    const test::LoopbackPair addresses = test::loopback_pair();
     test::RecordingScreens screens;
     auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
@@ -104,7 +104,7 @@ TEST(RunRequest, NoSocketIsReportedAndEndsTheProcess)
     GTEST_SKIP() << "the sanitizers check memory through a pipe, which a process without descriptors cannot open";
 #endif
     // Every descriptor the process may have is taken: the socket cannot be opened.
-    EXPECT_EQ(run_in_child(test::loopback_pair(29), [] {
+    EXPECT_EQ(run_in_child(test::loopback_pair(), [] {
                   const int lowest_free = ::dup(2);
                   ::close(lowest_free);
                   const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
@@ -116,7 +116,7 @@ TEST(RunRequest, NoSocketIsReportedAndEndsTheProcess)
 TEST(RunRequest, NoLocalPortIsReportedAndEndsTheProcess)
 {
     // Every local port from 23456 to 23556 is taken on the PC's address.
-    const test::LoopbackPair addresses = test::loopback_pair(26);
+    const test::LoopbackPair addresses = test::loopback_pair();
     std::vector<platform::Socket> taken;
     for (int port = first_local_port; port <= first_local_port + 100; ++port) {
         taken.emplace_back(platform::open_stream_socket());
@@ -129,7 +129,7 @@ TEST(RunRequest, NoLocalPortIsReportedAndEndsTheProcess)
 
 TEST(RunRequest, APasswordIsAskedUntilTheDeviceTakesIt)
 {
-    const test::LoopbackPair addresses = test::loopback_pair(25);
+    const test::LoopbackPair addresses = test::loopback_pair();
     sim::WebConfig config;
     config.address = addresses.device;
     config.digest.enabled = true;
