@@ -10,6 +10,7 @@
 #include <regex>
 #include <set>
 
+#include "cli_run.h"
 #include "frontends/cli/console.h"
 #include "frontends/cli/devices_file.h"
 #include "frontends/cli/exit_status.h"
@@ -377,6 +378,34 @@ TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
     const std::vector<std::string> blocks = marked_blocks("exit-statuses");
     ASSERT_EQ(blocks.size(), 1u) << "one block marked exit-statuses, in README.md or docs/*.md";
     EXPECT_EQ(rows_matching(blocks[0], std::regex(R"(\n\| (\d+) \| `([a-z-]+)` \|)")), table_rows());
+}
+
+std::set<std::string> matches(const std::string& text, const std::regex& pattern)
+{
+    std::set<std::string> found;
+    for (auto match = std::sregex_iterator(text.begin(), text.end(), pattern); match != std::sregex_iterator(); ++match)
+        found.insert((*match)[1].str());
+    return found;
+}
+
+// The options are defined once, in the program: the completion offers each that --help
+// lists, and the manual page describes each but --help itself.
+TEST(Options, CompletionAndManualPageFollowTheHelp)
+{
+    const test::CliRun help = test::run_cli({"--help"});
+    ASSERT_EQ(help.status, 0) << help.err;
+    std::set<std::string> options = matches(help.out, std::regex(R"(\n  (?:-[a-z],)?(--[a-z-]+))"));
+    ASSERT_TRUE(options.contains("--local-address")) << help.out;
+    const std::string completion = file_text(VOQ_CLI_COMPLETION);
+    const std::size_t offered = completion.find("compgen -W \"");
+    ASSERT_NE(offered, std::string::npos);
+    EXPECT_EQ(matches(completion.substr(offered, completion.find('"', offered + 13) - offered),
+                      std::regex(R"((--[a-z-]+))")),
+              options);
+    std::string manual = manual_section(file_text(VOQ_CLI_MANUAL_PAGE), "OPTIONS");
+    manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
+    options.erase("--help");
+    EXPECT_EQ(matches(manual, std::regex(R"(\.TP\n\.B[IR]? (?:-[a-z] ", " )?(--[a-z-]+))")), options);
 }
 
 // Every outcome name, status and field of the JSON is in the schema, every field in the
