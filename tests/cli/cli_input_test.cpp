@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -406,6 +407,21 @@ TEST(Options, CompletionAndManualPageFollowTheHelp)
     manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
     options.erase("--help");
     EXPECT_EQ(matches(manual, std::regex(R"(\.TP\n\.B[IR]? (?:-[a-z] ", " )?(--[a-z-]+))")), options);
+
+    // Each default --help shows is the one the manual page gives.
+    const std::regex with_default(R"(\n  (--[a-z-]+) [A-Z]+=([^ \n]+))");
+    for (auto match = std::sregex_iterator(help.out.begin(), help.out.end(), with_default); match != std::sregex_iterator();
+         ++match) {
+        const std::string option = (*match)[1].str(), value = (*match)[2].str();
+        const std::size_t start = manual.find(".TP\n.BI " + option + " ");
+        ASSERT_NE(start, std::string::npos) << option;
+        std::string entry = manual.substr(start, manual.find("\n.TP", start + 1) - start);
+        entry = std::regex_replace(std::regex_replace(entry, std::regex(R"(\n\.BR? )"), " "), std::regex("\n"), " ");
+        const std::size_t at = entry.find("(default " + value);
+        const std::size_t after = at + 9 + value.size();
+        EXPECT_TRUE(at != std::string::npos && after < entry.size() && !std::isalnum(static_cast<unsigned char>(entry[after])))
+            << option << "=" << value << ": " << entry;
+    }
 }
 
 // Every outcome name, status and field of the JSON is in the schema, every field in the
