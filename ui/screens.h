@@ -113,8 +113,8 @@ enum class Pump { quiet, cancelled };
 //   closes the screen and takes the abort path on the same thread.
 // - Keys are those of the Windows dialog manager on every front-end: Enter presses the
 //   focused button (the default one from a field), Space the focused button, Escape is
-//   Cancel; on a progress screen Enter and Escape do nothing. The one table is the
-//   README's "The keyboard"; tests/keyboard_cases.txt plays it on both desktop programs.
+//   Cancel; on a progress screen Enter and Escape do nothing. The one table is
+//   docs/keyboard-and-screen-readers.md; tests/keyboard_cases.txt plays it on both desktop programs.
 // - report_error is a blocking box with one OK, task-modal in the sense above.
 // - end_process ends the process at once from any thread, with status 0 on the desktop
 //   (a front-end for scripts may choose the status by the outcome it was told of). It

@@ -407,6 +407,9 @@ void QtScreens::report_error(std::string_view message, std::string_view title)
     const std::thread::id opener = std::this_thread::get_id();
     on_gui_thread([&] {
         QMessageBox box(QMessageBox::NoIcon, from_text(title), from_text(message), QMessageBox::Ok);
+        // A message box is modal to the whole application unless told otherwise, which
+        // would hold the other thread's screens and their Cancel too.
+        box.setWindowModality(Qt::NonModal);
         box.show();
         focus().bring_forward(&box);
         bool had_focus = false;

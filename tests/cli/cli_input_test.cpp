@@ -319,7 +319,7 @@ std::string file_text(const char* path)
 }
 
 // Each status and outcome name, in the table's order: what the manual page and the
-// README's marked block must list, entry for entry.
+// block marked exit-statuses (README.md or docs/) must list, entry for entry.
 using StatusRows = std::vector<std::pair<int, std::string>>;
 
 StatusRows table_rows()
@@ -364,7 +364,7 @@ std::vector<std::string> marked_blocks(const std::string& name)
 }
 
 // The exit statuses are written once, in the outcome table: --help is made from it,
-// and the manual page and the README must say the same, in the same order.
+// and the manual page and the command-line reference must say the same, in the same order.
 TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 {
     const std::string help = exit_status_help();

@@ -1,7 +1,7 @@
 // The fault matrix: whole runs of the harness against a device that misbehaves one
 // way at a time. Each ends with the image delivered byte for byte and the success
 // screen, or with the message that names the failure; never with a hang. The table
-// in the README's reliability section is this one.
+// in docs/reliability.md is this one.
 
 #include <gtest/gtest.h>
 
