@@ -170,7 +170,7 @@ bool report_product(const std::string& build_dir)
 {
     char shots[] = "/tmp/voq-bench-shots-XXXXXX";
     if (::mkdtemp(shots) == nullptr) return false;
-    const Programs programs{build_dir + "/sim/voq-device-sim", build_dir + "/frontends/qt/voq-upgrade-autopilot", shots};
+    const Programs programs{build_dir + "/sim/voq-device-sim", build_dir + "/drivers/qt/voq-upgrade-autopilot", shots};
     if (::access(programs.desktop.c_str(), X_OK) != 0 || ::access(programs.device.c_str(), X_OK) != 0) {
         std::fprintf(stderr, "voq-bench: %s and %s must be built first\n", programs.device.c_str(),
                      programs.desktop.c_str());

@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# The folders are floors, and a file may stand only on its own floor and those below:
-#   platform, firmware  <  session  <  ui  <  web  <  tftp  <  app  <  frontends  <  sim  <  bench
-# (platform and firmware are both the ground and do not lean on each other). Reads
-# every '#include "folder/..."' of the floors' sources and names each one that runs
-# up; also any toolkit or Win32 header in ui/, the seam every front-end shares.
-# The tests stand outside the house and may include anything.
+# check-floors.sh [ROOT]: reads every '#include "folder/..."' of the floors' sources and
+# names each one that runs up the floors of cmake/floors.txt, or across to another folder
+# on its own floor; also any toolkit or Win32 header in ui/, the seam every front-end
+# shares. The tests stand outside the house and are not read.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "${1:-$(dirname "$0")/..}"
 
-declare -A floor=([platform]=0 [firmware]=0 [session]=1 [ui]=2 [web]=3 [tftp]=4 [app]=5 [frontends]=6 [sim]=7
-                  [bench]=8)
+declare -A floor=()
+while read -r number folder _; do
+    [[ $number =~ ^[0-9]+$ ]] && floor[$folder]=$number
+done < cmake/floors.txt
+if ((${#floor[@]} == 0)); then
+    echo "cmake/floors.txt names no floor"
+    exit 1
+fi
+
+folders=()
+for folder in "${!floor[@]}"; do
+    [[ -d $folder ]] && folders+=("$folder")
+done
+
 faults=0
 while IFS= read -r -d '' file; do
     own=${file%%/*}
@@ -22,11 +32,10 @@ while IFS= read -r -d '' file; do
         fi
     done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" |
              sed 's/^\([0-9]*\):[^"]*"\([^"]*\)".*/\1:\2/')
-done < <(find platform firmware session ui web tftp app frontends sim bench -type f \
-             \( -name '*.h' -o -name '*.cpp' -o -name '*.in' \) -print0)
+done < <(find "${folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.in' \) -print0)
 
 toolkit=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(Q[A-Za-z]|qt|windows|winsock|ws2|commctrl|wingdi|winuser)' \
-          ui || true)
+          ui 2>/dev/null || true)
 if [[ -n $toolkit ]]; then
     echo "$toolkit" | sed 's/$/  (a toolkit or Win32 header in ui\/)/'
     faults=$((faults + $(echo "$toolkit" | wc -l)))

@@ -30,7 +30,7 @@ else
     rm -rf "$shots"
     echo "No display: the program runs on Qt's offscreen platform with an automatic user."
     echo "It waits out the device's restart as long as it would for a real one."
-    QT_QPA_PLATFORM=offscreen "$build/frontends/qt/voq-upgrade-autopilot" --shots "$shots" \
+    QT_QPA_PLATFORM=offscreen "$build/drivers/qt/voq-upgrade-autopilot" --shots "$shots" \
         --address 127.0.0.2 --password "$password" --local-address 127.0.0.1 2>/dev/null
     echo
     echo "Screens shown (a PNG of each is in $shots):"

@@ -32,7 +32,7 @@ while IFS='|' read -r name options keys screens outcome; do
     "$simulator" --address 127.0.0.2 --password secret --qop auth --restart-time 1500 $options > "$out/device.log" 2>&1 &
     device=$!
     sleep 0.3
-    wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$out")" 127.0.0.2 secret \
+    wine "$windows/drivers/win32/voq-win32-autopilot.exe" "$(winepath -w "$out")" 127.0.0.2 secret \
         "$(winepath -w "$windows/frontends/win32/voq-upgrade.exe")" "$keys" > "$out/autopilot.log" 2>&1 || true
     kill $device 2>/dev/null || true
     wait $device 2>/dev/null || true

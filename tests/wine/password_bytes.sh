@@ -78,7 +78,7 @@ for page in 1252 utf-8; do
     mkdir -p "$case_dir"
     start_device "$case_dir/device.log" "$bytes"
     # Up to the confirm screen, which comes only after the device accepted the password.
-    wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$case_dir")" 127.0.0.2 unused \
+    wine "$windows/drivers/win32/voq-win32-autopilot.exe" "$(winepath -w "$case_dir")" 127.0.0.2 unused \
         "$(winepath -w "$desktop")" "139=Tab,Return 101=address,Return 104='$typed,Return 103=Escape" \
         > "$case_dir/autopilot.log" 2>&1 || true
     stop_device

@@ -22,7 +22,7 @@ device=$!
 sleep 1  # the device listening before the program reads its page
 
 status=0
-wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots")" 127.0.0.2 secret \
+wine "$windows/drivers/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots")" 127.0.0.2 secret \
     "$(winepath -w "$windows/frontends/win32/voq-upgrade.exe")" || status=$?
 cat "$shots/summary.txt"
 fail() { echo "FAILED: $*"; exit 1; }
@@ -50,8 +50,8 @@ done
 ! grep -q 'secret' "$log" || fail "the support log holds the password"
 echo "The support log holds the run and not the password."
 
-wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates")" 1.2.3.4 secret \
-    "$(winepath -w "$windows/frontends/win32/voq-win32-gallery.exe")" || fail "the gallery did not end well"
+wine "$windows/drivers/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates")" 1.2.3.4 secret \
+    "$(winepath -w "$windows/drivers/win32/voq-win32-gallery.exe")" || fail "the gallery did not end well"
 for screen in 139 101 305 104 105 103 304 114 110 111; do
     [[ -s "$shots/templates/$screen.png" ]] || fail "no screenshot of template $screen"
 done
@@ -89,8 +89,8 @@ fi
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
 wineserver -w
 status=0
-wine "$windows/frontends/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates-192dpi")" 1.2.3.4 secret \
-    "$(winepath -w "$windows/frontends/win32/voq-win32-gallery.exe")" || status=$?
+wine "$windows/drivers/win32/voq-win32-autopilot.exe" "$(winepath -w "$shots/templates-192dpi")" 1.2.3.4 secret \
+    "$(winepath -w "$windows/drivers/win32/voq-win32-gallery.exe")" || status=$?
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 [[ $status -eq 0 ]] || fail "the gallery at 192 DPI did not end well"
 for screen in 139 101 305 104 105 103 304 114 110 111; do

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "frontends/scripted/block_fold.h"
+#include "drivers/scripted/block_fold.h"
 
 namespace voq::ui::scripted {
 

@@ -1,8 +1,8 @@
-#include "frontends/gallery.h"
+#include "drivers/gallery.h"
 
 #include "app/startup.h"
-#include "ui/views.h"
 #include "platform/clock.h"
+#include "ui/views.h"
 
 namespace voq::ui {
 

@@ -1,4 +1,4 @@
-#include "frontends/scripted/script.h"
+#include "drivers/scripted/script.h"
 
 #include <charconv>
 

@@ -2,7 +2,7 @@
 // Starts PROGRAM and plays its user through the real dialogs: Continue, the
 // device's address, the password, Upgrade, OK; writes a PNG of every screen and
 // SHOTS_DIR/summary.txt. For the demonstration and the tests under wine. With KEYS
-// (frontends/key_script.h) the user has only the keyboard: each key goes in through
+// (drivers/key_script.h) the user has only the keyboard: each key goes in through
 // the system's keyboard input. Without KEYS, before its turn on a screen it writes what the
 // accessibility API names each of the screen's controls ("name SCREEN ID "NAME"", the
 // IPv4 field's boxes as ID.1 to ID.4) to the summary.
@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "frontends/key_script.h"
-#include "frontends/win32/png_writer.h"
+#include "drivers/key_script.h"
+#include "drivers/win32/png_writer.h"
 #include "ui/ids.h"
 
 namespace {

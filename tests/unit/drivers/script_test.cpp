@@ -1,10 +1,10 @@
-#include "frontends/scripted/script.h"
+#include "drivers/scripted/script.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "frontends/scripted/transcript.h"
+#include "drivers/scripted/transcript.h"
 
 namespace voq::ui::scripted {
 namespace {

@@ -1,4 +1,4 @@
-#include "frontends/scripted/transcript.h"
+#include "drivers/scripted/transcript.h"
 
 namespace voq::ui::scripted {
 

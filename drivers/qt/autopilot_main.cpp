@@ -8,7 +8,7 @@
 //                         [--keys KEYS [--key-interval-ms N] [--char-interval-ms N]] [--reader DIR]
 //   voq-upgrade-autopilot --shots DIR --gallery      every template once, no upgrade; then
 //                                                    again in DIR/dark under a dark palette
-// With --keys (frontends/key_script.h) the user has only the keyboard. With --reader a
+// With --keys (drivers/key_script.h) the user has only the keyboard. With --reader a
 // screen reader has its look at each screen before the user's turn: the autopilot
 // leaves DIR/N.shown (N counting the screens from 1, the file holding the screen's
 // name) and takes its turn once DIR/N.read is there, or after reader_patience_ms.
@@ -39,8 +39,8 @@
 
 #include "app/device_address.h"
 #include "app/entry.h"
-#include "frontends/gallery.h"
-#include "frontends/key_script.h"
+#include "drivers/gallery.h"
+#include "drivers/key_script.h"
 #include "firmware/embedded.h"
 #include "frontends/qt/qt_screens.h"
 #include "session/settings.h"

@@ -4,9 +4,9 @@
 #include <mutex>
 #include <string>
 
+#include "drivers/scripted/script.h"
+#include "drivers/scripted/transcript.h"
 #include "ui/screens.h"
-#include "frontends/scripted/script.h"
-#include "frontends/scripted/transcript.h"
 
 namespace voq::ui::scripted {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "frontends/gallery.h"
+#include "drivers/gallery.h"
 #include "frontends/win32/program_start.h"
 #include "frontends/win32/win32_screens.h"
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <thread>
 
-#include "frontends/scripted/scripted_screens.h"
+#include "drivers/scripted/scripted_screens.h"
 #include "support/screens_conformance.h"
 
 namespace voq::ui::scripted {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app/entry.h"
-#include "session/trace.h"
+#include "drivers/scripted/scripted_screens.h"
 #include "firmware/embedded.h"
-#include "frontends/scripted/scripted_screens.h"
+#include "session/trace.h"
 #include "tftp/completion.h"
 
 namespace {

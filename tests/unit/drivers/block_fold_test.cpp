@@ -1,4 +1,4 @@
-#include "frontends/scripted/block_fold.h"
+#include "drivers/scripted/block_fold.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "frontends/win32/png_writer.h"
+#include "drivers/win32/png_writer.h"
 
 #include <array>
 #include <cstdio>

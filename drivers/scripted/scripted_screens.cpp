@@ -1,6 +1,6 @@
-#include "frontends/scripted/scripted_screens.h"
+#include "drivers/scripted/scripted_screens.h"
 
-#include "frontends/scripted/descriptors.h"
+#include "drivers/scripted/descriptors.h"
 #include "platform/process.h"
 #include "ui/texts.h"
 

@@ -1,4 +1,4 @@
-#include "frontends/scripted/descriptors.h"
+#include "drivers/scripted/descriptors.h"
 
 namespace voq::ui::scripted {
 
