@@ -27,6 +27,7 @@
 #include "platform/child_process.h"
 #include "platform/clock.h"
 #include "sim/device.h"
+#include "ui/texts.h"
 #include "ui/views.h"
 
 namespace {
@@ -170,7 +171,7 @@ void devices_file_report()
                         std::to_string(i & 0xff) + " admin pw\n";
         contents += "10.0.0.0\n";
         const std::uint32_t started = voq::platform::milliseconds();
-        const voq::cli::DevicesList list = voq::cli::parse_devices(contents, "admin");
+        const voq::cli::DevicesList list = voq::cli::parse_devices(contents, std::string(voq::ui::text::default_user_name));
         const std::uint32_t took = voq::platform::milliseconds() - started;
         std::printf("| %u | %u | %.2f |%s\n", lines, took, 1000.0 * took / lines, list.problem.empty() ? " (repeat not found!)" : "");
     }

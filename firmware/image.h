@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "firmware/resource_ids.h"
+
 namespace voq::fw {
 
 inline constexpr std::size_t header_size = 128;
@@ -17,8 +19,8 @@ inline constexpr std::size_t version_offset = 92;
 inline constexpr std::uint64_t image_size_limit = 65535ull * 512;
 
 // Resource ids under which the images travel in the program.
-inline constexpr int target_image_id = 112;
-inline constexpr int transition_image_id = 319;
+inline constexpr int target_image_id = VOQ_TARGET_IMAGE_RESOURCE;
+inline constexpr int transition_image_id = VOQ_TRANSITION_IMAGE_RESOURCE;
 
 using Header = std::array<std::uint8_t, header_size>;
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "firmware/image.h"
 #include "ui/dialog_templates.h"
 
 namespace {
@@ -237,8 +238,10 @@ int main(int argc, char** argv)
     }
     std::string rc = "// Written by voq-rc-writer from ui/dialog_templates.cpp and ui/icons; do not edit.\n"
                      "#include <windows.h>\n#include <commctrl.h>\n\n";
-    rc += "106 ICON \"device_106.ico\"\n286 ICON \"phone_286.ico\"\n\n";
-    rc += "112 VOQ_FIRMWARE " + rc_string(argv[2]) + "\n319 VOQ_FIRMWARE " + rc_string(argv[3]) + "\n\n";
+    rc += std::to_string(voq::ui::device_icon) + " ICON \"device_106.ico\"\n" + std::to_string(voq::ui::telephone_icon) +
+          " ICON \"phone_286.ico\"\n\n";
+    rc += std::to_string(voq::fw::target_image_id) + " VOQ_FIRMWARE " + rc_string(argv[2]) + "\n" +
+          std::to_string(voq::fw::transition_image_id) + " VOQ_FIRMWARE " + rc_string(argv[3]) + "\n\n";
     rc += dialogs();
     rc += "1 VERSIONINFO\nFILEVERSION 0,1,0,0\nPRODUCTVERSION 0,1,0,0\nFILEOS VOS_NT_WINDOWS32\nFILETYPE VFT_APP\n"
           "BEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"040904b0\"\n    BEGIN\n"

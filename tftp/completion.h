@@ -13,6 +13,14 @@ inline constexpr int status_rereads = 10;
 // The restart wait is counted in units of 32 ms on the millisecond clock.
 inline constexpr std::uint32_t restart_wait_unit_ms = 32;
 constexpr int restart_wait_units(std::uint32_t wait_ms) { return static_cast<int>(wait_ms / restart_wait_unit_ms); }
+// The other way, for the test tools whose scripts and options count in these units:
+// nothing for a negative count, the longest wait the core holds for a count past it.
+constexpr std::uint32_t restart_wait_ms_of_units(int units)
+{
+    if (units <= 0) return 0;
+    const std::uint64_t wait_ms = static_cast<std::uint64_t>(units) * restart_wait_unit_ms;
+    return wait_ms > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(wait_ms);
+}
 
 // The clock the restart wait counts on; tests pass one they move themselves.
 struct WaitClock {

@@ -2,8 +2,11 @@
 
 #include <string_view>
 
-// The screens' texts, word for word as they are shown ("\r\n"
-// breaks the lines of a text pane; double blanks belong to the texts).
+// The screens' texts, word for word as they are shown: captions, panes, labels,
+// buttons, the formats that take a version or an address, and what a screen reader
+// says. Every front-end draws its screens from these ("\r\n" breaks the lines of a
+// text pane; double blanks belong to the texts). A failed run's message is the core's,
+// in session/messages.h.
 namespace voq::ui::text {
 
 inline constexpr std::string_view error_title = "VOQ Firwmare Upgrade Error";
@@ -139,8 +142,10 @@ inline constexpr const char* address_box_name_format = "%.*s %d of %d";
 // What a bar that only shows that something is under way says instead of a percentage.
 inline constexpr std::string_view busy_bar_description = "busy";
 
+// The title of the boxes a screen shows over itself when it refuses what was typed.
+inline constexpr std::string_view error_box_title = "Error";
+
 inline constexpr std::string_view invalid_address = "Invalid IP Address";
-inline constexpr std::string_view invalid_address_title = "Error";
 
 // The password screen's answer to a user name or password with a character that has
 // no 8-bit form (the ANSI code page on Windows, Latin-1 on Linux): the device could
@@ -148,6 +153,5 @@ inline constexpr std::string_view invalid_address_title = "Error";
 inline constexpr std::string_view unsendable_credentials =
     "The user name or password contains a character that cannot be sent to your VOQ.\r\n"
     "Please type them again without it.";
-inline constexpr std::string_view unsendable_credentials_title = "Error";
 
 }  // namespace voq::ui::text

@@ -287,8 +287,8 @@ bool read_settings(int argc, char** argv)
         else if (option == "--shots" && has_value) settings.shots = argv[++k];
         else if (option == "--address" && has_value) settings.address = argv[++k];
         else if (option == "--password" && has_value) settings.password = argv[++k];
-        else if (option == "--restart-wait-units" && has_value) settings.restart_wait_ms =
-                static_cast<std::uint32_t>(std::atoi(argv[++k])) * voq::tftp::restart_wait_unit_ms;
+        else if (option == "--restart-wait-units" && has_value)
+            settings.restart_wait_ms = voq::tftp::restart_wait_ms_of_units(std::atoi(argv[++k]));
         else if (option == "--transfer-silence-floor-ms" && has_value)
             settings.transfer_silence_floor_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reread-spacing-ms" && has_value)

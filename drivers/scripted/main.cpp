@@ -59,8 +59,7 @@ int main(int argc, char** argv)
 
     // Like the product's, the Session lives for the whole process and is never freed.
     static voq::session::Session session(voq::fw::built_stage_flag());
-    if (script.restart_wait_units)
-        session.restart_wait_ms = static_cast<std::uint32_t>(*script.restart_wait_units) * voq::tftp::restart_wait_unit_ms;
+    if (script.restart_wait_ms) session.restart_wait_ms = *script.restart_wait_ms;
     if (script.transfer_silence_floor_ms) session.transfer_silence_floor_ms = *script.transfer_silence_floor_ms;
     if (script.reread_spacing_ms) session.reread_spacing_ms = *script.reread_spacing_ms;
     static voq::ui::scripted::ScriptedScreens screens(std::move(script), lines);

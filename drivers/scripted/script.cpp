@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "app/device_address.h"
+#include "tftp/completion.h"
 #include "ui/screens.h"
 
 namespace voq::ui::scripted {
@@ -108,7 +109,7 @@ std::optional<std::string> read_line(Script& script, const std::vector<std::stri
     if (head == "restart-wait-units" && words.size() == 2) {
         const auto units = number(words[1]);
         if (!units || *units < 0) return std::string("expected: restart-wait-units N");
-        script.restart_wait_units = *units;
+        script.restart_wait_ms = tftp::restart_wait_ms_of_units(*units);
         return std::nullopt;
     }
     if ((head == "transfer-silence-floor-ms" || head == "reread-spacing-ms") && words.size() == 2) {

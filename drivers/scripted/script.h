@@ -33,7 +33,7 @@ struct Script {
     std::deque<ModalAnswer> success;
     std::vector<CancelPlan> cancels;
     std::optional<std::vector<std::uint32_t>> local_addresses;  // host order
-    std::optional<int> restart_wait_units;
+    std::optional<std::uint32_t> restart_wait_ms;  // given as restart-wait-units N
     std::optional<std::uint32_t> transfer_silence_floor_ms;
     std::optional<std::uint32_t> reread_spacing_ms;
     // The process may open no more descriptors once Upgrade is pressed (tests only).

@@ -89,7 +89,7 @@ int ScriptedScreens::show_address(const AddressView& view,
             out_.line("close " + number(id) + " 1");
             return 1;
         }
-        out_.line("message " + quoted(text::invalid_address_title) + " " + quoted(text::invalid_address));
+        out_.line("message " + quoted(text::error_box_title) + " " + quoted(text::invalid_address));
         out_.line("focus " + number(id) + " " + number(controls::device_address));
     }
 }

@@ -1,5 +1,6 @@
 #include "frontends/cli/cli_screens.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <utility>
@@ -34,6 +35,13 @@ bool is_cancel(session::Failure failure)
 {
     return failure == session::Failure::user_abort || failure == session::Failure::password_not_given ||
            failure == session::Failure::upgrade_declined;
+}
+
+// One of the confirm screen's fields under its label, the values in a column.
+std::string field_line(std::string_view label, const std::string& value)
+{
+    constexpr std::size_t label_column = 18;
+    return "  " + std::string(label) + std::string(label_column - std::min(label.size(), label_column - 2), ' ') + value;
 }
 
 }  // namespace
@@ -117,11 +125,11 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
                  : StandingVerdict{settings_.mode == Mode::upgrade, Outcome::pc_failure, std::string(text::ended_unexpectedly)};
     console_.end_progress();
     std::string fields = (verdict.upgrade ? view.caption : "Status of VOQ@" + record_.device) + "\n";
-    fields += "  Product Name      " + view.product_name + "\n";
-    fields += "  MAC Address       " + view.mac_address + "\n";
-    fields += "  Software Version  " + view.software_version + "\n";
-    fields += "  Hardware Version  " + view.hardware_version + "\n";
-    fields += "  Serial Number     " + view.serial_number;
+    fields += field_line(ui::text::product_name_label, view.product_name) + "\n";
+    fields += field_line(ui::text::mac_address_label, view.mac_address) + "\n";
+    fields += field_line(ui::text::software_version_label, view.software_version) + "\n";
+    fields += field_line(ui::text::hardware_version_label, view.hardware_version) + "\n";
+    fields += field_line(ui::text::serial_number_label, view.serial_number);
     console_.say(fields);
     if (!verdict.upgrade) end_without_upgrade(verdict);
     // The staged note follows the screen's fixed text; the rest speaks of its buttons.

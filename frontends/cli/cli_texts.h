@@ -2,8 +2,9 @@
 
 #include <string_view>
 
-// The command-line program's own texts, for the outcomes the desktop programs have
-// no message for (they ask again, or wait until Cancel).
+// The command-line program's own messages, for the outcomes the desktop programs have
+// no message for (they ask again, or wait until Cancel); the messages it shares with
+// them are the core's (session/messages.h), its screens' words are ui/texts.h's.
 namespace voq::cli::text {
 
 inline constexpr std::string_view password_refused = "Upgrade Failed: Password refused by VOQ";

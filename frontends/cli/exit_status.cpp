@@ -74,7 +74,7 @@ std::string exit_status_help()
         help += "\n";
     }
     help += "With --devices: the status of the first device in the file that failed; when none\n"
-            "failed, 10 when --check found one that is not current, else 0.\n";
+            "failed, " + std::to_string(status_not_current) + " when --check found one that is not current, else 0.\n";
     return help;
 }
 

@@ -5,12 +5,13 @@
 
 #include "frontends/cli/options.h"
 #include "frontends/cli/run_record.h"
+#include "tftp/listener.h"
 
 namespace voq::cli {
 
 // Most devices served from one PC address at once: each holds one of the listener's
-// hundred ports (69 to 168) until its run ends; past that a device waits its turn.
-inline constexpr unsigned most_runs_per_pc_address = 100;
+// ports until its run ends; past that a device waits its turn.
+inline constexpr unsigned most_runs_per_pc_address = tftp::listener_port_attempts;
 
 // The devices of --devices, each upgraded by a child process of this program, at most
 // --parallel at once; a line for each as it ends, then the summary; its status is

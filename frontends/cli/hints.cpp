@@ -4,6 +4,7 @@
 
 #include "frontends/cli/failure_message.h"
 #include "platform/socket.h"
+#include "tftp/listener.h"
 #include "ui/views.h"
 
 namespace voq::cli {
@@ -57,9 +58,16 @@ std::string port_69_holder_name(const HintFacts& facts)
     return facts.port_69_holder ? *facts.port_69_holder : "Another TFTP server (tftpd-hpa, dnsmasq, atftpd)";
 }
 
+// The listener took a later port of its range than the first: another holds that one.
+bool moved_off_first_port(const HintFacts& facts)
+{
+    return facts.tftp_port != 0 && facts.tftp_port != tftp::first_listener_port &&
+           facts.tftp_port != tftp::first_unprivileged_listener_port;
+}
+
 std::string other_server_hint(const HintFacts& facts)
 {
-    if (facts.tftp_port != 0 && facts.tftp_port != 69 && facts.tftp_port != 10069)
+    if (moved_off_first_port(facts))
         return (facts.port_69_holder ? *facts.port_69_holder : std::string("Another program")) +
                " holds UDP port 69 (the firmware was offered on port " + std::to_string(facts.tftp_port) +
                "); a device that asks on port 69 regardless gets that program's answer. See which "
@@ -152,8 +160,7 @@ std::vector<std::string> likely_causes(Outcome outcome, const HintFacts& facts)
         causes.push_back(firewall_hint(facts));
         causes.push_back(subnet_hint(facts));
         // In a fleet a sibling run holds port 69 as a matter of course.
-        const bool moved = facts.tftp_port != 0 && facts.tftp_port != 69 && facts.tftp_port != 10069;
-        if (!(moved && facts.port_69_ours)) causes.push_back(other_server_hint(facts));
+        if (!(moved_off_first_port(facts) && facts.port_69_ours)) causes.push_back(other_server_hint(facts));
         if (!refused) causes.push_back("A telephone in use keeps the device from starting: hang up every phone attached to it.");
         return causes;
     }

@@ -7,6 +7,7 @@
 
 #include "frontends/cli/standing.h"
 #include "session/settings.h"
+#include "ui/texts.h"
 
 namespace voq::cli {
 
@@ -15,7 +16,7 @@ struct Options {
     std::uint32_t device_address = 0;
     std::string local_address_text;
     std::optional<std::uint32_t> local_address;
-    std::string user = "admin";
+    std::string user = std::string(ui::text::default_user_name);
     std::string password_file;
     bool yes = false;
     Mode mode = Mode::upgrade;  // --check, --if-needed

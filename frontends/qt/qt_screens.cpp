@@ -181,7 +181,7 @@ int QtScreens::show_address(const AddressView& view,
         return run_modal(built, view.template_id, opener, [&, dialog, list, address] {
             const std::string typed = address->text().left(62).toStdString();
             if (accept(typed, list->currentIndex())) return true;
-            show_owned_box(dialog, text::invalid_address, text::invalid_address_title, focus());
+            show_owned_box(dialog, text::invalid_address, text::error_box_title, focus());
             address->focus_first_box();
             return false;
         });
@@ -201,7 +201,7 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
         const bool ok = run_modal(built, view.template_id, opener, [&] {
             const bool user_fits = credential_of(user->text()).has_value();
             if (user_fits && credential_of(password->text())) return true;
-            show_owned_box(built.dialog, text::unsendable_credentials, text::invalid_address_title, focus());
+            show_owned_box(built.dialog, text::unsendable_credentials, text::error_box_title, focus());
             (user_fits ? password : user)->setFocus();
             return false;
         }) == 1;

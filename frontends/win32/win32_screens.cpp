@@ -150,7 +150,7 @@ int Win32Screens::show_address(const AddressView& view,
                     const int selection = static_cast<int>(::SendDlgItemMessageA(dialog, controls::local_addresses, CB_GETCURSEL, 0, 0));
                     if (accept(typed, selection)) return true;
                     ::MessageBoxA(dialog, text_of(text::invalid_address).c_str(),
-                                  text_of(text::invalid_address_title).c_str(), MB_OK);
+                                  text_of(text::error_box_title).c_str(), MB_OK);
                     ::SetFocus(::GetDlgItem(dialog, controls::device_address));
                     return false;
                 },
@@ -176,7 +176,7 @@ PasswordAnswer Win32Screens::show_password(const PasswordView& view)
                         return true;
                     }
                     ::MessageBoxA(dialog, text_of(text::unsendable_credentials).c_str(),
-                                  text_of(text::unsendable_credentials_title).c_str(), MB_OK);
+                                  text_of(text::error_box_title).c_str(), MB_OK);
                     ::SetFocus(::GetDlgItem(dialog, user_fits ? controls::password : controls::user_name));
                     return false;
                 },

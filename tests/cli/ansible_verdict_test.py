@@ -1,10 +1,12 @@
 """The Ansible module's verdict on the program's records, case by case."""
 
 import importlib.util
+import json
 import sys
 import unittest
 
 module_file = importlib.util.spec_from_file_location('voq_upgrade', sys.argv.pop(1))
+schema_file = sys.argv.pop(1)
 voq_upgrade = importlib.util.module_from_spec(module_file)
 try:
     module_file.loader.exec_module(voq_upgrade)
@@ -42,6 +44,12 @@ class Verdict(unittest.TestCase):
         for rc, known in [(0, True), (10, True), (143, True), (134, False), (137, False), (-9, False)]:
             with self.subTest(rc):
                 self.assertEqual(rc in voq_upgrade.KNOWN_STATUSES, known)
+
+    def test_known_statuses_are_the_programs(self):
+        # The schema's list is held to the program's own table by the program's tests.
+        with open(schema_file, encoding='utf-8') as schema:
+            statuses = json.load(schema)['properties']['status']['enum']
+        self.assertEqual(voq_upgrade.KNOWN_STATUSES, frozenset(statuses))
 
 
 if __name__ == '__main__':

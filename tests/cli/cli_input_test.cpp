@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <set>
 
+#include "cli_run.h"
 #include "frontends/cli/console.h"
 #include "frontends/cli/devices_file.h"
 #include "frontends/cli/exit_status.h"
@@ -310,28 +313,114 @@ TEST(DevicesFile, ARepeatAmongAHundredThousandLinesIsFound)
     EXPECT_EQ(parse_devices(contents, "admin").devices.size(), 100000u);
 }
 
+// Each status and outcome name, in the table's order: what the manual page and the
+// block marked exit-statuses (README.md or docs/) must list, entry for entry.
+using StatusRows = std::vector<std::pair<int, std::string>>;
+
+StatusRows table_rows()
+{
+    StatusRows rows;
+    for (const OutcomeEntry& entry : outcome_table()) rows.emplace_back(entry.status, std::string(entry.name));
+    return rows;
+}
+
+StatusRows rows_matching(const std::string& text, const std::regex& row)
+{
+    StatusRows rows;
+    for (auto match = std::sregex_iterator(text.begin(), text.end(), row); match != std::sregex_iterator(); ++match)
+        rows.emplace_back(std::stoi((*match)[1].str()), (*match)[2].str());
+    return rows;
+}
+
+std::string manual_section(const std::string& manual, const std::string& heading)
+{
+    const std::size_t start = manual.find(".SH " + heading + "\n");
+    if (start == std::string::npos) return "";
+    return manual.substr(start, manual.find("\n.SH ", start + 1) - start);
+}
+
+// The blocks between the markers in the README and in every page of docs/, wherever
+// the reference happens to live.
+std::vector<std::string> marked_blocks(const std::string& name)
+{
+    const std::filesystem::path readme = VOQ_README;
+    std::vector<std::filesystem::path> pages{readme};
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(readme.parent_path() / "docs", error))
+        if (entry.path().extension() == ".md") pages.push_back(entry.path());
+    std::vector<std::string> blocks;
+    const std::string open = "<!-- " + name + " -->", close = "<!-- /" + name + " -->";
+    for (const auto& page : pages) {
+        const std::string text = test::read_file(page);
+        for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1))
+            blocks.push_back(text.substr(at, text.find(close, at) - at));
+    }
+    return blocks;
+}
+
 // The exit statuses are written once, in the outcome table: --help is made from it,
-// and the manual page and the command-line reference in docs/ must say the same.
+// and the manual page and the command-line reference must say the same, in the same order.
 TEST(ExitStatuses, HelpManualPageAndReadmeFollowTheTable)
 {
     const std::string help = exit_status_help();
-    const std::string manual = test::read_file(VOQ_CLI_MANUAL_PAGE);
-    const std::filesystem::path reference_page = std::filesystem::path(VOQ_README).parent_path() / "docs" / "cli.md";
-    const std::string reference = test::read_file(reference_page.string().c_str());
     for (const OutcomeEntry& entry : outcome_table()) {
         SCOPED_TRACE(std::string(entry.name));
-        const std::string status = std::to_string(entry.status);
-        EXPECT_NE(help.find("  " + status + " "), std::string::npos) << help;
+        EXPECT_NE(help.find("  " + std::to_string(entry.status) + " "), std::string::npos) << help;
         EXPECT_NE(help.find(std::string(entry.meaning)), std::string::npos) << help;
-        EXPECT_NE(manual.find(".B " + status + "\n"), std::string::npos) << "the manual page lacks status " << status;
-        EXPECT_NE(manual.find("\\fB" + std::string(entry.name) + "\\fR"), std::string::npos)
-            << "the manual page lacks the outcome " << entry.name;
-        EXPECT_NE(reference.find("| " + status + " | `" + std::string(entry.name) + "` |"), std::string::npos)
-            << "docs/cli.md's table lacks " << entry.name;
+    }
+    const std::string manual = manual_section(test::read_file(VOQ_CLI_MANUAL_PAGE), "EXIT STATUS");
+    EXPECT_EQ(rows_matching(manual, std::regex(R"(\.TP\n\.B (\d+)\n\\fB([a-z-]+)\\fR:)")), table_rows())
+        << "the manual page's EXIT STATUS";
+    const std::vector<std::string> blocks = marked_blocks("exit-statuses");
+    ASSERT_EQ(blocks.size(), 1u) << "one block marked exit-statuses, in README.md or docs/*.md";
+    EXPECT_EQ(rows_matching(blocks[0], std::regex(R"(\n\| (\d+) \| `([a-z-]+)` \|)")), table_rows());
+}
+
+std::set<std::string> matches(const std::string& text, const std::regex& pattern)
+{
+    std::set<std::string> found;
+    for (auto match = std::sregex_iterator(text.begin(), text.end(), pattern); match != std::sregex_iterator(); ++match)
+        found.insert((*match)[1].str());
+    return found;
+}
+
+// The options are defined once, in the program: the completion offers each that --help
+// lists, and the manual page describes each but --help itself.
+TEST(Options, CompletionAndManualPageFollowTheHelp)
+{
+    const test::CliRun help = test::run_cli({"--help"});
+    ASSERT_EQ(help.status, 0) << help.err;
+    std::set<std::string> options = matches(help.out, std::regex(R"(\n  (?:-[a-z],)?(--[a-z-]+))"));
+    ASSERT_TRUE(options.contains("--local-address")) << help.out;
+    const std::string completion = test::read_file(VOQ_CLI_COMPLETION);
+    const std::size_t offered = completion.find("compgen -W \"");
+    ASSERT_NE(offered, std::string::npos);
+    EXPECT_EQ(matches(completion.substr(offered, completion.find('"', offered + 13) - offered),
+                      std::regex(R"((--[a-z-]+))")),
+              options);
+    std::string manual = manual_section(test::read_file(VOQ_CLI_MANUAL_PAGE), "OPTIONS");
+    manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
+    options.erase("--help");
+    EXPECT_EQ(matches(manual, std::regex(R"(\.TP\n\.B[IR]? (?:-[a-z] ", " )?(--[a-z-]+))")), options);
+
+    // Each default --help shows is the one the manual page gives.
+    const std::regex with_default(R"(\n  (--[a-z-]+) [A-Z]+=([^ \n]+))");
+    for (auto match = std::sregex_iterator(help.out.begin(), help.out.end(), with_default); match != std::sregex_iterator();
+         ++match) {
+        const std::string option = (*match)[1].str(), value = (*match)[2].str();
+        const std::size_t start = manual.find(".TP\n.BI " + option + " ");
+        ASSERT_NE(start, std::string::npos) << option;
+        std::string entry = manual.substr(start, manual.find("\n.TP", start + 1) - start);
+        entry = std::regex_replace(std::regex_replace(entry, std::regex(R"(\n\.BR? )"), " "), std::regex("\n"), " ");
+        const std::size_t at = entry.find("(default " + value);
+        const std::size_t after = at + 9 + value.size();
+        EXPECT_TRUE(at != std::string::npos && after < entry.size() && !std::isalnum(static_cast<unsigned char>(entry[after])))
+            << option << "=" << value << ": " << entry;
     }
 }
 
-// Every outcome name and every field of the JSON is in the schema and in the manual page.
+// Every outcome name, status and field of the JSON is in the schema, every field in the
+// manual page.
 TEST(JsonSchema, ListsEveryOutcomeAndField)
 {
     const auto schema = nlohmann::json::parse(test::read_file(VOQ_CLI_SCHEMA));
@@ -341,6 +430,10 @@ TEST(JsonSchema, ListsEveryOutcomeAndField)
     std::set<std::string> names;
     for (const OutcomeEntry& entry : outcome_table()) names.insert(std::string(entry.name));
     EXPECT_EQ(outcomes, names);
+    std::set<int> schema_statuses, statuses;
+    for (const auto& status : schema["properties"]["status"]["enum"]) schema_statuses.insert(status.get<int>());
+    for (const OutcomeEntry& entry : outcome_table()) statuses.insert(entry.status);
+    EXPECT_EQ(schema_statuses, statuses);
     RunRecord record;
     const auto object = nlohmann::json::parse(record_json(record));
     for (const auto& [field, value] : object.items()) {

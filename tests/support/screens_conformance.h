@@ -214,7 +214,7 @@ inline ConformanceCase refused_address_keeps_the_screen_open()
 {
     return {"RefusedAddressKeepsTheScreenOpen",
             {{ui::templates::address_adapter, captions::address, Button::affirmative, "192.0.2.2"},
-             {0, std::string(ui::text::invalid_address_title), Button::affirmative},
+             {0, std::string(ui::text::error_box_title), Button::affirmative},
              {ui::templates::address_adapter, captions::address, Button::affirmative, "192.0.2.3"}},
             [](ui::Screens& screens, const WaitOnTestThread& wait) {
                 std::vector<Offered> offered;

@@ -31,7 +31,7 @@ TEST(ParseScript, ReadsEveryKindOfLine)
     EXPECT_EQ(script.cancels[0].opening, 2);
     EXPECT_EQ(script.cancels[0].pump, 7);
     EXPECT_EQ(script.cancels[1].template_id, 114);
-    EXPECT_EQ(*script.restart_wait_units, 3);
+    EXPECT_EQ(*script.restart_wait_ms, 96u);
 }
 
 TEST(ParseScript, NamesTheLineOfAMistake)

@@ -49,6 +49,29 @@ TEST(ProgramsWaits, AreThirtySecondsOfRestartThirtyOfSilenceAndTwoBetweenReading
     EXPECT_EQ(defaults.reread_spacing_ms, 2000u);
 }
 
+// The test tools give the wait in units; what the core then holds, for any count.
+TEST(RestartWaitUnits, ConvertToTheCoresMillisecondsAndBack)
+{
+    const struct {
+        int units;
+        std::uint32_t ms;
+        int units_back;
+    } cases[] = {
+        {-1, 0, 0},
+        {0, 0, 0},
+        {1, 32, 1},
+        {40, 1280, 40},
+        {937, 29984, 937},
+        {134217727, 4294967264u, 134217727},  // the last count the milliseconds hold
+        {134217728, UINT32_MAX, 134217727},
+        {INT32_MAX, UINT32_MAX, 134217727},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(restart_wait_ms_of_units(c.units), c.ms) << c.units;
+        EXPECT_EQ(restart_wait_units(restart_wait_ms_of_units(c.units)), c.units_back) << c.units;
+    }
+}
+
 TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
 {
     const struct {
