@@ -7,7 +7,9 @@
 // accessibility API names each of the screen's controls ("name SCREEN ID "NAME"", the
 // IPv4 field's boxes as ID.1 to ID.4) to the summary.
 
+// windows.h first: the headers after it use its types.
 #include <windows.h>
+
 #include <shellapi.h>
 #include <commctrl.h>
 #include <oleacc.h>

@@ -1,6 +1,8 @@
 #include "platform/clock.h"
 
+// windows.h first: mmsystem.h uses its types.
 #include <windows.h>
+
 #include <mmsystem.h>
 
 namespace voq::platform {

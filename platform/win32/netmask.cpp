@@ -3,8 +3,12 @@
 
 #include "platform/local_addresses.h"
 
+// winsock2.h before windows.h, which would otherwise bring the old winsock.h, and both
+// before iphlpapi.h, which uses their types.
 #include <winsock2.h>
+
 #include <windows.h>
+
 #include <iphlpapi.h>
 
 #include <memory>

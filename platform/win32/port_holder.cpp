@@ -1,8 +1,12 @@
 // Apart from the rest of the platform, so that only a program that asks who holds a
 // port imports the IP helper library.
 
+// winsock2.h before windows.h, which would otherwise bring the old winsock.h, and both
+// before iphlpapi.h, which uses their types.
 #include <winsock2.h>
+
 #include <windows.h>
+
 #include <iphlpapi.h>
 
 #include <memory>

@@ -72,6 +72,15 @@ function(voq_test name labels)
         _voq_test_properties(${arg_TEST_NAME})
         return()
     endif()
+    # gtest_discover_tests takes each property's value as one argument: a list would be cut
+    # at its first item, and the properties after it lost.
+    list(LENGTH labels label_count)
+    list(LENGTH fixtures fixture_count)
+    list(LENGTH arg_ENVIRONMENT environment_count)
+    if(label_count GREATER 1 OR fixture_count GREATER 1 OR environment_count GREATER 1)
+        message(FATAL_ERROR "voq_test(${name}): a program whose cases are tests of their own takes one label, "
+                            "one fixture and one environment variable at most; give it TEST_NAME instead")
+    endif()
     set(properties LABELS "${labels}" TIMEOUT ${arg_TIMEOUT} FIXTURES_REQUIRED "${fixtures}")
     if(arg_ENVIRONMENT)
         list(APPEND properties ENVIRONMENT "${arg_ENVIRONMENT}")

@@ -9,7 +9,9 @@
 // A Unix pipe on standard input is no console, so under wine a prompt for a password
 // is never shown there: this is how a test reaches it.
 
+// windows.h first: shellapi.h uses its types.
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <cstdio>
