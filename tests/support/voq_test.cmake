@@ -15,7 +15,7 @@
 # LOOPBACK for a command that takes loopback pairs (a native program always may),
 # OWN_NAMESPACE for a command run in a network namespace of its own that has only
 # loopback (tests/support/own_namespace.sh), FIXTURES_REQUIRED, FIXTURES_SETUP,
-# SKIP_RETURN_CODE.
+# SKIP_RETURN_CODE, RESOURCE_LOCK.
 #
 # LABELS is a list ("wine;unit"); `make check` and scripts/run-tests.sh select by it.
 
@@ -26,7 +26,7 @@ set(VOQ_LOOPBACK_CLAIMS ${CMAKE_BINARY_DIR}/tests/loopback-claims)
 function(voq_test name labels)
     cmake_parse_arguments(PARSE_ARGV 2 arg "OWN_MAIN;LOOPBACK;OWN_NAMESPACE"
                           "FLOOR;TIMEOUT;TEST_NAME;SKIP_RETURN_CODE"
-                          "LIBS;COMMAND;RUN_WITH;ENVIRONMENT;FIXTURES_REQUIRED;FIXTURES_SETUP")
+                          "LIBS;COMMAND;RUN_WITH;ENVIRONMENT;FIXTURES_REQUIRED;FIXTURES_SETUP;RESOURCE_LOCK")
     if(NOT arg_TIMEOUT)
         set(arg_TIMEOUT 300)
     endif()
@@ -91,7 +91,7 @@ endfunction()
 # The properties every kind of test takes, from the caller's parsed arguments.
 macro(_voq_test_properties test)
     set_tests_properties(${test} PROPERTIES LABELS "${labels}" TIMEOUT ${arg_TIMEOUT})
-    foreach(property ENVIRONMENT FIXTURES_SETUP SKIP_RETURN_CODE)
+    foreach(property ENVIRONMENT FIXTURES_SETUP SKIP_RETURN_CODE RESOURCE_LOCK)
         if(arg_${property})
             set_tests_properties(${test} PROPERTIES ${property} "${arg_${property}}")
         endif()
