@@ -4,6 +4,7 @@
 #   make demo     the upgrade, by hand, against the simulated device (the Linux program only)
 #   make package  the Linux program as a Debian package, in build/
 #   make bench    transfer speed against tftpd-hpa, polling cost, peak memory
+#   make format   the C++ in the project's style (.clang-format)
 
 BUILD_PACKAGES := cmake ninja-build g++ make libgtest-dev iproute2 libcli11-dev nlohmann-json3-dev
 DESKTOP_PACKAGES := qt6-base-dev fonts-dejavu-core
@@ -17,7 +18,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-min
 # program's screens as a screen reader does.
 SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb orca
 
-.PHONY: test check demo package bench build native windows sanitized packages native-packages clean
+.PHONY: test check format demo package bench build native windows sanitized packages native-packages clean
 
 # Every test; then the unit and end-to-end tests again under AddressSanitizer with
 # UndefinedBehaviorSanitizer and under ThreadSanitizer; then each fuzzer for a while.
@@ -31,6 +32,11 @@ test: build sanitized
 # nor a display.
 check: native
 	scripts/run-tests.sh --preset default -L 'unit|e2e|cli' -LE 'wine' -j2
+
+# The project's C++ in its own style (.clang-format); generated sources are not tracked.
+format:
+	@scripts/ensure-packages.sh clang-format
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 sanitized: packages
 	cmake --preset asan
