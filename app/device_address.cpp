@@ -7,8 +7,8 @@ namespace voq::app {
 
 namespace {
 
-constexpr std::size_t shortest_text = 7;   // "1.2.3.4"
-constexpr std::size_t longest_text = 15;   // "255.255.255.255"
+constexpr std::size_t shortest_text = 7;  // "1.2.3.4"
+constexpr std::size_t longest_text = 15;  // "255.255.255.255"
 
 bool is_separator(char c) { return c == '.' || c == '*'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }

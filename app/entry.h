@@ -1,7 +1,7 @@
 #pragma once
 
-#include "session/session.h"
 #include "app/startup.h"
+#include "session/session.h"
 
 namespace voq::ui {
 class Screens;

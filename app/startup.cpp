@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "ui/failure.h"
+#include "firmware/product.h"
 #include "session/failure_codes.h"
 #include "session/trace.h"
-#include "firmware/product.h"
+#include "ui/failure.h"
 #include "ui/screens.h"
 
 namespace voq::app {

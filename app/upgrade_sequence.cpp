@@ -1,13 +1,13 @@
 #include "app/upgrade_sequence.h"
 
 #include "app/address_screen.h"
-#include "ui/failure.h"
-#include "session/failure_codes.h"
 #include "app/upgrade_trigger.h"
 #include "app/version_number.h"
-#include "ui/views.h"
 #include "firmware/image.h"
+#include "session/failure_codes.h"
+#include "ui/failure.h"
 #include "ui/screens.h"
+#include "ui/views.h"
 #include "web/runner.h"
 
 namespace voq::app {
@@ -37,8 +37,8 @@ void run_upgrade_sequence(session::Session& session, std::string_view carried_tr
     ui::note(session, device_fact(session));
 
     ui::note(session, ui::PhaseFact{ui::Phase::reading_status});
-    const int answered = web::run_request(
-        session, web::device_request(session, session.selected_local_address, session.device_address, "/admin/advanced"));
+    const int answered = web::run_request(session, web::device_request(session, session.selected_local_address,
+                                                                       session.device_address, "/admin/advanced"));
     if (answered <= 0) {
         ui::report_error(session, session::Failure::no_response);
         return;

@@ -84,8 +84,7 @@ std::int32_t version_number(std::string_view text)
 Stage stage_decision(std::string_view device_version, std::string_view transition_version)
 {
     if (device_version.find("(NT") != std::string_view::npos) return Stage::staged;
-    return version_number(device_version) < version_number(transition_version) ? Stage::staged
-                                                                                : Stage::direct;
+    return version_number(device_version) < version_number(transition_version) ? Stage::staged : Stage::direct;
 }
 
 ui::Standing version_standing(std::string_view device_version, std::string_view target_version,

@@ -1,29 +1,29 @@
 // voq-bench-fleet: many simulated devices upgraded at once by voq-upgrade-cli --devices
 // from one PC address, --parallel equal to their number; the wall time against one
 // device's, the program's CPU time (the list's process and its children) and the
-// resident memory of the list's process, of the largest device's, and of all at once. Every image is checked byte for byte.
-// Figures are printed as Markdown. Needs port 80 on many loopback addresses (root,
-// or unshare -rn), and uses 127.2.0.0/16 alone.
+// resident memory of the list's process, of the largest device's, and of all at once. Every image is checked byte for
+// byte. Figures are printed as Markdown. Needs port 80 on many loopback addresses (root, or unshare -rn), and uses
+// 127.2.0.0/16 alone.
 //
 //   voq-bench-fleet --program PATH [--sizes 1,10,50,100]
 
+#include <atomic>
 #include <cstdio>
+#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
-#include <unistd.h>
-#include <atomic>
-#include <dirent.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "bench/fleet_timeline.h"
 #include "firmware/embedded.h"
-#include "frontends/cli/devices_file.h"
 #include "firmware/image.h"
+#include "frontends/cli/devices_file.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
 #include "sim/device.h"
@@ -41,13 +41,13 @@ struct FleetRun {
     unsigned devices = 0;
     double wall_s = 0;
     double cpu_s = 0;
-    long parent_kib = 0;       // the list's process, its high-water mark
-    long largest_child_kib = 0;  // the largest of the devices' processes
-    long total_kib = 0;        // the most that all of them held at one moment
+    long parent_kib = 0;          // the list's process, its high-water mark
+    long largest_child_kib = 0;   // the largest of the devices' processes
+    long total_kib = 0;           // the most that all of them held at one moment
     double simulators_cpu_s = 0;  // this process: the simulated devices, their clients and servers
     double sampler_cpu_s = 0;     // of that, reading the memory figures from /proc
-    unsigned upgraded = 0;  // as the program reported
-    unsigned intact = 0;    // images that arrived byte for byte
+    unsigned upgraded = 0;        // as the program reported
+    unsigned intact = 0;          // images that arrived byte for byte
     int status = -1;
 };
 
@@ -127,8 +127,8 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     file.close();
 
     const std::string parallel = std::to_string(count), pc = voq::ui::dotted(pc_address);
-    const std::vector<std::string> arguments{program, "--devices", list, "--parallel", parallel, "--yes", "--json",
-                                             "--local-address", pc, "--restart-wait", "2"};
+    const std::vector<std::string> arguments{program,  "--devices",       list, "--parallel",     parallel, "--yes",
+                                             "--json", "--local-address", pc,   "--restart-wait", "2"};
     const std::uint32_t started = voq::platform::milliseconds();
     timeline.begin(started);
     const double own_cpu_before = cpu_seconds(RUSAGE_SELF);
@@ -149,7 +149,8 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     run.cpu_s = child.cpu_seconds;
     run.status = child.status;
     std::istringstream lines(reports);
-    for (std::string line; std::getline(lines, line);) run.upgraded += line.find("\"outcome\":\"upgraded\"") != std::string::npos;
+    for (std::string line; std::getline(lines, line);)
+        run.upgraded += line.find("\"outcome\":\"upgraded\"") != std::string::npos;
     for (auto& device : devices) {
         const auto fetches = device->fetches();
         run.intact += fetches.size() == 1 && fetches[0].complete && fetches[0].bytes == image;
@@ -171,9 +172,11 @@ void devices_file_report()
                         std::to_string(i & 0xff) + " admin pw\n";
         contents += "10.0.0.0\n";
         const std::uint32_t started = voq::platform::milliseconds();
-        const voq::cli::DevicesList list = voq::cli::parse_devices(contents, std::string(voq::ui::text::default_user_name));
+        const voq::cli::DevicesList list =
+            voq::cli::parse_devices(contents, std::string(voq::ui::text::default_user_name));
         const std::uint32_t took = voq::platform::milliseconds() - started;
-        std::printf("| %u | %u | %.2f |%s\n", lines, took, 1000.0 * took / lines, list.problem.empty() ? " (repeat not found!)" : "");
+        std::printf("| %u | %u | %.2f |%s\n", lines, took, 1000.0 * took / lines,
+                    list.problem.empty() ? " (repeat not found!)" : "");
     }
     std::printf("\n");
 }
@@ -188,8 +191,7 @@ std::string timeline_row(unsigned count, const voq::bench::FleetTimeline& timeli
         if (reached == count)
             std::snprintf(cell, sizeof cell, " %.2f / %.2f / %.2f |", spread.minimum / 1e3, spread.median / 1e3,
                           spread.maximum / 1e3);
-        else
-            std::snprintf(cell, sizeof cell, " %zu of %u reached it |", reached, count);
+        else std::snprintf(cell, sizeof cell, " %zu of %u reached it |", reached, count);
         row += cell;
     }
     char end[32];
@@ -209,7 +211,8 @@ int main(int argc, char** argv)
         if (option == "--sizes") {
             sizes.clear();
             std::istringstream list(argv[i + 1]);
-            for (std::string size; std::getline(list, size, ',');) sizes.push_back(static_cast<unsigned>(std::stoul(size)));
+            for (std::string size; std::getline(list, size, ',');)
+                sizes.push_back(static_cast<unsigned>(std::stoul(size)));
         }
     }
     if (program.empty()) {
@@ -221,10 +224,12 @@ int main(int argc, char** argv)
     devices_file_report();
 
     std::printf("## Many devices from one PC address (voq-upgrade-cli --devices)\n\n");
-    std::printf("Simulated devices on 127.2.1.1 and up (ask after 0.1 s, restart in 1 s), the program on\n"
-                "127.2.0.1 with --parallel equal to their number and --restart-wait 2.\n\n");
-    std::printf("| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | simulators' CPU s "
-                "(of it /proc sampling) | list's process KiB | largest device process KiB | all at once KiB |\n");
+    std::printf(
+        "Simulated devices on 127.2.1.1 and up (ask after 0.1 s, restart in 1 s), the program on\n"
+        "127.2.0.1 with --parallel equal to their number and --restart-wait 2.\n\n");
+    std::printf(
+        "| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | simulators' CPU s "
+        "(of it /proc sampling) | list's process KiB | largest device process KiB | all at once KiB |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     double one = 0;
     bool whole = true;
@@ -233,17 +238,20 @@ int main(int argc, char** argv)
         voq::bench::FleetTimeline timeline(count);
         const FleetRun run = run_fleet(program, count, image, timeline);
         if (one == 0) one = run.wall_s;
-        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %.2f (%.2f) | %ld | %ld | %ld |\n", count, run.upgraded,
-                    run.intact, run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s, count ? run.cpu_s / count : 0.0,
-                    run.simulators_cpu_s, run.sampler_cpu_s, run.parent_kib, run.largest_child_kib, run.total_kib);
+        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %.2f (%.2f) | %ld | %ld | %ld |\n", count,
+                    run.upgraded, run.intact, run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s,
+                    count ? run.cpu_s / count : 0.0, run.simulators_cpu_s, run.sampler_cpu_s, run.parent_kib,
+                    run.largest_child_kib, run.total_kib);
         std::fflush(stdout);
         timelines.push_back(timeline_row(count, timeline, run.wall_s));
         whole = whole && run.status == 0 && run.intact == count;
     }
-    std::printf("\nWhere the time goes: when the devices saw each step, in seconds from the start of the list's\n"
-                "process, first / median / last device.\n\n");
-    std::printf("| devices | status read | upgrade request | read request | last block acknowledged | back after the "
-                "restart | status read again | list ends |\n|---:|---|---|---|---|---|---|---:|\n");
+    std::printf(
+        "\nWhere the time goes: when the devices saw each step, in seconds from the start of the list's\n"
+        "process, first / median / last device.\n\n");
+    std::printf(
+        "| devices | status read | upgrade request | read request | last block acknowledged | back after the "
+        "restart | status read again | list ends |\n|---:|---|---|---|---|---|---|---:|\n");
     for (const std::string& row : timelines) std::printf("%s", row.c_str());
     std::printf("\n");
     return whole ? 0 : 1;

@@ -4,15 +4,16 @@
 #include <array>
 #include <unistd.h>
 
-#include "tftp/packet.h"
 #include "platform/socket_address.h"
+#include "tftp/packet.h"
 
 namespace voq::bench {
 
 LockstepServer::LockstepServer(std::uint32_t address, std::uint16_t port)
     : socket_(platform::open_datagram_socket()), own_address_(platform::fill_socket_address(address, port))
 {
-    if (!socket_.valid() || platform::bind_socket(socket_.handle(), own_address_) != platform::BindResult::bound) return;
+    if (!socket_.valid() || platform::bind_socket(socket_.handle(), own_address_) != platform::BindResult::bound)
+        return;
     thread_ = std::thread([this] { run(); });
 }
 

@@ -26,8 +26,8 @@ std::string machine_description()
 {
     utsname system{};
     ::uname(&system);
-    return processor_name() + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores, " +
-           system.sysname + " " + system.release;
+    return processor_name() + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores, " + system.sysname +
+           " " + system.release;
 }
 
 }  // namespace voq::bench

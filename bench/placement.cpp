@@ -33,10 +33,7 @@ cpu_set_t cpus_of(Placement placement)
 
 }  // namespace
 
-const char* placement_name(Placement placement)
-{
-    return placement == Placement::one_cpu ? "one CPU" : "any CPU";
-}
+const char* placement_name(Placement placement) { return placement == Placement::one_cpu ? "one CPU" : "any CPU"; }
 
 void place(Placement placement, std::initializer_list<pid_t> others)
 {

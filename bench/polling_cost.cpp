@@ -5,10 +5,10 @@
 #include <pthread.h>
 #include <thread>
 
-#include "ui/progress_screen.h"
-#include "ui/views.h"
 #include "platform/clock.h"
 #include "tftp/completion.h"
+#include "ui/progress_screen.h"
+#include "ui/views.h"
 
 namespace voq::bench {
 

@@ -36,8 +36,15 @@ struct Programs {
 WatchedProgram start_device(const Programs& programs, bool never_request, unsigned restart_ms = 1000)
 {
     // No lingering after the last block, so that "received" follows it at once.
-    std::vector<std::string> arguments{programs.device, "--address", device_address, "--password", password,
-                                       "--restart-time", std::to_string(restart_ms), "--linger", "0"};
+    std::vector<std::string> arguments{programs.device,
+                                       "--address",
+                                       device_address,
+                                       "--password",
+                                       password,
+                                       "--restart-time",
+                                       std::to_string(restart_ms),
+                                       "--linger",
+                                       "0"};
     if (never_request) arguments.push_back("--never-request");
     return WatchedProgram(arguments);
 }
@@ -148,11 +155,13 @@ void print(const Figures& figures)
     std::printf("## The Linux program\n\nTaken on: %s; Qt's offscreen platform, its automatic user.\n\n",
                 machine_description().c_str());
     const Spread transfer = spread_of(figures.transfer_ms);
-    std::printf("Its transfer of the target image (%zu runs, timed by the device from its read request to its last "
-                "acknowledgement): median %.1f ms, fastest %.1f ms, slowest %.1f ms.\n\n",
-                figures.transfer_ms.size(), transfer.median, transfer.minimum, transfer.maximum);
-    std::printf("| while it shows | CPU ms a second | share of one core | of which the GUI thread, ms |\n"
-                "|---|---:|---:|---:|\n");
+    std::printf(
+        "Its transfer of the target image (%zu runs, timed by the device from its read request to its last "
+        "acknowledgement): median %.1f ms, fastest %.1f ms, slowest %.1f ms.\n\n",
+        figures.transfer_ms.size(), transfer.median, transfer.minimum, transfer.maximum);
+    std::printf(
+        "| while it shows | CPU ms a second | share of one core | of which the GUI thread, ms |\n"
+        "|---|---:|---:|---:|\n");
     std::printf("| the waiting screen (114), the device not asking | %.1f | %.2f%% | %.1f |\n", figures.waiting.whole,
                 figures.waiting.whole / 10, figures.waiting.gui_thread);
     std::printf("| the uploading screen counting the restart (110) | %.1f | %.2f%% | %.1f |\n\n", figures.restart.whole,

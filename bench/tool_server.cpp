@@ -1,9 +1,9 @@
 #include "bench/tool_server.h"
 
+#include "platform/socket_address.h"
+#include "tftp/listener.h"
 #include "ui/progress_screen.h"
 #include "ui/views.h"
-#include "tftp/listener.h"
-#include "platform/socket_address.h"
 
 namespace voq::bench {
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
-#include "session/session.h"
 #include "bench/quiet_screens.h"
 #include "firmware/image.h"
 #include "platform/socket.h"
+#include "session/session.h"
 #include "tftp/packet.h"
 #include "tftp/transfer.h"
 

@@ -91,21 +91,24 @@ bool report_shipped_size(const Servers& servers, const ReportSettings& settings)
     std::FILE* out = settings.out;
     std::fprintf(out, "### One image of the shipped size (%" PRIu32 " bytes, %" PRIu32 " blocks), %d runs each\n\n",
                  shipped_image_size, static_cast<std::uint32_t>(shipped_image_size / tftp::block_size + 1), runs);
-    std::fprintf(out, "Each run of each server twice: the client and every server on %s (taskset -c 0), then on %s\n"
-                      "as the scheduler likes.\n\n",
+    std::fprintf(out,
+                 "Each run of each server twice: the client and every server on %s (taskset -c 0), then on %s\n"
+                 "as the scheduler likes.\n\n",
                  placement_name(Placement::one_cpu), placement_name(Placement::any_cpu));
-    std::fprintf(out, "| server | one CPU: median ms | fastest | slowest | any CPU: median ms | fastest | slowest |\n"
-                      "|---|---:|---:|---:|---:|---:|---:|\n");
+    std::fprintf(out,
+                 "| server | one CPU: median ms | fastest | slowest | any CPU: median ms | fastest | slowest |\n"
+                 "|---|---:|---:|---:|---:|---:|---:|\n");
     print_server_row(out, "this tool", one.tool, any.tool);
     print_server_row(out, "lock-step responder (the best case)", one.best, any.best);
     if (servers.reference_address != 0) print_server_row(out, "tftpd-hpa", one.reference, any.reference);
-    std::fprintf(out, "\nRatio tool / best case at the median: %s on one CPU, %s on any CPU (goal: at most 1.30 in both)\n",
+    std::fprintf(out,
+                 "\nRatio tool / best case at the median: %s on one CPU, %s on any CPU (goal: at most 1.30 in both)\n",
                  ratio_text(one.tool, one.best).c_str(), ratio_text(any.tool, any.best).c_str());
     if (servers.reference_address != 0)
-        std::fprintf(out, "Ratio tool / tftpd-hpa at the median: %s on one CPU, %s on any CPU (target: at most 1.10)\n\n",
+        std::fprintf(out,
+                     "Ratio tool / tftpd-hpa at the median: %s on one CPU, %s on any CPU (target: at most 1.10)\n\n",
                      ratio_text(one.tool, one.reference).c_str(), ratio_text(any.tool, any.reference).c_str());
-    else
-        std::fprintf(out, "tftpd-hpa could not be run here: no comparison\n\n");
+    else std::fprintf(out, "tftpd-hpa could not be run here: no comparison\n\n");
     return series.intact;
 }
 
@@ -117,13 +120,14 @@ bool report_growth(const Servers& servers, const ReportSettings& settings)
     };
     const std::vector<Step> steps =
         settings.quick ? std::vector<Step>{{64 * 1024, 1}, {256 * 1024, 1}}
-                       : std::vector<Step>{{64 * 1024, 21}, {256 * 1024, 15}, {1024 * 1024, 11},
+                       : std::vector<Step>{{64 * 1024, 21},      {256 * 1024, 15},      {1024 * 1024, 11},
                                            {4 * 1024 * 1024, 7}, {16 * 1024 * 1024, 5}, {largest_image_size, 3}};
     std::FILE* out = settings.out;
     std::fprintf(out, "### Growth with the image size (medians)\n\n");
-    std::fprintf(out, "| bytes | blocks | runs | placement | tool ms | tool µs a block | best case ms | tool / best case | "
-                      "tftpd-hpa ms | tool / tftpd-hpa |\n"
-                      "|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|\n");
+    std::fprintf(out,
+                 "| bytes | blocks | runs | placement | tool ms | tool µs a block | best case ms | tool / best case | "
+                 "tftpd-hpa ms | tool / tftpd-hpa |\n"
+                 "|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|\n");
     bool intact = true;
     for (const Step& step : steps) {
         const Series series = run_series(servers, step.size, step.runs);
@@ -132,10 +136,10 @@ bool report_growth(const Servers& servers, const ReportSettings& settings)
         const auto blocks = static_cast<std::uint32_t>(step.size / tftp::block_size + 1);
         for (const Placement placement : placements) {
             const Medians m = medians_of(series.placed[static_cast<int>(placement)]);
-            std::fprintf(out, "| %" PRIu32 " | %" PRIu32 " | %d | %s | %.1f | %.1f | %.1f | %s | %.1f | %s |\n", step.size,
-                         blocks, step.runs, placement_name(placement), m.tool.median, m.tool.median * 1e3 / blocks,
-                         m.best.median, ratio_text(m.tool, m.best).c_str(), m.reference.median,
-                         ratio_text(m.tool, m.reference).c_str());
+            std::fprintf(out, "| %" PRIu32 " | %" PRIu32 " | %d | %s | %.1f | %.1f | %.1f | %s | %.1f | %s |\n",
+                         step.size, blocks, step.runs, placement_name(placement), m.tool.median,
+                         m.tool.median * 1e3 / blocks, m.best.median, ratio_text(m.tool, m.best).c_str(),
+                         m.reference.median, ratio_text(m.tool, m.reference).c_str());
         }
     }
     std::fprintf(out, "\n");
@@ -149,9 +153,11 @@ void report_polling(const Servers& servers, const ReportSettings& settings)
     const PollingCost restart = restart_wait_cost(duration_ms);
     const PollingCost bare = bare_wait_cost(duration_ms);
     std::FILE* out = settings.out;
-    std::fprintf(out, "### Polling while nothing happens (the core, with a front-end that costs nothing), %u ms each\n\n",
+    std::fprintf(out,
+                 "### Polling while nothing happens (the core, with a front-end that costs nothing), %u ms each\n\n",
                  duration_ms);
-    std::fprintf(out, "| screen | CPU ms a second | share of one core | screen updates a second |\n|---|---:|---:|---:|\n");
+    std::fprintf(out,
+                 "| screen | CPU ms a second | share of one core | screen updates a second |\n|---|---:|---:|---:|\n");
     std::fprintf(out, "| waiting for the device's request (114) | %.2f | %.2f%% | %.0f |\n", waiting.cpu_ms_per_second,
                  waiting.cpu_ms_per_second / 10, waiting.screen_updates_per_second);
     std::fprintf(out, "| restart wait (110) | %.2f | %.2f%% | %.0f |\n", restart.cpu_ms_per_second,

@@ -45,7 +45,8 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
         request.port = servers.tool->port;
         // The image is used in place, as the embedded one is.
         const fw::FirmwareImage served{{image.data(), image.size()}, static_cast<std::uint32_t>(image.size()), {}};
-        tool_side = std::thread([tool = servers.tool, served, outcome] { *outcome = serve_one_delivery(*tool, served); });
+        tool_side =
+            std::thread([tool = servers.tool, served, outcome] { *outcome = serve_one_delivery(*tool, served); });
         // Let the listener reach its waiting screen, as it has long before a device asks.
         platform::sleep_milliseconds(5);
     } else if (server == Server::lockstep) {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <sys/types.h>
+#include <vector>
 
 #include "bench/lockstep_server.h"
 #include "bench/placement.h"

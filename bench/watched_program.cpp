@@ -1,8 +1,8 @@
 #include "bench/watched_program.h"
 
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <spawn.h>
@@ -95,7 +95,10 @@ double cpu_milliseconds_in(const std::string& stat_path)
 
 }  // namespace
 
-double WatchedProgram::cpu_milliseconds() const { return cpu_milliseconds_in("/proc/" + std::to_string(pid_) + "/stat"); }
+double WatchedProgram::cpu_milliseconds() const
+{
+    return cpu_milliseconds_in("/proc/" + std::to_string(pid_) + "/stat");
+}
 
 double WatchedProgram::first_thread_cpu_milliseconds() const
 {

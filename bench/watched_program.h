@@ -30,7 +30,7 @@ public:
     struct Ending {
         bool exited = false;  // by itself, within the time allowed
         int status = -1;
-        long peak_kib = 0;    // its largest resident set
+        long peak_kib = 0;  // its largest resident set
     };
     // Waits at most timeout_ms for the program to end, then kills it.
     Ending finish(unsigned timeout_ms);

@@ -18,11 +18,14 @@ ImageFault check_image(std::span<const std::uint8_t> bytes)
 std::string_view describe(ImageFault fault)
 {
     switch (fault) {
-    case ImageFault::none: return "a usable image";
-    case ImageFault::shorter_than_header: return "shorter than its 128-byte header";
+    case ImageFault::none:
+        return "a usable image";
+    case ImageFault::shorter_than_header:
+        return "shorter than its 128-byte header";
     case ImageFault::version_not_terminated:
         return "its version text (offset 92) has no zero byte inside the 128-byte header";
-    case ImageFault::too_large: return "33553920 bytes or more: too many 512-byte blocks to number";
+    case ImageFault::too_large:
+        return "33553920 bytes or more: too many 512-byte blocks to number";
     }
     return "unknown fault";
 }
@@ -44,8 +47,7 @@ std::string_view version_text(const Header& header)
     return {begin, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : room};
 }
 
-const FirmwareImage& image_to_serve(int stage_flag, const FirmwareImage& target,
-                                    const FirmwareImage& transition)
+const FirmwareImage& image_to_serve(int stage_flag, const FirmwareImage& target, const FirmwareImage& transition)
 {
     return stage_flag != 0 ? target : transition;
 }

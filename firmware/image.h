@@ -54,7 +54,6 @@ std::string_view version_text(const Header& header);
 inline std::string_view version_text(const FirmwareImage& image) { return version_text(image.header); }
 
 // The target image once the stage flag is set, the transition image before.
-const FirmwareImage& image_to_serve(int stage_flag, const FirmwareImage& target,
-                                    const FirmwareImage& transition);
+const FirmwareImage& image_to_serve(int stage_flag, const FirmwareImage& target, const FirmwareImage& transition);
 
 }  // namespace voq::fw

@@ -25,7 +25,8 @@ int main(int argc, char** argv)
         const QString folder = QString("%1/%2x%2/apps").arg(root).arg(size);
         const Qt::TransformationMode mode =
             size % icon.width() == 0 ? Qt::FastTransformation : Qt::SmoothTransformation;
-        const QImage scaled = icon.convertToFormat(QImage::Format_ARGB32).scaled(size, size, Qt::IgnoreAspectRatio, mode);
+        const QImage scaled =
+            icon.convertToFormat(QImage::Format_ARGB32).scaled(size, size, Qt::IgnoreAspectRatio, mode);
         if (!QDir().mkpath(folder) || !scaled.save(folder + "/voq-upgrade.png", "PNG")) {
             std::fprintf(stderr, "voq-icon-writer: cannot write %s\n", qPrintable(folder));
             return 1;

@@ -17,14 +17,14 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: voq-firmware-image placeholder OUT SIZE IDENTIFICATION VERSION\n"
-               "       voq-firmware-image check FILE\n",
-               stderr);
+    std::fputs(
+        "usage: voq-firmware-image placeholder OUT SIZE IDENTIFICATION VERSION\n"
+        "       voq-firmware-image check FILE\n",
+        stderr);
     return 2;
 }
 
-int write_placeholder(const char* path, const char* size_text, const char* identification,
-                      const char* version)
+int write_placeholder(const char* path, const char* size_text, const char* identification, const char* version)
 {
     char* end = nullptr;
     const unsigned long long size = std::strtoull(size_text, &end, 10);
@@ -32,8 +32,7 @@ int write_placeholder(const char* path, const char* size_text, const char* ident
         std::fprintf(stderr, "voq-firmware-image: bad size '%s'\n", size_text);
         return 2;
     }
-    const auto image =
-        voq::fw::make_placeholder_image(static_cast<std::uint32_t>(size), identification, version);
+    const auto image = voq::fw::make_placeholder_image(static_cast<std::uint32_t>(size), identification, version);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     out.close();
@@ -55,8 +54,8 @@ int check(const char* path)
     const voq::fw::ImageFault fault = voq::fw::check_image(bytes);
     if (fault != voq::fw::ImageFault::none) {
         const std::string reason(voq::fw::describe(fault));
-        std::fprintf(stderr, "voq-firmware-image: firmware image %s (%zu bytes) is refused: %s\n", path,
-                     bytes.size(), reason.c_str());
+        std::fprintf(stderr, "voq-firmware-image: firmware image %s (%zu bytes) is refused: %s\n", path, bytes.size(),
+                     reason.c_str());
         return 1;
     }
     return 0;

@@ -42,27 +42,39 @@ std::string control_line(const voq::ui::Control& c)
     const std::string at = geometry(c);
     const std::string tab = c.tab_stop ? " | WS_TABSTOP" : "";
     switch (c.kind) {
-    case ControlKind::push_button: return "PUSHBUTTON " + rc_string(c.text) + ", " + id + ", " + at;
-    case ControlKind::default_button: return "DEFPUSHBUTTON " + rc_string(c.text) + ", " + id + ", " + at;
+    case ControlKind::push_button:
+        return "PUSHBUTTON " + rc_string(c.text) + ", " + id + ", " + at;
+    case ControlKind::default_button:
+        return "DEFPUSHBUTTON " + rc_string(c.text) + ", " + id + ", " + at;
     case ControlKind::text_pane:
         return "EDITTEXT " + id + ", " + at + ", ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL | " +
                "NOT WS_BORDER" + (c.tab_stop ? "" : " | NOT WS_TABSTOP");
-    case ControlKind::value_field: return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL | ES_READONLY";
+    case ControlKind::value_field:
+        return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL | ES_READONLY";
     case ControlKind::centred_value_field:
         return "EDITTEXT " + id + ", " + at + ", ES_CENTER | ES_AUTOHSCROLL | ES_READONLY";
     case ControlKind::plain_line:
         return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL | ES_READONLY | NOT WS_BORDER";
-    case ControlKind::entry_field: return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL";
-    case ControlKind::password_field: return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL | ES_PASSWORD";
-    case ControlKind::label: return "LTEXT " + rc_string(c.text) + ", " + id + ", " + at + ", SS_LEFTNOWORDWRAP";
-    case ControlKind::right_label: return "RTEXT " + rc_string(c.text) + ", " + id + ", " + at;
-    case ControlKind::wrapped_text: return "LTEXT " + rc_string(c.text) + ", " + id + ", " + at;
-    case ControlKind::centred_wrapped_text: return "CTEXT " + rc_string(c.text) + ", " + id + ", " + at;
-    case ControlKind::icon: return "ICON " + std::to_string(c.icon) + ", " + id + ", " + at;
+    case ControlKind::entry_field:
+        return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL";
+    case ControlKind::password_field:
+        return "EDITTEXT " + id + ", " + at + ", ES_AUTOHSCROLL | ES_PASSWORD";
+    case ControlKind::label:
+        return "LTEXT " + rc_string(c.text) + ", " + id + ", " + at + ", SS_LEFTNOWORDWRAP";
+    case ControlKind::right_label:
+        return "RTEXT " + rc_string(c.text) + ", " + id + ", " + at;
+    case ControlKind::wrapped_text:
+        return "LTEXT " + rc_string(c.text) + ", " + id + ", " + at;
+    case ControlKind::centred_wrapped_text:
+        return "CTEXT " + rc_string(c.text) + ", " + id + ", " + at;
+    case ControlKind::icon:
+        return "ICON " + std::to_string(c.icon) + ", " + id + ", " + at;
     case ControlKind::drop_down_list:
         return "COMBOBOX " + id + ", " + at + ", CBS_DROPDOWNLIST | WS_VSCROLL" + tab;
-    case ControlKind::address_field: return "CONTROL \"\", " + id + ", \"SysIPAddress32\", WS_TABSTOP, " + at;
-    case ControlKind::progress_bar: return "CONTROL \"\", " + id + ", \"msctls_progress32\", WS_BORDER, " + at;
+    case ControlKind::address_field:
+        return "CONTROL \"\", " + id + ", \"SysIPAddress32\", WS_TABSTOP, " + at;
+    case ControlKind::progress_bar:
+        return "CONTROL \"\", " + id + ", \"msctls_progress32\", WS_BORDER, " + at;
     }
     return "";
 }
@@ -236,18 +248,20 @@ int main(int argc, char** argv)
         const std::vector<std::uint8_t> bytes = ico(picture);
         if (!write_file(out_dir + "/" + icon_files[k], std::string(bytes.begin(), bytes.end()))) return 1;
     }
-    std::string rc = "// Written by voq-rc-writer from ui/dialog_templates.cpp and ui/icons; do not edit.\n"
-                     "#include <windows.h>\n#include <commctrl.h>\n\n";
-    rc += std::to_string(voq::ui::device_icon) + " ICON \"device_106.ico\"\n" + std::to_string(voq::ui::telephone_icon) +
-          " ICON \"phone_286.ico\"\n\n";
+    std::string rc =
+        "// Written by voq-rc-writer from ui/dialog_templates.cpp and ui/icons; do not edit.\n"
+        "#include <windows.h>\n#include <commctrl.h>\n\n";
+    rc += std::to_string(voq::ui::device_icon) + " ICON \"device_106.ico\"\n" +
+          std::to_string(voq::ui::telephone_icon) + " ICON \"phone_286.ico\"\n\n";
     rc += std::to_string(voq::fw::target_image_id) + " VOQ_FIRMWARE " + rc_string(argv[2]) + "\n" +
           std::to_string(voq::fw::transition_image_id) + " VOQ_FIRMWARE " + rc_string(argv[3]) + "\n\n";
     rc += dialogs();
-    rc += "1 VERSIONINFO\nFILEVERSION 0,1,0,0\nPRODUCTVERSION 0,1,0,0\nFILEOS VOS_NT_WINDOWS32\nFILETYPE VFT_APP\n"
-          "BEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"040904b0\"\n    BEGIN\n"
-          "      VALUE \"FileDescription\", \"VOQ Upgrade\"\n      VALUE \"FileVersion\", \"0.1.0\"\n"
-          "      VALUE \"ProductName\", \"VOQ Upgrade\"\n      VALUE \"ProductVersion\", \"0.1.0\"\n"
-          "      VALUE \"OriginalFilename\", \"voq-upgrade.exe\"\n    END\n  END\n"
-          "  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", 0x409, 1200\n  END\nEND\n";
+    rc +=
+        "1 VERSIONINFO\nFILEVERSION 0,1,0,0\nPRODUCTVERSION 0,1,0,0\nFILEOS VOS_NT_WINDOWS32\nFILETYPE VFT_APP\n"
+        "BEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"040904b0\"\n    BEGIN\n"
+        "      VALUE \"FileDescription\", \"VOQ Upgrade\"\n      VALUE \"FileVersion\", \"0.1.0\"\n"
+        "      VALUE \"ProductName\", \"VOQ Upgrade\"\n      VALUE \"ProductVersion\", \"0.1.0\"\n"
+        "      VALUE \"OriginalFilename\", \"voq-upgrade.exe\"\n    END\n  END\n"
+        "  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", 0x409, 1200\n  END\nEND\n";
     return write_file(out_dir + "/voq-upgrade.rc", rc) ? 0 : 1;
 }

@@ -9,8 +9,8 @@
 namespace voq::platform {
 
 struct ChildRun {
-    int status = -1;         // the exit status; 128 and the signal's number when a signal ended it; -1 when it never ran
-    std::string output;      // what it wrote on standard output, its first MiB
+    int status = -1;     // the exit status; 128 and the signal's number when a signal ended it; -1 when it never ran
+    std::string output;  // what it wrote on standard output, its first MiB
     double cpu_seconds = 0;  // its user and system time; on POSIX with that of the children it waited for
 };
 

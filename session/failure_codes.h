@@ -12,11 +12,11 @@ namespace voq::session {
 enum class Failure {
     winsock_init,
     firmware_missing,
-    no_response,               // to the status page, before anything was changed
-    no_response_after_restart, // to the re-reads after the transfer
-    user_abort,                // Cancel on a progress screen
-    password_not_given,        // Cancel on the password screen
-    upgrade_declined,          // Cancel on the confirm screen
+    no_response,                // to the status page, before anything was changed
+    no_response_after_restart,  // to the re-reads after the transfer
+    user_abort,                 // Cancel on a progress screen
+    password_not_given,         // Cancel on the password screen
+    upgrade_declined,           // Cancel on the confirm screen
     cannot_open_http_socket,
     cannot_bind_http_socket,
     cannot_allocate_listener,

@@ -14,8 +14,7 @@ inline constexpr std::string_view user_abort = "Upgrade Failed: User Abort";
 inline constexpr std::string_view cannot_open_http_socket = "Upgrade Failed: Can't open HTTP socket";
 inline constexpr std::string_view cannot_bind_http_socket = "Upgrade Failed: Can't bind HTTP socket";
 inline constexpr std::string_view cannot_allocate_listener = "Upgrade Failed: Can't malloc for TFTP listener";
-inline constexpr std::string_view cannot_create_listener_socket =
-    "Upgrade Failed: Can't create TFTP listener socket";
+inline constexpr std::string_view cannot_create_listener_socket = "Upgrade Failed: Can't create TFTP listener socket";
 inline constexpr std::string_view cannot_bind_listener_socket = "Upgrade Failed: Can't bind TFTP listener socket";
 // Starting a thread is not supposed to fail; should it, nothing could be served.
 inline constexpr std::string_view cannot_start_listener = "Upgrade Failed: Can't start TFTP listener";

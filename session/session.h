@@ -7,13 +7,13 @@
 #include <mutex>
 #include <string_view>
 
+#include "firmware/image.h"
+#include "session/auth_state.h"
+#include "session/device_info.h"
 #include "session/fixed_text.h"
 #include "session/random_source.h"
 #include "session/settings.h"
 #include "session/shared_text.h"
-#include "firmware/image.h"
-#include "session/auth_state.h"
-#include "session/device_info.h"
 
 namespace voq::ui {
 class Screens;
@@ -34,7 +34,7 @@ struct Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    ui::Screens* screens = nullptr;   // the front-end, set by the entry
+    ui::Screens* screens = nullptr;  // the front-end, set by the entry
 
     // 1: serve the target image (direct mode, and after the first delivery of staged
     // mode); 0: the transition image comes first. Written on one thread, polled on another.

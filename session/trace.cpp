@@ -22,8 +22,8 @@ void trace(const char* format, ...)
     const int length = std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
     if (length < 0) return;
-    const auto kept = static_cast<std::size_t>(length) < sizeof text ? static_cast<std::size_t>(length)
-                                                                     : sizeof text - 1;
+    const auto kept =
+        static_cast<std::size_t>(length) < sizeof text ? static_cast<std::size_t>(length) : sizeof text - 1;
     sink(std::string_view(text, kept));
 }
 

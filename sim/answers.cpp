@@ -12,14 +12,22 @@ namespace {
 std::string_view reason(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Error";
+    case 200:
+        return "OK";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Error";
     }
 }
 
@@ -28,7 +36,8 @@ std::string answer(std::string_view version, int status, std::string_view header
     std::string text(version);
     text += " " + std::to_string(status) + " " + std::string(reason(status)) + "\r\n";
     text += headers;
-    text += "Content-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
+    text +=
+        "Content-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
     text += body;
     return text;
 }
@@ -56,7 +65,8 @@ std::string ok_answer(std::string_view page) { return answer("HTTP/1.1", 200, ""
 
 std::string digest_challenge_answer(const DigestConfig& config, std::string_view nonce)
 {
-    std::string header = "WWW-Authenticate: Digest realm=\"" + config.realm + "\", nonce=\"" + std::string(nonce) + "\"";
+    std::string header =
+        "WWW-Authenticate: Digest realm=\"" + config.realm + "\", nonce=\"" + std::string(nonce) + "\"";
     if (!config.qop.empty()) header += ", qop=\"" + config.qop + "\"";
     if (!config.algorithm.empty()) header += ", algorithm=\"" + config.algorithm + "\"";
     if (!config.opaque.empty()) header += ", opaque=\"" + config.opaque + "\"";
@@ -66,19 +76,23 @@ std::string digest_challenge_answer(const DigestConfig& config, std::string_view
 
 std::string error_answer(int status)
 {
-    const std::string body = "<html><body>" + std::to_string(status) + " " + std::string(reason(status)) + "</body></html>\n";
+    const std::string body =
+        "<html><body>" + std::to_string(status) + " " + std::string(reason(status)) + "</body></html>\n";
     return answer("HTTP/1.1", status, "", body);
 }
 
 std::optional<std::string> faulty_status_answer(const WebConfig& config)
 {
     switch (config.fault) {
-    case WebFault::http_1_0: return answer("HTTP/1.0", 200, "", status_page(config.identity));
-    case WebFault::error_status: return error_answer(config.error_status);
+    case WebFault::http_1_0:
+        return answer("HTTP/1.0", 200, "", status_page(config.identity));
+    case WebFault::error_status:
+        return error_answer(config.error_status);
     case WebFault::basic_challenge:
         return answer("HTTP/1.1", 401, "WWW-Authenticate: Basic realm=\"" + config.digest.realm + "\"\r\n",
                       "<html><body>401 Unauthorized</body></html>\n");
-    case WebFault::challenge_without_header: return answer("HTTP/1.1", 401, "", "<html><body>401</body></html>\n");
+    case WebFault::challenge_without_header:
+        return answer("HTTP/1.1", 401, "", "<html><body>401</body></html>\n");
     case WebFault::oversized_answer: {
         std::string page = status_page(config.identity);
         page += "<!-- " + std::string(200000, 'x') + " -->\n";
@@ -89,7 +103,8 @@ std::optional<std::string> faulty_status_answer(const WebConfig& config)
         page.insert(page.find("<tr><td class=\"label\">Hardware Version:"), 1, '\0');
         return ok_answer(page);
     }
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 

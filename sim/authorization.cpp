@@ -73,10 +73,14 @@ std::map<std::string, std::string> parse_digest_authorization(std::string_view v
 std::string_view describe(Verdict verdict)
 {
     switch (verdict) {
-    case Verdict::authorized: return "authorized";
-    case Verdict::missing: return "no credentials";
-    case Verdict::stale_nonce: return "stale nonce";
-    case Verdict::refused: return "refused";
+    case Verdict::authorized:
+        return "authorized";
+    case Verdict::missing:
+        return "no credentials";
+    case Verdict::stale_nonce:
+        return "stale nonce";
+    case Verdict::refused:
+        return "refused";
     }
     return "?";
 }
@@ -111,8 +115,8 @@ Judgement verify_authorization(std::string_view header_value, std::string_view m
         if (config.opaque.empty() ? given("opaque") : !given("opaque")) return refused("opaque missing or not issued");
         if (value("opaque") != config.opaque) return refused("opaque changed");
         const std::string algorithm = lower(value("algorithm"));
-        const bool as_challenged = config.algorithm.empty() ? algorithm.empty() || algorithm == "md5"
-                                                            : algorithm == lower(config.algorithm);
+        const bool as_challenged =
+            config.algorithm.empty() ? algorithm.empty() || algorithm == "md5" : algorithm == lower(config.algorithm);
         if (!as_challenged) return refused("algorithm \"" + value("algorithm") + "\" is not the one challenged");
         if (!qop.empty()) {
             const std::string nc = value("nc");

@@ -38,16 +38,16 @@ struct DigestConfig {
 // Ways the web server can misbehave, one at a time, for tests.
 enum class WebFault {
     none,
-    http_1_0,                   // status line "HTTP/1.0 200 OK"
-    error_status,               // the status page answered with error_status
-    basic_challenge,            // 401 with a Basic challenge
-    challenge_without_header,   // 401 without "WWW-Authenticate:"
-    oversized_answer,           // the page padded to past 131,071 bytes
-    nul_in_answer,              // a NUL byte in the middle of the page
-    close_without_answer,       // reads the request, closes without a byte
-    never_close,                // answers, then keeps the connection open
-    refuse_connections,         // nothing listens
-    busy_upgrade,               // the upgrade request answered 503 and not acted on
+    http_1_0,                  // status line "HTTP/1.0 200 OK"
+    error_status,              // the status page answered with error_status
+    basic_challenge,           // 401 with a Basic challenge
+    challenge_without_header,  // 401 without "WWW-Authenticate:"
+    oversized_answer,          // the page padded to past 131,071 bytes
+    nul_in_answer,             // a NUL byte in the middle of the page
+    close_without_answer,      // reads the request, closes without a byte
+    never_close,               // answers, then keeps the connection open
+    refuse_connections,        // nothing listens
+    busy_upgrade,              // the upgrade request answered 503 and not acted on
 };
 
 struct WebConfig {
@@ -70,21 +70,21 @@ struct WebConfig {
 
 // Ways the device's TFTP client can misbehave, for tests; any number at once.
 struct TftpFaults {
-    double ack_loss = 0;                // share of acknowledgements never sent
-    double data_loss = 0;               // share of DATA packets taken as never received
-    bool stale_acks = false;            // after each acknowledgement, the one before it again
-    unsigned ack_delay_ms = 0;          // every hundredth block's acknowledgement this late
-    bool duplicate_acks = false;        // every acknowledgement sent twice
-    bool acks_from_other_port = false;  // acknowledgements from a port the server does not know
-    bool stray_packets = false;         // a stray acknowledgement from another port before each real one
-    bool error_instead_of_ack0 = false; // refuses the options with an ERROR
-    int pause_at_block = -1;            // waits pause_ms before acknowledging this block
+    double ack_loss = 0;                 // share of acknowledgements never sent
+    double data_loss = 0;                // share of DATA packets taken as never received
+    bool stale_acks = false;             // after each acknowledgement, the one before it again
+    unsigned ack_delay_ms = 0;           // every hundredth block's acknowledgement this late
+    bool duplicate_acks = false;         // every acknowledgement sent twice
+    bool acks_from_other_port = false;   // acknowledgements from a port the server does not know
+    bool stray_packets = false;          // a stray acknowledgement from another port before each real one
+    bool error_instead_of_ack0 = false;  // refuses the options with an ERROR
+    int pause_at_block = -1;             // waits pause_ms before acknowledging this block
     unsigned pause_ms = 0;
-    int silent_from_block = -1;         // takes this block and every packet after it, acknowledging nothing more
-    bool wrong_name_first = false;      // first asks for a file the server was not told of
-    bool never_request = false;         // told to fetch, never asks
-    std::string reported_version;       // what the page says after the restart; empty: the image's version
-    unsigned seed = 1;                  // for the share of lost acknowledgements
+    int silent_from_block = -1;     // takes this block and every packet after it, acknowledging nothing more
+    bool wrong_name_first = false;  // first asks for a file the server was not told of
+    bool never_request = false;     // told to fetch, never asks
+    std::string reported_version;   // what the page says after the restart; empty: the image's version
+    unsigned seed = 1;              // for the share of lost acknowledgements
 };
 
 struct TftpConfig {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "sim/options.h"
 #include "sim/device.h"
+#include "sim/options.h"
 
 namespace {
 

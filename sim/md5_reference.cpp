@@ -12,7 +12,8 @@ namespace {
 std::array<std::uint32_t, 64> sine_table()
 {
     std::array<std::uint32_t, 64> table{};
-    for (int i = 0; i < 64; ++i) table[i] = static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
+    for (int i = 0; i < 64; ++i)
+        table[i] = static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
     return table;
 }
 
@@ -46,10 +47,22 @@ std::array<std::uint8_t, 16> md5_bytes(std::string_view message)
             std::uint32_t f = 0;
             int g = 0;
             switch (round) {
-            case 0: f = (b & c) | (~b & d); g = i; break;
-            case 1: f = (d & b) | (~d & c); g = (5 * i + 1) % 16; break;
-            case 2: f = b ^ c ^ d; g = (3 * i + 5) % 16; break;
-            default: f = c ^ (b | ~d); g = (7 * i) % 16; break;
+            case 0:
+                f = (b & c) | (~b & d);
+                g = i;
+                break;
+            case 1:
+                f = (d & b) | (~d & c);
+                g = (5 * i + 1) % 16;
+                break;
+            case 2:
+                f = b ^ c ^ d;
+                g = (3 * i + 5) % 16;
+                break;
+            default:
+                f = c ^ (b | ~d);
+                g = (7 * i) % 16;
+                break;
             }
             const std::uint32_t rotated = rotate_left(a + f + k[i] + words[g], shifts[round][i % 4]);
             a = d;

@@ -115,14 +115,14 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
             tftp.follow_new_port = true;
             continue;
         }
-        bool* flag = option == "--duplicate-acks"         ? &tftp.faults.duplicate_acks
-                     : option == "--acks-from-other-port" ? &tftp.faults.acks_from_other_port
-                     : option == "--stray-packets"        ? &tftp.faults.stray_packets
+        bool* flag = option == "--duplicate-acks"          ? &tftp.faults.duplicate_acks
+                     : option == "--acks-from-other-port"  ? &tftp.faults.acks_from_other_port
+                     : option == "--stray-packets"         ? &tftp.faults.stray_packets
                      : option == "--error-instead-of-ack0" ? &tftp.faults.error_instead_of_ack0
-                     : option == "--wrong-name-first"     ? &tftp.faults.wrong_name_first
-                     : option == "--never-request"        ? &tftp.faults.never_request
-                     : option == "--stale-acks"           ? &tftp.faults.stale_acks
-                                                          : nullptr;
+                     : option == "--wrong-name-first"      ? &tftp.faults.wrong_name_first
+                     : option == "--never-request"         ? &tftp.faults.never_request
+                     : option == "--stale-acks"            ? &tftp.faults.stale_acks
+                                                           : nullptr;
         if (flag != nullptr) {
             *flag = true;
             continue;
@@ -209,10 +209,11 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
 std::string describe(const DeviceConfig& device)
 {
     const WebConfig& config = device.web;
-    std::string text = "device at " + ui::dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
+    std::string text =
+        "device at " + ui::dotted(config.address) + ", web server on TCP port " + std::to_string(config.port) + "\n";
     text += "  reports: product \"" + config.identity.product_name + "\", MAC " + config.identity.mac_address +
-            ", software \"" + config.identity.software_version + "\", hardware \"" +
-            config.identity.hardware_version + "\", serial \"" + config.identity.serial_number + "\"\n";
+            ", software \"" + config.identity.software_version + "\", hardware \"" + config.identity.hardware_version +
+            "\", serial \"" + config.identity.serial_number + "\"\n";
     if (config.digest.enabled) {
         text += "  Digest authentication: user \"" + config.digest.user + "\", password \"" + config.digest.password +
                 "\", realm \"" + config.digest.realm + "\", qop \"" + config.digest.qop + "\", algorithm \"" +
@@ -223,8 +224,8 @@ std::string describe(const DeviceConfig& device)
     for (const auto& [name, fault] : web_faults) {
         if (fault == config.fault && fault != WebFault::none) text += "  misbehaving: " + name + "\n";
     }
-    text += "  TFTP: asks " + std::to_string(device.tftp.request_delay_ms) + " ms after the upgrade request, restarts for " +
-            std::to_string(device.tftp.restart_ms) + " ms\n";
+    text += "  TFTP: asks " + std::to_string(device.tftp.request_delay_ms) +
+            " ms after the upgrade request, restarts for " + std::to_string(device.tftp.restart_ms) + " ms\n";
     return text;
 }
 

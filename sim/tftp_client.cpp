@@ -4,11 +4,11 @@
 #include <random>
 #include <vector>
 
-#include "ui/views.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
-#include "tftp/packet.h"
 #include "platform/socket_address.h"
+#include "tftp/packet.h"
+#include "ui/views.h"
 
 namespace voq::sim {
 
@@ -178,13 +178,14 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         // A repeated block is acknowledged again, as the one before.
         if (static_cast<std::uint16_t>(block + 1) == expected_block)
             send_acknowledgement(block, socket, other, server, faults, chance);
-        if (static_cast<std::uint16_t>(block + 1) == expected_block && received - 4 < static_cast<long>(tftp::block_size))
+        if (static_cast<std::uint16_t>(block + 1) == expected_block &&
+            received - 4 < static_cast<long>(tftp::block_size))
             fetch.complete = true;
         if (fetch.complete) break;
     }
     // Said before the lingering, so that a log's times show when the transfer ended.
-    log(std::string(fetch.complete ? "received " : "gave up after ") + std::to_string(fetch.bytes.size()) + " bytes of " +
-        request.file_name);
+    log(std::string(fetch.complete ? "received " : "gave up after ") + std::to_string(fetch.bytes.size()) +
+        " bytes of " + request.file_name);
     // Linger a little, as TFTP clients do: should the last acknowledgement have been
     // lost, the server repeats the last block and is answered again.
     const std::uint32_t finished = platform::milliseconds();

@@ -14,10 +14,10 @@ namespace voq::sim {
 // What the device's TFTP client did with one upgrade request.
 struct Fetch {
     std::string file_name;
-    std::vector<std::uint8_t> bytes;  // every byte received, in order
-    bool complete = false;            // ended at a short block
-    std::uint16_t client_port = 0;    // where the read request came from
-    std::string option_acknowledgement;  // as received, NULs shown as '|'
+    std::vector<std::uint8_t> bytes;       // every byte received, in order
+    bool complete = false;                 // ended at a short block
+    std::uint16_t client_port = 0;         // where the read request came from
+    std::string option_acknowledgement;    // as received, NULs shown as '|'
     unsigned most_copies_of_a_packet = 0;  // the most times one DATA block (or the options) arrived
     unsigned foreign_packets = 0;          // from anywhere but the server's end of the transfer
 };

@@ -7,9 +7,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include "ui/views.h"
 #include "platform/clock.h"
 #include "platform/socket_address.h"
+#include "ui/views.h"
 
 namespace voq::sim {
 
@@ -42,7 +42,8 @@ std::string header_value(const std::string& request, std::string_view name)
     while (line != std::string::npos && line + 2 < request.size()) {
         const std::size_t start = line + 2;
         const std::size_t end = request.find("\r\n", start);
-        const std::string_view header(request.data() + start, (end == std::string::npos ? request.size() : end) - start);
+        const std::string_view header(request.data() + start,
+                                      (end == std::string::npos ? request.size() : end) - start);
         if (header.size() > name.size() && header[name.size()] == ':') {
             bool same = true;
             for (std::size_t k = 0; k < name.size(); ++k)
@@ -59,10 +60,7 @@ std::string header_value(const std::string& request, std::string_view name)
     return {};
 }
 
-int status_of(const std::string& answer)
-{
-    return answer.size() > 12 ? std::atoi(answer.c_str() + 9) : 0;
-}
+int status_of(const std::string& answer) { return answer.size() > 12 ? std::atoi(answer.c_str() + 9) : 0; }
 
 void send_all(platform::SocketHandle connection, const std::string& text)
 {

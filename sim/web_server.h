@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/socket.h"
+#include "platform/socket_address.h"
 #include "sim/answers.h"
 #include "sim/authorization.h"
 #include "sim/device_config.h"
-#include "platform/socket_address.h"
 
 namespace voq::sim {
 

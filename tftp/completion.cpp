@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "ui/failure.h"
-#include "session/failure_codes.h"
-#include "session/trace.h"
-#include "ui/views.h"
 #include "firmware/image.h"
 #include "platform/clock.h"
+#include "session/failure_codes.h"
+#include "session/trace.h"
+#include "ui/failure.h"
 #include "ui/screens.h"
+#include "ui/views.h"
 #include "web/runner.h"
 
 namespace voq::tftp {

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "ui/progress_screen.h"
 #include "session/session.h"
 #include "tftp/transfer.h"
+#include "ui/progress_screen.h"
 
 namespace voq::tftp {
 

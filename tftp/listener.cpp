@@ -5,16 +5,16 @@
 #include <optional>
 #include <string>
 
-#include "ui/failure.h"
-#include "session/failure_codes.h"
-#include "ui/progress_screen.h"
-#include "session/trace.h"
-#include "ui/views.h"
 #include "platform/socket.h"
+#include "platform/socket_address.h"
 #include "platform/thread.h"
+#include "session/failure_codes.h"
+#include "session/trace.h"
 #include "tftp/packet.h"
 #include "tftp/transfer.h"
-#include "platform/socket_address.h"
+#include "ui/failure.h"
+#include "ui/progress_screen.h"
+#include "ui/views.h"
 
 namespace voq::tftp {
 
@@ -80,11 +80,20 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
         accepted_name = requested;
         return Request::accepted;
     }
-    case write_request: trace("TFTP Rx WRQ?\n"); return Request::ignored;
-    case data: trace("TFTP Rx Data?\n"); return Request::ignored;
-    case acknowledgement: trace("TFTP Rx ACK?\n"); return Request::ignored;
-    case error: trace("TFTP Rx Error?\n"); return Request::ignored;
-    default: return Request::ignored;
+    case write_request:
+        trace("TFTP Rx WRQ?\n");
+        return Request::ignored;
+    case data:
+        trace("TFTP Rx Data?\n");
+        return Request::ignored;
+    case acknowledgement:
+        trace("TFTP Rx ACK?\n");
+        return Request::ignored;
+    case error:
+        trace("TFTP Rx Error?\n");
+        return Request::ignored;
+    default:
+        return Request::ignored;
     }
 }
 
@@ -100,10 +109,10 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
         platform::SocketAddress source;
         const long received = platform::receive_datagram(socket, receive_buffer.data(), receive_buffer.size(), source);
         std::string name;
-        const Request request =
-            received > 0 ? judge_request({receive_buffer.data(), static_cast<std::size_t>(received)},
-                                         session.expected_file_name.get().view(), name)
-                         : Request::silence;
+        const Request request = received > 0
+                                    ? judge_request({receive_buffer.data(), static_cast<std::size_t>(received)},
+                                                    session.expected_file_name.get().view(), name)
+                                    : Request::silence;
         if (request == Request::accepted) {
             waiting.close();
             const platform::Endpoint peer = platform::read_socket_address(source);
@@ -146,7 +155,8 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
     if (listener == nullptr) ui::fail(session, session::Failure::cannot_allocate_listener);
     listener->session = &session;
     listener->socket = platform::open_datagram_socket();
-    if (listener->socket == platform::invalid_socket) ui::fail(session, session::Failure::cannot_create_listener_socket);
+    if (listener->socket == platform::invalid_socket)
+        ui::fail(session, session::Failure::cannot_create_listener_socket);
 
     // The same socket serves every attempt. Each range searched keeps the error of its
     // first refusal: the fallback range fails for reasons of its own, not the privilege

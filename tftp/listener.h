@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "session/session.h"
 #include "platform/socket.h"
 #include "platform/socket_address.h"
+#include "session/session.h"
 
 namespace voq::tftp {
 
@@ -32,7 +32,7 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
                       std::string& accepted_name);
 
 struct AcceptedRequest {
-    platform::Endpoint peer;     // the device's end of the transfer
+    platform::Endpoint peer;  // the device's end of the transfer
     std::string file_name;
 };
 

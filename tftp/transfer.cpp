@@ -4,12 +4,12 @@
 #include <new>
 #include <string>
 
-#include "ui/failure.h"
+#include "platform/clock.h"
 #include "session/failure_codes.h"
 #include "session/trace.h"
-#include "ui/views.h"
-#include "platform/clock.h"
 #include "tftp/completion.h"
+#include "ui/failure.h"
+#include "ui/views.h"
 
 namespace voq::tftp {
 
@@ -53,8 +53,9 @@ void send_current_block(session::Session& session, TransferSession& transfer, co
 ui::TransferFact transfer_fact(const TransferSession& transfer, bool given_up)
 {
     const std::uint32_t blocks = transfer.next_block == 0 ? 0 : transfer.next_block - 1;
-    return {transfer.transition_image, static_cast<std::uint32_t>(transfer.bytes_acknowledged), transfer.image_size,
-            blocks, transfer.retransmissions, given_up};
+    return {transfer.transition_image, static_cast<std::uint32_t>(transfer.bytes_acknowledged),
+            transfer.image_size,       blocks,
+            transfer.retransmissions,  given_up};
 }
 
 // The acknowledgement awaited has come: count its block, and send the next one.
@@ -71,8 +72,8 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
         trace("All blocks ack'd\n");
         return false;
     }
-    transfer.current_block_length =
-        transfer.next_block == transfer.block_count ? transfer.last_block_length : static_cast<std::int32_t>(block_size);
+    transfer.current_block_length = transfer.next_block == transfer.block_count ? transfer.last_block_length
+                                                                                : static_cast<std::int32_t>(block_size);
     trace("Send block %d (%d)\n", static_cast<int>(transfer.next_block), transfer.current_block_length);
     send_current_block(session, transfer, image, peer);
     return true;
@@ -203,7 +204,8 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         // An idle poll after an empty receive ended in a wait that nothing cut short.
         const Found found = received < 0 ? Found::nothing : Found::datagram;
         switch (count_silence(silence, polls, found, now_ms, session.transfer_silence_floor_ms)) {
-        case SilenceVerdict::keep_waiting: break;
+        case SilenceVerdict::keep_waiting:
+            break;
         case SilenceVerdict::resend:
             retransmit(session, transfer, image, peer);
             ui::note(session, transfer_fact(transfer, false));

@@ -1,17 +1,17 @@
 #pragma once
 
 #include <array>
-#include <span>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
-#include "session/fixed_text.h"
-#include "ui/progress_screen.h"
-#include "session/session.h"
 #include "firmware/image.h"
 #include "platform/socket.h"
-#include "tftp/packet.h"
 #include "platform/socket_address.h"
+#include "session/fixed_text.h"
+#include "session/session.h"
+#include "tftp/packet.h"
+#include "ui/progress_screen.h"
 
 namespace voq::tftp {
 
@@ -63,9 +63,9 @@ struct TransferSession {
 
 // What a received datagram is to a running transfer.
 enum class Arrival {
-    silence,      // from elsewhere, or anything but an acknowledgement: an idle poll
-    stale,        // an acknowledgement of another block: consumed at once
-    acknowledged, // the acknowledgement awaited
+    silence,       // from elsewhere, or anything but an acknowledgement: an idle poll
+    stale,         // an acknowledgement of another block: consumed at once
+    acknowledged,  // the acknowledgement awaited
 };
 
 Arrival judge_datagram(const TransferSession& transfer, std::span<const std::uint8_t> datagram,

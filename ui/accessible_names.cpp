@@ -76,7 +76,8 @@ const Control* label_for(const DialogTemplate& layout, const Control& field)
     case ControlKind::centred_value_field:
     case ControlKind::entry_field:
     case ControlKind::password_field:
-    case ControlKind::drop_down_list: break;
+    case ControlKind::drop_down_list:
+        break;
     case ControlKind::progress_bar: {
         // The text just above a bar says what it shows the progress of.
         for (const Control& text : layout.controls) {
@@ -86,7 +87,8 @@ const Control* label_for(const DialogTemplate& layout, const Control& field)
         }
         return nullptr;
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
     const Control* above = nullptr;
     for (const Control& label : layout.controls) {
@@ -136,8 +138,8 @@ std::string address_box_name(int box)
     constexpr int boxes = 4;
     const std::string_view field = address_field_name();
     char name[128];
-    std::snprintf(name, sizeof name, text::address_box_name_format, static_cast<int>(field.size()), field.data(), box + 1,
-                  boxes);
+    std::snprintf(name, sizeof name, text::address_box_name_format, static_cast<int>(field.size()), field.data(),
+                  box + 1, boxes);
     return name;
 }
 
@@ -145,24 +147,31 @@ std::string accessible_name(const DialogTemplate& layout, const Control& control
 {
     switch (control.kind) {
     case ControlKind::push_button:
-    case ControlKind::default_button: return std::string(control.text);
-    case ControlKind::text_pane: return std::string(pane_name(layout.id, control.id));
+    case ControlKind::default_button:
+        return std::string(control.text);
+    case ControlKind::text_pane:
+        return std::string(pane_name(layout.id, control.id));
     case ControlKind::value_field:
     case ControlKind::centred_value_field:
     case ControlKind::entry_field:
     case ControlKind::password_field:
-    case ControlKind::drop_down_list: return std::string(label_of(layout, control));
+    case ControlKind::drop_down_list:
+        return std::string(label_of(layout, control));
     // The line under the address screen's introduction completes it: "... firmware to:".
-    case ControlKind::plain_line: return one_line(text::address_intro);
-    case ControlKind::address_field: return std::string(address_field_name());
-    case ControlKind::progress_bar: return std::string(layout.caption);
+    case ControlKind::plain_line:
+        return one_line(text::address_intro);
+    case ControlKind::address_field:
+        return std::string(address_field_name());
+    case ControlKind::progress_bar:
+        return std::string(layout.caption);
     case ControlKind::icon:
         if (control.icon == telephone_icon) return std::string(text::phone_icon_name);
         return control.icon == device_icon ? std::string(text::adapter_icon_name) : std::string();
     case ControlKind::label:
     case ControlKind::right_label:
     case ControlKind::wrapped_text:
-    case ControlKind::centred_wrapped_text: return {};
+    case ControlKind::centred_wrapped_text:
+        return {};
     }
     return {};
 }

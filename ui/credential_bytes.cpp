@@ -33,11 +33,20 @@ std::optional<char32_t> decode(std::string_view text, std::size_t& i)
     const unsigned char lead = byte(i);
     int length = 0;
     char32_t value = 0;
-    if (lead < 0x80) { ++i; return lead; }
-    if ((lead & 0xe0) == 0xc0) { length = 2; value = lead & 0x1f; }
-    else if ((lead & 0xf0) == 0xe0) { length = 3; value = lead & 0x0f; }
-    else if ((lead & 0xf8) == 0xf0) { length = 4; value = lead & 0x07; }
-    else return std::nullopt;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    if ((lead & 0xe0) == 0xc0) {
+        length = 2;
+        value = lead & 0x1f;
+    } else if ((lead & 0xf0) == 0xe0) {
+        length = 3;
+        value = lead & 0x0f;
+    } else if ((lead & 0xf8) == 0xf0) {
+        length = 4;
+        value = lead & 0x07;
+    } else return std::nullopt;
     if (i + static_cast<std::size_t>(length) > text.size()) return std::nullopt;
     for (int k = 1; k < length; ++k) {
         if ((byte(i + k) & 0xc0) != 0x80) return std::nullopt;

@@ -53,17 +53,19 @@ constexpr std::array connecting_controls{
 
 // Five rows of a right-aligned label and its value, top to bottom as the device's
 // status page has them.
-#define VOQ_CONFIRM_ROWS(top)                                                           \
-    Control{controls::serial_number, K::value_field, "", 72, (top) + 60, 93, 12},                          \
-    Control{controls::mac_address, K::value_field, "", 72, (top) + 15, 93, 12},                          \
-    Control{controls::software_version, K::value_field, "", 72, (top) + 30, 93, 12},                          \
-    Control{controls::hardware_version, K::value_field, "", 72, (top) + 45, 93, 12},                          \
-    Control{controls::product_name, K::value_field, "", 72, (top), 93, 12},                               \
-    Control{no_id, K::right_label, text::serial_number_label, 7, (top) + 62, 60, 8, false},       \
-    Control{no_id, K::right_label, text::mac_address_label, 7, (top) + 17, 60, 8, false},         \
-    Control{no_id, K::right_label, text::software_version_label, 7, (top) + 32, 60, 8, false},    \
-    Control{no_id, K::right_label, text::hardware_version_label, 7, (top) + 47, 60, 8, false},    \
-    Control{no_id, K::right_label, text::product_name_label, 7, (top) + 2, 60, 8, false}
+#define VOQ_CONFIRM_ROWS(top)                                                                                          \
+    Control{controls::serial_number, K::value_field, "", 72, (top) + 60, 93, 12},                                      \
+        Control{controls::mac_address, K::value_field, "", 72, (top) + 15, 93, 12},                                    \
+        Control{controls::software_version, K::value_field, "", 72, (top) + 30, 93, 12},                               \
+        Control{controls::hardware_version, K::value_field, "", 72, (top) + 45, 93, 12},                               \
+        Control{controls::product_name, K::value_field, "", 72, (top), 93, 12},                                        \
+        Control{no_id, K::right_label, text::serial_number_label, 7, (top) + 62, 60, 8, false},                        \
+        Control{no_id, K::right_label, text::mac_address_label, 7, (top) + 17, 60, 8, false},                          \
+        Control{no_id, K::right_label, text::software_version_label, 7, (top) + 32, 60, 8, false},                     \
+        Control{no_id, K::right_label, text::hardware_version_label, 7, (top) + 47, 60, 8, false}, Control             \
+    {                                                                                                                  \
+        no_id, K::right_label, text::product_name_label, 7, (top) + 2, 60, 8, false                                    \
+    }
 
 constexpr std::array direct_confirm_controls{
     Control{controls::affirmative, K::default_button, text::upgrade_button, 28, 145, 50, 14},

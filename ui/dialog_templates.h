@@ -14,10 +14,10 @@ namespace voq::ui {
 enum class ControlKind {
     push_button,
     default_button,
-    text_pane,     // multi-line, read-only, no border, scrolls instead of wrapping
-    value_field,   // single line, read-only, with border
+    text_pane,    // multi-line, read-only, no border, scrolls instead of wrapping
+    value_field,  // single line, read-only, with border
     centred_value_field,
-    plain_line,    // single line, read-only, without border
+    plain_line,  // single line, read-only, without border
     entry_field,
     password_field,
     label,

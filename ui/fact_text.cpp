@@ -34,8 +34,8 @@ struct Text {
         std::string text = "HTTP " + endpoint(f.local_address, f.local_port_base, f.local_port_base) + " to " +
                            endpoint(f.device_address, f.device_port, f.device_port) + "\n" + printable(f.request_line);
         if (f.signed_request)
-            text += "\nAuthorization: Digest username=\"" + printable(f.user_name) + "\", realm=\"" + printable(f.realm) +
-                    "\", response=\"(hidden)\"";
+            text += "\nAuthorization: Digest username=\"" + printable(f.user_name) + "\", realm=\"" +
+                    printable(f.realm) + "\", response=\"(hidden)\"";
         return text;
     }
     std::string operator()(const AnswerFact& f) const
@@ -47,16 +47,25 @@ struct Text {
     {
         const std::string where = endpoint(f.address, f.first_port, f.last_port);
         switch (f.call) {
-        case Call::http_bind: return "HTTP bind " + where + " failed: " + f.reason;
-        case Call::http_connect: return "HTTP connect to " + where + " failed: " + f.reason;
-        case Call::http_send: return "HTTP send to " + where + " failed: " + f.reason;
-        case Call::http_receive: return "HTTP receive from " + where + " failed: " + f.reason;
-        case Call::tftp_bind: return "TFTP bind " + where + " failed: " + f.reason;
-        case Call::tftp_send: return "TFTP send to " + where + " failed: " + f.reason;
+        case Call::http_bind:
+            return "HTTP bind " + where + " failed: " + f.reason;
+        case Call::http_connect:
+            return "HTTP connect to " + where + " failed: " + f.reason;
+        case Call::http_send:
+            return "HTTP send to " + where + " failed: " + f.reason;
+        case Call::http_receive:
+            return "HTTP receive from " + where + " failed: " + f.reason;
+        case Call::tftp_bind:
+            return "TFTP bind " + where + " failed: " + f.reason;
+        case Call::tftp_send:
+            return "TFTP send to " + where + " failed: " + f.reason;
         }
         return {};
     }
-    std::string operator()(const ListeningFact& f) const { return "TFTP listening on " + endpoint(f.address, f.port, f.port); }
+    std::string operator()(const ListeningFact& f) const
+    {
+        return "TFTP listening on " + endpoint(f.address, f.port, f.port);
+    }
     std::string operator()(const ReadRequestFact& f) const
     {
         return "TFTP read request from " + endpoint(f.address, f.port, f.port) + " for " + printable(f.file_name) +
@@ -64,10 +73,10 @@ struct Text {
     }
     std::string operator()(const TransferFact& f) const
     {
-        return std::string(f.given_up ? "Transfer given up: " : "Transfer: ") + std::to_string(f.acknowledged) + " of " +
-               std::to_string(f.total) + " bytes of the " + (f.transition_image ? "transition" : "target") + " image, " +
-               std::to_string(f.blocks_acknowledged) + " blocks acknowledged, " + std::to_string(f.retransmissions) +
-               " retransmissions";
+        return std::string(f.given_up ? "Transfer given up: " : "Transfer: ") + std::to_string(f.acknowledged) +
+               " of " + std::to_string(f.total) + " bytes of the " + (f.transition_image ? "transition" : "target") +
+               " image, " + std::to_string(f.blocks_acknowledged) + " blocks acknowledged, " +
+               std::to_string(f.retransmissions) + " retransmissions";
     }
     std::string operator()(const VersionsFact& f) const
     {
@@ -77,15 +86,22 @@ struct Text {
     {
         std::string text = "Device's version: ";
         switch (f.standing) {
-        case Standing::outdated: text += "older than the tool's firmware"; break;
-        case Standing::current: text += "the tool's firmware"; break;
-        case Standing::newer: text += "later than the tool's firmware"; break;
+        case Standing::outdated:
+            text += "older than the tool's firmware";
+            break;
+        case Standing::current:
+            text += "the tool's firmware";
+            break;
+        case Standing::newer:
+            text += "later than the tool's firmware";
+            break;
         }
         return text + (f.transition_first ? ", transition image first in a staged build" : "");
     }
     std::string operator()(const FailureFact& f) const
     {
-        return "Failure " + std::string(session::failure_name(f.code)) + ": " + std::string(session::failure_text(f.code));
+        return "Failure " + std::string(session::failure_name(f.code)) + ": " +
+               std::string(session::failure_text(f.code));
     }
 };
 
@@ -94,12 +110,18 @@ struct Text {
 std::string_view phase_name(Phase phase)
 {
     switch (phase) {
-    case Phase::reading_status: return "reading the status page";
-    case Phase::confirming: return "confirming";
-    case Phase::waiting_for_request: return "waiting for the read request";
-    case Phase::transferring: return "transferring";
-    case Phase::restarting: return "waiting for the restart";
-    case Phase::rereading: return "reading the status page again";
+    case Phase::reading_status:
+        return "reading the status page";
+    case Phase::confirming:
+        return "confirming";
+    case Phase::waiting_for_request:
+        return "waiting for the read request";
+    case Phase::transferring:
+        return "transferring";
+    case Phase::restarting:
+        return "waiting for the restart";
+    case Phase::rereading:
+        return "reading the status page again";
     }
     return "unknown";
 }

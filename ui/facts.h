@@ -104,8 +104,8 @@ struct FailureFact {
     session::Failure code;
 };
 
-using Fact = std::variant<StartFact, DeviceFact, PhaseFact, RequestFact, AnswerFact, CallFailedFact, ListeningFact, ReadRequestFact,
-                          TransferFact, VersionsFact, StandingFact, FailureFact>;
+using Fact = std::variant<StartFact, DeviceFact, PhaseFact, RequestFact, AnswerFact, CallFailedFact, ListeningFact,
+                          ReadRequestFact, TransferFact, VersionsFact, StandingFact, FailureFact>;
 
 std::string_view phase_name(Phase phase);
 

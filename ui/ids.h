@@ -24,8 +24,8 @@ inline constexpr int success = 111;
 // the password screen and the MAC address on the confirm screen): each name says
 // which.
 namespace controls {
-inline constexpr int affirmative = 1;  // Continue, OK, Upgrade
-inline constexpr int cancel = 2;       // also what the close box gives
+inline constexpr int affirmative = 1;          // Continue, OK, Upgrade
+inline constexpr int cancel = 2;               // also what the close box gives
 inline constexpr int device_address = 1000;    // address screens: the four-box field
 inline constexpr int serial_number = 1002;     // confirm
 inline constexpr int user_name = 1003;         // password

@@ -1,7 +1,7 @@
 #include "ui/progress_screen.h"
 
-#include "ui/failure.h"
 #include "session/failure_codes.h"
+#include "ui/failure.h"
 
 namespace voq::ui {
 

@@ -21,11 +21,11 @@ struct WarningView {
 };
 
 struct AddressView {
-    int template_id;                       // address_adapter, or address_phone for phone-style products
+    int template_id;  // address_adapter, or address_phone for phone-style products
     std::string caption;
-    std::string intro;                     // controls::text_pane
-    std::string help;                      // controls::address_help
-    std::string version_line;              // controls::version_line
+    std::string intro;                         // controls::text_pane
+    std::string help;                          // controls::address_help
+    std::string version_line;                  // controls::version_line
     std::vector<std::string> local_addresses;  // controls::local_addresses, the first one selected
 };
 
@@ -39,8 +39,8 @@ struct PasswordView {
 struct ConfirmView {
     int template_id;  // confirm_direct, or confirm_staged in staged mode
     std::string caption;
-    std::string text;              // controls::text_pane
-    std::string serial_number;     // controls::serial_number, and so on
+    std::string text;           // controls::text_pane
+    std::string serial_number;  // controls::serial_number, and so on
     std::string mac_address;
     std::string software_version;
     std::string hardware_version;

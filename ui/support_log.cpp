@@ -199,9 +199,8 @@ std::string support_log_name(std::chrono::system_clock::time_point start)
 
 std::vector<std::string> logs_to_remove(std::vector<std::string> names, std::size_t kept)
 {
-    std::erase_if(names, [](const std::string& name) {
-        return !name.starts_with(log_prefix) || !name.ends_with(log_suffix);
-    });
+    std::erase_if(names,
+                  [](const std::string& name) { return !name.starts_with(log_prefix) || !name.ends_with(log_suffix); });
     std::sort(names.begin(), names.end());
     const std::size_t room = kept == 0 ? 0 : kept - 1;
     if (names.size() <= room) return {};

@@ -96,15 +96,14 @@ ui::ProgressView waiting_view(bool with_text)
 ui::ProgressView uploading_view(int block_count)
 {
     // The bar's range is 16 bits wide.
-    return {ui::templates::uploading, std::string(ui::text::uploading_caption),
-            std::string(ui::text::uploading_notice), block_count & 0xffff};
+    return {ui::templates::uploading, std::string(ui::text::uploading_caption), std::string(ui::text::uploading_notice),
+            block_count & 0xffff};
 }
 
 ui::SuccessView success_view(const session::Session& session)
 {
-    return {ui::templates::success, success_caption(session.device_address_text.view()),
-            std::string(ui::text::success), std::string(ui::text::success_version_label),
-            std::string(session.device_info.software_version.view())};
+    return {ui::templates::success, success_caption(session.device_address_text.view()), std::string(ui::text::success),
+            std::string(ui::text::success_version_label), std::string(session.device_info.software_version.view())};
 }
 
 std::string uploading_caption(const session::Session& session, int bytes_acknowledged, std::uint32_t image_size)
@@ -117,7 +116,10 @@ std::string updating_caption(const session::Session& session)
     return updating_caption(image_role(session), session.device_address_text.view());
 }
 
-std::string program_caption(std::string_view display_name) { return format(ui::text::program_caption_format, display_name); }
+std::string program_caption(std::string_view display_name)
+{
+    return format(ui::text::program_caption_format, display_name);
+}
 std::string version_line(std::string_view version) { return format(ui::text::version_line_format, version); }
 std::string connecting_caption(std::string_view device_address)
 {

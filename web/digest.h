@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "session/random_source.h"
 #include "session/auth_state.h"
+#include "session/random_source.h"
 #include "web/md5.h"
 
 namespace voq::web {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "session/trace.h"
 #include "platform/socket.h"
+#include "platform/socket_address.h"
+#include "session/trace.h"
 #include "web/digest.h"
 #include "web/response.h"
-#include "platform/socket_address.h"
 
 namespace voq::web {
 
@@ -27,12 +27,14 @@ std::optional<ui::CallFailedFact> bind_from_base(platform::SocketHandle socket, 
 {
     for (int attempt = 0; attempt < local_port_attempts; ++attempt) {
         const auto port = static_cast<std::uint16_t>(base + attempt);
-        if (platform::bind_socket(socket, platform::fill_socket_address(local_address, port)) == platform::BindResult::bound)
+        if (platform::bind_socket(socket, platform::fill_socket_address(local_address, port)) ==
+            platform::BindResult::bound)
             return std::nullopt;
     }
     const auto last = static_cast<std::uint16_t>(base + local_port_attempts - 1);
     auto refused = refusal(ui::Call::http_bind, local_address, base, last);
-    trace("HTTP bind %x:%u-%u failed: %s\n", local_address, base, base + local_port_attempts - 1, refused->reason.c_str());
+    trace("HTTP bind %x:%u-%u failed: %s\n", local_address, base, base + local_port_attempts - 1,
+          refused->reason.c_str());
     return refused;
 }
 
@@ -40,7 +42,8 @@ int receive_answer(platform::SocketHandle socket, char* buffer, int size, bool& 
 {
     int received = 0;
     while (received < size) {
-        const long count = platform::receive_bytes(socket, buffer + received, static_cast<std::size_t>(size - received));
+        const long count =
+            platform::receive_bytes(socket, buffer + received, static_cast<std::size_t>(size - received));
         failed = count < 0;
         if (count <= 0) break;
         received += static_cast<int>(count);

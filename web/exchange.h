@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "session/random_source.h"
 #include "session/auth_state.h"
 #include "session/device_info.h"
+#include "session/random_source.h"
 #include "ui/facts.h"
 
 namespace voq::web {
@@ -37,9 +37,9 @@ struct ExchangeResult {
     // n > 0: n bytes of answer in the buffer, the Device info refreshed from them.
     int value;
     ExchangeFault fault;
-    std::string status_line{};  // the answer's first line, empty without an answer
+    std::string status_line{};                    // the answer's first line, empty without an answer
     std::optional<ui::CallFailedFact> refused{};  // the call the system refused, and why
-    std::uint32_t received = 0;                 // bytes of answer, a challenge's too
+    std::uint32_t received = 0;                   // bytes of answer, a challenge's too
 };
 
 // Local ports tried for the connection, from the base up.

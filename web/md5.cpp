@@ -15,10 +15,9 @@ constexpr std::uint32_t i(std::uint32_t x, std::uint32_t y, std::uint32_t z) { r
 
 // RFC 1321, section 3.4: per step the message word, the shift and the sine constant.
 constexpr std::array<int, 64> shift = {
-    7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-    5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-    4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-    6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21,
+    7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 7,  12, 17, 22, 5,  9,  14, 20, 5,  9,
+    14, 20, 5,  9,  14, 20, 5,  9,  14, 20, 4,  11, 16, 23, 4,  11, 16, 23, 4,  11, 16, 23,
+    4,  11, 16, 23, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21, 6,  10, 15, 21,
 };
 
 constexpr std::array<std::uint32_t, 64> sine = {
@@ -35,10 +34,14 @@ constexpr std::array<std::uint32_t, 64> sine = {
 constexpr std::size_t word_index(std::size_t step)
 {
     switch (step / 16) {
-    case 0: return step;
-    case 1: return (5 * step + 1) % 16;
-    case 2: return (3 * step + 5) % 16;
-    default: return (7 * step) % 16;
+    case 0:
+        return step;
+    case 1:
+        return (5 * step + 1) % 16;
+    case 2:
+        return (3 * step + 5) % 16;
+    default:
+        return (7 * step) % 16;
     }
 }
 
@@ -52,7 +55,10 @@ void transform(std::array<std::uint32_t, 4>& state, const std::uint8_t* block)
     }
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
     for (std::size_t step = 0; step < 64; ++step) {
-        const std::uint32_t mixed = step < 16 ? f(b, c, d) : step < 32 ? g(b, c, d) : step < 48 ? h(b, c, d) : i(b, c, d);
+        const std::uint32_t mixed = step < 16   ? f(b, c, d)
+                                    : step < 32 ? g(b, c, d)
+                                    : step < 48 ? h(b, c, d)
+                                                : i(b, c, d);
         const std::uint32_t rotated = rotate_left(a + mixed + words[word_index(step)] + sine[step], shift[step]);
         a = d;
         d = c;

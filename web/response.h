@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "session/fixed_text.h"
-#include "session/random_source.h"
 #include "session/auth_state.h"
 #include "session/device_info.h"
+#include "session/fixed_text.h"
+#include "session/random_source.h"
 
 namespace voq::web {
 

@@ -2,14 +2,14 @@
 
 #include <mutex>
 
-#include "ui/failure.h"
-#include "session/failure_codes.h"
-#include "ui/progress_screen.h"
-#include "session/trace.h"
-#include "ui/views.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
+#include "session/failure_codes.h"
+#include "session/trace.h"
+#include "ui/failure.h"
+#include "ui/progress_screen.h"
 #include "ui/screens.h"
+#include "ui/views.h"
 
 namespace voq::web {
 
@@ -50,9 +50,12 @@ int worker_entry(void* raw)
     if (result.fault == ExchangeFault::none)
         ui::note(session, ui::AnswerFact{request_line(a.path), result.status_line, result.received});
     switch (result.fault) {
-    case ExchangeFault::cannot_open_socket: ui::fail(session, session::Failure::cannot_open_http_socket);
-    case ExchangeFault::cannot_bind_socket: ui::fail(session, session::Failure::cannot_bind_http_socket);
-    case ExchangeFault::none: break;
+    case ExchangeFault::cannot_open_socket:
+        ui::fail(session, session::Failure::cannot_open_http_socket);
+    case ExchangeFault::cannot_bind_socket:
+        ui::fail(session, session::Failure::cannot_bind_http_socket);
+    case ExchangeFault::none:
+        break;
     }
     return result.value;
 }
@@ -110,7 +113,12 @@ void ask_for_password(session::Session& session)
 ExchangeArguments device_request(session::Session& session, std::uint32_t local_address, std::uint32_t device_address,
                                  std::string_view path)
 {
-    return {local_address, first_local_port, device_address, device_web_port, path, session.response.data(),
+    return {local_address,
+            first_local_port,
+            device_address,
+            device_web_port,
+            path,
+            session.response.data(),
             session::response_size_limit};
 }
 

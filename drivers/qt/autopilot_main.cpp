@@ -226,7 +226,8 @@ void take_turn(int template_id, const BuiltDialog& screen, QDialog* dialog, cons
         type(dialog, settings.password);
         click(screen, voq::ui::controls::affirmative);
         break;
-    default: click(screen, voq::ui::controls::affirmative);  // Continue, Upgrade, OK
+    default:
+        click(screen, voq::ui::controls::affirmative);  // Continue, Upgrade, OK
     }
 }
 
@@ -273,8 +274,9 @@ void answer(int template_id, const BuiltDialog& screen)
                           template_id == templates::uploading;
     QTimer::singleShot(progress ? 250 : 150, dialog, [template_id, screen, dialog, name, progress] {
         shoot(dialog, name);
-        after_reader(dialog, name,
-                     [template_id, screen, dialog, name, progress] { take_turn(template_id, screen, dialog, name, progress); });
+        after_reader(dialog, name, [template_id, screen, dialog, name, progress] {
+            take_turn(template_id, screen, dialog, name, progress);
+        });
     });
 }
 
@@ -295,18 +297,18 @@ bool read_settings(int argc, char** argv)
             settings.reread_spacing_ms = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
         else if (option == "--reader" && has_value) settings.reader = argv[++k];
         else if (option == "--log-folder" && has_value) settings.log_folder = argv[++k];
-        else if (option == "--key-interval-ms" && has_value) settings.key_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
-        else if (option == "--char-interval-ms" && has_value) settings.char_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
+        else if (option == "--key-interval-ms" && has_value)
+            settings.key_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
+        else if (option == "--char-interval-ms" && has_value)
+            settings.char_interval_ms = std::clamp(std::atoi(argv[++k]), 0, 10000);
         else if (option == "--keys" && has_value) {
             settings.keyboard_only = true;
             settings.keys = voq::autopilot::read_key_script(argv[++k]);
-        }
-        else if (option == "--local-address" && has_value) {
+        } else if (option == "--local-address" && has_value) {
             std::uint32_t address = 0;
             if (voq::app::parse_device_address(argv[++k], &address) != voq::app::AddressCode::accepted) return false;
             settings.local_addresses.push_back(address);
-        }
-        else return false;
+        } else return false;
     }
     return !settings.shots.isEmpty() && (settings.gallery || !settings.address.empty());
 }
@@ -317,11 +319,12 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (!read_settings(argc, argv)) {
-        std::fputs("usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
-                   "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
-                   "[--local-address PC ...] [--keys KEYS [--key-interval-ms N] [--char-interval-ms N]] [--reader DIR] "
-                   "[--log-folder DIR])\n",
-                   stderr);
+        std::fputs(
+            "usage: voq-upgrade-autopilot --shots DIR (--gallery | --address A [--password P] "
+            "[--restart-wait-units N] [--transfer-silence-floor-ms N] [--reread-spacing-ms N] "
+            "[--local-address PC ...] [--keys KEYS [--key-interval-ms N] [--char-interval-ms N]] [--reader DIR] "
+            "[--log-folder DIR])\n",
+            stderr);
         return 2;
     }
     application.setQuitOnLastWindowClosed(false);

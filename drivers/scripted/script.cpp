@@ -72,11 +72,11 @@ std::optional<std::string> read_line(Script& script, const std::vector<std::stri
     if (head == "warning" || head == "address" || head == "password" || head == "confirm" || head == "success") {
         auto answer = modal_answer(words);
         if (auto* problem = std::get_if<std::string>(&answer)) return *problem;
-        auto& queue = head == "warning" ? script.warning
-                      : head == "address" ? script.address
+        auto& queue = head == "warning"    ? script.warning
+                      : head == "address"  ? script.address
                       : head == "password" ? script.password
-                      : head == "confirm" ? script.confirm
-                                          : script.success;
+                      : head == "confirm"  ? script.confirm
+                                           : script.success;
         queue.push_back(std::get<ModalAnswer>(std::move(answer)));
         return std::nullopt;
     }
@@ -157,18 +157,29 @@ std::optional<std::vector<std::string>> split_words(std::string_view line)
             if (at >= line.size()) return std::nullopt;
             const char escaped = line[at++];
             switch (escaped) {
-            case 'r': word.push_back('\r'); break;
-            case 'n': word.push_back('\n'); break;
-            case 't': word.push_back('\t'); break;
-            case '"': word.push_back('"'); break;
-            case '\\': word.push_back('\\'); break;
+            case 'r':
+                word.push_back('\r');
+                break;
+            case 'n':
+                word.push_back('\n');
+                break;
+            case 't':
+                word.push_back('\t');
+                break;
+            case '"':
+                word.push_back('"');
+                break;
+            case '\\':
+                word.push_back('\\');
+                break;
             case 'x': {
                 if (at + 2 > line.size() || hex_digit(line[at]) < 0 || hex_digit(line[at + 1]) < 0) return std::nullopt;
                 word.push_back(static_cast<char>(hex_digit(line[at]) * 16 + hex_digit(line[at + 1])));
                 at += 2;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
             }
         }
         words.push_back(std::move(word));

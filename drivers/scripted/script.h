@@ -12,10 +12,10 @@ namespace voq::ui::scripted {
 
 // What the scripted user does on one opening of a modal screen.
 struct ModalAnswer {
-    bool affirmative = false;       // Continue / OK / Upgrade, or Cancel
-    std::string typed;              // address: the text typed; password: the user name
-    std::string password;           // password: the password typed
-    std::optional<int> selection;   // address: the local address chosen, by position
+    bool affirmative = false;      // Continue / OK / Upgrade, or Cancel
+    std::string typed;             // address: the text typed; password: the user name
+    std::string password;          // password: the password typed
+    std::optional<int> selection;  // address: the local address chosen, by position
 };
 
 // Cancel on a progress screen: at its pump-th pump on its opening-th opening.
@@ -33,7 +33,7 @@ struct Script {
     std::deque<ModalAnswer> success;
     std::vector<CancelPlan> cancels;
     std::optional<std::vector<std::uint32_t>> local_addresses;  // host order
-    std::optional<std::uint32_t> restart_wait_ms;  // given as restart-wait-units N
+    std::optional<std::uint32_t> restart_wait_ms;               // given as restart-wait-units N
     std::optional<std::uint32_t> transfer_silence_floor_ms;
     std::optional<std::uint32_t> reread_spacing_ms;
     // The process may open no more descriptors once Upgrade is pressed (tests only).

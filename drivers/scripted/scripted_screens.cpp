@@ -12,8 +12,7 @@ std::string number(int value) { return std::to_string(value); }
 
 }  // namespace
 
-ScriptedScreens::ScriptedScreens(Script script, Transcript& transcript)
-    : out_(transcript), script_(std::move(script))
+ScriptedScreens::ScriptedScreens(Script script, Transcript& transcript) : out_(transcript), script_(std::move(script))
 {
 }
 
@@ -144,8 +143,10 @@ ProgressId ScriptedScreens::open_progress(const ProgressView& view)
         progress_[screen] = {view.template_id, openings_[view.template_id], 0, 0};
     }
     if (view.template_id == templates::waiting) field(view.template_id, controls::waiting_text, view.text);
-    if (view.template_id == templates::uploading) out_.line("static " + number(view.template_id) + " " + quoted(view.text));
-    out_.line("range " + number(view.template_id) + " " + number(controls::progress_bar) + " 0 " + number(view.range_high));
+    if (view.template_id == templates::uploading)
+        out_.line("static " + number(view.template_id) + " " + quoted(view.text));
+    out_.line("range " + number(view.template_id) + " " + number(controls::progress_bar) + " 0 " +
+              number(view.range_high));
     return screen;
 }
 
@@ -189,7 +190,8 @@ Pump ScriptedScreens::pump(ProgressId screen, int)
         ++open.pumps;
         bool cancel = false;
         for (const CancelPlan& plan : script_.cancels)
-            cancel = cancel || (plan.template_id == open.template_id && plan.opening == open.opening && plan.pump == open.pumps);
+            cancel = cancel ||
+                     (plan.template_id == open.template_id && plan.opening == open.opening && plan.pump == open.pumps);
         if (!cancel) return Pump::quiet;
         template_id = open.template_id;
     }

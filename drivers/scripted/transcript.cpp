@@ -7,11 +7,21 @@ std::string quoted(std::string_view text)
     std::string out = "\"";
     for (const char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default: {
             const auto byte = static_cast<unsigned char>(c);
             if (byte < 0x20 || byte >= 0x7f) {

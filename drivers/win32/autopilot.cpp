@@ -10,9 +10,9 @@
 // windows.h first: the headers after it use its types.
 #include <windows.h>
 
-#include <shellapi.h>
 #include <commctrl.h>
 #include <oleacc.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -136,7 +136,8 @@ void write_accessible_name(const std::string& screen, const std::string& control
         self.vt = VT_I4;
         self.lVal = CHILDID_SELF;
         BSTR text = nullptr;
-        name = SUCCEEDED(accessible->get_accName(self, &text)) && text != nullptr ? "\"" + utf8_of(text) + "\"" : "(none)";
+        name =
+            SUCCEEDED(accessible->get_accName(self, &text)) && text != nullptr ? "\"" + utf8_of(text) + "\"" : "(none)";
         ::SysFreeString(text);
         accessible->Release();
     }
@@ -146,7 +147,8 @@ void write_accessible_name(const std::string& screen, const std::string& control
 // Every control of the screen in template order; the IPv4 field's boxes left to right.
 void write_accessible_names(HWND dialog, const std::string& screen)
 {
-    for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr; control = ::GetWindow(control, GW_HWNDNEXT)) {
+    for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
         const std::string id = std::to_string(static_cast<short>(::GetDlgCtrlID(control)));
         write_accessible_name(screen, id, control);
         std::vector<std::pair<LONG, HWND>> boxes;
@@ -278,7 +280,8 @@ void act(HWND dialog, Seen& screen, const std::string& address, const std::strin
     }
     const std::string& name = screen.name;
     const auto is = [&name](int template_id) { return name == std::to_string(template_id); };
-    if (is(templates::connecting) || is(templates::waiting) || is(templates::uploading)) return;  // progress: nothing to press
+    if (is(templates::connecting) || is(templates::waiting) || is(templates::uploading))
+        return;  // progress: nothing to press
     if (is(templates::address_adapter) || is(templates::address_phone)) {
         unsigned a = 0, b = 0, c = 0, d = 0;
         std::sscanf(address.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
@@ -335,7 +338,8 @@ int main(int argc, char** argv)
         int count = 0;
         wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
         char keys[2048] = "";
-        if (wide != nullptr && count == 6) ::WideCharToMultiByte(CP_UTF8, 0, wide[5], -1, keys, sizeof keys, nullptr, nullptr);
+        if (wide != nullptr && count == 6)
+            ::WideCharToMultiByte(CP_UTF8, 0, wide[5], -1, keys, sizeof keys, nullptr, nullptr);
         keyboard_only = true;
         key_script = voq::autopilot::read_key_script(keys);
     }

@@ -8,8 +8,8 @@
 #include "frontends/cli/cli_texts.h"
 #include "frontends/cli/failure_message.h"
 #include "frontends/cli/hints.h"
-#include "frontends/cli/interruption.h"
 #include "frontends/cli/http_timeout.h"
+#include "frontends/cli/interruption.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/trace_lines.h"
@@ -41,7 +41,8 @@ bool is_cancel(session::Failure failure)
 std::string field_line(std::string_view label, const std::string& value)
 {
     constexpr std::size_t label_column = 18;
-    return "  " + std::string(label) + std::string(label_column - std::min(label.size(), label_column - 2), ' ') + value;
+    return "  " + std::string(label) + std::string(label_column - std::min(label.size(), label_column - 2), ' ') +
+           value;
 }
 
 }  // namespace
@@ -56,15 +57,18 @@ bool CliScreens::confirmed(std::string_view question)
 {
     if (settings_.yes) return true;
     if (!settings_.interactive) return false;
-    const auto answer = platform::terminal::read_line(true, [&] { console_.prompt(std::string(question) + " [y/N] "); });
+    const auto answer =
+        platform::terminal::read_line(true, [&] { console_.prompt(std::string(question) + " [y/N] "); });
     return answer && !platform::terminal::interrupted() && is_yes(*answer);
 }
 
 void CliScreens::set_outcome(Outcome outcome, std::string_view message)
 {
-    const bool signalled = outcome == Outcome::interrupted || outcome == Outcome::terminated || outcome == Outcome::hung_up;
+    const bool signalled =
+        outcome == Outcome::interrupted || outcome == Outcome::terminated || outcome == Outcome::hung_up;
     record_.outcome = outcome;
-    record_.message = signalled ? interrupted_message(message, record_.delivered, record_.device) : std::string(message);
+    record_.message =
+        signalled ? interrupted_message(message, record_.delivered, record_.device) : std::string(message);
     decided_ = true;
 }
 
@@ -122,7 +126,8 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     // Without the core's reading of the version a check could tell nothing, so it upgrades nothing either.
     const StandingVerdict verdict =
         standing ? standing_verdict(settings_.mode, *standing, view.software_version, target_version_)
-                 : StandingVerdict{settings_.mode == Mode::upgrade, Outcome::pc_failure, std::string(text::ended_unexpectedly)};
+                 : StandingVerdict{settings_.mode == Mode::upgrade, Outcome::pc_failure,
+                                   std::string(text::ended_unexpectedly)};
     console_.end_progress();
     std::string fields = (verdict.upgrade ? view.caption : "Status of VOQ@" + record_.device) + "\n";
     fields += field_line(ui::text::product_name_label, view.product_name) + "\n";
@@ -261,7 +266,8 @@ void CliScreens::close_progress(ui::ProgressId id)
     console_.end_progress();
     if (screen.template_id == ui::templates::connecting) phase_took("connecting", screen.opened_ms);
     if (screen.template_id == ui::templates::waiting) phase_took("waiting for the read request", screen.opened_ms);
-    if (screen.template_id == ui::templates::uploading && screen.restarting) phase_took("restart wait", screen.phase_ms);
+    if (screen.template_id == ui::templates::uploading && screen.restarting)
+        phase_took("restart wait", screen.phase_ms);
     if (id == uploading_) uploading_ = 0;
     progress_.erase(found);
 }
@@ -271,13 +277,17 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
     if (!console_.progress_due(new_phase)) return;
     const std::uint32_t elapsed = platform::milliseconds() - screen.opened_ms;
     switch (screen.template_id) {
-    case ui::templates::connecting: console_.progress(connecting_line(screen.caption, elapsed), new_phase); break;
-    case ui::templates::waiting: console_.progress(waiting_line(elapsed, settings_.request_timeout_ms), new_phase); break;
+    case ui::templates::connecting:
+        console_.progress(connecting_line(screen.caption, elapsed), new_phase);
+        break;
+    case ui::templates::waiting:
+        console_.progress(waiting_line(elapsed, settings_.request_timeout_ms), new_phase);
+        break;
     case ui::templates::uploading:
         if (screen.restarting) {
             if (!screen.transfer_failed)
-                console_.progress(restart_line(updating_head(transfer_.transition_image, record_.device), screen.position,
-                                               screen.range),
+                console_.progress(restart_line(updating_head(transfer_.transition_image, record_.device),
+                                               screen.position, screen.range),
                                   new_phase);
         } else if (screen.counting) {
             console_.progress(uploading_line(uploading_head(transfer_.transition_image, record_.device),
@@ -285,7 +295,8 @@ void CliScreens::show_progress_locked(Progress& screen, bool new_phase)
                               new_phase);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -332,7 +343,8 @@ void CliScreens::report_error(std::string_view message, std::string_view)
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    if (outcome == Outcome::tftp_port || (outcome == Outcome::no_request && facts.tftp_port != 0 && facts.tftp_port != 69)) {
+    if (outcome == Outcome::tftp_port ||
+        (outcome == Outcome::no_request && facts.tftp_port != 0 && facts.tftp_port != 69)) {
         if (auto holder = platform::udp_port_holder(settings_.pc_address, 69)) {
             facts.port_69_ours = holder->this_program;
             if (!holder->this_program) facts.port_69_holder = std::move(holder->name);
@@ -350,7 +362,8 @@ int CliScreens::finish()
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!decided_) {
-            set_outcome(pending_.value_or(Outcome::pc_failure), pending_ ? pending_message_ : std::string(text::ended_unexpectedly));
+            set_outcome(pending_.value_or(Outcome::pc_failure),
+                        pending_ ? pending_message_ : std::string(text::ended_unexpectedly));
             console_.error(record_.message);
             if (settings_.log != nullptr) settings_.log->shown(record_.message);
         }

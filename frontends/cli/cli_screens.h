@@ -20,8 +20,8 @@
 namespace voq::cli {
 
 struct ScreenSettings {
-    bool yes = false;          // accept the warning and the confirmation
-    bool interactive = false;  // standard input is a terminal to ask on
+    bool yes = false;                      // accept the warning and the confirmation
+    bool interactive = false;              // standard input is a terminal to ask on
     std::uint32_t request_timeout_ms = 0;  // 0: wait for the read request without end
     std::uint32_t http_timeout_ms = 0;     // 0: wait for an HTTP answer without end
     std::string user;
@@ -71,9 +71,9 @@ private:
         std::uint32_t opened_ms = 0;
         std::uint32_t phase_ms = 0;  // the start of the restart wait, on the uploading screen
         bool restarting = false;
-        bool counting = false;  // the first block is acknowledged
+        bool counting = false;                           // the first block is acknowledged
         HttpRequest request = HttpRequest::status_page;  // on a connecting screen
-        bool transfer_failed = false;  // the device stopped short of the last block
+        bool transfer_failed = false;                    // the device stopped short of the last block
     };
 
     bool confirmed(std::string_view question);
@@ -111,7 +111,7 @@ private:
     bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;
     std::thread::id main_thread_;  // the core's sequence runs here; the listener's thread re-reads
-    std::mutex finishing_;  // held by the thread that ends the process, for good
+    std::mutex finishing_;         // held by the thread that ends the process, for good
 };
 
 }  // namespace voq::cli

@@ -58,8 +58,7 @@ std::string time_of_day()
 }
 
 Console::Console(Settings settings)
-    : settings_(std::move(settings)),
-      human_(settings_.json ? stderr : stdout),
+    : settings_(std::move(settings)), human_(settings_.json ? stderr : stdout),
       human_is_terminal_(platform::terminal::is_terminal(human_))
 {
 }
@@ -125,7 +124,8 @@ void Console::progress(const std::string& line, bool new_phase)
     const std::size_t previous = drawn_length_;
     const std::string fitted = fit_to_columns(line, platform::terminal::columns(human_));
     std::fprintf(human_, "\r%s", fitted.c_str());
-    if (previous > fitted.size()) std::fprintf(human_, "%*s\r%s", static_cast<int>(previous - fitted.size()), "", fitted.c_str());
+    if (previous > fitted.size())
+        std::fprintf(human_, "%*s\r%s", static_cast<int>(previous - fitted.size()), "", fitted.c_str());
     std::fflush(human_);
     drawn_length_ = std::max(fitted.size(), std::size_t{1});
 }

@@ -18,7 +18,7 @@ public:
         bool quiet = false;
         bool json = false;
         bool verbose = false;
-        std::string trace_label;  // before every trace line: the device's address
+        std::string trace_label;    // before every trace line: the device's address
         bool every_packet = false;  // -vv
     };
 

@@ -42,7 +42,9 @@ DevicesList parse_devices(std::string_view contents, const std::string& default_
         device.address = parsed.address;
         const auto [earlier, first_time] = listed.emplace(device.address, number);
         if (!first_time)
-            return {{}, at_line(number, device.address_text + " is listed already on line " + std::to_string(earlier->second))};
+            return {
+                {},
+                at_line(number, device.address_text + " is listed already on line " + std::to_string(earlier->second))};
         list.devices.push_back(device);
     }
     return list;

@@ -19,7 +19,8 @@ constexpr std::array<OutcomeEntry, 17> table{{
     {Outcome::version_mismatch, 6, "version-mismatch", "version not matching after the upgrade"},
     {Outcome::no_request, 7, "no-request", "the device never asked for the firmware within the request time-out"},
     {Outcome::no_answer_after_restart, 8, "no-answer-after-restart", "no answer from the device after its restart"},
-    {Outcome::pc_failure, 9, "pc-failure", "this PC could not open or bind its HTTP socket, or another failure of its own"},
+    {Outcome::pc_failure, 9, "pc-failure",
+     "this PC could not open or bind its HTTP socket, or another failure of its own"},
     {Outcome::outdated, status_not_current, "outdated", "(--check) the device runs an older version than the tool's"},
     {Outcome::newer, status_not_current, "newer", "or a later one (with --if-needed: left alone, status 0)"},
     {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C, SIGINT)"},
@@ -42,22 +43,29 @@ Outcome outcome_of_failure(session::Failure failure)
 {
     using session::Failure;
     switch (failure) {
-    case Failure::no_response: return Outcome::no_response;
-    case Failure::no_response_after_restart: return Outcome::no_answer_after_restart;
+    case Failure::no_response:
+        return Outcome::no_response;
+    case Failure::no_response_after_restart:
+        return Outcome::no_answer_after_restart;
     case Failure::user_abort:
     case Failure::password_not_given:
-    case Failure::upgrade_declined: return Outcome::interrupted;
+    case Failure::upgrade_declined:
+        return Outcome::interrupted;
     case Failure::cannot_allocate_listener:
     case Failure::cannot_create_listener_socket:
     case Failure::cannot_bind_listener_socket:
-    case Failure::cannot_start_listener: return Outcome::tftp_port;
-    case Failure::upload_incomplete: return Outcome::upload_incomplete;
-    case Failure::version_mismatch: return Outcome::version_mismatch;
+    case Failure::cannot_start_listener:
+        return Outcome::tftp_port;
+    case Failure::upload_incomplete:
+        return Outcome::upload_incomplete;
+    case Failure::version_mismatch:
+        return Outcome::version_mismatch;
     case Failure::winsock_init:
     case Failure::firmware_missing:
     case Failure::cannot_open_http_socket:
     case Failure::cannot_bind_http_socket:
-    case Failure::cannot_allocate_session: return Outcome::pc_failure;
+    case Failure::cannot_allocate_session:
+        return Outcome::pc_failure;
     }
     return Outcome::pc_failure;
 }
@@ -73,17 +81,22 @@ std::string exit_status_help()
             help += "; " + std::string(table[k].meaning);
         help += "\n";
     }
-    help += "With --devices: the status of the first device in the file that failed; when none\n"
-            "failed, " + std::to_string(status_not_current) + " when --check found one that is not current, else 0.\n";
+    help +=
+        "With --devices: the status of the first device in the file that failed; when none\n"
+        "failed, " +
+        std::to_string(status_not_current) + " when --check found one that is not current, else 0.\n";
     return help;
 }
 
 Outcome outcome_of_signal(int signal)
 {
     switch (signal) {
-    case 15: return Outcome::terminated;
-    case 1: return Outcome::hung_up;
-    default: return Outcome::interrupted;
+    case 15:
+        return Outcome::terminated;
+    case 1:
+        return Outcome::hung_up;
+    default:
+        return Outcome::interrupted;
     }
 }
 

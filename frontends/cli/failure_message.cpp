@@ -13,7 +13,8 @@ std::string failure_message(session::Failure failure, std::string_view message, 
 {
     std::string told(message);
     if (failure == session::Failure::version_mismatch && details.versions)
-        told += ": expected " + quoted(details.versions->expected) + ", VOQ reports " + quoted(details.versions->reported);
+        told +=
+            ": expected " + quoted(details.versions->expected) + ", VOQ reports " + quoted(details.versions->reported);
     return told;
 }
 

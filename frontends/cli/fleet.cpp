@@ -76,13 +76,16 @@ RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
 RunRecord run_device(const Options& o, const std::string& program, const Plan& plan)
 {
     if (plan.pc_address == 0) return unreported(plan, Outcome::no_response, "no route from this PC to the device");
-    if (platform::terminal::interrupted()) return unreported(plan, current_interruption().outcome, std::string(text::not_started));
+    if (platform::terminal::interrupted())
+        return unreported(plan, current_interruption().outcome, std::string(text::not_started));
     std::vector<std::string> arguments{program};
     const auto rest = child_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file,
                                       plan.pc_address, platform::own_process_id());
     arguments.insert(arguments.end(), rest.begin(), rest.end());
-    const platform::ChildRun child = platform::run_child(arguments, {o.verbose, platform::terminal::interrupting_signal, {}});
-    return record_of_child(child.output, child.status, plan.device.address_text, plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address));
+    const platform::ChildRun child =
+        platform::run_child(arguments, {o.verbose, platform::terminal::interrupting_signal, {}});
+    return record_of_child(child.output, child.status, plan.device.address_text,
+                           plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address));
 }
 
 std::string device_line(const RunRecord& r)
@@ -156,7 +159,8 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
             checked[device.password_file] = read.problem;
         }
         if (!device.password_file.empty() && !checked[device.password_file].empty()) {
-            problem = (device.password_file == shared_password_file ? std::string() : at_line) + checked[device.password_file];
+            problem = (device.password_file == shared_password_file ? std::string() : at_line) +
+                      checked[device.password_file];
             return {};
         }
         const std::uint32_t pc = o.local_address ? *o.local_address : platform::source_address_towards(device.address);
@@ -191,14 +195,16 @@ std::string summary_table(const std::vector<RunRecord>& records)
     for (const RunRecord& r : records) {
         device_width = std::max(device_width, std::min<std::size_t>(r.device.size(), 64));
         outcome_width = std::max(outcome_width, entry_of(r.outcome).name.size());
-        version_width = std::max(version_width, std::min<std::size_t>(std::max(r.version_after.size(), r.version_before.size()), 64));
+        version_width = std::max(version_width,
+                                 std::min<std::size_t>(std::max(r.version_after.size(), r.version_before.size()), 64));
     }
     const auto row = [&](const std::string& device, const std::string& outcome, const std::string& version,
                          const std::string& seconds, const std::string& reason) {
         std::string text(1024, '\0');
-        const int length = std::snprintf(text.data(), text.size(), "%-*.64s  %-*s  %-*.64s  %8s  %.600s", static_cast<int>(device_width),
-                                         device.c_str(), static_cast<int>(outcome_width), outcome.c_str(),
-                                         static_cast<int>(version_width), version.c_str(), seconds.c_str(), reason.c_str());
+        const int length = std::snprintf(
+            text.data(), text.size(), "%-*.64s  %-*s  %-*.64s  %8s  %.600s", static_cast<int>(device_width),
+            device.c_str(), static_cast<int>(outcome_width), outcome.c_str(), static_cast<int>(version_width),
+            version.c_str(), seconds.c_str(), reason.c_str());
         text.resize(static_cast<std::size_t>(std::max(length, 0)));
         while (!text.empty() && text.back() == ' ') text.pop_back();
         return text + "\n";
@@ -210,7 +216,8 @@ std::string summary_table(const std::vector<RunRecord>& records)
         std::snprintf(seconds, sizeof seconds, "%.1f", r.seconds);
         const std::string& version = r.version_after.empty() ? r.version_before : r.version_after;
         const std::string_view name = entry_of(r.outcome).name;
-        table += row(r.device, std::string(name), version.empty() ? "-" : version, seconds, status_of(r) == 0 ? "" : r.message);
+        table += row(r.device, std::string(name), version.empty() ? "-" : version, seconds,
+                     status_of(r) == 0 ? "" : r.message);
         ++counts[name];
     }
     std::string totals = std::to_string(records.size()) + (records.size() == 1 ? " device: " : " devices: ");
@@ -231,7 +238,8 @@ int fleet_status(const std::vector<RunRecord>& records)
     return not_current ? status_not_current : 0;
 }
 
-RunRecord record_of_child(const std::string& output, int status, const std::string& device, const std::string& pc_address)
+RunRecord record_of_child(const std::string& output, int status, const std::string& device,
+                          const std::string& pc_address)
 {
     const std::size_t last_start = output.rfind('\n', output.size() >= 2 ? output.size() - 2 : 0);
     const std::string last = output.substr(last_start == std::string::npos ? 0 : last_start + 1);

@@ -31,8 +31,8 @@ std::string subnet_hint(const HintFacts& facts)
         return "The subnet of the PC address " + pc + " is unknown (no interface holds it): check that " + device +
                " is on the same LAN subnet as this PC.";
     const std::uint32_t mask = *facts.pc_netmask;
-    const std::string network =
-        ui::dotted(facts.pc_address & mask) + "/" + std::to_string(std::popcount(mask)) + " (netmask " + ui::dotted(mask) + ")";
+    const std::string network = ui::dotted(facts.pc_address & mask) + "/" + std::to_string(std::popcount(mask)) +
+                                " (netmask " + ui::dotted(mask) + ")";
     if ((facts.pc_address & mask) != (facts.device_address & mask))
         return "The device " + device + " is NOT on the subnet of the PC address " + pc + ", " + network +
                ": the device must reach the PC directly. Choose a PC address on the device's subnet "
@@ -45,12 +45,17 @@ std::string firewall_hint(const HintFacts& facts)
 {
     const std::string device = ui::dotted(facts.device_address);
     return "A firewall on this PC may drop the device's TFTP request. Allow UDP from the device:\n"
-           "    ufw:       sudo ufw allow proto udp from " + device + " to any port 69:168\n"
-           "               sudo ufw allow proto udp from " + device + " to any port 10069:10168\n"
+           "    ufw:       sudo ufw allow proto udp from " +
+           device +
+           " to any port 69:168\n"
+           "               sudo ufw allow proto udp from " +
+           device +
+           " to any port 10069:10168\n"
            "    firewalld: sudo firewall-cmd --add-service=tftp\n"
            "               sudo firewall-cmd --add-port=10069-10168/udp\n"
            "    Windows:   netsh advfirewall firewall add rule name=\"VOQ Upgrade\" dir=in action=allow "
-           "protocol=UDP localport=69-168,10069-10168 remoteip=" + device;
+           "protocol=UDP localport=69-168,10069-10168 remoteip=" +
+           device;
 }
 
 std::string port_69_holder_name(const HintFacts& facts)
@@ -80,12 +85,13 @@ std::vector<std::string> no_response_causes(const HintFacts& facts)
 {
     const std::string device = ui::dotted(facts.device_address);
     if (facts.http_unanswered)
-        return {"The device at " + device + " accepted the connection but sent no answer within --http-timeout: its web "
-                "server may be busy or hung. Power it off and on, or give it longer (--http-timeout).",
+        return {"The device at " + device +
+                    " accepted the connection but sent no answer within --http-timeout: its web "
+                    "server may be busy or hung. Power it off and on, or give it longer (--http-timeout).",
                 address_hint(facts)};
     if (facts.http_refusal && kind_of(*facts.http_refusal) == SocketErrorKind::refused)
-        return {"Something at " + device + " refused the connection to port " + std::to_string(facts.http_refusal->first_port) +
-                    " " + quoted(facts.http_refusal->reason) +
+        return {"Something at " + device + " refused the connection to port " +
+                    std::to_string(facts.http_refusal->first_port) + " " + quoted(facts.http_refusal->reason) +
                     ": the address answers, but no web server listens there. The address may belong to another "
                     "machine, or the device may still be starting: check the address on the device itself or in its "
                     "DHCP lease, and try again in a minute.",
@@ -103,17 +109,19 @@ std::string capability_hint(const HintFacts& facts)
 {
     return "On Linux, binding UDP port 69 needs root or the capability CAP_NET_BIND_SERVICE "
            "(sudo setcap cap_net_bind_service=+ep \"$(command -v voq-upgrade-cli)\"). Without it the program falls back "
-           "to a port from 10069 to 10168 on " + ui::dotted(facts.pc_address) +
+           "to a port from 10069 to 10168 on " +
+           ui::dotted(facts.pc_address) +
            ", which the device is told in the upgrade request; a device that asks on port 69 regardless needs the "
            "capability.";
 }
 
 std::string holder_hint(const HintFacts& facts, const std::string& reason)
 {
-    const std::string held = " holds UDP port 69 on " + ui::dotted(facts.pc_address) + ", and ports 70 to 168 are taken too " +
-                             quoted(reason) + ": stop it for the upgrade";
+    const std::string held = " holds UDP port 69 on " + ui::dotted(facts.pc_address) +
+                             ", and ports 70 to 168 are taken too " + quoted(reason) + ": stop it for the upgrade";
     if (facts.port_69_holder) return *facts.port_69_holder + held + ".";
-    return port_69_holder_name(facts) + held + " (see which with sudo ss -ulpn 'sport = :69'; sudo systemctl stop tftpd-hpa).";
+    return port_69_holder_name(facts) + held +
+           " (see which with sudo ss -ulpn 'sport = :69'; sudo systemctl stop tftpd-hpa).";
 }
 
 std::vector<std::string> tftp_port_causes(const HintFacts& facts)
@@ -138,7 +146,8 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
         }
     }
     if (!holder_named && !facts.port_69_ours)
-        causes.push_back(port_69_holder_name(facts) + " may hold UDP port 69: check it (sudo ss -ulpn 'sport = :69') and "
+        causes.push_back(port_69_holder_name(facts) +
+                         " may hold UDP port 69: check it (sudo ss -ulpn 'sport = :69') and "
                          "stop it for the upgrade.");
     if (!capability_named) causes.push_back(capability_hint(facts));
     return causes;
@@ -149,36 +158,44 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
 std::vector<std::string> likely_causes(Outcome outcome, const HintFacts& facts)
 {
     switch (outcome) {
-    case Outcome::no_response: return no_response_causes(facts);
-    case Outcome::tftp_port: return tftp_port_causes(facts);
+    case Outcome::no_response:
+        return no_response_causes(facts);
+    case Outcome::tftp_port:
+        return tftp_port_causes(facts);
     case Outcome::no_request: {
         const bool refused = !facts.upgrade_answer.empty() && !answer_is_success(facts.upgrade_answer);
         std::vector<std::string> causes;
         if (refused)
-            causes.push_back("The device refused the upgrade request (\"" + facts.upgrade_answer +
-                             "\"): a device busy with another upgrade answers so. Let that one finish, then try again.");
+            causes.push_back(
+                "The device refused the upgrade request (\"" + facts.upgrade_answer +
+                "\"): a device busy with another upgrade answers so. Let that one finish, then try again.");
         causes.push_back(firewall_hint(facts));
         causes.push_back(subnet_hint(facts));
         // In a fleet a sibling run holds port 69 as a matter of course.
         if (!(moved_off_first_port(facts) && facts.port_69_ours)) causes.push_back(other_server_hint(facts));
-        if (!refused) causes.push_back("A telephone in use keeps the device from starting: hang up every phone attached to it.");
+        if (!refused)
+            causes.push_back("A telephone in use keeps the device from starting: hang up every phone attached to it.");
         return causes;
     }
     case Outcome::no_answer_after_restart: {
         // The device took its whole firmware: the way to it and back worked.
         std::vector<std::string> causes;
         if (facts.http_unanswered)
-            causes.push_back("The device accepted the connection after its restart but sent no answer within "
-                             "--http-timeout: it may still be starting its web server.");
-        causes.push_back("The device may still be restarting: a slow device needs a longer --restart-wait. Its firmware "
-                         "was delivered; check its version at http://" + ui::dotted(facts.device_address) +
-                         "/admin/advanced in a few minutes.");
-        causes.push_back("The device may have come back at another address: one that takes its address by DHCP can get "
-                         "a new one when it restarts. Look it up on the device itself or in the DHCP server's leases, "
-                         "and check its version there.");
+            causes.push_back(
+                "The device accepted the connection after its restart but sent no answer within "
+                "--http-timeout: it may still be starting its web server.");
+        causes.push_back(
+            "The device may still be restarting: a slow device needs a longer --restart-wait. Its firmware "
+            "was delivered; check its version at http://" +
+            ui::dotted(facts.device_address) + "/admin/advanced in a few minutes.");
+        causes.push_back(
+            "The device may have come back at another address: one that takes its address by DHCP can get "
+            "a new one when it restarts. Look it up on the device itself or in the DHCP server's leases, "
+            "and check its version there.");
         return causes;
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 

@@ -17,13 +17,18 @@ HttpTimeout http_timeout(HttpRequest request, std::uint32_t timeout_ms)
     const std::string within = std::string(" within ") + seconds + " (--http-timeout)";
     switch (request) {
     case HttpRequest::upgrade_request:
-        return {Outcome::no_response, "Upgrade Failed: No answer from VOQ to the upgrade request (GET /admin/upgrade?tftp://...)" + within};
+        return {Outcome::no_response,
+                "Upgrade Failed: No answer from VOQ to the upgrade request (GET /admin/upgrade?tftp://...)" + within};
     case HttpRequest::status_after_restart:
-        return {Outcome::no_answer_after_restart,
-                "Upgrade Failed: No answer from VOQ to the status page request after its restart (GET /admin/advanced)" + within};
-    case HttpRequest::status_page: break;
+        return {
+            Outcome::no_answer_after_restart,
+            "Upgrade Failed: No answer from VOQ to the status page request after its restart (GET /admin/advanced)" +
+                within};
+    case HttpRequest::status_page:
+        break;
     }
-    return {Outcome::no_response, "Upgrade Failed: No answer from VOQ to the status page request (GET /admin/advanced)" + within};
+    return {Outcome::no_response,
+            "Upgrade Failed: No answer from VOQ to the status page request (GET /admin/advanced)" + within};
 }
 
 }  // namespace voq::cli

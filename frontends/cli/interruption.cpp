@@ -10,9 +10,12 @@ Interruption interruption_of(int signal)
 {
     const Outcome outcome = outcome_of_signal(signal);
     switch (outcome) {
-    case Outcome::terminated: return {outcome, text::terminated};
-    case Outcome::hung_up: return {outcome, text::hung_up};
-    default: return {Outcome::interrupted, session::message::user_abort};
+    case Outcome::terminated:
+        return {outcome, text::terminated};
+    case Outcome::hung_up:
+        return {outcome, text::hung_up};
+    default:
+        return {Outcome::interrupted, session::message::user_abort};
     }
 }
 

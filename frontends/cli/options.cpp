@@ -48,42 +48,59 @@ std::string version_text()
 
 void define(CLI::App& app, Options& o)
 {
-    app.add_option("DEVICE-ADDRESS", o.device, "the device's IPv4 address")->type_name("ADDRESS")->check(address_problem);
+    app.add_option("DEVICE-ADDRESS", o.device, "the device's IPv4 address")
+        ->type_name("ADDRESS")
+        ->check(address_problem);
     app.add_option("--local-address", o.local_address_text,
                    "the PC address the device reaches this PC on (default: the one the system routes through)")
-        ->type_name("ADDRESS")->check(address_problem);
+        ->type_name("ADDRESS")
+        ->check(address_problem);
     app.add_option("--user", o.user, "the device's administrator user name")->type_name("NAME")->capture_default_str();
-    app.add_option("--password-file", o.password_file, "read the password from the first line of FILE")->type_name("FILE");
+    app.add_option("--password-file", o.password_file, "read the password from the first line of FILE")
+        ->type_name("FILE");
     app.add_flag("-y,--yes", o.yes, "accept the warning and the confirmation");
     const auto seconds = [](double most) {
         return CLI::Validator([most](std::string& text) { return seconds_problem(text, most); }, "", "");
     };
     app.add_option("--request-timeout", o.request_timeout_s,
                    "seconds to wait for the device's firmware request (0: no limit)")
-        ->type_name("SECONDS")->capture_default_str()->check(seconds(86400));
+        ->type_name("SECONDS")
+        ->capture_default_str()
+        ->check(seconds(86400));
     app.add_option("--http-timeout", o.http_timeout_s,
                    "seconds to wait for the device's answer to each HTTP request (0: no limit)")
-        ->type_name("SECONDS")->capture_default_str()->check(seconds(86400));
+        ->type_name("SECONDS")
+        ->capture_default_str()
+        ->check(seconds(86400));
     app.add_option("--restart-wait", o.restart_wait_s, "seconds to wait for the device's restart")
-        ->type_name("SECONDS")->capture_default_str()->check(seconds(3600));
-    auto* check = app.add_flag_callback("--check", [&o] { o.mode = Mode::check; },
-                                        "read each device's status page and say whether the tool's firmware would "
-                                        "change it (current, outdated, newer); send nothing else");
-    app.add_flag_callback("--if-needed", [&o] { o.mode = Mode::if_needed; },
-                          "upgrade only a device that runs an older version than the tool's; leave one that is "
-                          "current or newer alone")
+        ->type_name("SECONDS")
+        ->capture_default_str()
+        ->check(seconds(3600));
+    auto* check = app.add_flag_callback(
+        "--check", [&o] { o.mode = Mode::check; },
+        "read each device's status page and say whether the tool's firmware would "
+        "change it (current, outdated, newer); send nothing else");
+    app.add_flag_callback(
+           "--if-needed", [&o] { o.mode = Mode::if_needed; },
+           "upgrade only a device that runs an older version than the tool's; leave one that is "
+           "current or newer alone")
         ->excludes(check);
     app.add_flag("-q,--quiet", o.quiet, "no progress and no messages but failures");
     app.add_flag("--json", o.json, "a JSON object with the result on standard output (one a device with --devices)");
     app.add_flag("-v,--verbose", o.verbosity,
                  "every step on standard error, with a time stamp: phases, requests, answers, the system's reasons; "
                  "-vv also every packet");
-    auto* devices = app.add_option("--devices", o.devices_file,
-                   "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")->type_name("FILE");
+    auto* devices =
+        app.add_option("--devices", o.devices_file,
+                       "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")
+            ->type_name("FILE");
     app.add_option("--log", o.log_file, "append the run's support log to FILE, as the desktop programs keep it")
-        ->type_name("FILE")->excludes(devices);
+        ->type_name("FILE")
+        ->excludes(devices);
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
-        ->type_name("N")->capture_default_str()->check(CLI::Range(1u, 1000u).description(""));
+        ->type_name("N")
+        ->capture_default_str()
+        ->check(CLI::Range(1u, 1000u).description(""));
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
     app.add_option("--parent-process", o.parent_process)->group("");
     app.set_version_flag("--version", version_text, "the program's version and the firmware it carries");
@@ -107,8 +124,9 @@ ParsedCommandLine parse_command_line(int argc, char** argv)
         return ParsedCommandLine{std::nullopt, report_usage_error(text, json, "", true)};
     };
     if (const std::string given = password_argument(argc, argv); !given.empty())
-        return usage_error(given + ": the password is never an argument, where every user of this PC could read it; "
-                                   "use --password-file FILE, VOQ_UPGRADE_PASSWORD, or the prompt on a terminal");
+        return usage_error(given +
+                           ": the password is never an argument, where every user of this PC could read it; "
+                           "use --password-file FILE, VOQ_UPGRADE_PASSWORD, or the prompt on a terminal");
     CLI::App app(std::string(description), "voq-upgrade-cli");
     define(app, o);
     try {
@@ -171,15 +189,17 @@ std::vector<std::string> child_arguments(const Options& shared, const std::strin
                                          const std::string& password_file, std::uint32_t local_address,
                                          long parent_process)
 {
-    std::vector<std::string> arguments{device, "--yes", "--json", "--quiet", "--user", user, "--local-address",
-                                       ui::dotted(local_address), "--trace-label", device};
+    std::vector<std::string> arguments{device,          "--yes", "--json",          "--quiet",
+                                       "--user",        user,    "--local-address", ui::dotted(local_address),
+                                       "--trace-label", device};
     if (!password_file.empty()) arguments.insert(arguments.end(), {"--password-file", password_file});
     std::ostringstream timeout, http, wait;
     timeout << shared.request_timeout_s;
     http << shared.http_timeout_s;
     wait << shared.restart_wait_s;
-    arguments.insert(arguments.end(), {"--request-timeout", timeout.str(), "--http-timeout", http.str(),
-                                       "--restart-wait", wait.str(), "--parent-process", std::to_string(parent_process)});
+    arguments.insert(arguments.end(),
+                     {"--request-timeout", timeout.str(), "--http-timeout", http.str(), "--restart-wait", wait.str(),
+                      "--parent-process", std::to_string(parent_process)});
     for (int level = 0; level < shared.verbosity; ++level) arguments.push_back("--verbose");
     if (shared.mode == Mode::check) arguments.push_back("--check");
     if (shared.mode == Mode::if_needed) arguments.push_back("--if-needed");

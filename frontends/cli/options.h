@@ -12,7 +12,7 @@
 namespace voq::cli {
 
 struct Options {
-    std::string device;                    // in canonical dotted form
+    std::string device;  // in canonical dotted form
     std::uint32_t device_address = 0;
     std::string local_address_text;
     std::optional<std::uint32_t> local_address;

@@ -4,8 +4,8 @@
 #include "frontends/cli/credentials.h"
 #include "frontends/cli/interruption.h"
 #include "platform/terminal.h"
-#include "ui/credential_bytes.h"
 #include "session/messages.h"
+#include "ui/credential_bytes.h"
 #include "ui/texts.h"
 
 namespace voq::cli {
@@ -28,7 +28,8 @@ PasswordSupply::Answer PasswordSupply::next(const std::string& user, const std::
     while (asked_ < most_password_asks) {
         ++asked_;
         const auto typed = ask(user, device);
-        if (platform::terminal::interrupted()) return {std::nullopt, current_interruption().outcome, current_interruption().message};
+        if (platform::terminal::interrupted())
+            return {std::nullopt, current_interruption().outcome, current_interruption().message};
         if (!typed) return {std::nullopt, Outcome::password, text::password_missing};
         if (const auto sendable = ui::credential_from_utf8(*typed)) return {*sendable, Outcome::password, {}};
         console_.error(ui::text::unsendable_credentials);
@@ -38,7 +39,8 @@ PasswordSupply::Answer PasswordSupply::next(const std::string& user, const std::
 
 std::optional<std::string> PasswordSupply::ask(const std::string& user, const std::string& device)
 {
-    return platform::terminal::read_line(false, [&] { console_.prompt("Password for " + user + " on VOQ@" + device + ": "); });
+    return platform::terminal::read_line(false,
+                                         [&] { console_.prompt("Password for " + user + " on VOQ@" + device + ": "); });
 }
 
 }  // namespace voq::cli

@@ -19,7 +19,7 @@ public:
 
     struct Answer {
         std::optional<std::string> password;  // as bytes to send
-        Outcome outcome = Outcome::password;   // why there is none
+        Outcome outcome = Outcome::password;  // why there is none
         std::string_view message;
     };
     Answer next(const std::string& user, const std::string& device);

@@ -17,7 +17,10 @@ std::string seconds(std::uint32_t ms)
     return text;
 }
 
-std::string_view role(bool transition_image) { return transition_image ? ui::text::transition_role : ui::text::target_role; }
+std::string_view role(bool transition_image)
+{
+    return transition_image ? ui::text::transition_role : ui::text::target_role;
+}
 
 }  // namespace
 
@@ -45,7 +48,8 @@ std::string waiting_line(std::uint32_t elapsed_ms, std::uint32_t timeout_ms)
 
 std::string uploading_line(std::string_view head, ByteCount count, std::uint32_t elapsed_ms)
 {
-    const double percent = count.total == 0 ? 0.0 : 100.0 * static_cast<double>(count.done) / static_cast<double>(count.total);
+    const double percent =
+        count.total == 0 ? 0.0 : 100.0 * static_cast<double>(count.done) / static_cast<double>(count.total);
     const double rate_kb = elapsed_ms == 0 ? 0.0 : static_cast<double>(count.done) / static_cast<double>(elapsed_ms);
     char text[128];
     std::snprintf(text, sizeof text, ": %llu of %llu bytes, %3.0f%%, %.0f kB/s",
@@ -69,9 +73,10 @@ std::string transfer_summary_line(std::string_view head, ByteCount count, std::u
                       static_cast<unsigned long long>(count.done), static_cast<unsigned long long>(count.total),
                       elapsed_ms / 1000.0);
     } else {
-        const double rate_kb = elapsed_ms == 0 ? 0.0 : static_cast<double>(count.done) / static_cast<double>(elapsed_ms);
-        std::snprintf(text, sizeof text, ": %llu bytes in %.1f s, %.0f kB/s", static_cast<unsigned long long>(count.done),
-                      elapsed_ms / 1000.0, rate_kb);
+        const double rate_kb =
+            elapsed_ms == 0 ? 0.0 : static_cast<double>(count.done) / static_cast<double>(elapsed_ms);
+        std::snprintf(text, sizeof text, ": %llu bytes in %.1f s, %.0f kB/s",
+                      static_cast<unsigned long long>(count.done), elapsed_ms / 1000.0, rate_kb);
     }
     return std::string(head) + text;
 }

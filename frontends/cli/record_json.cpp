@@ -47,7 +47,8 @@ std::string record_json(const RunRecord& record)
     nlohmann::ordered_json object;
     object["device"] = text_or_null(record.device);
     object["pc_address"] = text_or_null(record.pc_address);
-    if (record.port != 0) object["port"] = record.port; else object["port"] = nullptr;
+    if (record.port != 0) object["port"] = record.port;
+    else object["port"] = nullptr;
     object["product"] = text_or_null(record.product);
     object["mac_address"] = text_or_null(record.mac_address);
     object["serial_number"] = text_or_null(record.serial_number);

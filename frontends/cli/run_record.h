@@ -21,8 +21,8 @@ struct RunRecord {
     std::string version_after;
     // A staged build would serve the transition image first; unknown before the status page.
     std::optional<bool> transition_first;
-    std::uint64_t bytes = 0;  // acknowledged by the device
-    bool delivered = false;   // the last image sent was acknowledged to its end
+    std::uint64_t bytes = 0;     // acknowledged by the device
+    bool delivered = false;      // the last image sent was acknowledged to its end
     std::string upgrade_answer;  // the status line of the device's answer to the upgrade request
     double seconds = 0;
     Outcome outcome = Outcome::upgraded;

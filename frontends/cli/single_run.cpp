@@ -1,8 +1,8 @@
 #include "frontends/cli/single_run.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/entry.h"
 #include "app/startup.h"
@@ -13,7 +13,6 @@
 #include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/password_file.h"
 #include "frontends/cli/pc_address.h"
-#include "ui/credential_bytes.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/usage_error.h"
 #include "platform/child_process.h"
@@ -24,6 +23,7 @@
 #include "platform/socket_address.h"
 #include "platform/terminal.h"
 #include "session/session.h"
+#include "ui/credential_bytes.h"
 #include "ui/support_log.h"
 #include "ui/texts.h"
 #include "ui/views.h"

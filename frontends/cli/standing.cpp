@@ -26,7 +26,8 @@ StandingVerdict standing_verdict(Mode mode, const ui::StandingFact& fact, std::s
         return {false, Outcome::current, (check ? "Current: " : "Not upgraded: ") + runs + ", the version of " + tools};
     case ui::Standing::newer:
         return {false, Outcome::newer, (check ? "Newer: " : "Not upgraded: ") + runs + ", later than " + tools};
-    case ui::Standing::outdated: break;
+    case ui::Standing::outdated:
+        break;
     }
     return {false, Outcome::outdated,
             "Outdated: " + runs + ", older than " + tools +

@@ -12,7 +12,7 @@ namespace voq::cli {
 enum class Mode { upgrade, check, if_needed };
 
 struct StandingVerdict {
-    bool upgrade = true;  // go on to the confirmation and the upgrade request
+    bool upgrade = true;                  // go on to the confirmation and the upgrade request
     Outcome outcome = Outcome::upgraded;  // where it does not
     std::string message;
 };

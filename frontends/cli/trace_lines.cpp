@@ -13,9 +13,11 @@ bool is_http_call(ui::Call call)
     case ui::Call::http_bind:
     case ui::Call::http_connect:
     case ui::Call::http_send:
-    case ui::Call::http_receive: return true;
+    case ui::Call::http_receive:
+        return true;
     case ui::Call::tftp_bind:
-    case ui::Call::tftp_send: return false;
+    case ui::Call::tftp_send:
+        return false;
     }
     return false;
 }
@@ -75,10 +77,12 @@ std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail)
 std::string transfer_summary(const ui::TransferFact& fact, std::uint32_t duration_ms)
 {
     return std::string("tftp: ") + (fact.transition_image ? "transition" : "target") + " image " +
-           (fact.given_up ? "given up after " : fact.acknowledged < fact.total ? "stopped after " : "sent in ") +
-           seconds_text(duration_ms) + ": " +
-           std::to_string(fact.blocks_acknowledged) + " blocks acknowledged, " + std::to_string(fact.acknowledged) + " of " +
-           std::to_string(fact.total) + " bytes, " + std::to_string(fact.retransmissions) + " retransmissions";
+           (fact.given_up                    ? "given up after "
+            : fact.acknowledged < fact.total ? "stopped after "
+                                             : "sent in ") +
+           seconds_text(duration_ms) + ": " + std::to_string(fact.blocks_acknowledged) + " blocks acknowledged, " +
+           std::to_string(fact.acknowledged) + " of " + std::to_string(fact.total) + " bytes, " +
+           std::to_string(fact.retransmissions) + " retransmissions";
 }
 
 std::string phase_took_line(std::string_view phase, std::uint32_t duration_ms)
@@ -103,7 +107,8 @@ std::optional<std::string> core_trace_line(std::string_view text)
         {"All blocks ack'd", true, ""},
         {"++++size ", false, "the image's bytes, its last block's bytes, its blocks"},
         {"Timeout for ack; upgrade failed", true, "the transfer given up"},
-        {"Unknown source request in session: ", false, "a packet from another address, in hexadecimal, or port: ignored"},
+        {"Unknown source request in session: ", false,
+         "a packet from another address, in hexadecimal, or port: ignored"},
         {"TFTP Rx WRQ?", true, "a write request: ignored"},
         {"TFTP Rx Data?", true, "a data packet before any read request: ignored"},
         {"TFTP Rx ACK?", true, "an acknowledgement before any read request: ignored"},
@@ -115,7 +120,8 @@ std::optional<std::string> core_trace_line(std::string_view text)
         if (line.find_first_not_of(gloss.whole ? "" : "0123456789abcdef:(), ", gloss.start.size()) != std::string::npos)
             return std::nullopt;
         // The label already says TFTP.
-        const std::string_view said = std::string_view(line).starts_with("TFTP ") ? std::string_view(line).substr(5) : line;
+        const std::string_view said =
+            std::string_view(line).starts_with("TFTP ") ? std::string_view(line).substr(5) : line;
         std::string shown = "tftp: " + std::string(said);
         if (!gloss.meaning.empty()) shown += " (" + std::string(gloss.meaning) + ")";
         return shown;

@@ -166,7 +166,8 @@ void name_for_screen_readers(QWidget* widget, const DialogTemplate& layout, cons
     widget->setAccessibleName(QString::fromStdString(name));
     if (auto* list = qobject_cast<QComboBox*>(widget)) list->view()->setAccessibleName(QString::fromStdString(name));
     if (auto* address = dynamic_cast<AddressField*>(widget)) {
-        for (int box = 0; box < 4; ++box) address->box(box)->setAccessibleName(QString::fromStdString(address_box_name(box)));
+        for (int box = 0; box < 4; ++box)
+            address->box(box)->setAccessibleName(QString::fromStdString(address_box_name(box)));
     }
 }
 
@@ -187,9 +188,6 @@ void describe_screen(QDialog* dialog, const std::vector<QWidget*>& body)
 
 void show_as_busy_indicator(QProgressBar* bar) { bar->setProperty(busy_property, true); }
 
-bool is_busy_indicator(const QObject* object)
-{
-    return object != nullptr && object->property(busy_property).toBool();
-}
+bool is_busy_indicator(const QObject* object) { return object != nullptr && object->property(busy_property).toBool(); }
 
 }  // namespace voq::ui::qt

@@ -97,8 +97,8 @@ void AddressField::move_to(int index, bool select_all, bool at_end)
 void AddressField::leave_backwards()
 {
     for (QWidget* before = box(0)->previousInFocusChain(); before != box(0); before = before->previousInFocusChain()) {
-        if (before->window() == window() && (before->focusPolicy() & Qt::TabFocus) != 0 && before->isEnabled()
-            && before->isVisibleTo(window()) && !isAncestorOf(before)) {
+        if (before->window() == window() && (before->focusPolicy() & Qt::TabFocus) != 0 && before->isEnabled() &&
+            before->isVisibleTo(window()) && !isAncestorOf(before)) {
             before->setFocus(Qt::BacktabFocusReason);
             return;
         }
@@ -110,7 +110,8 @@ void AddressField::edited(int index)
     QLineEdit* edited_box = box(index);
     const QString clamped = box_text(edited_box->text());
     if (clamped != edited_box->text()) edited_box->setText(clamped);
-    if (index < 3 && clamped.size() == box_digits && edited_box->cursorPosition() == box_digits) move_to(index + 1, true, false);
+    if (index < 3 && clamped.size() == box_digits && edited_box->cursorPosition() == box_digits)
+        move_to(index + 1, true, false);
 }
 
 bool AddressField::eventFilter(QObject* watched, QEvent* event)
@@ -152,7 +153,8 @@ bool AddressField::eventFilter(QObject* watched, QEvent* event)
         if (index == 0) return false;
         leave_backwards();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

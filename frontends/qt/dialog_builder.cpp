@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <algorithm>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,12 +12,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
+#include <algorithm>
 
-#include "ui/accessible_names.h"
-#include "ui/dialog_templates.h"
 #include "frontends/qt/accessibility.h"
 #include "frontends/qt/address_field.h"
 #include "frontends/qt/icons.h"
+#include "ui/accessible_names.h"
+#include "ui/dialog_templates.h"
 
 namespace voq::ui::qt {
 
@@ -86,17 +86,20 @@ QWidget* make_control(const Control& control, QDialog* dialog)
         if (control.kind == ControlKind::password_field) field->setEchoMode(QLineEdit::Password);
         return field;
     }
-    case ControlKind::address_field: return new AddressField(dialog);
+    case ControlKind::address_field:
+        return new AddressField(dialog);
     case ControlKind::label:
     case ControlKind::right_label:
     case ControlKind::wrapped_text:
     case ControlKind::centred_wrapped_text: {
         auto* label = new QLabel(text, dialog);
-        label->setWordWrap(control.kind == ControlKind::wrapped_text || control.kind == ControlKind::centred_wrapped_text);
+        label->setWordWrap(control.kind == ControlKind::wrapped_text ||
+                           control.kind == ControlKind::centred_wrapped_text);
         const Qt::Alignment alignment = control.kind == ControlKind::right_label ? Qt::AlignRight | Qt::AlignVCenter
-                                        : control.kind == ControlKind::centred_wrapped_text ? Qt::AlignHCenter | Qt::AlignTop
+                                        : control.kind == ControlKind::centred_wrapped_text
+                                            ? Qt::AlignHCenter | Qt::AlignTop
                                         : control.kind == ControlKind::label ? Qt::AlignLeft | Qt::AlignVCenter
-                                                                              : Qt::AlignLeft | Qt::AlignTop;
+                                                                             : Qt::AlignLeft | Qt::AlignTop;
         label->setAlignment(alignment);
         return label;
     }
@@ -106,7 +109,8 @@ QWidget* make_control(const Control& control, QDialog* dialog)
         icon->setAlignment(Qt::AlignCenter);
         return icon;
     }
-    case ControlKind::drop_down_list: return new QComboBox(dialog);
+    case ControlKind::drop_down_list:
+        return new QComboBox(dialog);
     case ControlKind::progress_bar: {
         auto* bar = new QProgressBar(dialog);
         bar->setTextVisible(false);
@@ -167,7 +171,8 @@ BuiltDialog build_dialog(int template_id)
     for (std::size_t k = 0; k < layout->controls.size(); ++k) {
         const Control& control = layout->controls[k];
         const Control* label = label_for(*layout, control);
-        QWidget* label_widget = label != nullptr ? widgets[static_cast<std::size_t>(label - layout->controls.data())] : nullptr;
+        QWidget* label_widget =
+            label != nullptr ? widgets[static_cast<std::size_t>(label - layout->controls.data())] : nullptr;
         if (label_widget != nullptr) tie_label(label_widget, widgets[k]);
         if (!is_body(control)) continue;
         if (label_widget != nullptr && !is_body(*label)) body.emplace_back(label->y, label_widget);
@@ -197,7 +202,8 @@ void set_control_text(const BuiltDialog& built, int control, std::string_view te
 
 QPoint centred_origin(QSize frame, const QRect& screen)
 {
-    return {screen.x() + ((screen.width() - frame.width()) >> 1), screen.y() + ((screen.height() - frame.height()) >> 1)};
+    return {screen.x() + ((screen.width() - frame.width()) >> 1),
+            screen.y() + ((screen.height() - frame.height()) >> 1)};
 }
 
 // Unlike Windows', the primary screen of a desktop of several need not start at

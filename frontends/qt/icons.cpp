@@ -6,9 +6,6 @@
 
 namespace voq::ui::qt {
 
-QPixmap icon_pixmap(int icon_id)
-{
-    return QPixmap(icon_id == device_icon ? device_106_xpm : phone_286_xpm);
-}
+QPixmap icon_pixmap(int icon_id) { return QPixmap(icon_id == device_icon ? device_106_xpm : phone_286_xpm); }
 
 }  // namespace voq::ui::qt

@@ -28,7 +28,8 @@ auto on_gui_thread(Work work) -> decltype(work())
 {
     if (QThread::currentThread() == qApp->thread()) return work();
     decltype(work()) result{};
-    QMetaObject::invokeMethod(qApp, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { result = work(); }, Qt::BlockingQueuedConnection);
     return result;
 }
 
@@ -59,7 +60,8 @@ void show_owned_box(QWidget* owner, std::string_view message, std::string_view t
 
 std::optional<std::string> credential_of(const QString& text)
 {
-    return credential_from_utf16({reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
+    return credential_from_utf16(
+        {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())});
 }
 
 // The Windows program polls its progress screens without the dialog manager's
@@ -78,8 +80,7 @@ void take_keys_as_a_polled_window(QDialog* dialog, QPushButton* cancel)
 
 }  // namespace
 
-QtScreens::ThreadModal::ThreadModal(QtScreens& screens, QWidget* modal, std::thread::id opener)
-    : screens_(screens)
+QtScreens::ThreadModal::ThreadModal(QtScreens& screens, QWidget* modal, std::thread::id opener) : screens_(screens)
 {
     for (OpenWindow& open : screens_.open_windows_) {
         if (open.opener != opener || !open.window || !open.window->isEnabled()) continue;
@@ -199,12 +200,12 @@ PasswordAnswer QtScreens::show_password(const PasswordView& view)
         auto* password = qobject_cast<QLineEdit*>(built.controls.at(controls::password));
         password->setFocus();
         const bool ok = run_modal(built, view.template_id, opener, [&] {
-            const bool user_fits = credential_of(user->text()).has_value();
-            if (user_fits && credential_of(password->text())) return true;
-            show_owned_box(built.dialog, text::unsendable_credentials, text::error_box_title, focus());
-            (user_fits ? password : user)->setFocus();
-            return false;
-        }) == 1;
+                            const bool user_fits = credential_of(user->text()).has_value();
+                            if (user_fits && credential_of(password->text())) return true;
+                            show_owned_box(built.dialog, text::unsendable_credentials, text::error_box_title, focus());
+                            (user_fits ? password : user)->setFocus();
+                            return false;
+                        }) == 1;
         PasswordAnswer answer{ok, {}, {}};
         if (answer.ok) {
             answer.user_name = credential_of(user->text()).value_or("");
@@ -308,7 +309,8 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
         Progress progress{build_dialog(view.template_id)};
         QDialog* dialog = progress.screen.dialog;
         dialog->setWindowTitle(from_text(view.caption));
-        if (view.template_id == templates::waiting) set_control_text(progress.screen, controls::waiting_text, view.text);
+        if (view.template_id == templates::waiting)
+            set_control_text(progress.screen, controls::waiting_text, view.text);
         auto* bar = qobject_cast<QProgressBar*>(progress.screen.controls.at(controls::progress_bar));
         bar->setAccessibleName(from_text(view.caption));
         bar->setRange(0, view.range_high);

@@ -15,8 +15,8 @@
 
 #include "frontends/qt/dialog_builder.h"
 #include "frontends/qt/focus_handover.h"
-#include "ui/support_log.h"
 #include "ui/screens.h"
+#include "ui/support_log.h"
 
 namespace voq::ui::qt {
 

@@ -68,7 +68,8 @@ void guard(QAccessibleEvent* event)
         pass_on(&masked);
         return;
     }
-    default: return;  // no other kind carries text
+    default:
+        return;  // no other kind carries text
     }
 }
 
@@ -80,8 +81,10 @@ bool carries_secret_text(QAccessibleEvent* event)
     case QAccessible::TextInserted:
     case QAccessible::TextRemoved:
     case QAccessible::TextUpdated:
-    case QAccessible::ValueChanged: break;
-    default: return false;
+    case QAccessible::ValueChanged:
+        break;
+    default:
+        return false;
     }
     QAccessibleInterface* source = event->accessibleInterface();
     return source != nullptr && source->state().passwordEdit;

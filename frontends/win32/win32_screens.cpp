@@ -62,8 +62,11 @@ INT_PTR CALLBACK modal_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
     case IDOK:
         if (!modal->on_ok || modal->on_ok(dialog)) ::EndDialog(dialog, 1);
         return TRUE;
-    case IDCANCEL: ::EndDialog(dialog, 0); return TRUE;
-    default: return FALSE;
+    case IDCANCEL:
+        ::EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 
@@ -110,7 +113,8 @@ bool ansi_text(HWND dialog, int control, std::string& text)
 {
     HWND field = ::GetDlgItem(dialog, control);
     std::wstring typed(static_cast<std::size_t>(std::max(::GetWindowTextLengthW(field), 0)) + 1, L'\0');
-    typed.resize(static_cast<std::size_t>(std::max(::GetWindowTextW(field, typed.data(), static_cast<int>(typed.size())), 0)));
+    typed.resize(
+        static_cast<std::size_t>(std::max(::GetWindowTextW(field, typed.data(), static_cast<int>(typed.size())), 0)));
     static_assert(sizeof(wchar_t) == sizeof(char16_t));
     const std::optional<std::string> bytes =
         credential_from_utf16({reinterpret_cast<const char16_t*>(typed.data()), typed.size()});
@@ -127,7 +131,8 @@ int Win32Screens::show_warning(const WarningView& view)
                     ::SetWindowTextA(dialog, view.caption.c_str());
                     set_text(dialog, controls::warning_text, view.text);
                 },
-                {}, IDCANCEL};
+                {},
+                IDCANCEL};
     modal.template_id = view.template_id;
     return static_cast<int>(::DialogBoxParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, modal_procedure,
                                               reinterpret_cast<LPARAM>(&modal)));
@@ -138,7 +143,8 @@ int Win32Screens::show_address(const AddressView& view,
 {
     Modal modal{[&](HWND dialog) {
                     for (const std::string& address : view.local_addresses)
-                        ::SendDlgItemMessageA(dialog, controls::local_addresses, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(address.c_str()));
+                        ::SendDlgItemMessageA(dialog, controls::local_addresses, CB_ADDSTRING, 0,
+                                              reinterpret_cast<LPARAM>(address.c_str()));
                     ::SendDlgItemMessageA(dialog, controls::local_addresses, CB_SETCURSEL, 0, 0);
                     ::SetWindowTextA(dialog, view.caption.c_str());
                     set_text(dialog, controls::text_pane, view.intro);
@@ -147,7 +153,8 @@ int Win32Screens::show_address(const AddressView& view,
                 },
                 [&](HWND dialog) {
                     const std::string typed = address_text(dialog);
-                    const int selection = static_cast<int>(::SendDlgItemMessageA(dialog, controls::local_addresses, CB_GETCURSEL, 0, 0));
+                    const int selection =
+                        static_cast<int>(::SendDlgItemMessageA(dialog, controls::local_addresses, CB_GETCURSEL, 0, 0));
                     if (accept(typed, selection)) return true;
                     ::MessageBoxA(dialog, text_of(text::invalid_address).c_str(),
                                   text_of(text::error_box_title).c_str(), MB_OK);

@@ -5,8 +5,8 @@
 #include <map>
 #include <mutex>
 
-#include "ui/support_log.h"
 #include "ui/screens.h"
+#include "ui/support_log.h"
 
 namespace voq::ui::win32 {
 

@@ -96,8 +96,7 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
     ::close(output[0]);
     int raw = 0;
     rusage usage{};
-    while (::wait4(child, &raw, 0, &usage) < 0 && errno == EINTR) {
-    }
+    while (::wait4(child, &raw, 0, &usage) < 0 && errno == EINTR) {}
     if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
     if (WIFSIGNALED(raw)) result.status = 128 + WTERMSIG(raw);
     result.cpu_seconds = seconds_of(usage);

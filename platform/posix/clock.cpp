@@ -16,8 +16,7 @@ std::uint32_t milliseconds()
 void sleep_milliseconds(unsigned duration_ms)
 {
     timespec remaining{static_cast<time_t>(duration_ms / 1000), static_cast<long>(duration_ms % 1000) * 1000000L};
-    while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-    }
+    while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {}
 }
 
 }  // namespace voq::platform

@@ -33,8 +33,8 @@ std::vector<std::uint32_t> local_ipv4_addresses()
 {
     std::vector<InterfaceAddress> found;
     visit_ipv4_interfaces([&](const ifaddrs& entry) {
-        found.push_back({host_order_of(entry.ifa_addr), (entry.ifa_flags & IFF_UP) != 0,
-                         (entry.ifa_flags & IFF_LOOPBACK) != 0});
+        found.push_back(
+            {host_order_of(entry.ifa_addr), (entry.ifa_flags & IFF_UP) != 0, (entry.ifa_flags & IFF_LOOPBACK) != 0});
     });
     return order_local_addresses(found);
 }
@@ -43,7 +43,8 @@ std::optional<std::uint32_t> netmask_of(std::uint32_t address)
 {
     std::vector<InterfaceNetwork> networks;
     visit_ipv4_interfaces([&](const ifaddrs& entry) {
-        if (entry.ifa_netmask != nullptr) networks.push_back({host_order_of(entry.ifa_addr), host_order_of(entry.ifa_netmask)});
+        if (entry.ifa_netmask != nullptr)
+            networks.push_back({host_order_of(entry.ifa_addr), host_order_of(entry.ifa_netmask)});
     });
     return netmask_for(networks, address);
 }

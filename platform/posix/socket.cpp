@@ -60,14 +60,19 @@ std::string socket_error_text(int code)
 SocketErrorKind socket_error_kind(int code)
 {
     switch (code) {
-    case ECONNREFUSED: return SocketErrorKind::refused;
+    case ECONNREFUSED:
+        return SocketErrorKind::refused;
     case EHOSTUNREACH:
     case ENETUNREACH:
-    case ETIMEDOUT: return SocketErrorKind::unreachable;
+    case ETIMEDOUT:
+        return SocketErrorKind::unreachable;
     case EACCES:
-    case EPERM: return SocketErrorKind::not_permitted;
-    case EADDRINUSE: return SocketErrorKind::in_use;
-    default: return SocketErrorKind::other;
+    case EPERM:
+        return SocketErrorKind::not_permitted;
+    case EADDRINUSE:
+        return SocketErrorKind::in_use;
+    default:
+        return SocketErrorKind::other;
     }
 }
 
@@ -118,16 +123,15 @@ long receive_bytes(SocketHandle socket, void* buffer, std::size_t capacity)
 long send_datagram(SocketHandle socket, const void* bytes, std::size_t length, const SocketAddress& to)
 {
     const sockaddr_in native = to_native(to);
-    return ::sendto(descriptor(socket), bytes, length, 0, reinterpret_cast<const sockaddr*>(&native),
-                    sizeof native);
+    return ::sendto(descriptor(socket), bytes, length, 0, reinterpret_cast<const sockaddr*>(&native), sizeof native);
 }
 
 long receive_datagram(SocketHandle socket, void* buffer, std::size_t capacity, SocketAddress& from)
 {
     sockaddr_in native{};
     socklen_t native_length = sizeof native;
-    const long received = ::recvfrom(descriptor(socket), buffer, capacity, 0,
-                                     reinterpret_cast<sockaddr*>(&native), &native_length);
+    const long received =
+        ::recvfrom(descriptor(socket), buffer, capacity, 0, reinterpret_cast<sockaddr*>(&native), &native_length);
     from = SocketAddress{};
     if (received >= 0 && native.sin_family == AF_INET) {
         from.family = address_family_ipv4;

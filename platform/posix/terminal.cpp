@@ -1,8 +1,8 @@
 #include "platform/terminal.h"
 
 #include <atomic>
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -57,7 +57,7 @@ bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 void install_interrupt_handler()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = on_interrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a prompt's read returns at Ctrl+C

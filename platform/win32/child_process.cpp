@@ -77,8 +77,8 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
         HANDLE write_end = nullptr;
         if (!::CreatePipe(&read_end, &write_end, &inherited, 0)) return result;
         ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-        HANDLE nothing = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                                       OPEN_EXISTING, 0, nullptr);
+        HANDLE nothing = ::CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       &inherited, OPEN_EXISTING, 0, nullptr);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -86,9 +86,10 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
         startup.hStdOutput = write_end;
         startup.hStdError = settings.pass_errors ? ::GetStdHandle(STD_ERROR_HANDLE) : nothing;
         std::string command_line;
-        for (const std::string& argument : arguments) command_line += (command_line.empty() ? "" : " ") + quoted(argument);
-        started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                                   &startup, &process);
+        for (const std::string& argument : arguments)
+            command_line += (command_line.empty() ? "" : " ") + quoted(argument);
+        started = ::CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                   nullptr, &startup, &process);
         ::CloseHandle(write_end);
         if (nothing != INVALID_HANDLE_VALUE) ::CloseHandle(nothing);
     }

@@ -12,9 +12,11 @@ std::optional<std::string> environment_text(const char* name)
     if (length <= 1) return std::nullopt;
     std::wstring value(length, L'\0');
     value.resize(::GetEnvironmentVariableW(wide_name.c_str(), value.data(), length));
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), nullptr, 0, nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), text.data(), size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), text.data(), size, nullptr,
+                          nullptr);
     return text;
 }
 

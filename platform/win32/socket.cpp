@@ -59,13 +59,17 @@ std::string socket_error_text(int code)
 SocketErrorKind socket_error_kind(int code)
 {
     switch (code) {
-    case WSAECONNREFUSED: return SocketErrorKind::refused;
+    case WSAECONNREFUSED:
+        return SocketErrorKind::refused;
     case WSAEHOSTUNREACH:
     case WSAENETUNREACH:
-    case WSAETIMEDOUT: return SocketErrorKind::unreachable;
+    case WSAETIMEDOUT:
+        return SocketErrorKind::unreachable;
     case WSAEADDRINUSE:
-    case WSAEACCES: return SocketErrorKind::in_use;
-    default: return SocketErrorKind::other;
+    case WSAEACCES:
+        return SocketErrorKind::in_use;
+    default:
+        return SocketErrorKind::other;
     }
 }
 
@@ -142,7 +146,8 @@ Readiness wait_readable(SocketHandle socket, unsigned timeout_ms)
 bool set_receive_time_limit(SocketHandle socket, unsigned timeout_ms)
 {
     const DWORD limit = timeout_ms;
-    return ::setsockopt(native(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) == 0;
+    return ::setsockopt(native(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) ==
+           0;
 }
 
 std::uint32_t host_to_network(std::uint32_t value) { return htonl(value); }

@@ -19,11 +19,15 @@ int signal_of(DWORD event)
 {
     switch (event) {
     case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT: return 2;
-    case CTRL_CLOSE_EVENT: return 1;
+    case CTRL_BREAK_EVENT:
+        return 2;
+    case CTRL_CLOSE_EVENT:
+        return 1;
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: return 15;
-    default: return 0;
+    case CTRL_SHUTDOWN_EVENT:
+        return 15;
+    default:
+        return 0;
     }
 }
 
@@ -61,7 +65,8 @@ private:
 std::string utf8_of(std::wstring_view wide)
 {
     if (wide.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
     return text;

@@ -52,10 +52,7 @@ Thread& Thread::operator=(Thread&& other) noexcept
 
 Thread::~Thread() { release(); }
 
-bool Thread::finished() const
-{
-    return state_ && ::WaitForSingleObject(state_->thread, 0) == WAIT_OBJECT_0;
-}
+bool Thread::finished() const { return state_ && ::WaitForSingleObject(state_->thread, 0) == WAIT_OBJECT_0; }
 
 int Thread::result()
 {

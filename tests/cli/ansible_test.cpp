@@ -41,25 +41,38 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     // The program, the parallel count and the options come from the inventory alone:
     // the play must not override them.
     const std::string inventory = write_file("inventory.yml",
-        "voq_sites:\n"
-        "  hosts:\n"
-        "    site-a:\n"
-        "      voq_local_address: " + a_pc + "\n"
-        "      voq_parallel: 1\n"
-        "      voq_devices:\n"
-        "        - address: " + a_first + "\n"
-        "        - address: " + a_second + "\n"
-        "    site-b:\n"
-        "      voq_local_address: " + b_pc + "\n"
-        "      voq_password: site-b-secret\n"
-        "      voq_devices:\n"
-        "        - address: " + b_first + "\n"
-        "        - address: " + b_nobody + "\n"
-        "  vars:\n"
-        "    ansible_connection: local\n"
-        "    ansible_python_interpreter: /usr/bin/python3\n"
-        "    voq_upgrade_cli: " VOQ_CLI "\n"
-        "    voq_extra_options: ['--restart-wait', '1.5']\n");
+                                             "voq_sites:\n"
+                                             "  hosts:\n"
+                                             "    site-a:\n"
+                                             "      voq_local_address: " +
+                                                 a_pc +
+                                                 "\n"
+                                                 "      voq_parallel: 1\n"
+                                                 "      voq_devices:\n"
+                                                 "        - address: " +
+                                                 a_first +
+                                                 "\n"
+                                                 "        - address: " +
+                                                 a_second +
+                                                 "\n"
+                                                 "    site-b:\n"
+                                                 "      voq_local_address: " +
+                                                 b_pc +
+                                                 "\n"
+                                                 "      voq_password: site-b-secret\n"
+                                                 "      voq_devices:\n"
+                                                 "        - address: " +
+                                                 b_first +
+                                                 "\n"
+                                                 "        - address: " +
+                                                 b_nobody +
+                                                 "\n"
+                                                 "  vars:\n"
+                                                 "    ansible_connection: local\n"
+                                                 "    ansible_python_interpreter: /usr/bin/python3\n"
+                                                 "    voq_upgrade_cli: " VOQ_CLI
+                                                 "\n"
+                                                 "    voq_extra_options: ['--restart-wait', '1.5']\n");
     const std::string home = "/tmp/voq-cli-ansible-" + std::to_string(::getpid());
     const auto play = [&](const std::string& more) {
         return run_command("ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +
@@ -67,7 +80,8 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                            " " VOQ_ANSIBLE_PLAYBOOK " " + more + " 2>&1");
     };
     const auto upgrade_requests = [&] {
-        return std::vector<std::size_t>{outdated->web().upgrade_requests().size(), current->web().upgrade_requests().size(),
+        return std::vector<std::size_t>{outdated->web().upgrade_requests().size(),
+                                        current->web().upgrade_requests().size(),
                                         third->web().upgrade_requests().size()};
     };
 
@@ -75,7 +89,8 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     EXPECT_EQ(check.status, 2) << check.output;  // Ansible's status for a play with a failed host
     EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{0, 0, 0})) << check.output;
     EXPECT_NE(check.output.find("\"--check\""), std::string::npos) << check.output;
-    EXPECT_NE(check.output.find("\"--parallel\", \"1\""), std::string::npos) << "the inventory's voq_parallel: " << check.output;
+    EXPECT_NE(check.output.find("\"--parallel\", \"1\""), std::string::npos)
+        << "the inventory's voq_parallel: " << check.output;
     EXPECT_NE(check.output.find(a_first + ": outdated 2.0.12(SE)"), std::string::npos) << check.output;
     EXPECT_NE(check.output.find(a_second + ": current 2.0.13(g)"), std::string::npos) << check.output;
     EXPECT_NE(check.output.find("Not read: " + b_nobody + ": Upgrade Failed: No Response From VOQ"), std::string::npos)
@@ -95,7 +110,8 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     EXPECT_NE(first.output.find(a_first + ": upgraded 2.0.13(g)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find(a_second + ": current 2.0.13(g)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find(b_first + ": upgraded 2.0.13(g)"), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("Not upgraded: " + b_nobody + ": Upgrade Failed: No Response From VOQ"), std::string::npos)
+    EXPECT_NE(first.output.find("Not upgraded: " + b_nobody + ": Upgrade Failed: No Response From VOQ"),
+              std::string::npos)
         << first.output;
     EXPECT_NE(recap_of(first.output, "site-a").find("changed=1 "), std::string::npos) << first.output;
     EXPECT_NE(recap_of(first.output, "site-b").find("failed=1 "), std::string::npos) << first.output;

@@ -32,12 +32,9 @@ TEST_F(CheckMode, ReportsEachVersionAndSendsNoUpgradeRequest)
         int status;
         bool transition_first;
     } cases[] = {
-        {"2.0.13(g)", "current", 0, false},
-        {"2.0.13", "current", 0, false},  // the same number
-        {"2.0.12(SE)", "outdated", 10, false},
-        {"2.0.11", "outdated", 10, true},
-        {"9.9.9(NT)", "outdated", 10, true},
-        {"2.0.14", "newer", 10, false},
+        {"2.0.13(g)", "current", 0, false},    {"2.0.13", "current", 0, false},  // the same number
+        {"2.0.12(SE)", "outdated", 10, false}, {"2.0.11", "outdated", 10, true},
+        {"9.9.9(NT)", "outdated", 10, true},   {"2.0.14", "newer", 10, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
@@ -66,7 +63,8 @@ TEST_F(CheckMode, SaysItInWordsWithoutTheWarning)
     const auto device = start_device();
     const CliRun run = run_cli(arguments({"--check"}));
     EXPECT_EQ(run.status, 10) << run.out << run.err;
-    EXPECT_NE(run.out.find("Status of VOQ@" + device_address() + "\n  Product Name      VOQ-3300\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Status of VOQ@" + device_address() + "\n  Product Name      VOQ-3300\n"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("Outdated: the device runs 2.0.12(SE), older than the tool's firmware 2.0.13(g); it would "
                            "be upgraded directly\n"),
               std::string::npos)
@@ -180,7 +178,8 @@ TEST_F(IfNeeded, UpgradesOnlyAnOlderDevice)
         std::string message;
         std::size_t upgrade_requests;  // so far
     } cases[] = {
-        {"2.0.13(g)", "current", "Not upgraded: the device runs 2.0.13(g), the version of the tool's firmware 2.0.13(g)", 0},
+        {"2.0.13(g)", "current",
+         "Not upgraded: the device runs 2.0.13(g), the version of the tool's firmware 2.0.13(g)", 0},
         {"2.0.14", "newer", "Not upgraded: the device runs 2.0.14, later than the tool's firmware 2.0.13(g)", 0},
         {"2.0.12(SE)", "upgraded", "VOQ@" + device_address() + " Upgrade Successful!", 1},
         {"", "current", "Not upgraded: the device runs 2.0.13(g), the version of the tool's firmware 2.0.13(g)", 1},
@@ -241,12 +240,12 @@ TEST_F(CheckMode, AListEndsWithItsFirstFailureElseTenElseZero)
     const std::string list = write_file("if-needed-devices", current_one + old_one);
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        const CliRun run = run_cli({"--devices", list, "--if-needed", "--yes", "--local-address",
-                                    pc(), "--restart-wait", "1.5"},
-                                   {}, 90000);
+        const CliRun run = run_cli(
+            {"--devices", list, "--if-needed", "--yes", "--local-address", pc(), "--restart-wait", "1.5"}, {}, 90000);
         EXPECT_EQ(run.status, 0) << run.out << run.err;
-        EXPECT_NE(run.out.find(round == 0 ? "2 devices: 1 upgraded, 1 current\n" : "2 devices: 0 upgraded, 2 current\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            run.out.find(round == 0 ? "2 devices: 1 upgraded, 1 current\n" : "2 devices: 0 upgraded, 2 current\n"),
+            std::string::npos)
             << run.out;
     }
     EXPECT_TRUE(up_to_date->web().upgrade_requests().empty());

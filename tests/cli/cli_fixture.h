@@ -11,8 +11,8 @@
 
 #include "cli_run.h"
 #include "sim/device.h"
-#include "support/loopback.h"
 #include "support/files.h"
+#include "support/loopback.h"
 
 namespace voq::test {
 

@@ -24,8 +24,8 @@
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/record_json.h"
 #include "frontends/cli/yes_no.h"
-#include "ui/views.h"
 #include "support/files.h"
+#include "ui/views.h"
 
 namespace voq::cli {
 namespace {
@@ -87,7 +87,8 @@ TEST(SubnetAddressProblem, TheSubnetsOwnAddressesAreNoDevices)
         {0xc0a801ff, std::nullopt, ""},
         {0xc0a8010d, 0xffffff00, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(subnet_address_problem(c.device, pc, c.netmask), c.problem) << ui::dotted(c.device);
+    for (const auto& c : cases)
+        EXPECT_EQ(subnet_address_problem(c.device, pc, c.netmask), c.problem) << ui::dotted(c.device);
 }
 
 TEST(SecondsProblem, OnlyFiniteNumbersInTheRange)
@@ -96,9 +97,9 @@ TEST(SecondsProblem, OnlyFiniteNumbersInTheRange)
         const char* text;
         bool accepted;
     } cases[] = {
-        {"0", true}, {"60", true}, {"0.5", true}, {"86400", true}, {"1e3", true},
-        {"86400.5", false}, {"-1", false}, {"nan", false}, {"NaN", false}, {"-nan", false}, {"inf", false},
-        {"-inf", false}, {"infinity", false}, {"1e999", false}, {"", false}, {"5s", false}, {"0x10", false},
+        {"0", true},         {"60", true},     {"0.5", true},  {"86400", true}, {"1e3", true},   {"86400.5", false},
+        {"-1", false},       {"nan", false},   {"NaN", false}, {"-nan", false}, {"inf", false},  {"-inf", false},
+        {"infinity", false}, {"1e999", false}, {"", false},    {"5s", false},   {"0x10", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -112,7 +113,8 @@ TEST(SecondsProblem, OnlyFiniteNumbersInTheRange)
 TEST(IsYes, OneRuleForEveryQuestion)
 {
     for (const char* yes : {"y", "Y", "yes", "YES", "Yes", " y ", "yes\t"}) EXPECT_TRUE(is_yes(yes)) << yes;
-    for (const char* no : {"", "n", "no", "N", "ye", "yess", "y es", "j", "1", "true", "ok"}) EXPECT_FALSE(is_yes(no)) << no;
+    for (const char* no : {"", "n", "no", "N", "ye", "yess", "y es", "j", "1", "true", "ok"})
+        EXPECT_FALSE(is_yes(no)) << no;
 }
 
 TEST(PasswordFile, TheFirstLineOrAReasonToRefuse)
@@ -126,7 +128,9 @@ TEST(PasswordFile, TheFirstLineOrAReasonToRefuse)
         {"s3cret\n", "s3cret", "", false},
         {"s3cret", "s3cret", "", false},
         {"s3cret\r\nsecond line\n", "s3cret", "", false},
-        {"\xEF\xBB\xBF" "s3cret\n", "s3cret", "", false},
+        {"\xEF\xBB\xBF"
+         "s3cret\n",
+         "s3cret", "", false},
         {"p\xc3\xa4ss\n", "p\xe4ss", "", false},
         {"s3cret \n", "s3cret ", "", true},
         {"s3cret\t\n", "s3cret\t", "", true},
@@ -179,13 +183,24 @@ TEST(FitToColumns, NeverReachesTheLastColumn)
     const struct {
         std::size_t columns;
         std::size_t length;
-    } cases[] = {{0, 84}, {1, 84}, {85, 84}, {200, 84}, {40, 39},
+    } cases[] = {{0, 84},
+                 {1, 84},
+                 {85, 84},
+                 {200, 84},
+                 {40, 39},
                  // Cut where a field ends, the rate left out whole: "..., 100%".
-                 {80, 74}, {84, 74}, {75, 68}, {64, 63}, {20, 19}};
+                 {80, 74},
+                 {84, 74},
+                 {75, 68},
+                 {64, 63},
+                 {20, 19}};
     for (const auto& c : cases) EXPECT_EQ(fit_to_columns(line, c.columns).size(), c.length) << c.columns;
     EXPECT_EQ(fit_to_columns(line, 80), "Uploading Target Firmware to VOQ@127.0.210.2: 734916 of 734916 bytes, 100%");
     // Never half a character: "ä" is two bytes, and the cut falls between them.
-    EXPECT_EQ(fit_to_columns("ab\xc3\xa4" "cd", 4), "ab");
+    EXPECT_EQ(fit_to_columns("ab\xc3\xa4"
+                             "cd",
+                             4),
+              "ab");
 }
 
 TEST(TimeOfDay, CarriesTheDate)
@@ -238,7 +253,8 @@ TEST(RecordJson, UnknownsAreNull)
     record.outcome = Outcome::no_response;
     record.message = "Upgrade Failed: No Response From VOQ";
     const auto object = nlohmann::json::parse(record_json(record));
-    for (const char* unknown : {"pc_address", "port", "product", "mac_address", "serial_number", "version_before", "version_after"})
+    for (const char* unknown :
+         {"pc_address", "port", "product", "mac_address", "serial_number", "version_before", "version_after"})
         EXPECT_TRUE(object[unknown].is_null()) << unknown;
     EXPECT_EQ(object["bytes"], 0);
     const auto back = parse_record_json(record_json(record));
@@ -262,7 +278,8 @@ TEST(RecordOfChild, AChildWithoutItsLineIsReportedWithHowItEnded)
         {R"({"device":null,"pc_address":null,"port":null,"product":null,"mac_address":null,"serial_number":null,)"
          R"("version_before":null,"version_after":null,"bytes":0,"delivered":false,"upgrade_answer":null,"seconds":0.0,)"
          R"("outcome":"usage","status":1,)"
-         R"("message":"--local-address 192.0.2.7: Cannot assign requested address"})" "\n",
+         R"("message":"--local-address 192.0.2.7: Cannot assign requested address"})"
+         "\n",
          1, Outcome::usage, "--local-address 192.0.2.7: Cannot assign requested address"},
     };
     for (const auto& c : cases) {
@@ -395,9 +412,9 @@ TEST(Options, CompletionAndManualPageFollowTheHelp)
     const std::string completion = test::read_file(VOQ_CLI_COMPLETION);
     const std::size_t offered = completion.find("compgen -W \"");
     ASSERT_NE(offered, std::string::npos);
-    EXPECT_EQ(matches(completion.substr(offered, completion.find('"', offered + 13) - offered),
-                      std::regex(R"((--[a-z-]+))")),
-              options);
+    EXPECT_EQ(
+        matches(completion.substr(offered, completion.find('"', offered + 13) - offered), std::regex(R"((--[a-z-]+))")),
+        options);
     std::string manual = manual_section(test::read_file(VOQ_CLI_MANUAL_PAGE), "OPTIONS");
     manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
     options.erase("--help");
@@ -405,8 +422,8 @@ TEST(Options, CompletionAndManualPageFollowTheHelp)
 
     // Each default --help shows is the one the manual page gives.
     const std::regex with_default(R"(\n  (--[a-z-]+) [A-Z]+=([^ \n]+))");
-    for (auto match = std::sregex_iterator(help.out.begin(), help.out.end(), with_default); match != std::sregex_iterator();
-         ++match) {
+    for (auto match = std::sregex_iterator(help.out.begin(), help.out.end(), with_default);
+         match != std::sregex_iterator(); ++match) {
         const std::string option = (*match)[1].str(), value = (*match)[2].str();
         const std::size_t start = manual.find(".TP\n.BI " + option + " ");
         ASSERT_NE(start, std::string::npos) << option;
@@ -414,7 +431,8 @@ TEST(Options, CompletionAndManualPageFollowTheHelp)
         entry = std::regex_replace(std::regex_replace(entry, std::regex(R"(\n\.BR? )"), " "), std::regex("\n"), " ");
         const std::size_t at = entry.find("(default " + value);
         const std::size_t after = at + 9 + value.size();
-        EXPECT_TRUE(at != std::string::npos && after < entry.size() && !std::isalnum(static_cast<unsigned char>(entry[after])))
+        EXPECT_TRUE(at != std::string::npos && after < entry.size() &&
+                    !std::isalnum(static_cast<unsigned char>(entry[after])))
             << option << "=" << value << ": " << entry;
     }
 }

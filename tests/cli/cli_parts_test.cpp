@@ -30,7 +30,8 @@ TEST(ProgressLines, TheirHeadsAreTheProgramsOwn)
 
 TEST(DevicesFile, ReadsAddressUserAndPasswordFile)
 {
-    const DevicesList list = parse_devices("# site A\n10.0.0.2\r\n  10.0.0.3 root  # a comment\n\n10.0.0.4 op /etc/pw\n", "admin");
+    const DevicesList list =
+        parse_devices("# site A\n10.0.0.2\r\n  10.0.0.3 root  # a comment\n\n10.0.0.4 op /etc/pw\n", "admin");
     ASSERT_EQ(list.problem, "");
     ASSERT_EQ(list.devices.size(), 3u);
     EXPECT_EQ(list.devices[0].address, 0x0a000002u);
@@ -50,7 +51,9 @@ TEST(DevicesFile, NamesTheFirstBadLine)
         {"10.0.0.2 a b c\n", "line 1: more than ADDRESS USER PASSWORD-FILE"},
         {"#\n\n10.0.0.2\n10.0.0.2 root\n", "line 4: 10.0.0.2 is listed already on line 3"},
         {"0.0.0.0\n", "line 1: not a device's address: 0.0.0.0"},
-        {"\xEF\xBB\xBF" "10.0.0.2\r\n10.0.0.2\r\n", "line 2: 10.0.0.2 is listed already on line 1"},
+        {"\xEF\xBB\xBF"
+         "10.0.0.2\r\n10.0.0.2\r\n",
+         "line 2: 10.0.0.2 is listed already on line 1"},
         {"10.0.0.2\n10.0.0.010\n", "line 2: not an IPv4 address: 10.0.0.010"},
         {"224.0.0.1\n", "line 1: a multicast address, not a device's: 224.0.0.1"},
     };
@@ -108,7 +111,8 @@ TEST(FailureMessage, AMismatchNamesBothVersionsAndOtherFailuresKeepTheCoresWords
         std::optional<ui::VersionsFact> versions;
         std::string message;
     } cases[] = {
-        {Failure::version_mismatch, versions, "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"2.0.9\""},
+        {Failure::version_mismatch, versions,
+         "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"2.0.9\""},
         {Failure::version_mismatch, ui::VersionsFact{"2.0.16(SE)", ""},
          "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"\""},
         {Failure::version_mismatch, std::nullopt, "Upgrade Failed: Version not matching"},
@@ -158,7 +162,8 @@ TEST(NoRequestMessage, ARefusedUpgradeRequestComesFirst)
         {"HTTP/1.1 200 OK", true, std::string(waited)},
         {"HTTP/1.1 204", true, std::string(waited)},
         {"", false, std::string(waited)},  // no answer came
-        {"garbage", false, "Upgrade Failed: VOQ answered the upgrade request with \"garbage\" and never asked for the firmware"},
+        {"garbage", false,
+         "Upgrade Failed: VOQ answered the upgrade request with \"garbage\" and never asked for the firmware"},
         {"HTTP/1.1 2x0 Odd", false,
          "Upgrade Failed: VOQ answered the upgrade request with \"HTTP/1.1 2x0 Odd\" and never asked for the firmware"},
     };
@@ -220,11 +225,13 @@ TEST(LikelyCauses, SaysWhenTheDeviceIsOffThePcsSubnet)
     const HintFacts off{0x0a000005, 0x0a000107, 0xffffff00, 69, ""};
     const auto causes = likely_causes(Outcome::no_request, off);
     ASSERT_GE(causes.size(), 3u);
-    EXPECT_NE(causes[1].find("10.0.1.7 is NOT on the subnet of the PC address 10.0.0.5, 10.0.0.0/24 (netmask 255.255.255.0)"),
-              std::string::npos)
+    EXPECT_NE(
+        causes[1].find("10.0.1.7 is NOT on the subnet of the PC address 10.0.0.5, 10.0.0.0/24 (netmask 255.255.255.0)"),
+        std::string::npos)
         << causes[1];
     const HintFacts moved{0x0a000005, 0x0a000007, 0xffffff00, 71, ""};
-    EXPECT_NE(likely_causes(Outcome::no_request, moved)[2].find("Another program holds UDP port 69"), std::string::npos);
+    EXPECT_NE(likely_causes(Outcome::no_request, moved)[2].find("Another program holds UDP port 69"),
+              std::string::npos);
     EXPECT_TRUE(likely_causes(Outcome::version_mismatch, moved).empty());
 }
 

@@ -51,7 +51,8 @@ TEST_F(Status, OutputWithoutATerminalHoldsNoControlCharacter)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(holds_control_characters(run.out)) << run.out;
     EXPECT_FALSE(holds_control_characters(run.err));
-    EXPECT_NE(run.out.find("Uploading Target Firmware to VOQ@" + device_address() + ": "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Uploading Target Firmware to VOQ@" + device_address() + ": "), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("Firmware version now running: 2.0.13(g)"), std::string::npos) << run.out;
 }
 
@@ -116,33 +117,65 @@ TEST_P(FailureStatus, EndsWithItsStatusAndMessage)
             first_cause.replace(device, 6, device_address());
         EXPECT_EQ(run.err.compare(causes + causes_head.size(), first_cause.size(), first_cause), 0) << run.err;
     }
-    const bool firewall = run.err.find("sudo ufw allow proto udp from " + device_address()) !=
-                          std::string::npos;
+    const bool firewall = run.err.find("sudo ufw allow proto udp from " + device_address()) != std::string::npos;
     EXPECT_EQ(firewall, failure.status == 7) << run.err;
     if (firewall) {
         EXPECT_NE(run.err.find("firewall-cmd --add-service=tftp"), std::string::npos);
         EXPECT_NE(run.err.find("netsh advfirewall firewall add rule"), std::string::npos);
-        EXPECT_NE(run.err.find("are on the same subnet, 127.0.0.0/8 (netmask 255.0.0.0)"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("are on the same subnet, 127.0.0.0/8 (netmask 255.0.0.0)"), std::string::npos)
+            << run.err;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EachOutcome, FailureStatus,
     ::testing::Values(
-        Failure{"NoResponse", false, nullptr, {}, 2, "Upgrade Failed: No Response From VOQ",
+        Failure{"NoResponse",
+                false,
+                nullptr,
+                {},
+                2,
+                "Upgrade Failed: No Response From VOQ",
                 "Something at DEVICE refused the connection to port 80 (\"Connection refused\")"},
-        Failure{"PasswordNotGiven", true, [](sim::DeviceConfig& c) {
-                    c.web.digest.enabled = true;
-                    c.web.digest.password = "s3cret";
-                }, {}, 3, "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)", ""},
-        Failure{"UploadIncomplete", true, [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
-                {}, 5, "Upgrade Failed: Firmware Upload Incomplete", ""},
-        Failure{"VersionNotMatching", true, [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
-                {}, 6, "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"", ""},
-        Failure{"NeverAsked", true, [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
-                {"--request-timeout", "1"}, 7, "Upgrade Failed: No Firmware Download Request From VOQ", "A firewall on this PC"},
-        Failure{"GoneAfterRestart", true, [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
-                {}, 8, "Upgrade Failed: No Response From VOQ", "The device may still be restarting"}),
+        Failure{
+            "PasswordNotGiven",
+            true,
+            [](sim::DeviceConfig& c) {
+                c.web.digest.enabled = true;
+                c.web.digest.password = "s3cret";
+            },
+            {},
+            3,
+            "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)",
+            ""},
+        Failure{"UploadIncomplete",
+                true,
+                [](sim::DeviceConfig& c) { c.tftp.faults.silent_from_block = 700; },
+                {},
+                5,
+                "Upgrade Failed: Firmware Upload Incomplete",
+                ""},
+        Failure{"VersionNotMatching",
+                true,
+                [](sim::DeviceConfig& c) { c.tftp.faults.reported_version = "2.0.9"; },
+                {},
+                6,
+                "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"",
+                ""},
+        Failure{"NeverAsked",
+                true,
+                [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },
+                {"--request-timeout", "1"},
+                7,
+                "Upgrade Failed: No Firmware Download Request From VOQ",
+                "A firewall on this PC"},
+        Failure{"GoneAfterRestart",
+                true,
+                [](sim::DeviceConfig& c) { c.tftp.restart_ms = 120000; },
+                {},
+                8,
+                "Upgrade Failed: No Response From VOQ",
+                "The device may still be restarting"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Status, RefusedPasswordFromAFileIsNotSentAgain)
@@ -175,7 +208,8 @@ TEST_F(Status, TftpPortsAllTakenIsFour)
     EXPECT_NE(run.err.find("Upgrade Failed: Can't bind TFTP listener socket\n"), std::string::npos) << run.err;
     // The system's own reason, in the verbose trace; the program that holds port 69 (this
     // test) named, and the capability beside it.
-    EXPECT_NE(run.err.find(" tftp: bind " + pc() + ":69-168 failed: Address already in use\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" tftp: bind " + pc() + ":69-168 failed: Address already in use\n"), std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("Likely causes:\n  - cli_run_tests (process " + std::to_string(::getpid()) +
                            ") holds UDP port 69 on " + pc()),
               std::string::npos)
@@ -225,15 +259,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UsageCase{"AddressThatDoesNotParse", {"--yes", "127.0.222.256"}, "not an IPv4 address: 127.0.222.256"},
         UsageCase{"AddressTooShort", {"--yes", "127.0.240"}, "not an IPv4 address: 127.0.240"},
-        UsageCase{"UnreadablePasswordFile", {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
+        UsageCase{"UnreadablePasswordFile",
+                  {"--yes", "--password-file", "/nonexistent/password", "DEVICE"},
                   "cannot read the password file /nonexistent/password"},
-        UsageCase{"LocalAddressNotOfThisPc", {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
+        UsageCase{"LocalAddressNotOfThisPc",
+                  {"--yes", "--local-address", "192.0.2.7", "DEVICE"},
                   "--local-address 192.0.2.7: "},
         UsageCase{"NoDevice", {"--yes"}, "give a DEVICE-ADDRESS or --devices FILE"},
-        UsageCase{"PasswordAsAnArgument", {"--yes", "DEVICE", "--password=x"},
-                  "--password: the password is never an argument, where every user of this PC could read it; use --password-file FILE"},
+        UsageCase{
+            "PasswordAsAnArgument",
+            {"--yes", "DEVICE", "--password=x"},
+            "--password: the password is never an argument, where every user of this PC could read it; use --password-file FILE"},
         UsageCase{"NegativeTimeout", {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
-        UsageCase{"NotConfirmedWithoutATerminal", {"--local-address", "PC", "DEVICE"},
+        UsageCase{"NotConfirmedWithoutATerminal",
+                  {"--local-address", "PC", "DEVICE"},
                   "Not upgraded: the warning was not accepted"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,9 +1,9 @@
 // A fleet past what one PC address can serve at once: the listener's hundred ports.
 
-#include <nlohmann/json.hpp>
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli_fixture.h"

@@ -1,7 +1,7 @@
 // Many devices from one PC address: a child process for each, the summary, the status.
 
-#include <nlohmann/json.hpp>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -18,16 +18,12 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
     const auto second = start_device(quick_device(), 1);
     const auto third = start_device(quick_device(), 2);
     const std::string nobody = device_address(3);
-    const std::string list = write_file("devices",
-                                        "# the lab bench\n" +
-                                        device_address() + "\n" +
-                                        device_address(1) + "   admin   # the default user, named\n"
-                                        "\n" +
-                                        device_address(2) + "\n" +
-                                        nobody + "\n");
-    const CliRun run = run_cli({"--devices", list, "--parallel", "4", "--yes", "--local-address", pc(),
-                                "--restart-wait", "1.5"},
-                               {}, 90000);
+    const std::string list = write_file("devices", "# the lab bench\n" + device_address() + "\n" + device_address(1) +
+                                                       "   admin   # the default user, named\n"
+                                                       "\n" +
+                                                       device_address(2) + "\n" + nobody + "\n");
+    const CliRun run = run_cli(
+        {"--devices", list, "--parallel", "4", "--yes", "--local-address", pc(), "--restart-wait", "1.5"}, {}, 90000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     for (const auto* device : {first.get(), second.get(), third.get()}) {
@@ -42,15 +38,18 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
     EXPECT_EQ(ports.size(), 3u);
 
     // The device column is as wide as the addresses, which are all of one length here.
-    const std::string header = "DEVICE" + std::string(nobody.size() - 4, ' ') + "OUTCOME      VERSION      SECONDS  REASON\n";
+    const std::string header =
+        "DEVICE" + std::string(nobody.size() - 4, ' ') + "OUTCOME      VERSION      SECONDS  REASON\n";
     EXPECT_NE(run.out.find(header), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("4 devices: 3 upgraded, 1 no-response\n"), std::string::npos) << run.out;
     for (const std::string& device : {device_address(), device_address(1), device_address(2)})
         EXPECT_NE(run.out.find(device + "  upgraded     2.0.13(g)"), std::string::npos) << run.out;
     const std::size_t failed = run.out.find(nobody + "  no-response  -  ");
     ASSERT_NE(failed, std::string::npos) << run.out;
-    EXPECT_NE(run.out.substr(failed, run.out.find('\n', failed) - failed).find("  Upgrade Failed: No Response From VOQ"),
-              std::string::npos) << run.out;
+    EXPECT_NE(
+        run.out.substr(failed, run.out.find('\n', failed) - failed).find("  Upgrade Failed: No Response From VOQ"),
+        std::string::npos)
+        << run.out;
     EXPECT_FALSE(holds_control_characters(run.out));
 }
 
@@ -59,9 +58,9 @@ TEST_F(Fleet, JsonIsOneObjectALine)
     const auto device = start_device();
     const std::string nobody = device_address(1);
     const std::string list = write_file("json-devices", device_address() + "\n" + nobody + "\n");
-    const CliRun run = run_cli({"--devices", list, "--parallel", "2", "--yes", "--json", "--local-address", pc(),
-                                "--restart-wait", "1.5"},
-                               {}, 90000);
+    const CliRun run = run_cli(
+        {"--devices", list, "--parallel", "2", "--yes", "--json", "--local-address", pc(), "--restart-wait", "1.5"}, {},
+        90000);
     EXPECT_EQ(run.status, 2) << run.err;
     std::istringstream lines(run.out);
     std::map<std::string, int> statuses;

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "frontends/cli/hints.h"
-#include "platform/port_holder.h"
 #include "frontends/cli/trace_lines.h"
+#include "platform/port_holder.h"
 
 namespace voq::cli {
 namespace {
@@ -67,56 +67,86 @@ std::vector<CauseCase> cause_cases()
     const std::vector<std::string> no_tftp{"TFTP", "firewall", "UDP"};
     const std::string capability = "On Linux, binding UDP port 69 needs root or the capability CAP_NET_BIND_SERVICE";
     return {
-        {"RefusedConnectionIsNoFirewallMatter", Outcome::no_response, refused,
+        {"RefusedConnectionIsNoFirewallMatter",
+         Outcome::no_response,
+         refused,
          {"Something at 10.0.0.7 refused the connection to port 80 (\"Connection refused\"): the address answers",
           "The device's address 10.0.0.7 may be wrong"},
          no_tftp},
-        {"AcceptedButUnanswered", Outcome::no_response, unanswered,
+        {"AcceptedButUnanswered",
+         Outcome::no_response,
+         unanswered,
          {"The device at 10.0.0.7 accepted the connection but sent no answer within --http-timeout",
           "The device's address 10.0.0.7 may be wrong"},
          no_tftp},
-        {"Unreachable", Outcome::no_response, unreachable,
+        {"Unreachable",
+         Outcome::no_response,
+         unreachable,
          {"This PC could not reach 10.0.0.7 (\"No route to host\")", "The device's address 10.0.0.7 may be wrong",
           "The PC address 10.0.0.5 and the device 10.0.0.7 are on the same subnet"},
          no_tftp},
-        {"NothingToldOfTheConnection", Outcome::no_response, plain(),
-         {"The device's address 10.0.0.7 may be wrong", "The PC address 10.0.0.5 and the device 10.0.0.7"}, no_tftp},
-        {"Port69HeldByANamedProgram", Outcome::tftp_port, held_by,
+        {"NothingToldOfTheConnection",
+         Outcome::no_response,
+         plain(),
+         {"The device's address 10.0.0.7 may be wrong", "The PC address 10.0.0.5 and the device 10.0.0.7"},
+         no_tftp},
+        {"Port69HeldByANamedProgram",
+         Outcome::tftp_port,
+         held_by,
          {"in.tftpd (process 321) holds UDP port 69 on 10.0.0.5, and ports 70 to 168 are taken too (\"Address already in "
           "use\"): stop it",
           capability},
          {"firewall"}},
-        {"Port69HeldByAnUnknownOne", Outcome::tftp_port, held,
+        {"Port69HeldByAnUnknownOne",
+         Outcome::tftp_port,
+         held,
          {"Another TFTP server (tftpd-hpa, dnsmasq, atftpd) holds UDP port 69 on 10.0.0.5", capability},
          {"firewall"}},
-        {"NotPermittedAndTheFallbackTaken", Outcome::tftp_port, unprivileged,
+        {"NotPermittedAndTheFallbackTaken",
+         Outcome::tftp_port,
+         unprivileged,
          {capability, "Other programs hold UDP ports 10069 to 10168 on 10.0.0.5 (\"Address already in use\")",
           "Another TFTP server (tftpd-hpa, dnsmasq, atftpd) may hold UDP port 69"},
          {"firewall"}},
-        {"BindRefusalsUntold", Outcome::tftp_port, untold,
+        {"BindRefusalsUntold",
+         Outcome::tftp_port,
+         untold,
          {"Another TFTP server (tftpd-hpa, dnsmasq, atftpd) may hold UDP port 69", capability},
          {"firewall"}},
-        {"AfterACompletedTransfer", Outcome::no_answer_after_restart, plain(),
+        {"AfterACompletedTransfer",
+         Outcome::no_answer_after_restart,
+         plain(),
          {"The device may still be restarting: a slow device needs a longer --restart-wait",
           "The device may have come back at another address"},
          {"firewall", "subnet", "TFTP"}},
-        {"AfterACompletedTransferUnanswered", Outcome::no_answer_after_restart, restarted_silent,
-         {"The device accepted the connection after its restart but sent no answer", "The device may still be restarting",
-          "The device may have come back at another address"},
+        {"AfterACompletedTransferUnanswered",
+         Outcome::no_answer_after_restart,
+         restarted_silent,
+         {"The device accepted the connection after its restart but sent no answer",
+          "The device may still be restarting", "The device may have come back at another address"},
          {"firewall", "subnet"}},
-        {"BusyDeviceFirst", Outcome::no_request, busy,
+        {"BusyDeviceFirst",
+         Outcome::no_request,
+         busy,
          {"The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\")", "A firewall on this PC",
           "The PC address 10.0.0.5", "Another TFTP server on this PC"},
          {}},
-        {"OfferedElsewhereNamesWhoHolds69", Outcome::no_request, moved,
-         {"A firewall on this PC", "The PC address 10.0.0.5", "dnsmasq (process 77) holds UDP port 69 (the firmware was "
-                                                               "offered on port 71)",
+        {"OfferedElsewhereNamesWhoHolds69",
+         Outcome::no_request,
+         moved,
+         {"A firewall on this PC", "The PC address 10.0.0.5",
+          "dnsmasq (process 77) holds UDP port 69 (the firmware was "
+          "offered on port 71)",
           "A telephone in use"},
          {}},
-        {"OfferedElsewhereWhileASiblingRunHolds69", Outcome::no_request, sibling,
+        {"OfferedElsewhereWhileASiblingRunHolds69",
+         Outcome::no_request,
+         sibling,
          {"A firewall on this PC", "The PC address 10.0.0.5", "A telephone in use"},
          {"holds UDP port 69", "voq-upgrade-cli"}},
-        {"AllPortsHeldWithASiblingRunOn69", Outcome::tftp_port, held_by_sibling,
+        {"AllPortsHeldWithASiblingRunOn69",
+         Outcome::tftp_port,
+         held_by_sibling,
          {"Other programs hold UDP ports 69 to 168 on 10.0.0.5 (\"Address already in use\")", capability},
          {"TFTP server", "stop it"}},
         {"NoneForAVersionMismatch", Outcome::version_mismatch, moved, {}, {}},
@@ -147,21 +177,33 @@ TEST(TraceLines, EachLabelledByWhatItIsAbout)
         TraceDetail detail;
         std::vector<std::string> lines;
     } cases[] = {
-        {"SignedRequest", request, TraceDetail::steps,
+        {"SignedRequest",
+         request,
+         TraceDetail::steps,
          {"http: request from 127.0.0.1:23456 to 127.0.0.2:80", "http: GET /admin/advanced HTTP/1.1",
           "http: Authorization: Digest username=\"admin\", realm=\"VOQ\", response=\"(hidden)\""}},
-        {"Answer", ui::AnswerFact{"GET /admin/advanced HTTP/1.1", "HTTP/1.1 200 OK", 1200}, TraceDetail::steps,
+        {"Answer",
+         ui::AnswerFact{"GET /admin/advanced HTTP/1.1", "HTTP/1.1 200 OK", 1200},
+         TraceDetail::steps,
          {"http: Answer: HTTP/1.1 200 OK (1200 bytes)"}},
-        {"Refused", ui::CallFailedFact{ui::Call::http_connect, 0x7f000002, 80, 80, ECONNREFUSED, "Connection refused"},
-         TraceDetail::steps, {"http: connect to 127.0.0.2:80 failed: Connection refused"}},
-        {"BindRefused", ui::CallFailedFact{ui::Call::tftp_bind, 0x7f000001, 69, 168, EADDRINUSE, "Address already in use"},
-         TraceDetail::steps, {"tftp: bind 127.0.0.1:69-168 failed: Address already in use"}},
-        {"SendRefused", ui::CallFailedFact{ui::Call::tftp_send, 0x7f000002, 4321, 4321, ENOBUFS, "No buffer space available"},
-         TraceDetail::steps, {"tftp: send to 127.0.0.2:4321 failed: No buffer space available"}},
+        {"Refused",
+         ui::CallFailedFact{ui::Call::http_connect, 0x7f000002, 80, 80, ECONNREFUSED, "Connection refused"},
+         TraceDetail::steps,
+         {"http: connect to 127.0.0.2:80 failed: Connection refused"}},
+        {"BindRefused",
+         ui::CallFailedFact{ui::Call::tftp_bind, 0x7f000001, 69, 168, EADDRINUSE, "Address already in use"},
+         TraceDetail::steps,
+         {"tftp: bind 127.0.0.1:69-168 failed: Address already in use"}},
+        {"SendRefused",
+         ui::CallFailedFact{ui::Call::tftp_send, 0x7f000002, 4321, 4321, ENOBUFS, "No buffer space available"},
+         TraceDetail::steps,
+         {"tftp: send to 127.0.0.2:4321 failed: No buffer space available"}},
         {"Listening", ui::ListeningFact{0x7f000001, 69}, TraceDetail::steps, {"tftp: listening on 127.0.0.1:69"}},
         {"Phase", ui::PhaseFact{ui::Phase::restarting}, TraceDetail::steps, {"run: Phase: waiting for the restart"}},
         {"BlockAtOneV", block, TraceDetail::steps, {}},
-        {"BlockAtTwoV", block, TraceDetail::packets,
+        {"BlockAtTwoV",
+         block,
+         TraceDetail::packets,
          {"tftp: Transfer: 1024 of 734916 bytes of the target image, 2 blocks acknowledged, 0 retransmissions"}},
         {"NothingWithoutV", ui::PhaseFact{ui::Phase::restarting}, TraceDetail::none, {}},
     };
@@ -173,13 +215,16 @@ TEST(TraceLines, EachLabelledByWhatItIsAbout)
 
 TEST(TraceLines, ATransferInOneLine)
 {
-    EXPECT_EQ(transfer_summary({false, 734916, 734916, 1436, 3}, 2345),
-              "tftp: target image sent in 2.345 s: 1436 blocks acknowledged, 734916 of 734916 bytes, 3 retransmissions");
-    EXPECT_EQ(transfer_summary({true, 512, 4096, 1, 30, true}, 6000),
-              "tftp: transition image given up after 6.000 s: 1 blocks acknowledged, 512 of 4096 bytes, 30 retransmissions");
+    EXPECT_EQ(
+        transfer_summary({false, 734916, 734916, 1436, 3}, 2345),
+        "tftp: target image sent in 2.345 s: 1436 blocks acknowledged, 734916 of 734916 bytes, 3 retransmissions");
+    EXPECT_EQ(
+        transfer_summary({true, 512, 4096, 1, 30, true}, 6000),
+        "tftp: transition image given up after 6.000 s: 1 blocks acknowledged, 512 of 4096 bytes, 30 retransmissions");
     // Cut short by a signal: neither sent nor given up.
-    EXPECT_EQ(transfer_summary({false, 153088, 734916, 299, 0}, 2377),
-              "tftp: target image stopped after 2.377 s: 299 blocks acknowledged, 153088 of 734916 bytes, 0 retransmissions");
+    EXPECT_EQ(
+        transfer_summary({false, 153088, 734916, 299, 0}, 2377),
+        "tftp: target image stopped after 2.377 s: 299 blocks acknowledged, 153088 of 734916 bytes, 0 retransmissions");
     EXPECT_EQ(phase_took_line("connecting", 1500), "run: connecting took 1.500 s");
 }
 
@@ -193,7 +238,8 @@ TEST(CoreTraceLine, PacketsLabelledAndNothingThatMayHoldASecret)
         {"ReSend block 7\n", "tftp: ReSend block 7 (no acknowledgement in time)"},
         {"ReSend option ack\n", "tftp: ReSend option ack (no acknowledgement in time)"},
         {"All blocks ack'd\n", "tftp: All blocks ack'd"},
-        {"++++size 734916, 196, 1436\n", "tftp: ++++size 734916, 196, 1436 (the image's bytes, its last block's bytes, its blocks)"},
+        {"++++size 734916, 196, 1436\n",
+         "tftp: ++++size 734916, 196, 1436 (the image's bytes, its last block's bytes, its blocks)"},
         {"Timeout for ack; upgrade failed\n", "tftp: Timeout for ack; upgrade failed (the transfer given up)"},
         {"Unknown source request in session: 7f000102:4321",
          "tftp: Unknown source request in session: 7f000102:4321 (a packet from another address, in hexadecimal, or "
@@ -240,8 +286,8 @@ TEST(UdpSocketInode, FoundByAddressAndPortOrTheWildcard)
         "  103: 0500000A:0047 00000000:0000 07 00000000:00000000 00:00000000 00000000     0        0 0 2 0000000000000000 0\n"
         "  104: garbage\n";
     const InodeCase cases[] = {
-        {0x7f000001, 69, 4711}, {0x7f000002, 69, std::nullopt}, {0x0a000005, 70, 815},
-        {0x0a000005, 71, std::nullopt},  // a socket without an inode is gone
+        {0x7f000001, 69, 4711},          {0x7f000002, 69, std::nullopt},
+        {0x0a000005, 70, 815},           {0x0a000005, 71, std::nullopt},  // a socket without an inode is gone
         {0x7f000001, 168, std::nullopt},
     };
     expect_inodes(table, cases);

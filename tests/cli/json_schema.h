@@ -28,7 +28,8 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
 {
     std::vector<std::string> problems;
     if (schema.contains("type")) {
-        const nlohmann::json types = schema["type"].is_array() ? schema["type"] : nlohmann::json::array({schema["type"]});
+        const nlohmann::json types =
+            schema["type"].is_array() ? schema["type"] : nlohmann::json::array({schema["type"]});
         bool any = false;
         for (const auto& type : types) any = any || json_has_type(value, type.get<std::string>());
         if (!any) problems.push_back(where + ": " + value.dump() + " is not of type " + types.dump());
@@ -44,11 +45,13 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
         problems.push_back(where + ": above its maximum");
     if (value.is_object()) {
         for (const auto& name : schema.value("required", nlohmann::json::array()))
-            if (!value.contains(name.get<std::string>())) problems.push_back(where + "." + name.get<std::string>() + ": missing");
+            if (!value.contains(name.get<std::string>()))
+                problems.push_back(where + "." + name.get<std::string>() + ": missing");
         const nlohmann::json properties = schema.value("properties", nlohmann::json::object());
         for (const auto& [name, member] : value.items()) {
             if (properties.contains(name)) {
-                for (std::string& p : schema_problems(properties[name], member, where + "." + name)) problems.push_back(p);
+                for (std::string& p : schema_problems(properties[name], member, where + "." + name))
+                    problems.push_back(p);
             } else if (schema.value("additionalProperties", true) == false) {
                 problems.push_back(where + "." + name + ": not in the schema");
             }
@@ -57,9 +60,6 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
     return problems;
 }
 
-inline nlohmann::json program_schema()
-{
-    return nlohmann::json::parse(read_file(VOQ_CLI_SCHEMA));
-}
+inline nlohmann::json program_schema() { return nlohmann::json::parse(read_file(VOQ_CLI_SCHEMA)); }
 
 }  // namespace voq::test

@@ -53,7 +53,8 @@ TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
         "Upgrade Failed: No answer from VOQ to the status page request (GET /admin/advanced) within 1 s (--http-timeout)";
     EXPECT_NE(run.err.find(message + "\n"), std::string::npos) << run.err;
     // Its likely cause is the silence itself, not a firewall for a TFTP request never made.
-    EXPECT_NE(run.err.find("Likely causes:\n  - The device at " + device_address() + " accepted the connection but sent no answer within "
+    EXPECT_NE(run.err.find("Likely causes:\n  - The device at " + device_address() +
+                           " accepted the connection but sent no answer within "
                            "--http-timeout"),
               std::string::npos)
         << run.err;
@@ -109,8 +110,8 @@ TEST_F(NeverHangs, SigtermAndSighupCancelWriteTheJsonAndSayWhich)
 TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
 {
     const auto device = start_device();
-    const std::vector<std::string> options{"--local-address", pc(), "--restart-wait", "30",
-                                           "--yes", "--json", device_address()};
+    const std::vector<std::string> options{"--local-address", pc(),     "--restart-wait", "30",
+                                           "--yes",           "--json", device_address()};
     const CliRun run = run_cli(options, {}, 60000, "waiting for the restart");
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 130) << run.err;
@@ -119,8 +120,8 @@ TEST_F(NeverHangs, CtrlCAfterTheFirmwareWasDeliveredSaysSo)
     EXPECT_EQ(report["outcome"], "interrupted");
     EXPECT_EQ(report["delivered"], true);
     EXPECT_EQ(report["bytes"], target.size());
-    const std::string said = "Upgrade Failed: User Abort after the firmware was delivered: VOQ@" +
-                             device_address() + " restarts on it; check its version on its status page";
+    const std::string said = "Upgrade Failed: User Abort after the firmware was delivered: VOQ@" + device_address() +
+                             " restarts on it; check its version on its status page";
     EXPECT_EQ(report["message"], said);
     EXPECT_NE(run.err.find(said + "\n"), std::string::npos) << run.err;
     expect_schema(report);
@@ -202,7 +203,8 @@ TEST_F(NeverHangs, BadInputIsAUsageErrorAndNothingIsSent)
         {{"--password-file", folder, device}, "the password file /tmp is not a regular file"},
         {{"--password-file", "/dev/zero", device}, "the password file /dev/zero is not a regular file"},
         {{"--password-file", empty, device}, "the password file " + empty + " is empty"},
-        {{"--password-file", empty_first_line, device}, "the first line of the password file " + empty_first_line + " is empty"},
+        {{"--password-file", empty_first_line, device},
+         "the first line of the password file " + empty_first_line + " is empty"},
         {{"--devices", folder}, "the devices file /tmp is not a regular file"},
         {{"--devices", devices_with_folder}, "line 1: the password file /tmp is not a regular file"},
         {{"--request-timeout", "nan", device}, "not a number of seconds from 0 to 86400: nan"},
@@ -265,8 +267,7 @@ TEST_F(NeverHangs, AFleetPassesItsSignalOnAndItsChildrenEndWithIt)
     config.tftp.faults.never_request = true;
     const auto device = start_device(config);
     const std::string list = write_file("signalled-devices", device_address() + "\n");
-    const std::vector<std::string> options{"--devices", list, "--yes", "--json", "--verbose", "--local-address",
-                                           pc()};
+    const std::vector<std::string> options{"--devices", list, "--yes", "--json", "--verbose", "--local-address", pc()};
     const CliRun run = run_cli(options, {}, 30000, "tftp: listening on", VOQ_CLI, SIGTERM);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 143) << run.err;
@@ -304,7 +305,8 @@ TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
     const std::string password = write_file("shared-password", "s3cret\n");
     const std::string pc = this->pc();
 
-    const CliRun refused = run_cli({"--devices", list, "--yes", "--json", "--local-address", "192.0.2.7", "--password-file", password});
+    const CliRun refused =
+        run_cli({"--devices", list, "--yes", "--json", "--local-address", "192.0.2.7", "--password-file", password});
     EXPECT_EQ(refused.status, 1) << refused.err;
     EXPECT_NE(refused.err.find("--local-address 192.0.2.7: "), std::string::npos) << refused.err;
     const auto usage = nlohmann::json::parse(refused.out, nullptr, false);
@@ -312,9 +314,9 @@ TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
     EXPECT_EQ(usage["outcome"], "usage");
     EXPECT_TRUE(device->web().requests().empty());
 
-    const CliRun run = run_cli({"--devices", list, "--yes", "--local-address", pc, "--restart-wait", "1.5",
-                                "--password-file", password},
-                               {}, 60000);
+    const CliRun run = run_cli(
+        {"--devices", list, "--yes", "--local-address", pc, "--restart-wait", "1.5", "--password-file", password}, {},
+        60000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("1 device: 1 upgraded\n"), std::string::npos) << run.out;
@@ -322,9 +324,9 @@ TEST_F(NeverHangs, AFleetTakesTheSharedPasswordFileAndChecksFirst)
     EXPECT_TRUE(device->fetches()[0].bytes == target);
 
     // On a terminal: the question takes YES as the single run does, and a line counts the devices.
-    const CliRun shown = run_cli_on_terminal({"--devices", list, "--local-address", pc, "--restart-wait", "1.5",
-                                              "--password-file", password},
-                                             {{"[y/N] ", "YES"}});
+    const CliRun shown = run_cli_on_terminal(
+        {"--devices", list, "--local-address", pc, "--restart-wait", "1.5", "--password-file", password},
+        {{"[y/N] ", "YES"}});
     EXPECT_EQ(shown.status, 0) << shown.out;
     EXPECT_NE(shown.out.find("0 upgraded, 0 failed, 1 running, 0 waiting"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("1 device: 1 upgraded"), std::string::npos) << shown.out;
@@ -347,7 +349,8 @@ TEST_F(NeverHangs, SigtermAtThePasswordPromptGivesTheTerminalItsEchoBack)
     ASSERT_GE(own_side, 0);
     std::string shown;
     const std::uint32_t started = platform::milliseconds();
-    while (shown.find("Password for admin on VOQ@") == std::string::npos && platform::milliseconds() - started < 20000) {
+    while (shown.find("Password for admin on VOQ@") == std::string::npos &&
+           platform::milliseconds() - started < 20000) {
         pollfd watched{terminal, POLLIN, 0};
         if (::poll(&watched, 1, 50) <= 0) continue;
         char chunk[4096];
@@ -381,7 +384,8 @@ TEST_F(NeverHangs, TheJsonOfAnUpgradeMatchesTheSchema)
     ASSERT_TRUE(report.is_object()) << run.out;
     expect_schema(report);
     // Without a terminal the transfer ends with one line: its bytes, seconds and rate.
-    const std::string line = "Uploading Target Firmware to VOQ@" + device_address() + ": " + std::to_string(target.size()) + " bytes in ";
+    const std::string line =
+        "Uploading Target Firmware to VOQ@" + device_address() + ": " + std::to_string(target.size()) + " bytes in ";
     EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
 
     // On a terminal of 60 columns no drawing of the progress line reaches the last column,

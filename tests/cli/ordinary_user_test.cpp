@@ -7,8 +7,8 @@
 
 #include "cli_fixture.h"
 #include "support/child_process.h"
-#include "support/ordinary_user.h"
 #include "support/files.h"
+#include "support/ordinary_user.h"
 
 namespace voq::test {
 namespace {
@@ -29,9 +29,9 @@ TEST(CliOrdinaryUser, UpgradesThroughTheUnprivilegedPorts)
     sim::SimulatedDevice device(config);
     std::string problem;
     ASSERT_TRUE(device.start(problem)) << problem;
-    const CommandResult run = run_command(as_ordinary_user_command() + program.string() +
-                                          " --yes --json --restart-wait 1.5 --local-address " + dotted(pair.pc) + " " +
-                                          dotted(pair.device));
+    const CommandResult run =
+        run_command(as_ordinary_user_command() + program.string() +
+                    " --yes --json --restart-wait 1.5 --local-address " + dotted(pair.pc) + " " + dotted(pair.device));
 
     EXPECT_EQ(run.status, 0) << run.output;
     const auto report = nlohmann::json::parse(run.output, nullptr, false);

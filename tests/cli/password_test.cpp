@@ -38,12 +38,14 @@ TEST_F(Password, FromAFile)
 TEST_F(Password, FromTheEnvironmentNeverInTheVerboseTrace)
 {
     const auto device = protected_device();
-    const CliRun run = run_cli(arguments({"--yes", "--user", "root", "--verbose"}),
-                               {{{"VOQ_UPGRADE_PASSWORD", "pa55 word"}}});
+    const CliRun run =
+        run_cli(arguments({"--yes", "--user", "root", "--verbose"}), {{{"VOQ_UPGRADE_PASSWORD", "pa55 word"}}});
     EXPECT_EQ(run.status, 0) << run.err;
     expect_upgraded(*device);
     // The trace: addresses dotted, the request signed, its Digest response hidden.
-    EXPECT_NE(run.err.find(" http: request from " + pc() + ":23456 to " + device_address() + ":80\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" http: request from " + pc() + ":23456 to " + device_address() + ":80\n"),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("Authorization: Digest username=\"root\""), std::string::npos);
     EXPECT_NE(run.err.find("response=\"(hidden)\""), std::string::npos);
     EXPECT_NE(run.err.find(" tftp: target image sent in "), std::string::npos);
@@ -63,11 +65,11 @@ TEST_F(Password, TypedAtThePromptWithoutEchoAndAskedAgainWhenRefused)
     const auto device = protected_device();
     const std::string prompt = "Password for root on VOQ@" + device_address() + ": ";
     const CliRun run = run_cli_on_terminal(arguments({"--user", "root"}), {
-                                                              {"[y/N] ", "y"},
-                                                              {prompt, "first guess"},
-                                                              {prompt, "pa55 word"},
-                                                              {"Upgrade? [y/N] ", "y"},
-                                                          });
+                                                                              {"[y/N] ", "y"},
+                                                                              {prompt, "first guess"},
+                                                                              {prompt, "pa55 word"},
+                                                                              {"Upgrade? [y/N] ", "y"},
+                                                                          });
     EXPECT_EQ(run.status, 0) << run.out;
     expect_upgraded(*device);
     EXPECT_NE(run.out.find("The VOQ refused the password."), std::string::npos) << run.out;
@@ -99,8 +101,11 @@ TEST_F(Password, NoAtTheConfirmationSendsNoUpgradeRequest)
     const auto device = start_device();
     const CliRun run = run_cli_on_terminal(arguments(), {{"[y/N] ", "y"}, {"Upgrade? [y/N] ", "n"}});
     EXPECT_EQ(run.status, 1) << run.out;
-    EXPECT_NE(run.out.find("Not upgraded: the upgrade was not confirmed, so neither the upgrade request nor the firmware was sent"),
-              std::string::npos) << run.out;
+    EXPECT_NE(
+        run.out.find(
+            "Not upgraded: the upgrade was not confirmed, so neither the upgrade request nor the firmware was sent"),
+        std::string::npos)
+        << run.out;
     EXPECT_EQ(run.out.find("User Abort"), std::string::npos) << run.out;
     EXPECT_TRUE(device->web().upgrade_requests().empty());
 }

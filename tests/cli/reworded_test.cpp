@@ -35,8 +35,10 @@ TEST_F(Reworded, AnUpgradeReportsTheSameCountsPortVersionsStatusAndProgress)
     EXPECT_NE(run.err.find("restart wait took "), std::string::npos) << run.err;
     // The progress lines keep their counts; without a terminal each phase has its first.
     const std::string total = std::to_string(target.size());
-    EXPECT_NE(run.err.find("Uploading Target Firmware to VOQ@" + device_address() + ": 512 of " + total + " bytes"), std::string::npos);
-    EXPECT_NE(run.err.find("Updating Target Firmware to VOQ@" + device_address() + ": waiting for the restart, "), std::string::npos);
+    EXPECT_NE(run.err.find("Uploading Target Firmware to VOQ@" + device_address() + ": 512 of " + total + " bytes"),
+              std::string::npos);
+    EXPECT_NE(run.err.find("Updating Target Firmware to VOQ@" + device_address() + ": waiting for the restart, "),
+              std::string::npos);
 }
 
 // The failures that share a text with another, each still with its own status.
@@ -60,8 +62,8 @@ TEST_F(Reworded, FailuresAfterTheTransferKeepTheirStatus)
         sim::DeviceConfig config = quick_device();
         c.configure(config);
         const auto device = start_device(config, other);
-        const CliRun run = run_reworded({"--local-address", pc(), "--restart-wait", "1.5", "--yes", "--json",
-                                         device_address(other++)});
+        const CliRun run = run_reworded(
+            {"--local-address", pc(), "--restart-wait", "1.5", "--yes", "--json", device_address(other++)});
         EXPECT_EQ(run.status, c.status) << run.err;
         const auto report = nlohmann::json::parse(run.out, nullptr, false);
         ASSERT_TRUE(report.is_object()) << run.out;

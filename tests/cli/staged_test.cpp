@@ -17,9 +17,8 @@ TEST_F(StagedBuild, ServesTheTransitionImageThenTheTarget)
     config.web.identity.software_version = "2.0.11";
     const auto device = start_device(config);
     const std::string device_text = device_address();
-    const CliRun run = run_cli({"--local-address", pc(), "--restart-wait", "1.5", "--yes",
-                                "--json", device_text},
-                               {}, 90000, "", VOQ_CLI_STAGED);
+    const CliRun run = run_cli({"--local-address", pc(), "--restart-wait", "1.5", "--yes", "--json", device_text}, {},
+                               90000, "", VOQ_CLI_STAGED);
     EXPECT_EQ(run.status, 0) << run.err;
     const auto fetches = device->fetches();
     ASSERT_EQ(fetches.size(), 2u) << run.err;

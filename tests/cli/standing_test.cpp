@@ -25,17 +25,35 @@ TEST(StandingVerdict, EachModeAndStanding)
         {Mode::upgrade, {Standing::current, false}, true, Outcome::upgraded, ""},
         {Mode::upgrade, {Standing::newer, false}, true, Outcome::upgraded, ""},
         {Mode::if_needed, {Standing::outdated, true}, true, Outcome::upgraded, ""},
-        {Mode::if_needed, {Standing::current, false}, false, Outcome::current,
+        {Mode::if_needed,
+         {Standing::current, false},
+         false,
+         Outcome::current,
          "Not upgraded: the device runs 2.0.13, the version of the tool's firmware 2.0.13(g)"},
-        {Mode::if_needed, {Standing::newer, false}, false, Outcome::newer,
+        {Mode::if_needed,
+         {Standing::newer, false},
+         false,
+         Outcome::newer,
          "Not upgraded: the device runs 2.0.13, later than the tool's firmware 2.0.13(g)"},
-        {Mode::check, {Standing::current, false}, false, Outcome::current,
+        {Mode::check,
+         {Standing::current, false},
+         false,
+         Outcome::current,
          "Current: the device runs 2.0.13, the version of the tool's firmware 2.0.13(g)"},
-        {Mode::check, {Standing::newer, false}, false, Outcome::newer,
+        {Mode::check,
+         {Standing::newer, false},
+         false,
+         Outcome::newer,
          "Newer: the device runs 2.0.13, later than the tool's firmware 2.0.13(g)"},
-        {Mode::check, {Standing::outdated, false}, false, Outcome::outdated,
+        {Mode::check,
+         {Standing::outdated, false},
+         false,
+         Outcome::outdated,
          "Outdated: the device runs 2.0.13, older than the tool's firmware 2.0.13(g); it would be upgraded directly"},
-        {Mode::check, {Standing::outdated, true}, false, Outcome::outdated,
+        {Mode::check,
+         {Standing::outdated, true},
+         false,
+         Outcome::outdated,
          "Outdated: the device runs 2.0.13, older than the tool's firmware 2.0.13(g); a staged build would serve the "
          "transition image first"},
     };
@@ -63,7 +81,8 @@ TEST(StandingVerdict, TheDevicesVersionShownNotObeyed)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        const std::string message = standing_verdict(Mode::check, {ui::Standing::current, false}, c.version, "2.0.13(g)").message;
+        const std::string message =
+            standing_verdict(Mode::check, {ui::Standing::current, false}, c.version, "2.0.13(g)").message;
         EXPECT_TRUE(message.starts_with(c.message)) << message;
     }
 }
@@ -84,13 +103,18 @@ TEST(FleetStatus, AFailureBeforeTenBeforeZero)
         int status;
     } cases[] = {
         {"all upgraded", {record_of(Outcome::upgraded), record_of(Outcome::upgraded)}, 0},
-        {"upgraded and left alone", {record_of(Outcome::current), record_of(Outcome::upgraded), record_of(Outcome::newer)}, 0},
+        {"upgraded and left alone",
+         {record_of(Outcome::current), record_of(Outcome::upgraded), record_of(Outcome::newer)},
+         0},
         {"all current", {record_of(Outcome::current, true), record_of(Outcome::current, true)}, 0},
         {"one outdated", {record_of(Outcome::current, true), record_of(Outcome::outdated, true)}, 10},
         {"a newer one checked", {record_of(Outcome::newer, true), record_of(Outcome::current, true)}, 10},
-        {"a failure after an outdated one", {record_of(Outcome::outdated, true), record_of(Outcome::password, true)}, 3},
+        {"a failure after an outdated one",
+         {record_of(Outcome::outdated, true), record_of(Outcome::password, true)},
+         3},
         {"the first failure in the file",
-         {record_of(Outcome::current), record_of(Outcome::no_response), record_of(Outcome::password)}, 2},
+         {record_of(Outcome::current), record_of(Outcome::no_response), record_of(Outcome::password)},
+         2},
         {"nothing", {}, 0},
     };
     for (const auto& c : cases) {

@@ -22,7 +22,8 @@ TEST_F(SupportLogRun, ARefusedConnectionNamesTheDeviceAndTheSystemsReason)
     const std::string text = read_file(log);
     EXPECT_NE(text.find("voq-upgrade-cli "), std::string::npos) << text;
     EXPECT_NE(text.find("PC address " + pc() + ", device " + device_address()), std::string::npos) << text;
-    EXPECT_NE(text.find("HTTP connect to " + device_address() + ":80 failed: Connection refused"), std::string::npos) << text;
+    EXPECT_NE(text.find("HTTP connect to " + device_address() + ":80 failed: Connection refused"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Failure no-response: Upgrade Failed: No Response From VOQ"), std::string::npos) << text;
     EXPECT_NE(text.find("Shown: Upgrade Failed: No Response From VOQ"), std::string::npos) << text;
 }
@@ -36,15 +37,18 @@ TEST_F(SupportLogRun, HoldsTheRunButNeverThePasswordNorADigestResponse)
     config.web.digest.qop = "auth";
     const auto device = start_device(config);
     const std::string log = log_path("secret.log");
-    const CliRun run = run_cli(arguments({"--yes", "--user", "root", "--log", log}),
-                               {{{"VOQ_UPGRADE_PASSWORD", "Zebra-7-Quokka"}}});
+    const CliRun run =
+        run_cli(arguments({"--yes", "--user", "root", "--log", log}), {{{"VOQ_UPGRADE_PASSWORD", "Zebra-7-Quokka"}}});
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string text = read_file(log);
-    const std::vector<std::string> steps{"Answer: HTTP/1.1 401", "Authorization: Digest username=\"root\"",
-                                         "Answer: HTTP/1.1 200", "Phase: waiting for the read request",
+    const std::vector<std::string> steps{"Answer: HTTP/1.1 401",
+                                         "Authorization: Digest username=\"root\"",
+                                         "Answer: HTTP/1.1 200",
+                                         "Phase: waiting for the read request",
                                          "TFTP listening on " + pc() + ":69",
                                          "TFTP read request from " + device_address() + ":",
-                                         "Transfer complete: blocks 1-", "Phase: waiting for the restart",
+                                         "Transfer complete: blocks 1-",
+                                         "Phase: waiting for the restart",
                                          "Version expected 2.0.13(g), reported 2.0.13(g)",
                                          "Shown: VOQ@" + device_address() + " Upgrade Successful!"};
     for (const std::string& step : steps) {

@@ -65,8 +65,8 @@ TEST_F(Trace, OneVShowsTheStepsAndTheTransferInOneLine)
     };
     for (const auto& step : steps) EXPECT_EQ(count_of(run.err, step.step), step.times) << step.step << "\n" << run.err;
     const std::string size = std::to_string(target.size()), blocks = std::to_string(target.size() / 512 + 1);
-    const std::regex summary("tftp: target image sent in \\d+\\.\\d{3} s: " + blocks + " blocks acknowledged, " + size + " of " +
-                             size + " bytes, [1-9]\\d* retransmissions\n");
+    const std::regex summary("tftp: target image sent in \\d+\\.\\d{3} s: " + blocks + " blocks acknowledged, " + size +
+                             " of " + size + " bytes, [1-9]\\d* retransmissions\n");
     std::smatch found;
     ASSERT_TRUE(std::regex_search(run.err, found, summary)) << run.err;
     // Not a line a packet.
@@ -83,13 +83,15 @@ TEST_F(Trace, TwoVAddEveryPacket)
     EXPECT_EQ(run.status, 0) << run.err;
     expect_dated_and_labelled(run.err);
     const std::size_t blocks = target.size() / 512 + 1, last = target.size() % 512;
-    EXPECT_EQ(count_of(run.err, " tftp: ++++size " + std::to_string(target.size()) + ", " + std::to_string(last) + ", " +
-                                    std::to_string(blocks) + " (the image's bytes, its last block's bytes, its blocks)\n"),
+    EXPECT_EQ(count_of(run.err, " tftp: ++++size " + std::to_string(target.size()) + ", " + std::to_string(last) +
+                                    ", " + std::to_string(blocks) +
+                                    " (the image's bytes, its last block's bytes, its blocks)\n"),
               1u)
         << run.err;
     // Each block goes out once on a line of its own, each acknowledgement has its line.
     EXPECT_EQ(count_of(run.err, " tftp: Send block "), blocks);
-    EXPECT_EQ(count_of(run.err, " tftp: Send block " + std::to_string(blocks) + " (" + std::to_string(last) + ")\n"), 1u);
+    EXPECT_EQ(count_of(run.err, " tftp: Send block " + std::to_string(blocks) + " (" + std::to_string(last) + ")\n"),
+              1u);
     EXPECT_GE(count_of(run.err, " tftp: Transfer: "), blocks);
     EXPECT_EQ(count_of(run.err, " tftp: All blocks ack'd\n"), 1u);
     EXPECT_EQ(count_of(run.err, " tftp: target image sent in "), 1u);

@@ -11,9 +11,9 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
-#include <sys/prctl.h>
 #include <string>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -40,7 +40,8 @@ inline std::filesystem::path folder_of(const ::testing::TestInfo& test)
 inline std::filesystem::path running_test_folder()
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::filesystem::path folder = test != nullptr ? folder_of(*test) : std::filesystem::path(VOQ_E2E_RUNS) / "outside";
+    const std::filesystem::path folder =
+        test != nullptr ? folder_of(*test) : std::filesystem::path(VOQ_E2E_RUNS) / "outside";
     std::filesystem::create_directories(folder);
     return folder;
 }
@@ -91,8 +92,8 @@ inline std::string shown(std::string_view line_start, std::string_view text)
 
 // What one run of the scripted harness left behind.
 struct HarnessRun {
-    int status = -1;   // exit status; -1 when it did not exit normally
-    bool hung = false;  // still running at the deadline, then killed
+    int status = -1;               // exit status; -1 when it did not exit normally
+    bool hung = false;             // still running at the deadline, then killed
     std::uint32_t elapsed_ms = 0;  // from its start to its end
     std::vector<std::string> lines;
     std::string transcript_path;
@@ -124,23 +125,21 @@ struct HarnessRun {
         }
         if (next == expected.size()) return ::testing::AssertionSuccess();
         const std::size_t from = next == 0 ? 0 : last_found;
-        return ::testing::AssertionFailure() << "missing, in this order: \"" << expected[next] << "\"\n"
-                                             << (next == 0 ? "none of them was found; " : "after the last one found, ")
-                                             << excerpt(from, from + 16);
+        return ::testing::AssertionFailure()
+               << "missing, in this order: \"" << expected[next] << "\"\n"
+               << (next == 0 ? "none of them was found; " : "after the last one found, ") << excerpt(from, from + 16);
     }
 
     // For a failure message: the transcript's last lines and where all of it is kept.
-    std::string text() const
-    {
-        return excerpt(lines.size() > 16 ? lines.size() - 16 : 0, lines.size());
-    }
+    std::string text() const { return excerpt(lines.size() > 16 ? lines.size() - 16 : 0, lines.size()); }
 
     std::string excerpt(std::size_t from, std::size_t to) const
     {
         to = std::min(to, lines.size());
         std::string said = "transcript lines " + std::to_string(from + 1) + "-" + std::to_string(to) + " of " +
                            std::to_string(lines.size()) + " (all in " + transcript_path + "):\n";
-        for (std::size_t at = from; at < to; ++at) said += "  " + std::to_string(at + 1) + ": " + lines[at].substr(0, 200) + "\n";
+        for (std::size_t at = from; at < to; ++at)
+            said += "  " + std::to_string(at + 1) + ": " + lines[at].substr(0, 200) + "\n";
         return said;
     }
 };

@@ -42,8 +42,8 @@ protected:
     {
         for (int port = first; port < first + count; ++port) {
             held.emplace_back(platform::open_datagram_socket());
-            ASSERT_EQ(platform::bind_socket(held.back().handle(),
-                                            platform::fill_socket_address(addresses.pc, static_cast<std::uint16_t>(port))),
+            ASSERT_EQ(platform::bind_socket(held.back().handle(), platform::fill_socket_address(
+                                                                      addresses.pc, static_cast<std::uint16_t>(port))),
                       platform::BindResult::bound)
                 << "port " << port;
         }
@@ -80,8 +80,8 @@ protected:
     {
         EXPECT_FALSE(result.hung);
         EXPECT_EQ(result.status, 0);
-        EXPECT_TRUE(result.in_order({"close 103 1", "message \"VOQ Firwmare Upgrade Error\" \"" + message + "\"",
-                                     "end-process"}))
+        EXPECT_TRUE(result.in_order(
+            {"close 103 1", "message \"VOQ Firwmare Upgrade Error\" \"" + message + "\"", "end-process"}))
             << result.text();
         EXPECT_EQ(result.count_prefix("message"), 1u) << result.text();
         EXPECT_EQ(result.count_prefix("open 114"), 0u) << result.text();
@@ -100,7 +100,8 @@ TEST_F(ListenerFailure, EveryPortFrom69To168TakenCannotBeBound)
     hold_ports(tftp::first_listener_port, tftp::listener_port_attempts);
     const HarnessRun result = run();
     expect_ended_before_the_upgrade_request(result, "Upgrade Failed: Can't bind TFTP listener socket");
-    EXPECT_TRUE(result.has("trace \"TFTP bind " + hex_pc() + ":69-168 failed: Address already in use\\n\"")) << result.text();
+    EXPECT_TRUE(result.has("trace \"TFTP bind " + hex_pc() + ":69-168 failed: Address already in use\\n\""))
+        << result.text();
     EXPECT_EQ(result.count_prefix("trace \"TFTP bind "), 1u) << result.text();
 }
 
@@ -121,8 +122,9 @@ TEST_F(ListenerFailure, AsAnOrdinaryUserWithTheUnprivilegedPortsTakenTooCannotBe
     const HarnessRun result = run_as_ordinary_user();
     expect_ended_before_the_upgrade_request(result, "Upgrade Failed: Can't bind TFTP listener socket");
     // Each range with its own reason: the fallback's is not the privilege.
-    EXPECT_TRUE(result.in_order({"trace \"TFTP bind " + hex_pc() + ":69-168 failed: Permission denied\\n\"",
-                                 "trace \"TFTP bind " + hex_pc() + ":10069-10168 failed: Address already in use\\n\""}));
+    EXPECT_TRUE(
+        result.in_order({"trace \"TFTP bind " + hex_pc() + ":69-168 failed: Permission denied\\n\"",
+                         "trace \"TFTP bind " + hex_pc() + ":10069-10168 failed: Address already in use\\n\""}));
 }
 
 }  // namespace

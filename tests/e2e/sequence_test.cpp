@@ -175,9 +175,9 @@ TEST_F(Sequence, ErrorStatusStillReachesTheConfirmScreenWithEmptyFields)
     start_device(config);
     const HarnessRun result = run(opening() + "confirm cancel\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", "field 103 1002 \"\"",
-                                 "field 103 1003 \"\"", "field 103 1004 \"\"", "field 103 1005 \"\"",
-                                 "field 103 1006 \"\"", user_abort, "exit 0"}))
+    EXPECT_TRUE(
+        result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", "field 103 1002 \"\"", "field 103 1003 \"\"",
+                         "field 103 1004 \"\"", "field 103 1005 \"\"", "field 103 1006 \"\"", user_abort, "exit 0"}))
         << result.text();
 }
 
@@ -192,8 +192,10 @@ TEST_F(Sequence, CancelledScreensEndTheRun)
     } cases[] = {
         {"warning", "warning cancel\n", {"close 139 0", "exit 0"}, "open 101"},
         {"address", "warning continue\naddress cancel\n", {"close 101 0", "exit 0"}, "open 105"},
-        {"enter right after the warning opens", "", {"note \"no answer left in the script for screen 139: Cancel\"",
-                                                     "press 139 2", "exit 0"}, "open 101"},
+        {"enter right after the warning opens",
+         "",
+         {"note \"no answer left in the script for screen 139: Cancel\"", "press 139 2", "exit 0"},
+         "open 101"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -212,10 +214,11 @@ TEST_F(Sequence, RefusedAddressesKeepTheScreenOpen)
     const std::string device_text = dotted(addresses.device);
     std::string starred = device_text;
     std::replace(starred.begin(), starred.end(), '.', '*');
-    const HarnessRun result = run("local-addresses " + dotted(addresses.pc) +
-                                  "\nwarning continue\naddress type 0.0.0.0\naddress type \"\"\naddress type 1.2.3\n"
-                                  "address type \"" + device_text + " \"\naddress type 127.0.69.256\naddress type " +
-                                  starred + "\nconfirm cancel\n");
+    const HarnessRun result =
+        run("local-addresses " + dotted(addresses.pc) +
+            "\nwarning continue\naddress type 0.0.0.0\naddress type \"\"\naddress type 1.2.3\n"
+            "address type \"" +
+            device_text + " \"\naddress type 127.0.69.256\naddress type " + starred + "\nconfirm cancel\n");
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.count("message \"Error\" \"Invalid IP Address\""), 5u);
     EXPECT_EQ(result.count("focus 101 1000"), 6u);  // at opening and after each refusal
@@ -229,10 +232,12 @@ TEST_F(Sequence, TheChosenLocalAddressIsTheRequestsSource)
     start_device();
     const LoopbackPair other = loopback_pair();
     const std::string unused = dotted(addresses.pc + 8);
-    const HarnessRun result = run("local-addresses " + dotted(other.pc) + " " + dotted(addresses.pc) + " " + unused +
-                                  "\nwarning continue\naddress type " + dotted(addresses.device) +
-                                  " select 1\nconfirm cancel\n");
-    EXPECT_TRUE(result.has("list 101 1017 \"" + dotted(other.pc) + "\" \"" + dotted(addresses.pc) + "\" \"" + unused + "\"")) << result.text();
+    const HarnessRun result =
+        run("local-addresses " + dotted(other.pc) + " " + dotted(addresses.pc) + " " + unused +
+            "\nwarning continue\naddress type " + dotted(addresses.device) + " select 1\nconfirm cancel\n");
+    EXPECT_TRUE(
+        result.has("list 101 1017 \"" + dotted(other.pc) + "\" \"" + dotted(addresses.pc) + "\" \"" + unused + "\""))
+        << result.text();
     EXPECT_TRUE(result.has("choose 101 1017 1"));
     ASSERT_EQ(device->requests().size(), 1u);
     EXPECT_EQ(device->requests()[0].client_address, addresses.pc);

@@ -13,14 +13,14 @@
 
 #include "harness.h"
 #include "platform/socket.h"
-#include "sim/device.h"
+#include "platform/socket_address.h"
 #include "session/session.h"
+#include "sim/device.h"
+#include "support/files.h"
 #include "support/loopback.h"
 #include "tftp/completion.h"
 #include "ui/texts.h"
 #include "ui/views.h"
-#include "platform/socket_address.h"
-#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -132,7 +132,8 @@ TEST_F(Upgrade, PasswordIsAskedOnceAndTheNewNonceAfterTheRestartIsAnsweredAlone)
     start_device(config);
     const HarnessRun result = run(script("password enter admin secret\n"));
     EXPECT_EQ(result.count("open 104 \"Enter Password Information\""), 1u);
-    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), success_screen(), "end-process"})) << result.text();
+    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), success_screen(), "end-process"}))
+        << result.text();
 
     const auto requests = device->web().requests();
     ASSERT_GE(requests.size(), 5u);
@@ -177,8 +178,8 @@ TEST_F(Upgrade, StagedBuildDecidingDirectServesTheTargetUnderTheFirstName)
 {
     start_device();  // reports 2.0.12(SE), the transition image's own version
     const HarnessRun result = run(script(), VOQ_HARNESS_STAGED);
-    EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"", uploaded(ui::text::target_role, 734916),
-                                 success_screen(), "end-process"}))
+    EXPECT_TRUE(result.in_order({"open 103 \"Confirm Upgrade to Ver. 2.0.13(g)\"",
+                                 uploaded(ui::text::target_role, 734916), success_screen(), "end-process"}))
         << result.text();
     const auto requests = device->web().upgrade_requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -215,11 +216,11 @@ TEST_F(Upgrade, WrongNamesAndStrayPacketsAreIgnored)
         const auto to = platform::fill_socket_address(request.address, request.port);
         std::string capitals = request.file_name;
         for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        for (const std::string& packet : {std::string("\0\1", 2) + capitals + std::string("\0octet\0", 7),std::string("\0\2/x\0octet\0", 11), std::string("\0\3\0\1data", 8),
-                                          std::string("\0\4\0\1", 4), std::string("\0\5\0\1oops\0", 9),
-                                          std::string("\0\x09", 2), std::string("\0", 1),
-                                          std::string("\0\1/unterminated", 15),
-                                          std::string("\0\1", 2) + request.file_name.substr(1) + std::string("\0", 1)}) {
+        for (const std::string& packet :
+             {std::string("\0\1", 2) + capitals + std::string("\0octet\0", 7), std::string("\0\2/x\0octet\0", 11),
+              std::string("\0\3\0\1data", 8), std::string("\0\4\0\1", 4), std::string("\0\5\0\1oops\0", 9),
+              std::string("\0\x09", 2), std::string("\0", 1), std::string("\0\1/unterminated", 15),
+              std::string("\0\1", 2) + request.file_name.substr(1) + std::string("\0", 1)}) {
             platform::send_datagram(socket.handle(), packet.data(), packet.size(), to);
         }
         while (platform::wait_readable(socket.handle(), 300) == platform::Readiness::readable) {
@@ -263,8 +264,9 @@ TEST_F(Upgrade, ADeviceThatFallsSilentIsReportedAfterTheRestartWait)
     config.tftp.faults.acks_from_other_port = true;
     start_device(config);
     const HarnessRun result = run(script("transfer-silence-floor-ms 1000\n"));
-    EXPECT_TRUE(result.in_order({"open 110 \"Uploading Firmware To VOQ\"", "trace \"Timeout for ack; upgrade failed\\n\"",
-                                 "close 110 position 40", failure + "Firmware Upload Incomplete\"", "end-process"}))
+    EXPECT_TRUE(
+        result.in_order({"open 110 \"Uploading Firmware To VOQ\"", "trace \"Timeout for ack; upgrade failed\\n\"",
+                         "close 110 position 40", failure + "Firmware Upload Incomplete\"", "end-process"}))
         << result.text();
     EXPECT_EQ(result.count("trace \"ReSend option ack\\n\""), 29u);
     EXPECT_EQ(result.count_prefix("open 105"), 2u);  // no re-read after a transfer given up
@@ -276,7 +278,8 @@ TEST_F(Upgrade, TheOldVersionReportedAfterTheRestartIsAMismatch)
     config.tftp.faults.reported_version = "2.0.12(SE)";
     start_device(config);
     const HarnessRun result = run(script());
-    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), failure + "Version not matching\"", "end-process"}))
+    EXPECT_TRUE(
+        result.in_order({uploaded(ui::text::target_role, 734916), failure + "Version not matching\"", "end-process"}))
         << result.text();
     EXPECT_EQ(result.count_prefix("open 111"), 0u);
 }
@@ -288,7 +291,8 @@ TEST_F(Upgrade, PhoneStyleProductsSkipTheVersionCheck)
     start_device(config);
     const HarnessRun result = run(script(), VOQ_HARNESS_PHONE);
     EXPECT_TRUE(result.has("open 305 \"VOQ-618 Firmware Upgrade\"")) << result.text();
-    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 200000), success_screen(), "field 111 1004 \"3.1.7 phone\""}))
+    EXPECT_TRUE(
+        result.in_order({uploaded(ui::text::target_role, 200000), success_screen(), "field 111 1004 \"3.1.7 phone\""}))
         << result.text();
 }
 
@@ -328,7 +332,8 @@ TEST_F(Upgrade, StagedRunEndsWhenTheTransitionImageDidNotTake)
     refusing.tftp.faults.reported_version = "2.0.11";
     start_device(refusing);
     const HarnessRun mismatch = run(script(), VOQ_HARNESS_STAGED);
-    EXPECT_TRUE(mismatch.in_order({uploaded(ui::text::transition_role, 730800), failure + "Version not matching\"", "end-process"}))
+    EXPECT_TRUE(mismatch.in_order(
+        {uploaded(ui::text::transition_role, 730800), failure + "Version not matching\"", "end-process"}))
         << mismatch.text();
     EXPECT_EQ(mismatch.count_prefix("open 114"), 1u);
     EXPECT_EQ(device->web().upgrade_requests().size(), 1u);
@@ -341,7 +346,8 @@ TEST_F(Upgrade, ADeviceThatNeverComesBackIsReportedAsNotResponding)
     config.tftp.restart_ms = 60000;
     start_device(config);
     const HarnessRun result = run(script("reread-spacing-ms 300\n"));
-    EXPECT_TRUE(result.in_order({uploaded(ui::text::target_role, 734916), failure + "No Response From VOQ\"", "end-process"}))
+    EXPECT_TRUE(
+        result.in_order({uploaded(ui::text::target_role, 734916), failure + "No Response From VOQ\"", "end-process"}))
         << result.text();
     // The status page, the upgrade request, and the ten re-reads, each but the last
     // keeping its screen until the next may start.

@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     voq::web::classify_response(answer, session->auth, session->random);
     voq::web::extract_device_info(answer, session->device_info);
-    const voq::web::ExchangeArguments next{0, 23456, 0x0a000002, 80, "/admin/advanced", session->response.data(),
-                                           voq::session::response_size_limit};
+    const voq::web::ExchangeArguments next{
+        0, 23456, 0x0a000002, 80, "/admin/advanced", session->response.data(), voq::session::response_size_limit};
     const std::size_t length = voq::web::build_request(next, session->auth);
     if (length > static_cast<std::size_t>(voq::session::response_size_limit) || session->response[length] != '\0')
         __builtin_trap();

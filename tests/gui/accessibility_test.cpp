@@ -78,13 +78,15 @@ TEST_F(Listening, NoCharacterOfThePasswordLeavesTheProgram)
         std::function<void(QLineEdit*)> edit;
     } cases[] = {
         {"typed", [](QLineEdit* field) { QTest::keyClicks(field, "pw9"); }},
-        {"typed and deleted", [](QLineEdit* field) {
+        {"typed and deleted",
+         [](QLineEdit* field) {
              QTest::keyClicks(field, "pw9");
              QTest::keyClick(field, Qt::Key_Backspace);
              QTest::keyClick(field, Qt::Key_Home);
              QTest::keyClick(field, Qt::Key_Delete);
          }},
-        {"replaced at once", [](QLineEdit* field) {
+        {"replaced at once",
+         [](QLineEdit* field) {
              field->setText("pw9");
              field->selectAll();
              QTest::keyClicks(field, "9");
@@ -213,7 +215,8 @@ TEST_F(Listening, EachFieldIsLabelledByItsLabel)
         QAccessibleInterface* field = QAccessible::queryAccessibleInterface(screen.controls.at(each.field));
         ASSERT_NE(field, nullptr);
         QStringList labels;
-        for (const auto& [other, relation] : field->relations(QAccessible::Label)) labels << other->text(QAccessible::Name);
+        for (const auto& [other, relation] : field->relations(QAccessible::Label))
+            labels << other->text(QAccessible::Name);
         EXPECT_EQ(labels, QStringList{each.label});
     }
 }
@@ -257,15 +260,22 @@ void hear_accessibility_event(QAccessibleEvent* event)
     if (heard == nullptr) return;
     QString text;
     switch (event->type()) {
-    case QAccessible::TextInserted: text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted(); break;
-    case QAccessible::TextRemoved: text = static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved(); break;
+    case QAccessible::TextInserted:
+        text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+        break;
+    case QAccessible::TextRemoved:
+        text = static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+        break;
     case QAccessible::TextUpdated: {
         auto* updated = static_cast<QAccessibleTextUpdateEvent*>(event);
         text = updated->textRemoved() + "|" + updated->textInserted();
         break;
     }
-    case QAccessible::ValueChanged: text = static_cast<QAccessibleValueChangeEvent*>(event)->value().toString(); break;
-    default: break;
+    case QAccessible::ValueChanged:
+        text = static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+        break;
+    default:
+        break;
     }
     QAccessibleInterface* source = event->accessibleInterface();
     heard->push_back({event->type(), source != nullptr ? source->object() : event->object(), text});

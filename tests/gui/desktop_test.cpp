@@ -12,9 +12,9 @@
 
 #include "autopilot_run.h"
 #include "sim/device.h"
+#include "support/files.h"
 #include "support/loopback.h"
 #include "ui/views.h"
-#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -79,8 +79,9 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
                                         dotted(addresses.pc) + " --log-folder " + logs.string());
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string summary = read_file(shots / "summary.txt");
-    for (const std::string& screen : {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
-                                     "screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""})
+    for (const std::string& screen :
+         {std::string("screen 139"), std::string("screen 101"), std::string("screen 104"), std::string("screen 103"),
+          "screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""})
         EXPECT_NE(summary.find(screen), std::string::npos) << screen << "\n" << summary;
     EXPECT_EQ(summary.find("message"), std::string::npos) << summary;
     ASSERT_EQ(device.fetches().size(), 1u);
@@ -92,10 +93,11 @@ TEST(Desktop, AWholeUpgradeThroughTheRealWidgets)
     const auto first = fs::directory_iterator(logs);
     ASSERT_NE(first, fs::directory_iterator());
     const std::string log = read_file(first->path());
-    for (const std::string& line : {"PC address " + dotted(addresses.pc) + ", device " + dotted(addresses.device),
-                                    std::string("Authorization: Digest username=\"admin\""),
-                                    std::string("Transfer complete: blocks 1-1436 acknowledged, 734916 of 734916 bytes"),
-                                    "Shown: " + ui::success_caption(dotted(addresses.device))})
+    for (const std::string& line :
+         {"PC address " + dotted(addresses.pc) + ", device " + dotted(addresses.device),
+          std::string("Authorization: Digest username=\"admin\""),
+          std::string("Transfer complete: blocks 1-1436 acknowledged, 734916 of 734916 bytes"),
+          "Shown: " + ui::success_caption(dotted(addresses.device))})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_EQ(log.find("secret"), std::string::npos) << log;
 }

@@ -13,8 +13,8 @@
 #include "autopilot_run.h"
 #include "sim/device.h"
 #include "sim/options.h"
-#include "support/loopback.h"
 #include "support/files.h"
+#include "support/loopback.h"
 
 namespace voq::test {
 namespace {
@@ -104,17 +104,17 @@ TEST(KeyboardCases, TheLinuxProgramEndsEachCaseAsTheTableSays)
     const LoopbackPair addresses = loopback_pair();
     for (const KeyboardCase& each : cases) {
         SCOPED_TRACE(each.name);
-        sim::DeviceConfig config = device_config("--password secret --qop auth --restart-time 300 " + each.device_options);
+        sim::DeviceConfig config =
+            device_config("--password secret --qop auth --restart-time 300 " + each.device_options);
         config.web.address = addresses.device;
         sim::SimulatedDevice device(config);
         std::string problem;
         ASSERT_TRUE(device.start(problem)) << problem;
         const fs::path shots = fs::path(VOQ_SCREENSHOTS) / "keyboard" / each.name;
         fs::remove_all(shots);
-        const CommandResult run =
-            autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
-                      " --password secret --restart-wait-units 40 --local-address " + dotted(addresses.pc) + " --keys " +
-                      quoted(each.keys));
+        const CommandResult run = autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
+                                            " --password secret --restart-wait-units 40 --local-address " +
+                                            dotted(addresses.pc) + " --keys " + quoted(each.keys));
         const std::string summary = read_file(shots / "summary.txt");
         EXPECT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(screens_seen(summary), each.screens) << summary;

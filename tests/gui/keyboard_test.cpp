@@ -77,7 +77,10 @@ protected:
 };
 
 WarningView warning_view() { return {templates::warning, "VOQ Firmware Upgrade", std::string(text::warning)}; }
-ConfirmView confirm_view() { return {templates::confirm_direct, "Confirm Upgrade to Ver. 2.0", "text", "s", "m", "v", "h", "p"}; }
+ConfirmView confirm_view()
+{
+    return {templates::confirm_direct, "Confirm Upgrade to Ver. 2.0", "text", "s", "m", "v", "h", "p"};
+}
 SuccessView success_view() { return {templates::success, "VOQ@10.1.0.13 Upgrade Successful!", "t", "l", "2.0"}; }
 PasswordView password_view() { return {templates::password, std::string(text::password_caption), "help", "admin"}; }
 
@@ -100,8 +103,14 @@ TEST_F(Keyboard, ModalScreensAnswerEnterSpaceTabAndEscapeAsTheWindowsDialogManag
         {"warning: Space", warning, {press(Qt::Key_Space)}, 0},
         {"warning: Tab to Continue, Enter", warning, {press(Qt::Key_Tab), press(Qt::Key_Return)}, 1},
         {"warning: Tab to Continue, Space", warning, {press(Qt::Key_Tab), press(Qt::Key_Space)}, 1},
-        {"warning: Tab twice, back on Cancel", warning, {press(Qt::Key_Tab), press(Qt::Key_Tab), press(Qt::Key_Return)}, 0},
-        {"warning: Shift+Tab to Continue", warning, {press(Qt::Key_Backtab, Qt::ShiftModifier), press(Qt::Key_Return)}, 1},
+        {"warning: Tab twice, back on Cancel",
+         warning,
+         {press(Qt::Key_Tab), press(Qt::Key_Tab), press(Qt::Key_Return)},
+         0},
+        {"warning: Shift+Tab to Continue",
+         warning,
+         {press(Qt::Key_Backtab, Qt::ShiftModifier), press(Qt::Key_Return)},
+         1},
         {"warning: Escape", warning, {press(Qt::Key_Escape)}, 0},
         // The confirm screen opens on Upgrade; a user who moves to Cancel and presses
         // Enter has declined the upgrade.
@@ -132,7 +141,7 @@ TEST_F(Keyboard, FocusOnTheTextPaneMakesEnterPressTheDefaultButtonAgain)
 
 struct AddressCase {
     const char* name;
-    std::vector<Key> keys;  // on the address screen; then Escape when it stays open
+    std::vector<Key> keys;           // on the address screen; then Escape when it stays open
     std::vector<std::string> typed;  // what each OK handed to the parser
     int expected;
 };
@@ -142,29 +151,48 @@ TEST_F(Keyboard, TheAddressScreenTakesTheAddressTypedIntoItsFourBoxes)
     const std::vector<AddressCase> cases = {
         {"Enter in the field is OK", {type("10.1.0.13"), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
         {"three digits move on", {type("192168001020"), press(Qt::Key_Return)}, {"192.168.001.020"}, 1},
-        {"a box left empty is an empty group", {type("10.1."), press(Qt::Key_Right), press(Qt::Key_Right), type("13"), press(Qt::Key_Return)}, {"10.1..13"}, 1},
+        {"a box left empty is an empty group",
+         {type("10.1."), press(Qt::Key_Right), press(Qt::Key_Right), type("13"), press(Qt::Key_Return)},
+         {"10.1..13"},
+         1},
         {"a dot in an empty box is ignored", {type("10..1.0.13"), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
         {"a box holds no more than 255", {type("300.1.0.13"), press(Qt::Key_Return)}, {"255.1.0.13"}, 1},
         {"letters are not taken", {type("1a0.1.0.13"), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
-        {"Backspace moves back", {type("10.2"), press(Qt::Key_Backspace), press(Qt::Key_Backspace), press(Qt::Key_Backspace), type(".2.0.13"), press(Qt::Key_Return)}, {"1.2.0.13"}, 1},
-        {"Tab leaves the field for OK", {type("10.1.0.13"), press(Qt::Key_Tab), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
-        {"Tab twice reaches Cancel", {type("10.1.0.13"), press(Qt::Key_Tab), press(Qt::Key_Tab), press(Qt::Key_Return)}, {}, 0},
+        {"Backspace moves back",
+         {type("10.2"), press(Qt::Key_Backspace), press(Qt::Key_Backspace), press(Qt::Key_Backspace), type(".2.0.13"),
+          press(Qt::Key_Return)},
+         {"1.2.0.13"},
+         1},
+        {"Tab leaves the field for OK",
+         {type("10.1.0.13"), press(Qt::Key_Tab), press(Qt::Key_Return)},
+         {"10.1.0.13"},
+         1},
+        {"Tab twice reaches Cancel",
+         {type("10.1.0.13"), press(Qt::Key_Tab), press(Qt::Key_Tab), press(Qt::Key_Return)},
+         {},
+         0},
         // The four boxes are one control: Shift+Tab from any of them leaves the field,
         // so what is typed next does not reach it.
-        {"Shift+Tab from the second box leaves the field", {type("10.1"), press(Qt::Key_Backtab, Qt::ShiftModifier), type("7"), press(Qt::Key_Return)}, {"10.1.."}, 1},
-        {"Shift+Tab from the fourth box leaves the field", {type("10.1.0.13"), press(Qt::Key_Backtab, Qt::ShiftModifier), press(Qt::Key_Backspace), press(Qt::Key_Return)}, {"10.1.0.13"}, 1},
+        {"Shift+Tab from the second box leaves the field",
+         {type("10.1"), press(Qt::Key_Backtab, Qt::ShiftModifier), type("7"), press(Qt::Key_Return)},
+         {"10.1.."},
+         1},
+        {"Shift+Tab from the fourth box leaves the field",
+         {type("10.1.0.13"), press(Qt::Key_Backtab, Qt::ShiftModifier), press(Qt::Key_Backspace),
+          press(Qt::Key_Return)},
+         {"10.1.0.13"},
+         1},
         {"Escape cancels", {type("10.1.0.13"), press(Qt::Key_Escape)}, {}, 0},
     };
     for (const AddressCase& each : cases) {
         SCOPED_TRACE(each.name);
         pending = {each.keys};
         std::vector<std::string> typed;
-        const int result = screens.show_address(
-            {templates::address_adapter, "c", "i", "h", "v", {"10.1.0.2"}},
-            [&typed](std::string_view text, int) {
-                typed.emplace_back(text);
-                return true;
-            });
+        const int result = screens.show_address({templates::address_adapter, "c", "i", "h", "v", {"10.1.0.2"}},
+                                                [&typed](std::string_view text, int) {
+                                                    typed.emplace_back(text);
+                                                    return true;
+                                                });
         EXPECT_EQ(result, each.expected);
         EXPECT_EQ(typed, each.typed);
     }
@@ -286,7 +314,8 @@ TEST_F(Keyboard, AnAddressTypedWholeAfterARefusalIsTheAddressUsed)
 
 ProgressView progress_view(int template_id)
 {
-    return {template_id, template_id == templates::waiting ? std::string(text::waiting_caption) : "Connecting with VOQ@10.1.0.13",
+    return {template_id,
+            template_id == templates::waiting ? std::string(text::waiting_caption) : "Connecting with VOQ@10.1.0.13",
             std::string(text::waiting), 100};
 }
 
@@ -411,9 +440,10 @@ TEST_F(Keyboard, ThePasswordScreenRefusesACharacterWithoutAn8BitFormAndTakesLati
         refusals.push_back(box->text().toStdString());
         press_keys(box, {press(Qt::Key_Return)});
         QTimer::singleShot(20, [&] {
-            press_keys(shown_screens.back().dialog, {press(Qt::Key_End), press(Qt::Key_Backspace), press(Qt::Key_Backspace),
-                                                     press(Qt::Key_Backspace), press(Qt::Key_Backspace), press(Qt::Key_Backspace),
-                                                     type(QString::fromUtf8("\xc3\xa9t\xc3\xa9")), press(Qt::Key_Return)});
+            press_keys(shown_screens.back().dialog,
+                       {press(Qt::Key_End), press(Qt::Key_Backspace), press(Qt::Key_Backspace),
+                        press(Qt::Key_Backspace), press(Qt::Key_Backspace), press(Qt::Key_Backspace),
+                        type(QString::fromUtf8("\xc3\xa9t\xc3\xa9")), press(Qt::Key_Return)});
         });
     });
     watch.start();
@@ -430,10 +460,14 @@ TEST_F(Keyboard, TheScreensShowTheCaptionsOfTheirTemplatesAndViews)
     screens.show_password(password_view());
     EXPECT_EQ(shown_screens.back().dialog->windowTitle().toStdString(), "Enter Password Information");
     for (const int template_id : {templates::waiting, templates::uploading}) {
-        const ProgressId screen = screens.open_progress(
-            {template_id, template_id == templates::waiting ? std::string(text::waiting_caption) : std::string(text::uploading_caption), "", 10});
+        const ProgressId screen =
+            screens.open_progress({template_id,
+                                   template_id == templates::waiting ? std::string(text::waiting_caption)
+                                                                     : std::string(text::uploading_caption),
+                                   "", 10});
         EXPECT_EQ(shown_screens.back().dialog->windowTitle().toStdString(),
-                  template_id == templates::waiting ? "Waiting For Firmware Download Request From VOQ" : "Uploading Firmware To VOQ");
+                  template_id == templates::waiting ? "Waiting For Firmware Download Request From VOQ"
+                                                    : "Uploading Firmware To VOQ");
         screens.close_progress(screen);
     }
 }

@@ -13,10 +13,10 @@
 
 #include "autopilot_run.h"
 #include "sim/device.h"
+#include "support/files.h"
 #include "support/loopback.h"
 #include "support/ordinary_user.h"
 #include "ui/views.h"
-#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -46,10 +46,10 @@ protected:
 
         const fs::path shots = folder.make_folder("shots");
         EXPECT_FALSE(shots.empty());
-        const CommandResult run = autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
-                                                " --restart-wait-units 40 --local-address " + dotted(addresses.pc),
-                                            as_ordinary_user_command() + "env HOME=" + folder.path().string(),
-                                            program.string());
+        const CommandResult run =
+            autopilot("--shots " + shots.string() + " --address " + dotted(addresses.device) +
+                          " --restart-wait-units 40 --local-address " + dotted(addresses.pc),
+                      as_ordinary_user_command() + "env HOME=" + folder.path().string(), program.string());
         EXPECT_EQ(run.status, 0) << run.output;
         const std::string summary = read_file(shots / "summary.txt");
         EXPECT_NE(summary.find("screen 111 \"" + ui::success_caption(dotted(addresses.device)) + "\""),
@@ -76,7 +76,8 @@ TEST_F(OrdinaryUser, WithTheCapabilityTheUpgradeIsServedFromPort69)
 {
     struct statvfs file_system {};
     ASSERT_EQ(::statvfs(folder.path().c_str(), &file_system), 0);
-    if ((file_system.f_flag & ST_NOSUID) != 0) GTEST_SKIP() << folder.path() << " is mounted nosuid: no file capabilities";
+    if ((file_system.f_flag & ST_NOSUID) != 0)
+        GTEST_SKIP() << folder.path() << " is mounted nosuid: no file capabilities";
     const CommandResult granted = run_command("setcap cap_net_bind_service=+ep " + program.string() + " 2>&1");
     if (granted.status != 0) GTEST_SKIP() << "setcap: " << granted.output;
     EXPECT_EQ(upgrade_as_nobody(), 69);

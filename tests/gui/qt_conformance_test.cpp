@@ -51,7 +51,8 @@ private:
     {
         if (plan_.empty()) return;
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->windowTitle() != QString::fromStdString(plan_.front().caption) || !takes_input(window)) continue;
+            if (window->windowTitle() != QString::fromStdString(plan_.front().caption) || !takes_input(window))
+                continue;
             // Pressed from an event of its own: a press may open a box whose loop must find
             // this timer free to fire again, which it is not while this runs.
             QTimer::singleShot(0, window, [this, window, press = plan_.front()] { act(window, press); });
@@ -86,7 +87,8 @@ private:
         }
         if (auto* address = dynamic_cast<AddressField*>(control(controls::device_address)))
             address->fill(QString::fromStdString(press.typed));
-        if (auto* user = qobject_cast<QLineEdit*>(control(controls::user_name)); user && shown.controls.count(controls::password)) {
+        if (auto* user = qobject_cast<QLineEdit*>(control(controls::user_name));
+            user && shown.controls.count(controls::password)) {
             user->setText(QString::fromStdString(press.typed));
             qobject_cast<QLineEdit*>(control(controls::password))->setText(QString::fromStdString(press.password));
         }

@@ -61,8 +61,15 @@ TEST_F(CurlAgainstTheSimulator, AuthenticatesForEveryFormCurlSpeaks)
         std::string qop;
         std::string algorithm;
     } forms[] = {
-        {"", ""}, {"", "MD5"}, {"auth", ""}, {"auth", "MD5"}, {"auth", "MD5-sess"},
-        {"auth-int", ""}, {"auth-int", "MD5-sess"}, {"auth,auth-int", "MD5"}, {"auth,auth-int", "MD5-sess"},
+        {"", ""},
+        {"", "MD5"},
+        {"auth", ""},
+        {"auth", "MD5"},
+        {"auth", "MD5-sess"},
+        {"auth-int", ""},
+        {"auth-int", "MD5-sess"},
+        {"auth,auth-int", "MD5"},
+        {"auth,auth-int", "MD5-sess"},
     };
     for (const auto& form : forms) {
         SCOPED_TRACE("qop \"" + form.qop + "\" algorithm \"" + form.algorithm + "\"");

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "session/session.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
+#include "platform/socket_address.h"
+#include "session/session.h"
 #include "sim/answers.h"
 #include "support/child_process.h"
 #include "support/loopback.h"
+#include "support/printers.h"
 #include "web/exchange.h"
 #include "web/md5.h"
-#include "platform/socket_address.h"
-#include "support/printers.h"
 
 namespace voq::web {
 namespace {
@@ -89,8 +89,13 @@ protected:
 
     ExchangeResult exchange()
     {
-        const ExchangeArguments arguments{addresses.pc, 23456, addresses.device, 80, "/admin/advanced",
-                                          session->response.data(), session::response_size_limit};
+        const ExchangeArguments arguments{addresses.pc,
+                                          23456,
+                                          addresses.device,
+                                          80,
+                                          "/admin/advanced",
+                                          session->response.data(),
+                                          session::response_size_limit};
         return http_exchange(arguments, {session->device_info, session->auth, session->random});
     }
 

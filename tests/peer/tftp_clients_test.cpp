@@ -18,8 +18,8 @@
 #include "sim/device.h"
 #include "sim/tftp_client.h"
 #include "support/child_process.h"
-#include "support/loopback.h"
 #include "support/files.h"
+#include "support/loopback.h"
 
 namespace voq::test {
 namespace {
@@ -49,9 +49,10 @@ Fetched fetch_with(Client client)
 
     // The re-reads after a transfer go to the client's own address, where no web
     // server answers: spaced briefly, as the tool's waits are in every test.
-    const std::string script = "local-addresses " + dotted(addresses.pc) + "\nrestart-wait-units 5\n" +
-                               "transfer-silence-floor-ms 2000\nreread-spacing-ms 100\nwarning continue\naddress type " +
-                               dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
+    const std::string script =
+        "local-addresses " + dotted(addresses.pc) + "\nrestart-wait-units 5\n" +
+        "transfer-silence-floor-ms 2000\nreread-spacing-ms 100\nwarning continue\naddress type " +
+        dotted(addresses.device) + "\nconfirm upgrade\nsuccess ok\n";
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     auto tool = std::async(std::launch::async, [&] { return run_harness(VOQ_HARNESS, script, test->name(), 60000); });
     const std::uint32_t started = platform::milliseconds();
@@ -96,9 +97,9 @@ TEST_F(RealTftpClients, CurlWithOptions)
     // curl sends the path after the host; the second slash makes the name's own.
     expect_served(fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
                                 const std::string& output) {
-                                 return "curl -s -m 5 -o " + output + " tftp://" + server + ":" + std::to_string(port) +
-                                        "/" + name + " 2>&1";
-                             }),
+                      return "curl -s -m 5 -o " + output + " tftp://" + server + ":" + std::to_string(port) + "/" +
+                             name + " 2>&1";
+                  }),
                   target);
 }
 
@@ -108,9 +109,9 @@ TEST_F(RealTftpClients, CurlWithoutOptions)
     // curl takes the acknowledgement and goes on.
     expect_served(fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
                                 const std::string& output) {
-                                 return "curl -s -m 5 --tftp-no-options -o " + output + " tftp://" + server + ":" +
-                                        std::to_string(port) + "/" + name + " 2>&1";
-                             }),
+                      return "curl -s -m 5 --tftp-no-options -o " + output + " tftp://" + server + ":" +
+                             std::to_string(port) + "/" + name + " 2>&1";
+                  }),
                   target);
 }
 
@@ -118,9 +119,9 @@ TEST_F(RealTftpClients, Atftp)
 {
     expect_served(fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
                                 const std::string& output) {
-                                 return "timeout 8 atftp --option 'tsize 0' --option 'timeout 5' -g -r " + name +
-                                        " -l " + output + " " + server + " " + std::to_string(port) + " 2>&1";
-                             }),
+                      return "timeout 8 atftp --option 'tsize 0' --option 'timeout 5' -g -r " + name + " -l " + output +
+                             " " + server + " " + std::to_string(port) + " 2>&1";
+                  }),
                   target);
 }
 
@@ -130,15 +131,16 @@ TEST_F(RealTftpClients, APlainRfc1350ClientGetsNothing)
     // the tool, as the devices expect, always opens with one and sends no DATA until
     // it is acknowledged. The client waits for block 1, the tool sends its options
     // thirty times and gives up: the difference is the tool's, on purpose.
-    const Fetched fetched = fetch_with([](const std::string& server, std::uint16_t port, const std::string& name,
-                                          const std::string& output) {
-        return "timeout 6 tftp -m binary " + server + " " + std::to_string(port) + " -c get " + name + " " + output +
-               " 2>&1";
-    });
+    const Fetched fetched = fetch_with(
+        [](const std::string& server, std::uint16_t port, const std::string& name, const std::string& output) {
+            return "timeout 6 tftp -m binary " + server + " " + std::to_string(port) + " -c get " + name + " " +
+                   output + " 2>&1";
+        });
     EXPECT_TRUE(fetched.wrong_name_got_nothing);
     EXPECT_TRUE(fetched.bytes.empty());
-    EXPECT_TRUE(fetched.tool.in_order({"trace \"Timeout for ack; upgrade failed\\n\"",
-                                       "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: Firmware Upload Incomplete\""}))
+    EXPECT_TRUE(fetched.tool.in_order(
+        {"trace \"Timeout for ack; upgrade failed\\n\"",
+         "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: Firmware Upload Incomplete\""}))
         << fetched.tool.text();
 }
 
@@ -147,7 +149,8 @@ TEST_F(RealTftpClients, APlainRfc1350ClientGetsNothing)
 // answers from the one it was asked on; the client must follow either.
 TEST(RealTftpServer, TheDevicesClientFetchesFromTftpdHpa)
 {
-    if (!bench::reference_server_can_serve()) GTEST_SKIP() << "tftpd-hpa serves only when started by the machine's root";
+    if (!bench::reference_server_can_serve())
+        GTEST_SKIP() << "tftpd-hpa serves only when started by the machine's root";
     const LoopbackPair addresses = loopback_pair();
     const fs::path directory = fs::temp_directory_path() / "voq-tftpd-hpa-164";
     fs::create_directories(directory);

@@ -21,10 +21,8 @@ std::optional<unsigned> claim_first_free_pair(const std::string& folder, const s
     std::optional<unsigned> taken;
     for (unsigned n = first_pair; n <= last_pair && !taken; ++n) {
         const std::string path = folder + "/pair-" + std::to_string(n);
-        if (::link(draft.c_str(), path.c_str()) == 0)
-            taken = n;
-        else if (errno != EEXIST)
-            break;
+        if (::link(draft.c_str(), path.c_str()) == 0) taken = n;
+        else if (errno != EEXIST) break;
     }
     std::remove(draft.c_str());
     return taken;

@@ -52,10 +52,12 @@ TEST_F(Claims, TakeTheLowestPairWithoutAClaim)
     EXPECT_EQ(claim(), first_pair + 1);
     EXPECT_EQ(claim(), first_pair + 4);
     EXPECT_EQ(claim(), first_pair + 5);
-    EXPECT_EQ(read_file(folder / ("pair-" + std::to_string(first_pair + 1))), std::to_string(::getpid()) + " Claims.test\n");
+    EXPECT_EQ(read_file(folder / ("pair-" + std::to_string(first_pair + 1))),
+              std::to_string(::getpid()) + " Claims.test\n");
     // Only the claims are left: no draft.
     std::size_t files = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) files += entry.path().filename().string().starts_with("pair-");
+    for (const auto& entry : fs::directory_iterator(folder))
+        files += entry.path().filename().string().starts_with("pair-");
     EXPECT_EQ(files, static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator())));
 }
 

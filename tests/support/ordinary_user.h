@@ -59,8 +59,8 @@ public:
         std::filesystem::permissions(copy,
                                      runnable != std::filesystem::perms::none
                                          ? std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
-                                               std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
-                                               std::filesystem::perms::others_exec
+                                               std::filesystem::perms::group_exec |
+                                               std::filesystem::perms::others_read | std::filesystem::perms::others_exec
                                          : std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                                std::filesystem::perms::group_read | std::filesystem::perms::others_read,
                                      failed);

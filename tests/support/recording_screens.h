@@ -1,8 +1,8 @@
 #pragma once
 
 #include <deque>
-#include <mutex>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>

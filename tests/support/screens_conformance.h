@@ -92,7 +92,8 @@ inline std::vector<std::string> progress_screens_from_two_threads(ui::Screens& s
             if (step % 10 == 0) screens.set_progress_caption(screen, view.caption + " " + std::to_string(step));
             if (screens.pump(screen, 1) != ui::Pump::quiet) {
                 const std::lock_guard<std::mutex> hold(mutex);
-                problems.push_back("screen " + std::to_string(view.template_id) + ": a pump found a Cancel nobody pressed");
+                problems.push_back("screen " + std::to_string(view.template_id) +
+                                   ": a pump found a Cancel nobody pressed");
                 break;
             }
         }
@@ -102,9 +103,11 @@ inline std::vector<std::string> progress_screens_from_two_threads(ui::Screens& s
         screens.close_progress(screen);
         ++finished;
     };
-    std::thread wizard(program_thread, ui::ProgressView{ui::templates::connecting, "Connecting with VOQ@192.0.2.2", "", 100});
-    std::thread listener(program_thread, ui::ProgressView{ui::templates::waiting, std::string(ui::text::waiting_caption),
-                                                          std::string(ui::text::waiting), 1000});
+    std::thread wizard(program_thread,
+                       ui::ProgressView{ui::templates::connecting, "Connecting with VOQ@192.0.2.2", "", 100});
+    std::thread listener(program_thread,
+                         ui::ProgressView{ui::templates::waiting, std::string(ui::text::waiting_caption),
+                                          std::string(ui::text::waiting), 1000});
     wait([&] { return finished.load() == 2; });
     wizard.join();
     listener.join();
@@ -113,11 +116,20 @@ inline std::vector<std::string> progress_screens_from_two_threads(ui::Screens& s
 
 namespace cases {
 
-inline ui::WarningView warning_view() { return {ui::templates::warning, captions::warning, std::string(ui::text::warning)}; }
+inline ui::WarningView warning_view()
+{
+    return {ui::templates::warning, captions::warning, std::string(ui::text::warning)};
+}
 inline ui::ConfirmView confirm_view()
 {
-    return {ui::templates::confirm_direct, captions::confirm, std::string(ui::text::confirm), "SN0001", "00:0E:08:00:00:01",
-            "1.0.0", "2.0", "VOQ conformance"};
+    return {ui::templates::confirm_direct,
+            captions::confirm,
+            std::string(ui::text::confirm),
+            "SN0001",
+            "00:0E:08:00:00:01",
+            "1.0.0",
+            "2.0",
+            "VOQ conformance"};
 }
 inline ui::SuccessView success_view()
 {
@@ -125,12 +137,17 @@ inline ui::SuccessView success_view()
 }
 inline ui::PasswordView password_view()
 {
-    return {ui::templates::password, std::string(ui::text::password_caption), std::string(ui::text::password_help), "admin"};
+    return {ui::templates::password, std::string(ui::text::password_caption), std::string(ui::text::password_help),
+            "admin"};
 }
 inline ui::AddressView address_view(std::vector<std::string> local_addresses)
 {
-    return {ui::templates::address_adapter, captions::address, std::string(ui::text::address_intro),
-            std::string(ui::text::adapter_address_help),  "Version conformance", std::move(local_addresses)};
+    return {ui::templates::address_adapter,
+            captions::address,
+            std::string(ui::text::address_intro),
+            std::string(ui::text::adapter_address_help),
+            "Version conformance",
+            std::move(local_addresses)};
 }
 
 // Each modal screen gives 1 for its affirmative button and 0 for Cancel or the close
@@ -164,7 +181,8 @@ inline ConformanceCase modal_screens_give_their_buttons()
                 if (results != expected) {
                     std::string got;
                     for (int result : results) got += " " + std::to_string(result);
-                    problems.push_back("warning, confirm, success gave" + got + " for press, Cancel, press, Cancel, ...");
+                    problems.push_back("warning, confirm, success gave" + got +
+                                       " for press, Cancel, press, Cancel, ...");
                 }
                 if (!reported) problems.push_back("report_error did not return");
                 return problems;
@@ -188,7 +206,8 @@ inline ConformanceCase password_screen_hands_back_what_was_typed()
                 std::vector<std::string> problems;
                 if (!given.ok || given.user_name != "operator" || given.password != "s3cret word")
                     problems.push_back("OK gave ok " + std::to_string(given.ok) + ", user \"" + given.user_name +
-                                       "\" and a password " + (given.password == "s3cret word" ? "as typed" : "not as typed"));
+                                       "\" and a password " +
+                                       (given.password == "s3cret word" ? "as typed" : "not as typed"));
                 if (cancelled.ok || !cancelled.user_name.empty() || !cancelled.password.empty())
                     problems.push_back("Cancel gave ok " + std::to_string(cancelled.ok) + " or texts");
                 return problems;
@@ -224,7 +243,10 @@ inline ConformanceCase refused_address_keeps_the_screen_open()
                     return offered.size() == 2;
                 };
                 on_program_threads(
-                    {[&] { result = screens.show_address(address_view({"192.0.2.10", "198.51.100.10"}), accept); }}, wait);
+                    {[&] {
+                        result = screens.show_address(address_view({"192.0.2.10", "198.51.100.10"}), accept);
+                    }},
+                    wait);
                 std::vector<std::string> problems;
                 if (result != 1) problems.push_back("the accepted text gave " + std::to_string(result));
                 const std::vector<Offered> expected{{"192.0.2.2", 0}, {"192.0.2.3", 0}};
@@ -300,7 +322,8 @@ inline ConformanceCase modal_screen_holds_only_its_own_thread()
              {ui::templates::waiting, waiting, Button::cancel},
              {ui::templates::password, password, Button::affirmative, "admin", "pw"}},
             [waiting](ui::Screens& screens, const WaitOnTestThread& wait) {
-                return cancelled_beside(screens, wait, {ui::templates::waiting, waiting, std::string(ui::text::waiting), 1000},
+                return cancelled_beside(screens, wait,
+                                        {ui::templates::waiting, waiting, std::string(ui::text::waiting), 1000},
                                         [&] { screens.show_password(password_view()); });
             }};
 }
@@ -326,11 +349,11 @@ inline ConformanceCase closed_screen_is_inert()
     return {"ClosedScreenIsInert", {}, [](ui::Screens& screens, const WaitOnTestThread& wait) {
                 std::vector<std::string> problems;
                 on_program_threads({[&] {
-                                       const ui::ProgressId open =
-                                           screens.open_progress({ui::templates::connecting, captions::connecting, "", 100});
-                                       const ui::ProgressId closed =
-                                           screens.open_progress({ui::templates::uploading, std::string(ui::text::uploading_caption),
-                                                                  std::string(ui::text::uploading_notice), 100});
+                                       const ui::ProgressId open = screens.open_progress(
+                                           {ui::templates::connecting, captions::connecting, "", 100});
+                                       const ui::ProgressId closed = screens.open_progress(
+                                           {ui::templates::uploading, std::string(ui::text::uploading_caption),
+                                            std::string(ui::text::uploading_notice), 100});
                                        screens.close_progress(closed);
                                        screens.set_progress_caption(closed, "after its close");
                                        screens.set_progress_text(closed, "after its close");
@@ -372,7 +395,8 @@ inline std::vector<ConformanceCase> conformance_cases()
     std::condition_variable opened;
     bool holding = false;
     std::thread listener([&] {
-        screens.open_progress({ui::templates::waiting, std::string(ui::text::waiting_caption), std::string(ui::text::waiting), 1000});
+        screens.open_progress(
+            {ui::templates::waiting, std::string(ui::text::waiting_caption), std::string(ui::text::waiting), 1000});
         std::unique_lock<std::mutex> hold(mutex);
         holding = true;
         opened.notify_all();

@@ -67,8 +67,10 @@ TEST_F(Scratch, AChildsStreamsAndEnvironmentAreItsOwn)
     const std::string out = (folder / "out").string(), err = (folder / "err").string();
     std::ofstream(folder / "in") << "typed\n";
     const Ending ending = run_by_deadline(
-        {"sh", "-c", "read line; echo \"$line ${VOQ_SUPPORT_TEST_GIVEN} ${VOQ_SUPPORT_TEST_TAKEN:-gone}\"; echo said >&2"},
-        5000, {(folder / "in").string(), out, err}, {{{"VOQ_SUPPORT_TEST_GIVEN", "given"}}, {"VOQ_SUPPORT_TEST_TAKEN"}});
+        {"sh", "-c",
+         "read line; echo \"$line ${VOQ_SUPPORT_TEST_GIVEN} ${VOQ_SUPPORT_TEST_TAKEN:-gone}\"; echo said >&2"},
+        5000, {(folder / "in").string(), out, err},
+        {{{"VOQ_SUPPORT_TEST_GIVEN", "given"}}, {"VOQ_SUPPORT_TEST_TAKEN"}});
     ::unsetenv("VOQ_SUPPORT_TEST_TAKEN");
     EXPECT_EQ(ending.status, 0);
     EXPECT_EQ(read_file(out), "typed given gone\n");

@@ -19,9 +19,9 @@ TEST_F(WindowsCli, UpgradesAProtectedDeviceByteForByte)
     config.web.digest.qop = "auth";
     const auto device = start_device(config);
     // Wine binds only to the machine's own addresses: the PC is 127.0.0.1.
-    const CliRun run = run_cli({"--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes", "--json", "--verbose",
-                                device_address()},
-                               {{{"VOQ_UPGRADE_PASSWORD", "wine-secret"}}}, 180000);
+    const CliRun run = run_cli(
+        {"--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes", "--json", "--verbose", device_address()},
+        {{{"VOQ_UPGRADE_PASSWORD", "wine-secret"}}}, 180000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 0) << run.err;
     const auto fetches = device->fetches();
@@ -53,7 +53,9 @@ TEST_F(WindowsCli, ANonAsciiPasswordGoesOutInTheAnsiCodePageWhereverItIsRead)
     } cases[] = {
         {"a UTF-8 file", {"--password-file", "Z:" + write_file("utf8", "p\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac\n")}, {}},
         {"a file in the code page", {"--password-file", "Z:" + write_file("ansi", "p\xe4ssw\xf6rd\x80\r\n")}, {}},
-        {"the environment", {}, {{{"VOQ_UPGRADE_PASSWORD", "p\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac"}, {"LC_ALL", "C.UTF-8"}}}},
+        {"the environment",
+         {},
+         {{{"VOQ_UPGRADE_PASSWORD", "p\xc3\xa4ssw\xc3\xb6rd\xe2\x82\xac"}, {"LC_ALL", "C.UTF-8"}}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,9 +74,8 @@ TEST_F(WindowsCli, ANeverAskingDeviceEndsWithSevenAndTheWindowsFirewallCommand)
     sim::DeviceConfig config = quick_device();
     config.tftp.faults.never_request = true;
     const auto device = start_device(config);
-    const CliRun run = run_cli({"--local-address", "127.0.0.1", "--yes", "--request-timeout", "2",
-                                device_address()},
-                               {}, 180000);
+    const CliRun run =
+        run_cli({"--local-address", "127.0.0.1", "--yes", "--request-timeout", "2", device_address()}, {}, 180000);
     EXPECT_EQ(run.status, 7) << run.out << run.err;
     EXPECT_NE(run.err.find("Upgrade Failed: No Firmware Download Request From VOQ"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("netsh advfirewall firewall add rule"), std::string::npos) << run.err;
@@ -85,8 +86,8 @@ TEST_F(WindowsCli, AListIsUpgradedByAChildProcessForEachDevice)
     const auto device = start_device();
     // Wine shows the machine's root as drive Z:.
     const std::string list = "Z:" + write_file("devices", device_address() + "\n" + device_address(1) + "\n");
-    const CliRun run = run_cli({"--devices", list, "--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes"}, {},
-                               180000);
+    const CliRun run =
+        run_cli({"--devices", list, "--local-address", "127.0.0.1", "--restart-wait", "1.5", "--yes"}, {}, 180000);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     ASSERT_EQ(device->fetches().size(), 1u) << run.out << run.err;
     EXPECT_TRUE(device->fetches()[0].bytes == target);

@@ -11,10 +11,10 @@
 
 #include "harness.h"
 #include "sim/device.h"
+#include "support/files.h"
 #include "support/loopback.h"
 #include "ui/texts.h"
 #include "ui/views.h"
-#include "support/files.h"
 
 namespace voq::test {
 namespace {
@@ -39,8 +39,9 @@ protected:
 
     HarnessRun run(const std::string& more)
     {
-        const std::string script = "local-addresses " + dotted(wine_pc) + "\nrestart-wait-units 40\nwarning continue\n" +
-                                   "address type " + dotted(device_address) + "\nconfirm upgrade\nsuccess ok\n" + more;
+        const std::string script = "local-addresses " + dotted(wine_pc) +
+                                   "\nrestart-wait-units 40\nwarning continue\n" + "address type " +
+                                   dotted(device_address) + "\nconfirm upgrade\nsuccess ok\n" + more;
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         HarnessRun result = run_harness(VOQ_WINDOWS_HARNESS, script, test->name(), 120000, {"wine"});
         EXPECT_FALSE(result.hung) << result.text();
@@ -61,10 +62,11 @@ TEST_F(WindowsBuild, UpgradesAProtectedDeviceByteForByte)
     start_device(config);
     const HarnessRun result = run("password enter admin secret\n");
     const std::string device_text = dotted(device_address);
-    EXPECT_TRUE(result.in_order({"open 139 \"VOQ-3100/3300 Firmware Upgrade\"", "open 104 \"Enter Password Information\"",
-                                 "field 103 1004 \"2.0.12(SE)\"",
-                                 shown("caption 110", ui::uploading_caption(ui::text::target_role, device_text, 734916, 734916)),
-                                 shown("open 111", ui::success_caption(device_text)), "end-process"}))
+    EXPECT_TRUE(result.in_order(
+        {"open 139 \"VOQ-3100/3300 Firmware Upgrade\"", "open 104 \"Enter Password Information\"",
+         "field 103 1004 \"2.0.12(SE)\"",
+         shown("caption 110", ui::uploading_caption(ui::text::target_role, device_text, 734916, 734916)),
+         shown("open 111", ui::success_caption(device_text)), "end-process"}))
         << result.text();
     const std::vector<std::uint8_t> target = read_file_bytes(VOQ_TARGET_IMAGE_FILE);
     ASSERT_EQ(device->fetches().size(), 1u);
@@ -77,8 +79,9 @@ TEST_F(WindowsBuild, CancelOnTheWaitingScreenEndsTheProcess)
     config.tftp.faults.never_request = true;
     start_device(config);
     const HarnessRun result = run("cancel waiting after 100\n");
-    EXPECT_TRUE(result.in_order({"open 114 \"Waiting For Firmware Download Request From VOQ\"", "press 114 2",
-                                 "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: User Abort\"", "end-process"}))
+    EXPECT_TRUE(
+        result.in_order({"open 114 \"Waiting For Firmware Download Request From VOQ\"", "press 114 2",
+                         "message \"VOQ Firwmare Upgrade Error\" \"Upgrade Failed: User Abort\"", "end-process"}))
         << result.text();
 }
 

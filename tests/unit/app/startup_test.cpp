@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/entry.h"
-#include "session/messages.h"
 #include "firmware/image.h"
 #include "firmware/placeholder.h"
-#include "support/recording_screens.h"
+#include "session/messages.h"
 #include "support/printers.h"
+#include "support/recording_screens.h"
 
 namespace voq::app {
 namespace {

@@ -18,22 +18,22 @@ TEST(VersionNumber, ReadsUpToThreeComponentsTheWayTheCLibraryReadsNumbers)
         {"2.0", 200},
         {"2", 2},
         {"", 0},
-        {"2.0.13.7", 20013},       // a fourth component is never read
-        {"R2.0.13", 200},          // the letter costs the first component
-        {"2.010.5", 20805},        // 010 is octal
-        {"2.08.1", 20000},         // 0 then 8 stops the octal reading; ".1" finds no digit
-        {"2.0x1f.3", 23103},       // hexadecimal
+        {"2.0.13.7", 20013},  // a fourth component is never read
+        {"R2.0.13", 200},     // the letter costs the first component
+        {"2.010.5", 20805},   // 010 is octal
+        {"2.08.1", 20000},    // 0 then 8 stops the octal reading; ".1" finds no digit
+        {"2.0x1f.3", 23103},  // hexadecimal
         {"2.0X1F.3", 23103},
-        {"2.0xg.3", 20000},        // "0x" without a hex digit is 0 ending at the x
+        {"2.0xg.3", 20000},  // "0x" without a hex digit is 0 ending at the x
         {"0x", 0},
-        {" 2. 0.\t13", 20013},     // blanks before a component are skipped
+        {" 2. 0.\t13", 20013},  // blanks before a component are skipped
         {"+2.0.1", 20001},
-        {"-1", -1},                // a minus sign negates modulo 2^32
+        {"-1", -1},  // a minus sign negates modulo 2^32
         {"1.-1.0", 9900},
         {"4294967295", -1},
-        {"99999999999", -1},       // beyond 32 bits reads as 4294967295
-        {"-99999999999", -1},      // whatever the sign
-        {"42949673.0.0", 400},      // 42949673 * 100 wraps to 4
+        {"99999999999", -1},    // beyond 32 bits reads as 4294967295
+        {"-99999999999", -1},   // whatever the sign
+        {"42949673.0.0", 400},  // 42949673 * 100 wraps to 4
         {"2..13", 20013},
         {"..", 0},
         {"abc", 0},
@@ -58,11 +58,11 @@ TEST(StageDecision, StagesOlderDevicesAndNtBuilds)
         {"2.0.13(g)", "2.0.12(SE)", Stage::direct},
         {"R2.0.13", "2.0.12(SE)", Stage::staged},
         {"", "2.0.12(SE)", Stage::staged},
-        {"9.9.9(NT)", "2.0.12(SE)", Stage::staged},   // "(NT" wins over any number
+        {"9.9.9(NT)", "2.0.12(SE)", Stage::staged},  // "(NT" wins over any number
         {"(NT", "", Stage::staged},
-        {"9.9.9(nt)", "2.0.12(SE)", Stage::direct},   // the letters are case-sensitive
+        {"9.9.9(nt)", "2.0.12(SE)", Stage::direct},  // the letters are case-sensitive
         {"9.9.9 (N T)", "2.0.12(SE)", Stage::direct},
-        {"-1", "0", Stage::staged},                   // compared as signed numbers
+        {"-1", "0", Stage::staged},  // compared as signed numbers
         {"4294967295", "2.0.12(SE)", Stage::staged},
         {"2147483647", "2.0.12(SE)", Stage::direct},
     };
@@ -78,18 +78,15 @@ TEST(VersionStanding, ByTheStageDecisionsNumbers)
         std::string device;
         ui::Standing standing;
     } cases[] = {
-        {"2.0.13(g)", ui::Standing::current},
-        {"2.0.13", ui::Standing::current},        // the letters in brackets do not count
-        {"2.0.13(SE)", ui::Standing::current},
-        {"2.0.12(SE)", ui::Standing::outdated},
-        {"2.0.14", ui::Standing::newer},
-        {"3.0", ui::Standing::outdated},          // two components: 300
-        {"R2.0.14", ui::Standing::outdated},      // the letter costs the first component
-        {"", ui::Standing::outdated},             // a page without a version
-        {"2.0.015", ui::Standing::current},       // octal, as the stage decision reads it
-        {"9.9.9(NT)", ui::Standing::outdated},    // the transition first, however high
-        {"2147483647", ui::Standing::newer},
-        {"4294967295", ui::Standing::outdated},   // -1 as a signed number
+        {"2.0.13(g)", ui::Standing::current},  {"2.0.13", ui::Standing::current},  // the letters in brackets do not
+                                                                                   // count
+        {"2.0.13(SE)", ui::Standing::current}, {"2.0.12(SE)", ui::Standing::outdated}, {"2.0.14", ui::Standing::newer},
+        {"3.0", ui::Standing::outdated},        // two components: 300
+        {"R2.0.14", ui::Standing::outdated},    // the letter costs the first component
+        {"", ui::Standing::outdated},           // a page without a version
+        {"2.0.015", ui::Standing::current},     // octal, as the stage decision reads it
+        {"9.9.9(NT)", ui::Standing::outdated},  // the transition first, however high
+        {"2147483647", ui::Standing::newer},   {"4294967295", ui::Standing::outdated},  // -1 as a signed number
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("device \"" + c.device + "\"");

@@ -17,8 +17,8 @@ TEST(Spread, MedianLeastAndGreatestOfUnorderedSamples)
         {{}, {0, 0, 0}},
         {{7}, {7, 7, 7}},
         {{9, 1, 5}, {5, 1, 9}},
-        {{4, 1, 3, 2}, {2.5, 1, 4}},        // an even count: the mean of the middle two
-        {{2, 2, 2, 100}, {2, 2, 100}},      // one slow run does not move it
+        {{4, 1, 3, 2}, {2.5, 1, 4}},    // an even count: the mean of the middle two
+        {{2, 2, 2, 100}, {2, 2, 100}},  // one slow run does not move it
         {{3.5, 0.5}, {2, 0.5, 3.5}},
     };
     for (const Case& test : cases) {

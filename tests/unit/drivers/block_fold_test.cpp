@@ -8,7 +8,10 @@
 namespace voq::ui::scripted {
 namespace {
 
-std::string caption(int bytes) { return "caption 110 \"Uploading Target Firmware to VOQ@192.0.2.2 " + std::to_string(bytes) + "/1000 Bytes\""; }
+std::string caption(int bytes)
+{
+    return "caption 110 \"Uploading Target Firmware to VOQ@192.0.2.2 " + std::to_string(bytes) + "/1000 Bytes\"";
+}
 std::string send(int block) { return "trace \"Send block " + std::to_string(block) + " (512)\\n\""; }
 
 std::vector<std::string> folded(const std::vector<std::string>& lines)
@@ -38,11 +41,13 @@ TEST(BlockFold, KeepsTheEndsOfEachRunAndCountsItsMiddle)
          {caption(0), send(1), caption(512), send(2), caption(1000), "end-process"},
          {caption(0), send(1), "folded 1 line", send(2), caption(1000), "end-process"}},
         {"a long run names its first and last folded send",
-         {caption(0), send(1), caption(1), send(2), caption(2), send(3), caption(3), send(4), caption(4), "end-process"},
+         {caption(0), send(1), caption(1), send(2), caption(2), send(3), caption(3), send(4), caption(4),
+          "end-process"},
          {caption(0), send(1), "folded 5 lines, \"Send block 2 (512)\" to \"Send block 3 (512)\"", send(4), caption(4),
           "end-process"}},
         {"another line ends a run, and a new one starts after it",
-         {caption(0), send(1), caption(1), send(2), caption(2), resend, send(3), caption(3), send(4), caption(4), send(5)},
+         {caption(0), send(1), caption(1), send(2), caption(2), resend, send(3), caption(3), send(4), caption(4),
+          send(5)},
          {caption(0), send(1), "folded 1 line", send(2), caption(2), resend, send(3), caption(3),
           "folded 1 line, \"Send block 4 (512)\" to \"Send block 4 (512)\"", caption(4), send(5)}},
         {"a run still going at the end is written by finish",

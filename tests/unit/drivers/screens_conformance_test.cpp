@@ -17,14 +17,20 @@ namespace {
 std::deque<ModalAnswer>* queue_for(Script& script, int template_id)
 {
     switch (template_id) {
-    case templates::warning: return &script.warning;
+    case templates::warning:
+        return &script.warning;
     case templates::address_adapter:
-    case templates::address_phone: return &script.address;
-    case templates::password: return &script.password;
+    case templates::address_phone:
+        return &script.address;
+    case templates::password:
+        return &script.password;
     case templates::confirm_direct:
-    case templates::confirm_staged: return &script.confirm;
-    case templates::success: return &script.success;
-    default: return nullptr;
+    case templates::confirm_staged:
+        return &script.confirm;
+    case templates::success:
+        return &script.success;
+    default:
+        return nullptr;
     }
 }
 

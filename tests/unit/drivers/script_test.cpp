@@ -11,11 +11,12 @@ namespace {
 
 TEST(ParseScript, ReadsEveryKindOfLine)
 {
-    const auto parsed = parse_script("# a comment\n\nlocal-addresses 127.0.60.1 10.0.0.2\r\nwarning continue\n"
-                                     "address type \"1.2.3.4 \" select 2\naddress cancel\n"
-                                     "password enter admin \"p\\\"w\"\nconfirm upgrade\nsuccess close\n"
-                                     "cancel uploading opening 2 after 7\ncancel waiting after 1\n"
-                                     "restart-wait-units 3\n");
+    const auto parsed = parse_script(
+        "# a comment\n\nlocal-addresses 127.0.60.1 10.0.0.2\r\nwarning continue\n"
+        "address type \"1.2.3.4 \" select 2\naddress cancel\n"
+        "password enter admin \"p\\\"w\"\nconfirm upgrade\nsuccess close\n"
+        "cancel uploading opening 2 after 7\ncancel waiting after 1\n"
+        "restart-wait-units 3\n");
     ASSERT_TRUE(std::holds_alternative<Script>(parsed)) << std::get<std::string>(parsed);
     const Script& script = std::get<Script>(parsed);
     EXPECT_EQ(*script.local_addresses, (std::vector<std::uint32_t>{0x7f003c01, 0x0a000002}));

@@ -26,12 +26,12 @@ TEST(IdentifyProduct, FirstMatchingRowInAnyLetterCase)
         {"voq4500", "VOQ-4500", 0},
         {"VOQ4500 FIRMWARE", "VOQ-4500", 0},
         {"vOq4500", "VOQ-4500", 0},
-        {"voq45001", "VOQ-4500", 0},      // only the tag's own length is compared
+        {"voq45001", "VOQ-4500", 0},  // only the tag's own length is compared
         {"quorix", "VOQ-618", 1},
         {"QUORIXa firmware", "VOQ-618", 1},  // six letters compared, the seventh ignored
         {"voq5200", "VOQ-5200", 1},
         {"VOQ5200 FiRmWaRe", "VOQ-5200", 1},
-        {"voq450", "ODM-Product", 0},     // one letter short of the tag
+        {"voq450", "ODM-Product", 0},  // one letter short of the tag
         {"voq 4500", "ODM-Product", 0},
         {"quori", "ODM-Product", 0},
         {"", "ODM-Product", 0},

@@ -28,7 +28,7 @@ TEST(RunChild, StatusAndOutputAsTheChildLeftThem)
         {"exit 130", 130, ""},  // a status of its own that looks like a signal's stays as it is
         {"kill -TERM $$", 128 + SIGTERM, ""},
         {"kill -KILL $$", 128 + SIGKILL, ""},
-        {"echo on-error >&2; echo kept", 0, "kept\n"},  // standard error is not output
+        {"echo on-error >&2; echo kept", 0, "kept\n"},    // standard error is not output
         {"read line; echo \"[$line] $?\"", 0, "[] 1\n"},  // standard input is empty, never this process's
     };
     for (const auto& c : cases) {
@@ -70,9 +70,10 @@ TEST(RunChild, PassesTheSignalItIsGivenOnce)
     int asked = 0;
     ChildSettings settings;
     settings.signal_to_pass = [&] { return ++asked >= 3 ? SIGTERM : 0; };
-    const ChildRun run = shell("trap 'echo caught; exit 7' TERM; set -- $(cat /proc/$$/stat); echo \"$5 $$\"; "
-                               "while :; do sleep 0.05; done",
-                               settings);
+    const ChildRun run = shell(
+        "trap 'echo caught; exit 7' TERM; set -- $(cat /proc/$$/stat); echo \"$5 $$\"; "
+        "while :; do sleep 0.05; done",
+        settings);
     EXPECT_EQ(run.status, 7);
     const std::size_t space = run.output.find(' ');
     ASSERT_NE(space, std::string::npos) << run.output;

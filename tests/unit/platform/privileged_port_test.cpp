@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include "platform/socket.h"
-#include "support/loopback.h"
 #include "platform/socket_address.h"
+#include "support/loopback.h"
 
 namespace voq::platform {
 namespace {

@@ -25,8 +25,10 @@ TEST(SupportLogFolder, FollowsXdgStateHomeAndFallsBackToTheHomeFolder)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.state) ::setenv("XDG_STATE_HOME", c.state, 1); else ::unsetenv("XDG_STATE_HOME");
-        if (c.home) ::setenv("HOME", c.home, 1); else ::unsetenv("HOME");
+        if (c.state) ::setenv("XDG_STATE_HOME", c.state, 1);
+        else ::unsetenv("XDG_STATE_HOME");
+        if (c.home) ::setenv("HOME", c.home, 1);
+        else ::unsetenv("HOME");
         EXPECT_EQ(support_log_folder(), std::filesystem::path(c.folder));
     }
 }

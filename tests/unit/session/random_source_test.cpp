@@ -32,8 +32,12 @@ TEST(RandomSource, DrawsFromTwoThreadsNeitherRepeatNorSkipAState)
     RandomSource shared;
     seed_random(shared, 7);
     std::vector<int> first, second;
-    std::thread a([&] { for (int i = 0; i < per_thread; ++i) first.push_back(next_random(shared)); });
-    std::thread b([&] { for (int i = 0; i < per_thread; ++i) second.push_back(next_random(shared)); });
+    std::thread a([&] {
+        for (int i = 0; i < per_thread; ++i) first.push_back(next_random(shared));
+    });
+    std::thread b([&] {
+        for (int i = 0; i < per_thread; ++i) second.push_back(next_random(shared));
+    });
     a.join();
     b.join();
 

@@ -131,7 +131,8 @@ TEST(VerifyAuthorization, AStrictDeviceRefusesWhatDoesNotGiveTheChallengeBack)
     const std::vector<Case> cases = {
         {"nothing wrong", [](Signed&, DigestConfig&) {}, Verdict::authorized, Verdict::authorized},
         {"opaque missing", [](Signed& s, DigestConfig&) { s.opaque.clear(); }, Verdict::refused, Verdict::authorized},
-        {"opaque changed", [](Signed& s, DigestConfig&) { s.opaque = "\"po\""; }, Verdict::refused, Verdict::authorized},
+        {"opaque changed", [](Signed& s, DigestConfig&) { s.opaque = "\"po\""; }, Verdict::refused,
+         Verdict::authorized},
         {"opaque never issued", [](Signed&, DigestConfig& c) { c.opaque.clear(); }, Verdict::refused,
          Verdict::authorized},
         {"realm changed", [](Signed& s, DigestConfig&) { s.realm = "VOQ"; }, Verdict::refused, Verdict::refused},
@@ -147,20 +148,23 @@ TEST(VerifyAuthorization, AStrictDeviceRefusesWhatDoesNotGiveTheChallengeBack)
         {"qop not offered", [](Signed& s, DigestConfig&) { s.qop = "auth-int"; }, Verdict::refused, Verdict::refused},
         {"qop where none was offered", [](Signed&, DigestConfig& c) { c.qop.clear(); }, Verdict::refused,
          Verdict::refused},
-        {"algorithm other than challenged", [](Signed& s, DigestConfig& c) {
+        {"algorithm other than challenged",
+         [](Signed& s, DigestConfig& c) {
              c.algorithm = "MD5-sess";
              s.algorithm = "MD5";
-         }, Verdict::refused, Verdict::refused},
+         },
+         Verdict::refused, Verdict::refused},
         {"algorithm MD5 where none was named", [](Signed& s, DigestConfig&) { s.algorithm = "MD5"; },
          Verdict::authorized, Verdict::authorized},
         {"algorithm left out where none was named", [](Signed& s, DigestConfig&) { s.algorithm.clear(); },
          Verdict::authorized, Verdict::authorized},
-        {"the algorithm challenged, in other letters", [](Signed& s, DigestConfig& c) {
+        {"the algorithm challenged, in other letters",
+         [](Signed& s, DigestConfig& c) {
              c.algorithm = "MD5-sess";
              s.algorithm = "\"md5-sess\"";
-         }, Verdict::authorized, Verdict::authorized},
-        {"wrong password", [](Signed& s, DigestConfig&) { s.password = "secreT"; }, Verdict::refused,
-         Verdict::refused},
+         },
+         Verdict::authorized, Verdict::authorized},
+        {"wrong password", [](Signed& s, DigestConfig&) { s.password = "secreT"; }, Verdict::refused, Verdict::refused},
     };
     for (const Case& test : cases) {
         for (const bool strict : {true, false}) {

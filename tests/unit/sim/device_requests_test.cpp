@@ -8,9 +8,9 @@
 #include <sys/socket.h>
 
 #include "platform/socket.h"
+#include "platform/socket_address.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
-#include "platform/socket_address.h"
 
 namespace voq::sim {
 namespace {
@@ -40,8 +40,8 @@ TEST(DeviceRequests, AStrictDeviceAnswersOnlyAWellFormedHead)
         int lenient;
     } cases[] = {
         {"the tool's request", "GET /admin/advanced HTTP/1.1\r\n" + host + "\r\n", 200, 200},
-        {"Host with the port", "GET /admin/advanced HTTP/1.1\r\nHost: " + test::dotted(addresses.device) + ":80\r\n\r\n",
-         200, 200},
+        {"Host with the port",
+         "GET /admin/advanced HTTP/1.1\r\nHost: " + test::dotted(addresses.device) + ":80\r\n\r\n", 200, 200},
         {"HTTP/1.0", "GET /admin/advanced HTTP/1.0\r\n" + host + "\r\n", 400, 200},
         {"no version", "GET /admin/advanced\r\n" + host + "\r\n", 400, 200},
         {"another method", "HEAD /admin/advanced HTTP/1.1\r\n" + host + "\r\n", 400, 405},

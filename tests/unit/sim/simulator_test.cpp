@@ -47,8 +47,9 @@ TEST(ParseDigestAuthorization, QuotedAndBareDirectivesWithOrWithoutSpaces)
 
 TEST(ParseOptions, ReadsSettingsAndRefusesNonsense)
 {
-    const char* good[] = {"voq-device-sim", "--address", "127.0.3.2", "--password", "pw", "--qop", "auth,auth-int",
-                          "--algorithm", "MD5-sess", "--nonce", "every-challenge", "--fault", "never-close"};
+    const char* good[] = {"voq-device-sim",  "--address",     "127.0.3.2",   "--password", "pw",
+                          "--qop",           "auth,auth-int", "--algorithm", "MD5-sess",   "--nonce",
+                          "every-challenge", "--fault",       "never-close"};
     const auto parsed = parse_options(static_cast<int>(std::size(good)), good);
     ASSERT_TRUE(std::holds_alternative<Options>(parsed));
     const WebConfig& web = std::get<Options>(parsed).device.web;
@@ -60,20 +61,25 @@ TEST(ParseOptions, ReadsSettingsAndRefusesNonsense)
     EXPECT_EQ(web.fault, WebFault::never_close);
 
     const std::vector<std::vector<const char*>> bad = {
-        {"voq-device-sim", "--address", "1.2.3"},      {"voq-device-sim", "--port", "65536"},
-        {"voq-device-sim", "--algorithm", "SHA-256"},  {"voq-device-sim", "--fault", "explode"},
-        {"voq-device-sim", "--password"},              {"voq-device-sim", "--frobnicate", "1"},
+        {"voq-device-sim", "--address", "1.2.3"},
+        {"voq-device-sim", "--port", "65536"},
+        {"voq-device-sim", "--algorithm", "SHA-256"},
+        {"voq-device-sim", "--fault", "explode"},
+        {"voq-device-sim", "--password"},
+        {"voq-device-sim", "--frobnicate", "1"},
     };
     for (const auto& arguments : bad) {
         SCOPED_TRACE(arguments[1]);
-        EXPECT_TRUE(std::holds_alternative<std::string>(parse_options(static_cast<int>(arguments.size()), arguments.data())));
+        EXPECT_TRUE(
+            std::holds_alternative<std::string>(parse_options(static_cast<int>(arguments.size()), arguments.data())));
     }
 }
 
 TEST(StatusPage, CarriesTheFiveLabelsInMarkup)
 {
     const std::string page = status_page(Identity{});
-    for (const char* label : {"Product Name:", "MAC Address:", "Software Version:", "Hardware Version:", "Serial Number:"})
+    for (const char* label :
+         {"Product Name:", "MAC Address:", "Software Version:", "Hardware Version:", "Serial Number:"})
         EXPECT_NE(page.find(std::string(label) + "</td><td><b>"), std::string::npos) << label;
 }
 

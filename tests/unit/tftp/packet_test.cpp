@@ -17,10 +17,22 @@ TEST(OptionAcknowledgement, AlwaysTsizeThenTimeout5)
         std::uint32_t size;
         std::string packet;
     } cases[] = {
-        {1000, std::string("\0\6tsize\0" "1000\0timeout\0" "5\0", 23)},
-        {0, std::string("\0\6tsize\0" "0\0timeout\0" "5\0", 20)},
-        {734916, std::string("\0\6tsize\0" "734916\0timeout\0" "5\0", 25)},
-        {33553919, std::string("\0\6tsize\0" "33553919\0timeout\0" "5\0", 27)},
+        {1000, std::string("\0\6tsize\0"
+                           "1000\0timeout\0"
+                           "5\0",
+                           23)},
+        {0, std::string("\0\6tsize\0"
+                        "0\0timeout\0"
+                        "5\0",
+                        20)},
+        {734916, std::string("\0\6tsize\0"
+                             "734916\0timeout\0"
+                             "5\0",
+                             25)},
+        {33553919, std::string("\0\6tsize\0"
+                               "33553919\0timeout\0"
+                               "5\0",
+                               27)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);

@@ -15,7 +15,8 @@ std::uint32_t fake_now = 0;
 std::uint32_t slept = 0;
 WaitClock fake_clock()
 {
-    return {[] { return fake_now; }, [](unsigned ms) {
+    return {[] { return fake_now; },
+            [](unsigned ms) {
                 fake_now += ms;
                 slept += ms;
             }};
@@ -79,7 +80,7 @@ TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
         std::uint32_t start;
     } cases[] = {
         {"at a unit's start", 0},
-        {"late in a unit", 31},           // the first unit is nearly over: the wait is one unit shorter
+        {"late in a unit", 31},  // the first unit is nearly over: the wait is one unit shorter
         {"across the clock's wrap", 0xffffffffu - 5000},
         {"unit count wrapping", 0xffffffe0u},
     };

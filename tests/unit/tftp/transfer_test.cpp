@@ -9,14 +9,14 @@
 #include <memory>
 #include <thread>
 
-#include "ui/facts.h"
-#include "ui/texts.h"
-#include "ui/views.h"
 #include "firmware/placeholder.h"
 #include "platform/clock.h"
 #include "sim/tftp_client.h"
 #include "support/loopback.h"
 #include "support/recording_screens.h"
+#include "ui/facts.h"
+#include "ui/texts.h"
+#include "ui/views.h"
 
 namespace voq::tftp {
 namespace {
@@ -33,7 +33,8 @@ struct Served {
 platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
 {
     platform::Socket socket(platform::open_datagram_socket());
-    EXPECT_EQ(platform::bind_socket(socket.handle(), platform::fill_socket_address(address, 0)), platform::BindResult::bound);
+    EXPECT_EQ(platform::bind_socket(socket.handle(), platform::fill_socket_address(address, 0)),
+              platform::BindResult::bound);
     platform::SocketAddress local;
     EXPECT_TRUE(platform::local_address_of(socket.handle(), local));
     port = platform::read_socket_address(local).port;
@@ -216,8 +217,8 @@ TEST(TransferImage, ARefusedSendIsToldOnceWithTheSystemsReason)
     EXPECT_EQ(refusals[0].first_port, 0);
     EXPECT_NE(refusals[0].error, 0);
     EXPECT_EQ(refusals[0].reason, platform::socket_error_text(refusals[0].error));
-    EXPECT_EQ(ui::fact_text(refusals[0]), "TFTP send to " + test::dotted(addresses.device) + ":0 failed: " +
-                                              refusals[0].reason);
+    EXPECT_EQ(ui::fact_text(refusals[0]),
+              "TFTP send to " + test::dotted(addresses.device) + ":0 failed: " + refusals[0].reason);
     const auto* last = std::get_if<ui::TransferFact>(&facts.back());
     ASSERT_TRUE(last);
     EXPECT_TRUE(last->given_up);
@@ -249,7 +250,7 @@ Outcome serve_a_small_image(const platform::Socket& server, std::uint32_t silenc
 // keeps sending the server datagrams from another port.
 struct QuietDevice {
     int option_acknowledgements = 0;
-    std::uint32_t first_to_last_ms = 0;  // from the first option acknowledgement to the last
+    std::uint32_t first_to_last_ms = 0;               // from the first option acknowledgement to the last
     int option_acknowledgements_among_strangers = 0;  // while the stranger was sending
     std::uint32_t strangers_ms = 0;                   // how long that was
     Outcome outcome = Outcome::complete;
@@ -260,8 +261,8 @@ struct QuietDevice {
 // acknowledgement of a block not yet sent, a stale one to the transfer.
 enum class Noise { stranger, stale_device };
 
-QuietDevice serve_a_quiet_device(const test::LoopbackPair& addresses, std::uint32_t silence_floor_ms, std::uint32_t stranger_for_ms,
-                                 Noise noise = Noise::stranger)
+QuietDevice serve_a_quiet_device(const test::LoopbackPair& addresses, std::uint32_t silence_floor_ms,
+                                 std::uint32_t stranger_for_ms, Noise noise = Noise::stranger)
 {
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
@@ -359,8 +360,8 @@ TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
 {
     const struct {
         const char* name;
-        int polls;               // counted one call at a time
-        std::uint32_t now_ms;    // since the last progress
+        int polls;             // counted one call at a time
+        std::uint32_t now_ms;  // since the last progress
         std::uint32_t floor_ms;
         int resends;
         bool given_up;
@@ -451,7 +452,8 @@ struct HandDevice {
         std::vector<std::uint8_t> packet(packet_buffer_size);
         platform::SocketAddress source;
         const long received = platform::receive_datagram(socket.handle(), packet.data(), packet.size(), source);
-        EXPECT_EQ(platform::read_socket_address(source), platform::read_socket_address(server)) << "answered from elsewhere";
+        EXPECT_EQ(platform::read_socket_address(source), platform::read_socket_address(server))
+            << "answered from elsewhere";
         packet.resize(received > 0 ? static_cast<std::size_t>(received) : 0);
         return packet;
     }

@@ -49,8 +49,7 @@ TEST(CredentialFromUtf16, CutsAtAWholeCharacterAndJudgesOnlyWhatIsSent)
         {"200 letters give their first 126", times(200, u"a"), times(126, "a")},
         {"the unsendable one past the cut is not judged", times(126, u"a") + u"x", times(126, "a")},
         {"the unsendable one as the 126th byte is", times(125, u"a") + u"x", std::nullopt},
-        {"a two-byte character that would end past the cut is left out", times(125, u"a") + u"w",
-         times(125, "a")},
+        {"a two-byte character that would end past the cut is left out", times(125, u"a") + u"w", times(125, "a")},
         {"and so is an unsendable one behind it", times(125, u"a") + u"wx", times(125, "a")},
         {"a two-byte character that ends at the cut is sent", times(124, u"a") + u"w", times(124, "a") + "WW"},
     };

@@ -26,7 +26,8 @@ TEST(FactText, EachKindAsAPersonReadsIt)
         {RequestFact{0x7f000001, 23456, 0x7f00d202, 80, "GET / HTTP/1.1", true, "root", "VOQ"},
          "HTTP 127.0.0.1:23456 to 127.0.210.2:80\nGET / HTTP/1.1\n"
          "Authorization: Digest username=\"root\", realm=\"VOQ\", response=\"(hidden)\""},
-        {AnswerFact{"GET / HTTP/1.1", "HTTP/1.1 401 Unauthorized", 310}, "Answer: HTTP/1.1 401 Unauthorized (310 bytes)"},
+        {AnswerFact{"GET / HTTP/1.1", "HTTP/1.1 401 Unauthorized", 310},
+         "Answer: HTTP/1.1 401 Unauthorized (310 bytes)"},
         {AnswerFact{"GET / HTTP/1.1", "", 0}, "No answer to GET / HTTP/1.1"},
         {AnswerFact{"GET / HTTP/1.1", "HTTP/1.1 200 \x1b[2JOK", 5}, "Answer: HTTP/1.1 200 [2JOK (5 bytes)"},
         {CallFailedFact{Call::http_connect, 0x7f000002, 80, 80, 111, "Connection refused"},

@@ -1,8 +1,8 @@
 // The support log's file: its name and time stamps, its folder made and pruned, and
 // lines that reach the file as they are written.
 
-#include "ui/support_log.h"
 #include "support/files.h"
+#include "ui/support_log.h"
 
 #include <gtest/gtest.h>
 
@@ -62,8 +62,9 @@ TEST_F(Folder, IsMadeWhenMissingAndKeepsTheTwentyNewest)
         ASSERT_TRUE(log.writing());
         log.begin("voq-upgrade", "0.1.0");
     }
-    for (int k = 0; k < 25; ++k) std::ofstream(folder / ("voq-upgrade-2000010" + std::to_string(k % 10) + "-00000" +
-                                                         std::to_string(k / 10) + "-000.log"));
+    for (int k = 0; k < 25; ++k)
+        std::ofstream(
+            folder / ("voq-upgrade-2000010" + std::to_string(k % 10) + "-00000" + std::to_string(k / 10) + "-000.log"));
     std::ofstream(folder / "keep-me.txt") << "not a log";
     SupportLog newest = SupportLog::in_folder(folder);
     ASSERT_TRUE(newest.writing());
@@ -95,7 +96,8 @@ TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
     log.note(TransferFact{false, 1500, 1500, 4, 1});
     const std::string text = test::read_file(root / "run.log");
     EXPECT_NE(text.find("Transfer of the target image: 1500 bytes"), std::string::npos) << text;
-    EXPECT_NE(text.find("Transfer: blocks 1-3 acknowledged, block 4 sent again (1 retransmissions)"), std::string::npos);
+    EXPECT_NE(text.find("Transfer: blocks 1-3 acknowledged, block 4 sent again (1 retransmissions)"),
+              std::string::npos);
     EXPECT_NE(text.find("Transfer complete: blocks 1-4 acknowledged, 1500 of 1500 bytes, 1 retransmissions, "),
               std::string::npos);
 }

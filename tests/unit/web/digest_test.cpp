@@ -1,5 +1,5 @@
-#include "web/digest.h"
 #include "support/printers.h"
+#include "web/digest.h"
 
 #include <gtest/gtest.h>
 
@@ -36,16 +36,26 @@ TEST(DigestResponse, SessionKeyHashesTheRawDigestInAnyLetterCase)
     const std::string expected = hex(session_key + ":n:" + hex("GET:/x"));
     for (const std::string_view algorithm : {"MD5-sess", "md5-sess", "MD5-SESS"}) {
         SCOPED_TRACE(algorithm);
-        const Md5Hex response = digest_response({.algorithm = algorithm, .user_name = "u", .realm = "r",
-                                                 .password = "p", .nonce = "n", .client_nonce = "c",
-                                                 .method = "GET", .digest_uri = "/x"});
+        const Md5Hex response = digest_response({.algorithm = algorithm,
+                                                 .user_name = "u",
+                                                 .realm = "r",
+                                                 .password = "p",
+                                                 .nonce = "n",
+                                                 .client_nonce = "c",
+                                                 .method = "GET",
+                                                 .digest_uri = "/x"});
         EXPECT_EQ(std::string(hex_view(response)), expected);
     }
     // Any other algorithm is the plain form.
     for (const std::string_view algorithm : {"", "MD5", "SHA-256", "md5-sess2"}) {
         SCOPED_TRACE(algorithm);
-        const Md5Hex response = digest_response({.algorithm = algorithm, .user_name = "u", .realm = "r",
-                                                 .password = "p", .nonce = "n", .method = "GET", .digest_uri = "/x"});
+        const Md5Hex response = digest_response({.algorithm = algorithm,
+                                                 .user_name = "u",
+                                                 .realm = "r",
+                                                 .password = "p",
+                                                 .nonce = "n",
+                                                 .method = "GET",
+                                                 .digest_uri = "/x"});
         EXPECT_EQ(std::string(hex_view(response)), hex(hex("u:r:p") + ":n:" + hex("GET:/x")));
     }
 }
@@ -54,11 +64,16 @@ TEST(DigestResponse, AuthIntHashesTheEmptyBodyIntoA2)
 {
     const std::string a2 = hex("GET:/x:" + hex(""));
     for (const std::string_view qop : {"auth-int", "AUTH-INT"}) {
-        const Md5Hex response = digest_response({.user_name = "u", .realm = "r", .password = "p", .nonce = "n",
-                                                 .client_nonce = "c", .nonce_count = "000000001", .method = "GET",
-                                                 .qop = qop, .digest_uri = "/x"});
-        EXPECT_EQ(std::string(hex_view(response)),
-                  hex(hex("u:r:p") + ":n:000000001:c:" + std::string(qop) + ":" + a2));
+        const Md5Hex response = digest_response({.user_name = "u",
+                                                 .realm = "r",
+                                                 .password = "p",
+                                                 .nonce = "n",
+                                                 .client_nonce = "c",
+                                                 .nonce_count = "000000001",
+                                                 .method = "GET",
+                                                 .qop = qop,
+                                                 .digest_uri = "/x"});
+        EXPECT_EQ(std::string(hex_view(response)), hex(hex("u:r:p") + ":n:000000001:c:" + std::string(qop) + ":" + a2));
     }
 }
 
@@ -148,7 +163,7 @@ TEST(ChosenQop, PicksOneOptionFromAList)
         {"", ""},
         {"auth", "auth"},
         {"auth-int", "auth-int"},
-        {"AUTH", "AUTH"},            // a single value goes out as it came
+        {"AUTH", "AUTH"},  // a single value goes out as it came
         {"auth,auth-int", "auth"},
         {"auth-int,auth", "auth"},
         {"auth-int, auth", "auth"},
@@ -182,10 +197,12 @@ TEST(AuthorizationLine, WithoutQopEndsAfterTheResponseOrOpaque)
     const std::string response = hex(hex("admin:VOQ:secret") + ":n0nce:" + hex("GET:/admin/advanced"));
     EXPECT_EQ(authorization_line(signed_state("")),
               "Authorization: Digest username=\"admin\",realm=\"VOQ\",nonce=\"n0nce\",uri=\"/admin/advanced\","
-              "algorithm=\"\",response=\"" + response + "\"\r\n");
+              "algorithm=\"\",response=\"" +
+                  response + "\"\r\n");
     EXPECT_EQ(authorization_line(signed_state("", "MD5", "xyz")),
               "Authorization: Digest username=\"admin\",realm=\"VOQ\",nonce=\"n0nce\",uri=\"/admin/advanced\","
-              "algorithm=\"MD5\",response=\"" + response + "\",opaque=\"xyz\"\r\n");
+              "algorithm=\"MD5\",response=\"" +
+                  response + "\",opaque=\"xyz\"\r\n");
 }
 
 TEST(AuthorizationLine, WithQopCarriesNineDigitCountAndClientNonce)
@@ -196,7 +213,8 @@ TEST(AuthorizationLine, WithQopCarriesNineDigitCountAndClientNonce)
         hex(hex("admin:VOQ:secret") + ":n0nce:00000001a:29:auth:" + hex("GET:/admin/advanced"));
     EXPECT_EQ(authorization_line(auth),
               "Authorization: Digest username=\"admin\",realm=\"VOQ\",nonce=\"n0nce\",uri=\"/admin/advanced\","
-              "algorithm=\"\",response=\"" + response + "\",opaque=\"xyz\",qop=auth,nc=00000001a,cnonce=\"29\"\r\n");
+              "algorithm=\"\",response=\"" +
+                  response + "\",opaque=\"xyz\",qop=auth,nc=00000001a,cnonce=\"29\"\r\n");
 }
 
 TEST(AuthorizationLine, AQopListIsAnsweredWithOneOption)

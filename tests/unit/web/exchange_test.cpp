@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "session/session.h"
 #include "platform/socket.h"
+#include "platform/socket_address.h"
+#include "session/session.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
-#include "platform/socket_address.h"
 #include "support/printers.h"
 
 namespace voq::web {
@@ -34,8 +34,8 @@ protected:
 
     ExchangeResult exchange(std::string_view path = "/admin/advanced")
     {
-        const ExchangeArguments arguments{addresses.pc, 23456, addresses.device, 80, path, session->response.data(),
-                                          session::response_size_limit};
+        const ExchangeArguments arguments{
+            addresses.pc, 23456, addresses.device, 80, path, session->response.data(), session::response_size_limit};
         return http_exchange(arguments, {session->device_info, session->auth, session->random});
     }
 

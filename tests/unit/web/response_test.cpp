@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "web/exchange.h"
 #include "support/printers.h"
+#include "web/exchange.h"
 
 namespace voq::web {
 namespace {
@@ -33,7 +33,8 @@ TEST(ClassifyResponse, ByVersionStatusAndUsableChallenge)
         {"HTTP/1.1 401 Unauthorized\r\n" + digest + "\r\n", ResponseStatus::challenge},
         {"HTTP/1.1 401 Unauthorized\r\n\r\n", ResponseStatus::other},
         {"HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"VOQ\"\r\n\r\n", ResponseStatus::other},
-        {"HTTP/1.1 401 Unauthorized\r\nwww-authenticate: Digest realm=\"VOQ\", nonce=\"abc\"\r\n", ResponseStatus::other},
+        {"HTTP/1.1 401 Unauthorized\r\nwww-authenticate: Digest realm=\"VOQ\", nonce=\"abc\"\r\n",
+         ResponseStatus::other},
         {"HTTP/1.1 401\r\n\r\n<p>" + digest, ResponseStatus::challenge},  // found in the body too
         {"HTTP/1.0 401 Unauthorized\r\n" + digest, ResponseStatus::not_http11},
     };
@@ -78,12 +79,13 @@ TEST(ExtractDeviceInfo, FillsEveryFieldThePageNamesAndKeepsTheRest)
 {
     session::DeviceInfo info;
     info.serial_number.assign("from an earlier page");
-    extract_device_info("HTTP/1.1 200 OK\r\n\r\n<table>"
-                        "<tr><td>Product Name:</td><td>VOQ-3300</td></tr>"
-                        "<tr><td>MAC Address:</td><td>00:0E:08:12:34:56</td></tr>"
-                        "<tr><td>Software Version:</td><td>2.0.12(SE)</td></tr>"
-                        "<tr><td>Hardware Version:</td><td>1.0.1</td></tr></table>",
-                        info);
+    extract_device_info(
+        "HTTP/1.1 200 OK\r\n\r\n<table>"
+        "<tr><td>Product Name:</td><td>VOQ-3300</td></tr>"
+        "<tr><td>MAC Address:</td><td>00:0E:08:12:34:56</td></tr>"
+        "<tr><td>Software Version:</td><td>2.0.12(SE)</td></tr>"
+        "<tr><td>Hardware Version:</td><td>1.0.1</td></tr></table>",
+        info);
     EXPECT_EQ(info.product_name, "VOQ-3300");
     EXPECT_EQ(info.mac_address, "00:0E:08:12:34:56");
     EXPECT_EQ(info.software_version, "2.0.12(SE)");
@@ -106,7 +108,8 @@ TEST(BuildRequest, MinimalGetAndSignedOnceAPasswordIsSet)
     auth.nonce.assign("n");
     auth.qop.assign("auth");
     auth.nonce_count = 4;
-    const ExchangeArguments upgrade{0, 23456, 0x0a000102, 80, "/admin/upgrade?tftp://10.0.0.1:69/voq1.bi1", buffer, 2047};
+    const ExchangeArguments upgrade{0,      23456, 0x0a000102, 80, "/admin/upgrade?tftp://10.0.0.1:69/voq1.bi1",
+                                    buffer, 2047};
     build_request(upgrade, auth);
     EXPECT_EQ(auth.nonce_count, 5u);
     EXPECT_EQ(auth.digest_uri, "/admin/upgrade?tftp://10.0.0.1:69/voq1.bi1");

@@ -84,13 +84,15 @@ std::string run_in_child(const test::LoopbackPair& addresses, void (*arrange)())
         auto session = std::make_unique<session::Session>(1);
         session->screens = &screens;
         arrange();
-        const int result = run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced"));
+        const int result =
+            run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced"));
         tell("returned " + std::to_string(result));
     }
     ::close(pipe_ends[1]);
     std::string heard;
     char chunk[512];
-    for (long got; (got = ::read(pipe_ends[0], chunk, sizeof chunk)) > 0;) heard.append(chunk, static_cast<std::size_t>(got));
+    for (long got; (got = ::read(pipe_ends[0], chunk, sizeof chunk)) > 0;)
+        heard.append(chunk, static_cast<std::size_t>(got));
     ::close(pipe_ends[0]);
     ::waitpid(child, nullptr, 0);
     return heard;
@@ -104,13 +106,15 @@ TEST(RunRequest, NoSocketIsReportedAndEndsTheProcess)
     GTEST_SKIP() << "the sanitizers check memory through a pipe, which a process without descriptors cannot open";
 #endif
     // Every descriptor the process may have is taken: the socket cannot be opened.
-    EXPECT_EQ(run_in_child(test::loopback_pair(), [] {
-                  const int lowest_free = ::dup(2);
-                  ::close(lowest_free);
-                  const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
-                  ::setrlimit(RLIMIT_NOFILE, &none_left);
-              }),
-              "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't open HTTP socket\nended");
+    EXPECT_EQ(
+        run_in_child(test::loopback_pair(),
+                     [] {
+                         const int lowest_free = ::dup(2);
+                         ::close(lowest_free);
+                         const rlimit none_left{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
+                         ::setrlimit(RLIMIT_NOFILE, &none_left);
+                     }),
+        "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't open HTTP socket\nended");
 }
 
 TEST(RunRequest, NoLocalPortIsReportedAndEndsTheProcess)
@@ -124,7 +128,8 @@ TEST(RunRequest, NoLocalPortIsReportedAndEndsTheProcess)
                                         platform::fill_socket_address(addresses.pc, static_cast<std::uint16_t>(port))),
                   platform::BindResult::bound);
     }
-    EXPECT_EQ(run_in_child(addresses, [] {}), "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't bind HTTP socket\nended");
+    EXPECT_EQ(run_in_child(addresses, [] {}),
+              "VOQ Firwmare Upgrade Error: Upgrade Failed: Can't bind HTTP socket\nended");
 }
 
 TEST(RunRequest, APasswordIsAskedUntilTheDeviceTakesIt)

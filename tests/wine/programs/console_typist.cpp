@@ -87,8 +87,8 @@ int main()
         return 125;
     }
     SECURITY_ATTRIBUTES shared{sizeof shared, nullptr, TRUE};
-    HANDLE keyboard = ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &shared,
-                                    OPEN_EXISTING, 0, nullptr);
+    HANDLE keyboard = ::CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &shared, OPEN_EXISTING, 0, nullptr);
     if (keyboard == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "voq-console-typist: no console input (error %lu)\n", ::GetLastError());
         return 125;
@@ -97,7 +97,8 @@ int main()
     for (const wchar_t character : text) add_key(keys, character, 0);
     add_key(keys, L'\r', VK_RETURN);
     DWORD written = 0;
-    if (!::WriteConsoleInputW(keyboard, keys.data(), static_cast<DWORD>(keys.size()), &written) || written != keys.size()) {
+    if (!::WriteConsoleInputW(keyboard, keys.data(), static_cast<DWORD>(keys.size()), &written) ||
+        written != keys.size()) {
         std::fprintf(stderr, "voq-console-typist: the keys did not go in (error %lu)\n", ::GetLastError());
         return 125;
     }

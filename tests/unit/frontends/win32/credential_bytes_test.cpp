@@ -76,7 +76,8 @@ TEST(CredentialBytes, EveryCharacterHasBytesInUtf8AndOnlyThoseOfThePageElsewhere
         {"1252: no look-alike in its place", 1252, L"\u0101", std::nullopt},
         {"1252: beyond the 16-bit plane", 1252, L"\U0001F600", std::nullopt},
         {"932: the factory user name", 932, L"admin", "admin"},
-        {"932: double-byte characters", 932, L"\u30d1\u30b9\u30ef\u30fc\u30c9", "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68"},
+        {"932: double-byte characters", 932, L"\u30d1\u30b9\u30ef\u30fc\u30c9",
+         "\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68"},
         {"932: a single-byte katakana", 932, L"\uff71", "\xb1"},
         {"932: Latin-1 the page lacks", 932, L"p\u00e4ss", std::nullopt},
         {"932: a character the page lacks", 932, L"z\u0142oty", std::nullopt},
@@ -109,7 +110,8 @@ TEST(CredentialBytes, ALongCredentialIsCutAtAWholeCharacterWithin126Bytes)
         {"utf-8: a surrogate pair stays whole", CP_UTF8, L"aaa" + times(31, L"\U0001F600"),
          "aaa" + times(30, "\xf0\x9f\x98\x80")},
         {"932: 126 bytes of double-byte characters", 932, times(63, L"\u30a2"), times(63, "\x83\x41")},
-        {"932: a lead byte is never left without its trail", 932, L"a" + times(63, L"\u30a2"), "a" + times(62, "\x83\x41")},
+        {"932: a lead byte is never left without its trail", 932, L"a" + times(63, L"\u30a2"),
+         "a" + times(62, "\x83\x41")},
     };
     for (const Case& each : cases) {
         SCOPED_TRACE(each.name);

@@ -41,7 +41,8 @@ HWND open_screen(int template_id)
         return ::InitCommonControlsEx(&classes) != FALSE;
     }();
     static_cast<void>(initialised);
-    return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), nullptr, quiet_procedure, 0);
+    return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), nullptr, quiet_procedure,
+                                0);
 }
 
 // Every control the shared table names gets its name, on its own window.
@@ -115,7 +116,7 @@ TEST(Win32Naming, TheAddressBoxesAreNamedOneByOne)
     }
     std::sort(boxes.begin(), boxes.end());
     EXPECT_EQ(boxes, (std::vector<std::string>{address_box_name(0), address_box_name(1), address_box_name(2),
-                                                address_box_name(3)}));
+                                               address_box_name(3)}));
     ::DestroyWindow(dialog);
 }
 
@@ -136,7 +137,8 @@ TEST(Win32Naming, EachScreenIsDescribedByItsBody)
         {templates::connecting, {}, "busy"},
         {templates::waiting, {{controls::waiting_text, "Waiting"}}, "Waiting\nbusy"},
         {templates::uploading, {}, std::string(text::uploading_notice)},
-        {templates::success, {{controls::text_pane, "Done"}, {controls::version_now, "2.0.13"}},
+        {templates::success,
+         {{controls::text_pane, "Done"}, {controls::version_now, "2.0.13"}},
          "Done\n" + std::string(text::success_version_label) + "\n2.0.13"},
     };
     for (const auto& each : cases) {

@@ -35,7 +35,8 @@ std::string caption_of(HWND window)
 {
     char text[256] = "";
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 200, &copied))
+    if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 200,
+                               &copied))
         return {};
     return text;
 }
@@ -88,13 +89,15 @@ private:
     static void act(HWND window, const test::Press& press)
     {
         switch (press.button) {
-        case test::Button::look: return;
+        case test::Button::look:
+            return;
         case test::Button::cancel:
             // The close box where a screen has no Cancel.
             if (::GetDlgItem(window, IDCANCEL) != nullptr) press_button(window, IDCANCEL);
             else ::PostMessageA(window, WM_CLOSE, 0, 0);
             return;
-        case test::Button::affirmative: break;
+        case test::Button::affirmative:
+            break;
         }
         if (press.template_id == templates::address_adapter || press.template_id == templates::address_phone)
             type_address(window, press.typed);
