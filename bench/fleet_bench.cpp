@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/fleet_floor.h"
 #include "bench/fleet_timeline.h"
 #include "firmware/embedded.h"
 #include "firmware/image.h"
@@ -199,6 +200,33 @@ std::string timeline_row(unsigned count, const voq::bench::FleetTimeline& timeli
     return row + end;
 }
 
+// The least the same fleet could take here: one device's wall time, plus what the
+// machine needs beyond one transfer for the rest, measured with lock-step responders.
+bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>& walls,
+                  const std::vector<std::uint8_t>& image)
+{
+    std::printf("## The floor: the same transfers from lock-step responders\n\n");
+    std::printf(
+        "As many lock-step responders on 127.2.0.1 as devices, each fetched from at once by a simulated\n"
+        "device's client, in this process: the transfers alone, with nothing of the program in them. The floor\n"
+        "is one device's wall time above plus what the best case's transfers need beyond one device's.\n\n");
+    std::printf(
+        "| devices | byte for byte | best case's transfers s | floor s | floor against one | the program against "
+        "the floor |\n|---:|---:|---:|---:|---:|---:|\n");
+    double single = -1;
+    bool whole = true;
+    for (std::size_t i = 0; i < sizes.size() && i < walls.size(); ++i) {
+        const voq::bench::FloorRun run = voq::bench::best_case_transfers(sizes[i], pc_address, device_address, image);
+        if (single < 0) single = run.seconds;
+        const double floor = walls.front() + run.seconds - single;
+        std::printf("| %u | %u | %.2f | %.2f | %.2f | %.2f |\n", sizes[i], run.intact, run.seconds, floor,
+                    floor / walls.front(), walls[i] / floor);
+        whole = whole && run.intact == sizes[i];
+    }
+    std::printf("\n");
+    return whole;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -234,6 +262,7 @@ int main(int argc, char** argv)
     double one = 0;
     bool whole = true;
     std::vector<std::string> timelines;
+    std::vector<double> walls;
     for (const unsigned count : sizes) {
         voq::bench::FleetTimeline timeline(count);
         const FleetRun run = run_fleet(program, count, image, timeline);
@@ -244,6 +273,7 @@ int main(int argc, char** argv)
                     run.largest_child_kib, run.total_kib);
         std::fflush(stdout);
         timelines.push_back(timeline_row(count, timeline, run.wall_s));
+        walls.push_back(run.wall_s);
         whole = whole && run.status == 0 && run.intact == count;
     }
     std::printf(
@@ -254,5 +284,6 @@ int main(int argc, char** argv)
         "restart | status read again | list ends |\n|---:|---|---|---|---|---|---|---:|\n");
     for (const std::string& row : timelines) std::printf("%s", row.c_str());
     std::printf("\n");
+    whole = report_floor(sizes, walls, image) && whole;
     return whole ? 0 : 1;
 }

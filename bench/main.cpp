@@ -57,12 +57,12 @@ int bench_transfers(bool quick)
     Servers servers;
     servers.client_address = client_address;
     servers.file_path = std::string(directory) + "/firmware.bin";
-    const auto tool = open_tool_server(tool_address, server_port, servers.file_path);
-    if (!tool) {
+    ToolServer tool(tool_address, server_port, servers.file_path);
+    if (!tool.started()) {
         std::fprintf(stderr, "voq-bench: cannot bind the tool's server to 127.0.200.1:%u\n", server_port);
         return 1;
     }
-    servers.tool = tool.get();
+    servers.tool = &tool;
     LockstepServer lockstep(lockstep_address, server_port);
     if (!lockstep.started()) {
         std::fprintf(stderr, "voq-bench: cannot bind the lock-step responder to 127.0.200.4:%u\n", server_port);

@@ -1,45 +1,101 @@
 #include "bench/tool_server.h"
 
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/clock.h"
 #include "platform/socket_address.h"
+#include "sim/tftp_client.h"
 #include "tftp/listener.h"
 #include "ui/progress_screen.h"
 #include "ui/views.h"
 
 namespace voq::bench {
 
-std::unique_ptr<ToolServer> open_tool_server(std::uint32_t address, std::uint16_t port, std::string_view file_name)
+ToolServer::ToolServer(std::uint32_t address, std::uint16_t port, std::string_view file_name)
+    : socket_(platform::open_datagram_socket()), address_(address), port_(port)
 {
-    auto server = std::make_unique<ToolServer>();
-    server->session.screens = &server->screens;
-    server->session.display_name = "VOQ-3300";
-    server->session.expected_file_name.assign(file_name);
-    server->socket = platform::Socket(platform::open_datagram_socket());
-    if (!server->socket.valid() ||
-        platform::bind_socket(server->socket.handle(), platform::fill_socket_address(address, port)) !=
-            platform::BindResult::bound)
-        return nullptr;
-    server->address = address;
-    server->port = port;
-    return server;
+    session_.screens = &screens_;
+    session_.display_name = "VOQ-3300";
+    session_.expected_file_name.assign(file_name);
+    if (!socket_.valid() || platform::bind_socket(socket_.handle(), platform::fill_socket_address(address, port)) !=
+                                platform::BindResult::bound)
+        return;
+    thread_ = std::thread([this] { run(); });
+    // Its id, for the placements, before anything is placed.
+    while (thread_id_ == 0) std::this_thread::yield();
 }
 
-tftp::Outcome serve_one_delivery(ToolServer& server, const fw::FirmwareImage& image)
+ToolServer::~ToolServer()
 {
-    session::Session& session = server.session;
-    session.target_image = image;
-    const tftp::AcceptedRequest request =
-        tftp::wait_for_read_request(session, server.socket.handle(), server.receive_buffer, true);
+    if (!thread_.joinable()) return;
+    {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        stopping_ = true;
+    }
+    // Only a read request ends the wait. One that comes while a transfer (of a failed
+    // fetch) runs is dropped as a stranger's, so it is asked again until the thread goes.
+    platform::Socket waker(platform::open_datagram_socket());
+    const std::string expected(session_.expected_file_name.get().view());
+    const std::vector<std::uint8_t> request = sim::read_request_packet(expected);
+    while (!finished_) {
+        platform::send_datagram(waker.handle(), request.data(), request.size(),
+                                platform::fill_socket_address(address_, port_));
+        platform::sleep_milliseconds(50);
+    }
+    thread_.join();
+}
 
-    tftp::TransferSession transfer;
-    transfer.socket = server.socket.handle();
-    transfer.local_address = server.address;
-    transfer.local_port = server.port;
-    transfer.peer = request.peer;
-    transfer.requested_file_name.assign(request.file_name);
-    tftp::start_transfer_session(transfer, image);
-    ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer.block_count)));
-    platform::set_non_blocking(server.socket.handle());
-    return tftp::transfer_image(session, transfer, image, uploading);
+void ToolServer::deliver(const fw::FirmwareImage& image)
+{
+    const std::lock_guard<std::mutex> hold(mutex_);
+    outcome_.reset();
+    next_image_ = image;
+}
+
+tftp::Outcome ToolServer::wait_delivered()
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    delivered_.wait(hold, [this] { return outcome_.has_value(); });
+    return *outcome_;
+}
+
+// The listener's loop, each request served with the image asked for last; the
+// restart wait and the device's check that follow in the product are not timed.
+void ToolServer::run()
+{
+    thread_id_ = ::gettid();
+    bool first_wait = true;
+    while (true) {
+        const tftp::AcceptedRequest request =
+            tftp::wait_for_read_request(session_, socket_.handle(), receive_buffer_, first_wait);
+        first_wait = false;
+        std::optional<fw::FirmwareImage> image;
+        {
+            const std::lock_guard<std::mutex> hold(mutex_);
+            if (stopping_) break;
+            image.swap(next_image_);
+        }
+        if (!image) continue;  // no delivery asked for: the client is left to its patience
+
+        tftp::TransferSession transfer;
+        transfer.socket = socket_.handle();
+        transfer.local_address = address_;
+        transfer.local_port = port_;
+        transfer.peer = request.peer;
+        transfer.requested_file_name.assign(request.file_name);
+        session_.target_image = *image;
+        tftp::start_transfer_session(transfer, *image);
+        const tftp::Outcome outcome = [&] {
+            ui::ProgressScreen uploading(session_, ui::uploading_view(static_cast<int>(transfer.block_count)));
+            return tftp::transfer_image(session_, transfer, *image, uploading);
+        }();
+        const std::lock_guard<std::mutex> hold(mutex_);
+        outcome_ = outcome;
+        delivered_.notify_all();
+    }
+    finished_ = true;
 }
 
 }  // namespace voq::bench

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
-#include <memory>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <sys/types.h>
+#include <thread>
 
 #include "bench/quiet_screens.h"
 #include "firmware/image.h"
@@ -14,24 +19,53 @@
 
 namespace voq::bench {
 
-// The tool's own TFTP server with a front-end that costs nothing, kept for many
-// deliveries on one socket as the listener keeps it between the two of staged mode.
-struct ToolServer {
-    session::Session session{1};
-    QuietScreens screens;
-    platform::Socket socket;
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-    std::array<std::uint8_t, tftp::packet_buffer_size> receive_buffer{};
+// The tool's own TFTP server with a front-end that costs nothing, serving as the
+// listener serves: one socket and one thread for every delivery, the thread on the
+// waiting screen from one delivery to the next and woken by nothing but the device's
+// read request. A thread started, or woken, by the benchmark for each delivery is
+// placed by the scheduler on the idlest CPU, away from the client, while the client
+// runs; every block's wake would then cross between CPUs for the whole transfer,
+// and the placements compared would be how each server was started, not its code.
+class ToolServer {
+public:
+    ToolServer(std::uint32_t address, std::uint16_t port, std::string_view file_name);
+    ToolServer(const ToolServer&) = delete;
+    ToolServer& operator=(const ToolServer&) = delete;
+    ~ToolServer();
+
+    bool started() const { return thread_.joinable(); }
+    std::uint32_t address() const { return address_; }
+    std::uint16_t port() const { return port_; }
+    pid_t thread_id() const { return thread_id_.load(); }
+    std::thread& thread() { return thread_; }
+    const QuietScreens& screens() const { return screens_; }
+
+    // The image for the next read request, which must outlive its delivery; only
+    // while no delivery runs.
+    void deliver(const fw::FirmwareImage& image);
+    // The outcome of the delivery asked for last, once it ended; only after its read
+    // request was answered (the transfer gives up by itself within seconds).
+    tftp::Outcome wait_delivered();
+
+private:
+    void run();
+
+    session::Session session_{1};
+    QuietScreens screens_;
+    platform::Socket socket_;
+    std::uint32_t address_ = 0;
+    std::uint16_t port_ = 0;
+    std::array<std::uint8_t, tftp::packet_buffer_size> receive_buffer_{};
+
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable delivered_;
+    std::optional<fw::FirmwareImage> next_image_;
+    std::optional<tftp::Outcome> outcome_;
+    bool stopping_ = false;
+
+    std::atomic<bool> finished_{false};
+    std::atomic<pid_t> thread_id_{0};
+    std::thread thread_;
 };
-
-// Binds the server at address:port for read requests naming file_name; null when the
-// port cannot be had.
-std::unique_ptr<ToolServer> open_tool_server(std::uint32_t address, std::uint16_t port, std::string_view file_name);
-
-// One delivery as the listener makes it: the waiting screen until the read request,
-// then the transfer session for image. The restart wait and the device's check that
-// follow in the product are not part of what is timed.
-tftp::Outcome serve_one_delivery(ToolServer& server, const fw::FirmwareImage& image);
 
 }  // namespace voq::bench

@@ -1,10 +1,7 @@
 #include "bench/transfer_runs.h"
 
-#include <atomic>
 #include <chrono>
 #include <fstream>
-#include <memory>
-#include <thread>
 
 #include "firmware/image.h"
 #include "platform/clock.h"
@@ -31,24 +28,18 @@ sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& requ
 
 void place_servers(const Servers& servers, Placement placement)
 {
-    place(placement, {servers.lockstep->thread_id(), servers.reference_process});
+    place(placement, {servers.tool->thread_id(), servers.lockstep->thread_id(), servers.reference_process});
 }
 
 TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image)
 {
     sim::UpgradeRequest request{servers.reference_address, servers.reference_port, servers.file_path};
-    std::thread tool_side;
-    // Shared with the server's thread, which outlives a fetch that failed half-way.
-    auto outcome = std::make_shared<std::atomic<tftp::Outcome>>(tftp::Outcome::complete);
+    // The image is used in place, as the embedded one is.
+    const fw::FirmwareImage served{{image.data(), image.size()}, static_cast<std::uint32_t>(image.size()), {}};
     if (server == Server::tool) {
-        request.address = servers.tool->address;
-        request.port = servers.tool->port;
-        // The image is used in place, as the embedded one is.
-        const fw::FirmwareImage served{{image.data(), image.size()}, static_cast<std::uint32_t>(image.size()), {}};
-        tool_side =
-            std::thread([tool = servers.tool, served, outcome] { *outcome = serve_one_delivery(*tool, served); });
-        // Let the listener reach its waiting screen, as it has long before a device asks.
-        platform::sleep_milliseconds(5);
+        request.address = servers.tool->address();
+        request.port = servers.tool->port();
+        servers.tool->deliver(served);
     } else if (server == Server::lockstep) {
         request.address = servers.lockstep_address;
         request.port = servers.lockstep_port;
@@ -58,16 +49,15 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
     const sim::Fetch fetch = fetch_at_once(servers, request, server == Server::reference);
     const auto end = std::chrono::steady_clock::now();
     // A transfer that went wrong gives up by itself within seconds; a server still
-    // waiting for a request that never came is left behind (without having touched the
+    // waiting for a request that never came is left waiting (without touching the
     // image), and the bench stops at the first fetch that is not intact.
-    if (tool_side.joinable()) {
-        if (fetch.complete || !fetch.option_acknowledgement.empty()) tool_side.join();
-        else tool_side.detach();
-    }
+    const bool request_answered = fetch.complete || !fetch.option_acknowledgement.empty();
+    const tftp::Outcome outcome =
+        server == Server::tool && request_answered ? servers.tool->wait_delivered() : tftp::Outcome::complete;
 
     TimedFetch timed;
     timed.milliseconds = std::chrono::duration<double, std::milli>(end - start).count();
-    timed.intact = fetch.complete && fetch.bytes == image && *outcome == tftp::Outcome::complete;
+    timed.intact = fetch.complete && fetch.bytes == image && outcome == tftp::Outcome::complete;
     return timed;
 }
 

@@ -44,7 +44,7 @@ bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image)
 // the acknowledgement of the last block (the client does not linger afterwards).
 TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image);
 
-// Puts the client, the tool's next server thread, the lock-step responder and tftpd-hpa
+// Puts the client, the tool's server thread, the lock-step responder and tftpd-hpa
 // where placement says.
 void place_servers(const Servers& servers, Placement placement);
 

@@ -1,0 +1,63 @@
+#include "bench/fleet_floor.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "bench/lockstep_server.h"
+#include "sim/tftp_client.h"
+
+namespace voq::bench {
+
+namespace {
+
+// Above the devices' own ports, below the ephemeral ones.
+constexpr std::uint16_t first_responder_port = 20000;
+
+}  // namespace
+
+FloorRun best_case_transfers(unsigned count, std::uint32_t server_address,
+                             const std::function<std::uint32_t(unsigned)>& client_address,
+                             const std::vector<std::uint8_t>& image)
+{
+    FloorRun run;
+    std::vector<std::unique_ptr<LockstepServer>> responders;
+    for (unsigned i = 0; i < count; ++i) {
+        responders.push_back(
+            std::make_unique<LockstepServer>(server_address, static_cast<std::uint16_t>(first_responder_port + i)));
+        if (!responders.back()->started()) return run;
+        responders.back()->serve(image);
+    }
+
+    std::atomic<bool> go{false};
+    std::atomic<unsigned> intact{0};
+    const std::atomic<bool> stop{false};
+    std::vector<std::thread> clients;
+    for (unsigned i = 0; i < count; ++i) {
+        clients.emplace_back([&, i] {
+            sim::TftpConfig config;
+            config.request_delay_ms = 0;
+            config.dally_ms = 0;
+            config.patience_ms = 3000;
+            const sim::UpgradeRequest request{server_address, static_cast<std::uint16_t>(first_responder_port + i),
+                                              "firmware.bin"};
+            go.wait(false);
+            const sim::Fetch fetch =
+                sim::fetch_firmware(client_address(i), request, config, stop, [](std::string_view) {});
+            if (fetch.complete && fetch.bytes == image) ++intact;
+        });
+    }
+    // Every client ready before the clock starts: starting two hundred threads is not
+    // the transfers' time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto start = std::chrono::steady_clock::now();
+    go = true;
+    go.notify_all();
+    for (std::thread& client : clients) client.join();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.intact = intact.load();
+    return run;
+}
+
+}  // namespace voq::bench
