@@ -9,8 +9,9 @@
 
 namespace voq::bench {
 
-LockstepServer::LockstepServer(std::uint32_t address, std::uint16_t port)
-    : socket_(platform::open_datagram_socket()), own_address_(platform::fill_socket_address(address, port))
+LockstepServer::LockstepServer(std::uint32_t address, std::uint16_t port, bool polls_while_waiting)
+    : socket_(platform::open_datagram_socket()), own_address_(platform::fill_socket_address(address, port)),
+      polls_while_waiting_(polls_while_waiting)
 {
     if (!socket_.valid() || platform::bind_socket(socket_.handle(), own_address_) != platform::BindResult::bound)
         return;
@@ -35,6 +36,8 @@ void LockstepServer::run()
     const auto block_count = [this] { return static_cast<std::uint32_t>(image_.size() / tftp::block_size + 1); };
     while (!stopping_) {
         platform::SocketAddress peer;
+        if (polls_while_waiting_)
+            while (platform::wait_readable(socket_.handle(), 1) == platform::Readiness::timed_out) {}
         const long received = platform::receive_datagram(socket_.handle(), packet.data(), packet.size(), peer);
         if (stopping_) return;
         if (received < 4) continue;

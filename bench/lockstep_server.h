@@ -16,9 +16,11 @@ namespace voq::bench {
 // block before, and nothing else (no timers, no retransmission, no screen, no check
 // of the name). What the client and the loopback allow at best; the tool's time is
 // stated as a ratio to it. Serves every read request on its thread until it goes.
+// One that polls while it waits wakes every millisecond until a datagram comes, as
+// the tool waits for a read request and for each acknowledgement; the rest is the same.
 class LockstepServer {
 public:
-    LockstepServer(std::uint32_t address, std::uint16_t port);
+    LockstepServer(std::uint32_t address, std::uint16_t port, bool polls_while_waiting = false);
     LockstepServer(const LockstepServer&) = delete;
     LockstepServer& operator=(const LockstepServer&) = delete;
     ~LockstepServer();
@@ -40,6 +42,7 @@ private:
     platform::SocketAddress own_address_{};
     std::mutex image_mutex_;  // guards image_
     std::vector<std::uint8_t> image_;
+    bool polls_while_waiting_ = false;
     std::atomic<bool> stopping_{false};
     std::atomic<pid_t> thread_id_{0};
     std::thread thread_;

@@ -27,10 +27,11 @@ using namespace voq::bench;
 
 // Loopback addresses of their own, away from the tests' pairs, and ports that need
 // no privilege.
-constexpr std::uint32_t tool_address = 0x7f00c801;       // 127.0.200.1
-constexpr std::uint32_t client_address = 0x7f00c802;     // 127.0.200.2
-constexpr std::uint32_t reference_address = 0x7f00c803;  // 127.0.200.3
-constexpr std::uint32_t lockstep_address = 0x7f00c804;   // 127.0.200.4
+constexpr std::uint32_t tool_address = 0x7f00c801;              // 127.0.200.1
+constexpr std::uint32_t client_address = 0x7f00c802;            // 127.0.200.2
+constexpr std::uint32_t reference_address = 0x7f00c803;         // 127.0.200.3
+constexpr std::uint32_t lockstep_address = 0x7f00c804;          // 127.0.200.4
+constexpr std::uint32_t polling_lockstep_address = 0x7f00c805;  // 127.0.200.5
 constexpr std::uint16_t server_port = 16969;
 
 // tftpd-hpa answers once it listens; until then a fetch gets nothing.
@@ -71,6 +72,13 @@ int bench_transfers(bool quick)
     servers.lockstep = &lockstep;
     servers.lockstep_address = lockstep_address;
     servers.lockstep_port = server_port;
+    LockstepServer polling_lockstep(polling_lockstep_address, server_port, true);
+    if (!polling_lockstep.started()) {
+        std::fprintf(stderr, "voq-bench: cannot bind the polling lock-step responder to 127.0.200.5:%u\n", server_port);
+        return 1;
+    }
+    servers.polling_lockstep = &polling_lockstep;
+    servers.polling_lockstep_address = polling_lockstep_address;
 
     std::unique_ptr<ReferenceServer> reference;
     if (!reference_server_installed()) {

@@ -28,7 +28,8 @@ sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& requ
 
 void place_servers(const Servers& servers, Placement placement)
 {
-    place(placement, {servers.tool->thread_id(), servers.lockstep->thread_id(), servers.reference_process});
+    place(placement, {servers.tool->thread_id(), servers.lockstep->thread_id(),
+                      servers.polling_lockstep ? servers.polling_lockstep->thread_id() : 0, servers.reference_process});
 }
 
 TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<std::uint8_t>& image)
@@ -44,6 +45,10 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
         request.address = servers.lockstep_address;
         request.port = servers.lockstep_port;
         servers.lockstep->serve(image);
+    } else if (server == Server::polling_lockstep) {
+        request.address = servers.polling_lockstep_address;
+        request.port = servers.lockstep_port;
+        servers.polling_lockstep->serve(image);
     }
     const auto start = std::chrono::steady_clock::now();
     const sim::Fetch fetch = fetch_at_once(servers, request, server == Server::reference);

@@ -21,11 +21,13 @@ struct Servers {
     LockstepServer* lockstep = nullptr;  // the best case
     std::uint32_t lockstep_address = 0;
     std::uint16_t lockstep_port = 0;
+    LockstepServer* polling_lockstep = nullptr;  // the best case, waiting the listener's way
+    std::uint32_t polling_lockstep_address = 0;  // on lockstep_port
     std::uint32_t client_address = 0;
     std::string file_path;  // absolute: tftpd-hpa serves it from the disk by this name
 };
 
-enum class Server { tool, reference, lockstep };
+enum class Server { tool, reference, lockstep, polling_lockstep };
 
 struct TimedFetch {
     bool intact = false;  // every byte, in order, and a complete end
