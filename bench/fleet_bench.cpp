@@ -217,6 +217,11 @@ bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>&
     bool whole = true;
     for (std::size_t i = 0; i < sizes.size() && i < walls.size(); ++i) {
         const voq::bench::FloorRun run = voq::bench::best_case_transfers(sizes[i], pc_address, device_address, image);
+        if (!run.measured) {
+            std::printf("| %u | - | - | - | - | - |\n", sizes[i]);
+            whole = false;
+            continue;
+        }
         if (single < 0) single = run.seconds;
         const double floor = walls.front() + run.seconds - single;
         std::printf("| %u | %u | %.2f | %.2f | %.2f | %.2f |\n", sizes[i], run.intact, run.seconds, floor,
@@ -243,6 +248,8 @@ int main(int argc, char** argv)
                 sizes.push_back(static_cast<unsigned>(std::stoul(size)));
         }
     }
+    // Every figure is against one device's.
+    if (sizes.empty() || sizes.front() != 1) sizes.insert(sizes.begin(), 1);
     if (program.empty()) {
         std::fputs("usage: voq-bench-fleet --program PATH [--sizes 1,10,50,100]\n", stderr);
         return 2;

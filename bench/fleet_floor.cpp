@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <latch>
 #include <memory>
 #include <thread>
 
 #include "bench/lockstep_server.h"
 #include "sim/tftp_client.h"
+#include "ui/views.h"
 
 namespace voq::bench {
 
@@ -26,10 +29,17 @@ FloorRun best_case_transfers(unsigned count, std::uint32_t server_address,
     for (unsigned i = 0; i < count; ++i) {
         responders.push_back(
             std::make_unique<LockstepServer>(server_address, static_cast<std::uint16_t>(first_responder_port + i)));
-        if (!responders.back()->started()) return run;
+        if (!responders.back()->started()) {
+            std::fprintf(stderr, "voq-bench-fleet: cannot bind a lock-step responder to %s:%u\n",
+                         ui::dotted(server_address).c_str(), first_responder_port + i);
+            return run;
+        }
         responders.back()->serve(image);
     }
 
+    // Every client ready before the clock starts: starting two hundred threads is not
+    // the transfers' time.
+    std::latch ready(static_cast<std::ptrdiff_t>(count) + 1);
     std::atomic<bool> go{false};
     std::atomic<unsigned> intact{0};
     const std::atomic<bool> stop{false};
@@ -42,21 +52,21 @@ FloorRun best_case_transfers(unsigned count, std::uint32_t server_address,
             config.patience_ms = 3000;
             const sim::UpgradeRequest request{server_address, static_cast<std::uint16_t>(first_responder_port + i),
                                               "firmware.bin"};
+            ready.count_down();
             go.wait(false);
             const sim::Fetch fetch =
                 sim::fetch_firmware(client_address(i), request, config, stop, [](std::string_view) {});
             if (fetch.complete && fetch.bytes == image) ++intact;
         });
     }
-    // Every client ready before the clock starts: starting two hundred threads is not
-    // the transfers' time.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ready.arrive_and_wait();
     const auto start = std::chrono::steady_clock::now();
     go = true;
     go.notify_all();
     for (std::thread& client : clients) client.join();
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.intact = intact.load();
+    run.measured = true;
     return run;
 }
 

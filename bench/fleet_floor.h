@@ -11,8 +11,9 @@ namespace voq::bench {
 // client on its own address. What the machine allows a fleet's transfers at best,
 // without the tool's processes, screens, timers or anything before and after.
 struct FloorRun {
-    double seconds = 0;   // from the first read request to the last block acknowledged
-    unsigned intact = 0;  // images that arrived byte for byte
+    double seconds = 0;     // from the first read request to the last block acknowledged
+    unsigned intact = 0;    // images that arrived byte for byte
+    bool measured = false;  // false when the responders could not be had
 };
 
 FloorRun best_case_transfers(unsigned count, std::uint32_t server_address,

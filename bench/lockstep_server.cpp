@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <sched.h>
 #include <unistd.h>
 
 #include "platform/socket_address.h"
@@ -56,6 +57,7 @@ void LockstepServer::run()
             continue;
         }
         platform::send_datagram(socket_.handle(), packet.data(), length, peer);
+        last_cpu_.store(::sched_getcpu(), std::memory_order_relaxed);
     }
 }
 

@@ -28,6 +28,8 @@ public:
     bool started() const { return thread_.joinable(); }
     // Its thread's id for the scheduler, once the thread runs.
     pid_t thread_id() const { return thread_id_.load(); }
+    // Where its thread sent its last datagram; -1 before the first.
+    int last_cpu() const { return last_cpu_.load(); }
     // The image for the next request; only while no fetch runs.
     void serve(std::vector<std::uint8_t> image)
     {
@@ -45,6 +47,7 @@ private:
     bool polls_while_waiting_ = false;
     std::atomic<bool> stopping_{false};
     std::atomic<pid_t> thread_id_{0};
+    std::atomic<int> last_cpu_{-1};
     std::thread thread_;
 };
 

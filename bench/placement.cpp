@@ -56,6 +56,8 @@ int nth_cpu(const cpu_set_t& cpus, int nth)
     return last;
 }
 
+int given_cpu_count() { return CPU_COUNT(&given_cpus()); }
+
 const char* placement_name(Placement placement)
 {
     switch (placement) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <iterator>
 #include <sched.h>
 #include <sys/types.h>
 
@@ -15,8 +16,12 @@ namespace voq::bench {
 enum class Placement { one_cpu, two_cpus_apart, any_cpu };
 inline constexpr Placement placements[] = {Placement::one_cpu, Placement::two_cpus_apart, Placement::any_cpu};
 inline constexpr int placement_count = 3;
+static_assert(std::size(placements) == placement_count);
 
 const char* placement_name(Placement placement);
+
+// How many CPUs the benchmark was given.
+int given_cpu_count();
 
 // The nth CPU of cpus (from 0), the last of them when there are fewer, CPU 0 when none.
 int nth_cpu(const cpu_set_t& cpus, int nth);

@@ -14,17 +14,17 @@ namespace voq::bench {
 
 namespace {
 
-double cpu_ms_of(std::thread& thread)
+double cpu_ms_of(std::thread::native_handle_type thread)
 {
     clockid_t clock{};
-    if (::pthread_getcpuclockid(thread.native_handle(), &clock) != 0) return 0;
+    if (::pthread_getcpuclockid(thread, &clock) != 0) return 0;
     timespec used{};
     ::clock_gettime(clock, &used);
     return static_cast<double>(used.tv_sec) * 1e3 + static_cast<double>(used.tv_nsec) / 1e6;
 }
 
 // Measures thread over duration_ms once it has settled.
-PollingCost measured(std::thread& thread, const QuietScreens& screens, unsigned duration_ms)
+PollingCost measured(std::thread::native_handle_type thread, const QuietScreens& screens, unsigned duration_ms)
 {
     platform::sleep_milliseconds(200);
     const double cpu_before = cpu_ms_of(thread);
@@ -41,7 +41,7 @@ PollingCost measured(std::thread& thread, const QuietScreens& screens, unsigned 
 PollingCost waiting_screen_cost(const Servers& servers, unsigned duration_ms)
 {
     // Between deliveries the tool's server is where the listener is before a device asks.
-    return measured(servers.tool->thread(), servers.tool->screens(), duration_ms);
+    return measured(servers.tool->native_thread(), servers.tool->screens(), duration_ms);
 }
 
 PollingCost restart_wait_cost(unsigned duration_ms)
@@ -55,7 +55,7 @@ PollingCost restart_wait_cost(unsigned duration_ms)
         ui::ProgressScreen uploading(session, ui::uploading_view(1));
         tftp::restart_wait(uploading, units, tftp::platform_clock());
     });
-    const PollingCost cost = measured(waiting, screens, duration_ms);
+    const PollingCost cost = measured(waiting.native_handle(), screens, duration_ms);
     waiting.join();
     return cost;
 }
@@ -68,7 +68,7 @@ PollingCost bare_wait_cost(unsigned duration_ms)
         while (!done) platform::wait_readable(socket.handle(), 1);
     });
     const QuietScreens nobody;
-    const PollingCost cost = measured(waiting, nobody, duration_ms);
+    const PollingCost cost = measured(waiting.native_handle(), nobody, duration_ms);
     done = true;
     waiting.join();
     return cost;

@@ -1,5 +1,6 @@
 #include "bench/tool_server.h"
 
+#include <sched.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -36,10 +37,11 @@ ToolServer::~ToolServer()
     }
     // Only a read request ends the wait. One that comes while a transfer (of a failed
     // fetch) runs is dropped as a stranger's, so it is asked again until the thread goes.
-    platform::Socket waker(platform::open_datagram_socket());
     const std::string expected(session_.expected_file_name.get().view());
     const std::vector<std::uint8_t> request = sim::read_request_packet(expected);
+    platform::Socket waker;
     while (!finished_) {
+        if (!waker.valid()) waker = platform::Socket(platform::open_datagram_socket());
         platform::send_datagram(waker.handle(), request.data(), request.size(),
                                 platform::fill_socket_address(address_, port_));
         platform::sleep_milliseconds(50);
@@ -52,6 +54,13 @@ void ToolServer::deliver(const fw::FirmwareImage& image)
     const std::lock_guard<std::mutex> hold(mutex_);
     outcome_.reset();
     next_image_ = image;
+}
+
+void ToolServer::withdraw()
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    next_image_.reset();
+    delivered_.wait(hold, [this] { return !serving_; });
 }
 
 tftp::Outcome ToolServer::wait_delivered()
@@ -76,6 +85,7 @@ void ToolServer::run()
             const std::lock_guard<std::mutex> hold(mutex_);
             if (stopping_) break;
             image.swap(next_image_);
+            serving_ = image.has_value();
         }
         if (!image) continue;  // no delivery asked for: the client is left to its patience
 
@@ -91,8 +101,10 @@ void ToolServer::run()
             ui::ProgressScreen uploading(session_, ui::uploading_view(static_cast<int>(transfer.block_count)));
             return tftp::transfer_image(session_, transfer, *image, uploading);
         }();
+        last_cpu_ = ::sched_getcpu();
         const std::lock_guard<std::mutex> hold(mutex_);
         outcome_ = outcome;
+        serving_ = false;
         delivered_.notify_all();
     }
     finished_ = true;

@@ -37,15 +37,20 @@ public:
     std::uint32_t address() const { return address_; }
     std::uint16_t port() const { return port_; }
     pid_t thread_id() const { return thread_id_.load(); }
-    std::thread& thread() { return thread_; }
+    std::thread::native_handle_type native_thread() { return thread_.native_handle(); }
     const QuietScreens& screens() const { return screens_; }
+    // Where its thread ended the last delivery; -1 before the first.
+    int last_cpu() const { return last_cpu_.load(); }
 
-    // The image for the next read request, which must outlive its delivery; only
-    // while no delivery runs.
+    // The image for the next read request, which must outlive its delivery or its
+    // withdrawal; only while no delivery runs.
     void deliver(const fw::FirmwareImage& image);
     // The outcome of the delivery asked for last, once it ended; only after its read
-    // request was answered (the transfer gives up by itself within seconds).
+    // request was answered (a transfer gives up after its silence floor, 30 s).
     tftp::Outcome wait_delivered();
+    // For a read request that went unanswered: the image is no longer to be served,
+    // or, should a late request have taken it already, its delivery has ended.
+    void withdraw();
 
 private:
     void run();
@@ -61,10 +66,12 @@ private:
     std::condition_variable delivered_;
     std::optional<fw::FirmwareImage> next_image_;
     std::optional<tftp::Outcome> outcome_;
+    bool serving_ = false;  // from a request taking the image to its outcome
     bool stopping_ = false;
 
     std::atomic<bool> finished_{false};
     std::atomic<pid_t> thread_id_{0};
+    std::atomic<int> last_cpu_{-1};
     std::thread thread_;
 };
 

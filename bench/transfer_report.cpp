@@ -18,11 +18,15 @@ constexpr std::uint32_t shipped_image_size = 734916;
 // The largest image whose blocks 16-bit block numbers can count.
 constexpr std::uint32_t largest_image_size = 65535u * 512 - 1;
 
+struct ServerTimes {
+    std::vector<double> ms;
+    int ended_apart = 0;  // of the runs whose CPUs are known
+    int cpus_known = 0;
+};
+
 struct Times {
-    std::vector<double> tool_ms;
-    std::vector<double> reference_ms;
-    std::vector<double> lockstep_ms;
-    std::vector<double> polling_lockstep_ms;  // at the shipped size only
+    ServerTimes tool, reference, lockstep;
+    ServerTimes polling_lockstep;  // at the shipped size only
 };
 
 struct Series {
@@ -36,8 +40,15 @@ struct Medians {
 
 Medians medians_of(const Times& times)
 {
-    return {spread_of(times.tool_ms), spread_of(times.reference_ms), spread_of(times.lockstep_ms),
-            spread_of(times.polling_lockstep_ms)};
+    return {spread_of(times.tool.ms), spread_of(times.reference.ms), spread_of(times.lockstep.ms),
+            spread_of(times.polling_lockstep.ms)};
+}
+
+// "7 of 41": the runs that ended with the client and the server on different CPUs.
+std::string apart_text(const ServerTimes& times)
+{
+    if (times.cpus_known == 0) return "-";
+    return std::to_string(times.ended_apart) + " of " + std::to_string(times.cpus_known);
 }
 
 // Runs alternate between the servers and the placements, so that whatever else the
@@ -51,19 +62,22 @@ Series run_series(const Servers& servers, std::uint32_t image_size, int runs, bo
         series.intact = false;
         return series;
     }
-    const auto timed = [&](Server server, std::vector<double>& into) {
+    const auto timed = [&](Server server, ServerTimes& into) {
         const TimedFetch fetch = timed_fetch(servers, server, image);
         series.intact = series.intact && fetch.intact;
-        into.push_back(fetch.milliseconds);
+        into.ms.push_back(fetch.milliseconds);
+        if (!fetch.ended_apart) return;
+        ++into.cpus_known;
+        into.ended_apart += *fetch.ended_apart ? 1 : 0;
     };
     for (int run = 0; run < runs && series.intact; ++run) {
         for (const Placement placement : placements) {
             place_servers(servers, placement);
             Times& times = series.placed[static_cast<int>(placement)];
-            timed(Server::tool, times.tool_ms);
-            timed(Server::lockstep, times.lockstep_ms);
-            if (with_polling_best_case) timed(Server::polling_lockstep, times.polling_lockstep_ms);
-            if (servers.reference_address != 0) timed(Server::reference, times.reference_ms);
+            timed(Server::tool, times.tool);
+            timed(Server::lockstep, times.lockstep);
+            if (with_polling_best_case) timed(Server::polling_lockstep, times.polling_lockstep);
+            if (servers.reference_address != 0) timed(Server::reference, times.reference);
         }
     }
     place_servers(servers, Placement::any_cpu);
@@ -79,13 +93,6 @@ std::string ratio_text(const Spread& tool, const Spread& reference)
     return text;
 }
 
-void print_server_row(std::FILE* out, const char* name, const Spread (&placed)[placement_count])
-{
-    std::fprintf(out, "| %s |", name);
-    for (const Spread& spread : placed)
-        std::fprintf(out, " %.1f | %.1f | %.1f |", spread.median, spread.minimum, spread.maximum);
-    std::fprintf(out, "\n");
-}
 
 // "1.11 on one CPU, 1.10 on two CPUs apart, ..." for the ratio of one server to another.
 std::string ratios_text(const Medians (&placed)[placement_count], Spread Medians::*of, Spread Medians::*to)
@@ -106,29 +113,35 @@ bool report_shipped_size(const Servers& servers, const ReportSettings& settings)
     Medians placed[placement_count];
     for (const Placement placement : placements)
         placed[static_cast<int>(placement)] = medians_of(series.placed[static_cast<int>(placement)]);
+    const Times& any = series.placed[static_cast<int>(Placement::any_cpu)];
     std::FILE* out = settings.out;
     std::fprintf(out, "### One image of the shipped size (%" PRIu32 " bytes, %" PRIu32 " blocks), %d runs each\n\n",
                  shipped_image_size, static_cast<std::uint32_t>(shipped_image_size / tftp::block_size + 1), runs);
     std::fprintf(out,
                  "Each run of each server three times: the client and every server on one CPU (taskset -c 0); the\n"
                  "client on the first CPU and every server on the second, each block crossing between them; then\n"
-                 "on any CPU as the scheduler likes, which keeps a pair where its first exchanges put it,\n"
-                 "together or apart.\n\n");
+                 "on any CPU as the scheduler likes. The last column counts the runs on any CPU that ended with the\n"
+                 "client and the server's thread on different CPUs.%s\n\n",
+                 given_cpu_count() < 2 ? " Only one CPU was given: \"apart\" is that CPU too." : "");
     std::fprintf(out, "| server |");
     for (const Placement placement : placements)
         std::fprintf(out, " %s: median ms | fastest | slowest |", placement_name(placement));
-    std::fprintf(out, "\n|---|");
+    std::fprintf(out, " any CPU: ended apart |\n|---|");
     for (int i = 0; i < placement_count; ++i) std::fprintf(out, "---:|---:|---:|");
-    std::fprintf(out, "\n");
-    const auto print_row = [&](const char* name, Spread Medians::*of) {
-        Spread spreads[placement_count];
-        for (int i = 0; i < placement_count; ++i) spreads[i] = placed[i].*of;
-        print_server_row(out, name, spreads);
+    std::fprintf(out, "---:|\n");
+    const auto print_row = [&](const char* name, Spread Medians::*of, const ServerTimes& any_cpu) {
+        std::fprintf(out, "| %s |", name);
+        for (const Placement placement : placements) {
+            const Spread& spread = placed[static_cast<int>(placement)].*of;
+            std::fprintf(out, " %.1f | %.1f | %.1f |", spread.median, spread.minimum, spread.maximum);
+        }
+        std::fprintf(out, " %s |\n", apart_text(any_cpu).c_str());
     };
-    print_row("this tool", &Medians::tool);
-    print_row("lock-step responder (the best case)", &Medians::best);
-    print_row("lock-step responder waiting 1 ms at a time, as the tool waits", &Medians::polling_best);
-    if (servers.reference_address != 0) print_row("tftpd-hpa", &Medians::reference);
+    print_row("this tool", &Medians::tool, any.tool);
+    print_row("lock-step responder (the best case)", &Medians::best, any.lockstep);
+    print_row("lock-step responder waiting 1 ms at a time, as the tool waits", &Medians::polling_best,
+              any.polling_lockstep);
+    if (servers.reference_address != 0) print_row("tftpd-hpa", &Medians::reference, any.reference);
     std::fprintf(out, "\nRatio tool / best case at the median: %s (goal: at most 1.30 in each)\n",
                  ratios_text(placed, &Medians::tool, &Medians::best).c_str());
     if (servers.reference_address != 0)
@@ -152,8 +165,8 @@ bool report_growth(const Servers& servers, const ReportSettings& settings)
     std::fprintf(out, "### Growth with the image size (medians)\n\n");
     std::fprintf(out,
                  "| bytes | blocks | runs | placement | tool ms | tool µs a block | best case ms | tool / best case | "
-                 "tftpd-hpa ms | tool / tftpd-hpa |\n"
-                 "|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|\n");
+                 "tftpd-hpa ms | tool / tftpd-hpa | ended apart: tool, best case |\n"
+                 "|---:|---:|---:|---|---:|---:|---:|---:|---:|---:|---|\n");
     bool intact = true;
     for (const Step& step : steps) {
         const Series series = run_series(servers, step.size, step.runs, false);
@@ -161,11 +174,14 @@ bool report_growth(const Servers& servers, const ReportSettings& settings)
         if (!series.intact) break;
         const auto blocks = static_cast<std::uint32_t>(step.size / tftp::block_size + 1);
         for (const Placement placement : placements) {
-            const Medians m = medians_of(series.placed[static_cast<int>(placement)]);
-            std::fprintf(out, "| %" PRIu32 " | %" PRIu32 " | %d | %s | %.1f | %.1f | %.1f | %s | %.1f | %s |\n",
+            const Times& times = series.placed[static_cast<int>(placement)];
+            const Medians m = medians_of(times);
+            std::fprintf(out,
+                         "| %" PRIu32 " | %" PRIu32 " | %d | %s | %.1f | %.1f | %.1f | %s | %.1f | %s | %s, %s |\n",
                          step.size, blocks, step.runs, placement_name(placement), m.tool.median,
                          m.tool.median * 1e3 / blocks, m.best.median, ratio_text(m.tool, m.best).c_str(),
-                         m.reference.median, ratio_text(m.tool, m.reference).c_str());
+                         m.reference.median, ratio_text(m.tool, m.reference).c_str(), apart_text(times.tool).c_str(),
+                         apart_text(times.lockstep).c_str());
         }
     }
     std::fprintf(out, "\n");

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <sched.h>
 
 #include "firmware/image.h"
 #include "platform/clock.h"
@@ -53,16 +54,23 @@ TimedFetch timed_fetch(const Servers& servers, Server server, const std::vector<
     const auto start = std::chrono::steady_clock::now();
     const sim::Fetch fetch = fetch_at_once(servers, request, server == Server::reference);
     const auto end = std::chrono::steady_clock::now();
-    // A transfer that went wrong gives up by itself within seconds; a server still
-    // waiting for a request that never came is left waiting (without touching the
-    // image), and the bench stops at the first fetch that is not intact.
+    const int client_cpu = ::sched_getcpu();
+    // A transfer that went wrong gives up after its silence floor; a request that went
+    // unanswered has its image withdrawn before the image goes (the bench stops at the
+    // first fetch that is not intact).
     const bool request_answered = fetch.complete || !fetch.option_acknowledgement.empty();
-    const tftp::Outcome outcome =
-        server == Server::tool && request_answered ? servers.tool->wait_delivered() : tftp::Outcome::complete;
+    tftp::Outcome outcome = tftp::Outcome::complete;
+    if (server == Server::tool && request_answered) outcome = servers.tool->wait_delivered();
+    if (server == Server::tool && !request_answered) servers.tool->withdraw();
 
     TimedFetch timed;
     timed.milliseconds = std::chrono::duration<double, std::milli>(end - start).count();
     timed.intact = fetch.complete && fetch.bytes == image && outcome == tftp::Outcome::complete;
+    int server_cpu = -1;
+    if (server == Server::tool) server_cpu = servers.tool->last_cpu();
+    if (server == Server::lockstep) server_cpu = servers.lockstep->last_cpu();
+    if (server == Server::polling_lockstep) server_cpu = servers.polling_lockstep->last_cpu();
+    if (server_cpu >= 0 && client_cpu >= 0) timed.ended_apart = server_cpu != client_cpu;
     return timed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -32,6 +33,9 @@ enum class Server { tool, reference, lockstep, polling_lockstep };
 struct TimedFetch {
     bool intact = false;  // every byte, in order, and a complete end
     double milliseconds = 0;
+    // Whether the client and the server's thread were on different CPUs as the last
+    // block was acknowledged; unknown for tftpd-hpa's processes.
+    std::optional<bool> ended_apart;
 };
 
 // The simulator's client fetching at once: no delay before its read request, no
