@@ -95,6 +95,13 @@ int bench_transfers(bool quick)
             std::fprintf(stderr, "voq-bench: tftpd-hpa did not serve on 127.0.200.3:%u\n", server_port);
             return 1;
         }
+        if (!reference->running()) {
+            std::fprintf(stderr,
+                         "voq-bench: tftpd-hpa ended at once, yet something answers on 127.0.200.3:%u: another "
+                         "server holds the port (one left by an earlier run?)\n",
+                         server_port);
+            return 1;
+        }
     }
 
     std::printf("## Transfers\n\nTaken on: %s; %s build; %s.\n\n", machine_description().c_str(), VOQ_BUILD_TYPE,

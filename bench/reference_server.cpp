@@ -37,6 +37,14 @@ ReferenceServer::ReferenceServer(std::uint32_t address, std::uint16_t port)
     if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
 }
 
+bool ReferenceServer::running()
+{
+    if (pid_ <= 0) return false;
+    if (::waitpid(pid_, nullptr, WNOHANG) == 0) return true;
+    pid_ = -1;  // reaped: the number may go to another process
+    return false;
+}
+
 ReferenceServer::~ReferenceServer()
 {
     if (pid_ <= 0) return;

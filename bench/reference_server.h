@@ -20,6 +20,9 @@ public:
 
     bool started() const { return pid_ > 0; }
     pid_t process_id() const { return pid_; }
+    // False once it has ended, as it does at once when another server holds its port;
+    // that server would then answer in its place, unplaced and unchecked.
+    bool running();
 
 private:
     pid_t pid_ = -1;
