@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "bench/client_at_once.h"
 #include "bench/lockstep_server.h"
 #include "sim/tftp_client.h"
 #include "ui/views.h"
@@ -46,16 +47,12 @@ FloorRun best_case_transfers(unsigned count, std::uint32_t server_address,
     std::vector<std::thread> clients;
     for (unsigned i = 0; i < count; ++i) {
         clients.emplace_back([&, i] {
-            sim::TftpConfig config;
-            config.request_delay_ms = 0;
-            config.dally_ms = 0;
-            config.patience_ms = 3000;
             const sim::UpgradeRequest request{server_address, static_cast<std::uint16_t>(first_responder_port + i),
                                               "firmware.bin"};
             ready.count_down();
             go.wait(false);
             const sim::Fetch fetch =
-                sim::fetch_firmware(client_address(i), request, config, stop, [](std::string_view) {});
+                sim::fetch_firmware(client_address(i), request, client_at_once(), stop, [](std::string_view) {});
             if (fetch.complete && fetch.bytes == image) ++intact;
         });
     }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sched.h>
 
+#include "bench/client_at_once.h"
 #include "firmware/image.h"
 #include "platform/clock.h"
 
@@ -18,13 +19,9 @@ bool place_image(const Servers& servers, const std::vector<std::uint8_t>& image)
 
 sim::Fetch fetch_at_once(const Servers& servers, const sim::UpgradeRequest& request, bool follow_new_port)
 {
-    sim::TftpConfig client;
-    client.request_delay_ms = 0;
-    client.dally_ms = 0;
-    client.patience_ms = 3000;
-    client.follow_new_port = follow_new_port;
     const std::atomic<bool> stop{false};
-    return sim::fetch_firmware(servers.client_address, request, client, stop, [](std::string_view) {});
+    return sim::fetch_firmware(servers.client_address, request, client_at_once(follow_new_port), stop,
+                               [](std::string_view) {});
 }
 
 void place_servers(const Servers& servers, Placement placement)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/client_at_once.h"
 #include "bench/tool_server.h"
 #include "firmware/placeholder.h"
 #include "sim/tftp_client.h"
@@ -12,33 +13,35 @@
 namespace voq::bench {
 namespace {
 
-sim::Fetch fetch_from(const ToolServer& server, std::uint32_t client_address, std::uint32_t patience_ms = 3000)
-{
-    sim::TftpConfig client;
-    client.request_delay_ms = 0;
-    client.dally_ms = 0;
-    client.patience_ms = patience_ms;
-    const std::atomic<bool> stop{false};
-    return sim::fetch_firmware(client_address, {server.address(), server.port(), "firmware.bin"}, client, stop,
-                               [](std::string_view) {});
-}
-
 fw::FirmwareImage served(const std::vector<std::uint8_t>& image)
 {
     return {{image.data(), image.size()}, static_cast<std::uint32_t>(image.size()), {}};
 }
 
+// A server on a pair of its own, and the simulated device's client fetching from it.
+class ToolServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.started()); }
+
+    sim::Fetch fetch_image(std::uint32_t patience_ms = 3000)
+    {
+        const std::atomic<bool> stop{false};
+        return sim::fetch_firmware(addresses.device, {server.address(), server.port(), "firmware.bin"},
+                                   client_at_once(false, patience_ms), stop, [](std::string_view) {});
+    }
+
+    const test::LoopbackPair addresses = test::loopback_pair();
+    ToolServer server{addresses.pc, 16969, "firmware.bin"};
+};
+
 // Each delivery with the image asked for last, as the listener serves the two of
 // staged mode.
-TEST(ToolServer, DeliversEachImageAskedFor)
+TEST_F(ToolServerTest, DeliversEachImageAskedFor)
 {
-    const test::LoopbackPair addresses = test::loopback_pair();
-    ToolServer server(addresses.pc, 16969, "firmware.bin");
-    ASSERT_TRUE(server.started());
     for (const std::uint32_t size : {1024u, 700u * 512u + 11u}) {
         const std::vector<std::uint8_t> image = fw::make_placeholder_image(size, "VOQ-3300", "2.0.14(SE)");
         server.deliver(served(image));
-        const sim::Fetch fetch = fetch_from(server, addresses.device);
+        const sim::Fetch fetch = fetch_image();
         // Waiting for the outcome of a delivery that never began would wait for ever.
         ASSERT_FALSE(fetch.option_acknowledgement.empty()) << size;
         EXPECT_TRUE(fetch.complete) << size;
@@ -50,27 +53,21 @@ TEST(ToolServer, DeliversEachImageAskedFor)
 
 // An image withdrawn is not served to a request that comes after: the image may be
 // gone by then.
-TEST(ToolServer, ServesNothingOnceTheImageIsWithdrawn)
+TEST_F(ToolServerTest, ServesNothingOnceTheImageIsWithdrawn)
 {
-    const test::LoopbackPair addresses = test::loopback_pair();
-    ToolServer server(addresses.pc, 16969, "firmware.bin");
-    ASSERT_TRUE(server.started());
     {
         const std::vector<std::uint8_t> image(100, 0x5a);
         server.deliver(served(image));
         server.withdraw();
     }
-    const sim::Fetch fetch = fetch_from(server, addresses.device, 300);
+    const sim::Fetch fetch = fetch_image(300);
     EXPECT_TRUE(fetch.option_acknowledgement.empty());
     EXPECT_FALSE(fetch.complete);
 }
 
 // Its thread waits for a read request that may never come; going must not hang there.
-TEST(ToolServer, GoesWhileWaitingForARequest)
+TEST_F(ToolServerTest, GoesWhileWaitingForARequest)
 {
-    const test::LoopbackPair addresses = test::loopback_pair();
-    ToolServer server(addresses.pc, 16969, "firmware.bin");
-    ASSERT_TRUE(server.started());
     // Gone before the server goes, on purpose: the request that ends the wait names the
     // file, and must end it without serving the image (the sanitizer builds would see).
     const std::vector<std::uint8_t> image(100, 0x5a);
