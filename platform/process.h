@@ -10,4 +10,8 @@ namespace voq::platform {
 // tells a script how the run ended.
 [[noreturn]] void end_process_with_status(int status);
 
+// Whether the process runs as root (effective user 0), which binds any port; never on
+// Windows, where no port needs a privilege.
+bool runs_as_root();
+
 }  // namespace voq::platform

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
+#include <optional>
 #include <system_error>
 
 #include "platform/clock.h"
+#include "platform/private_file.h"
 
 namespace voq::ui {
 
@@ -61,11 +62,33 @@ std::string blocks_text(std::uint32_t blocks)
     return blocks == 0 ? "no block acknowledged" : "blocks 1-" + std::to_string(blocks) + " acknowledged";
 }
 
+// A log's place among the others: its start time as its name spells it, then its
+// suffix, none counting as 1. Empty for a name this program does not make.
+using LogOrder = std::pair<std::string, unsigned long>;
+
+std::optional<LogOrder> log_order(std::string_view name)
+{
+    if (!name.starts_with(log_prefix) || !name.ends_with(log_suffix)) return std::nullopt;
+    name = name.substr(log_prefix.size(), name.size() - log_prefix.size() - log_suffix.size());
+    constexpr std::string_view shape = "99999999-999999-999";
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.size() < shape.size()) return std::nullopt;
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == '9' ? !digit(name[i]) : name[i] != shape[i]) return std::nullopt;
+    const std::string_view suffix = name.substr(shape.size());
+    const std::string start(name.substr(0, shape.size()));
+    if (suffix.empty()) return LogOrder{start, 1};
+    if (suffix.size() < 2 || suffix.size() > 6 || suffix[0] != '-' ||
+        !std::all_of(suffix.begin() + 1, suffix.end(), digit))
+        return std::nullopt;
+    return LogOrder{start, std::stoul(std::string(suffix.substr(1)))};
+}
+
 }  // namespace
 
 struct SupportLog::State {
     std::mutex mutex;
-    std::ofstream file;
+    platform::AppendFile file;
     std::filesystem::path path;
     std::uint32_t transfer_started_ms = 0;
     bool transferring = false;
@@ -78,10 +101,9 @@ struct SupportLog::State {
         while (!text.empty()) {
             const std::size_t end = text.find('\n');
             const std::string line = stamp + std::string(text.substr(0, end)) + "\n";
-            file.write(line.data(), static_cast<std::streamsize>(line.size()));
+            file.write(line);
             text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         }
-        file.flush();
     }
 
     // Every acknowledgement is a fact; the log keeps the transfer's start, each
@@ -120,31 +142,39 @@ SupportLog& SupportLog::operator=(SupportLog&&) noexcept = default;
 
 SupportLog SupportLog::to_file(const std::filesystem::path& file)
 {
+    return writing_to(platform::open_private_file(file, false).file, file);
+}
+
+SupportLog SupportLog::writing_to(platform::AppendFile file, const std::filesystem::path& path)
+{
     SupportLog log;
-    auto state = std::make_unique<State>();
-    state->file.open(file, std::ios::binary | std::ios::app);
-    if (!state->file) return log;
-    state->path = file;
-    log.state_ = std::move(state);
+    if (!file.is_open()) return log;
+    log.state_ = std::make_unique<State>();
+    log.state_->file = std::move(file);
+    log.state_->path = path;
     return log;
 }
 
 SupportLog SupportLog::in_folder(const std::filesystem::path& folder)
 {
     if (folder.empty()) return {};
+    if (!platform::make_private_folder(folder)) return {};
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
         names.push_back(entry.path().filename().string());
     for (const std::string& name : logs_to_remove(std::move(names), support_logs_kept))
         std::filesystem::remove(folder / name, error);
-    // Two runs started in one millisecond keep a file each.
-    std::string name = support_log_name(std::chrono::system_clock::now());
-    const std::string stem = name.substr(0, name.size() - log_suffix.size());
-    for (int k = 2; std::filesystem::exists(folder / name, error) && k < 100; ++k)
-        name = stem + "-" + std::to_string(k) + std::string(log_suffix);
-    return to_file(folder / name);
+    // Two runs started in one millisecond keep a file each: the name is taken by
+    // making the file, which only one of them can do.
+    const std::string first = support_log_name(std::chrono::system_clock::now());
+    const std::string stem = first.substr(0, first.size() - log_suffix.size());
+    for (int k = 1; k < 1000; ++k) {
+        const std::string name = k == 1 ? first : stem + "-" + std::to_string(k) + std::string(log_suffix);
+        platform::OpenedFile opened = platform::open_private_file(folder / name, true);
+        if (!opened.already_there) return writing_to(std::move(opened.file), folder / name);
+    }
+    return {};
 }
 
 bool SupportLog::writing() const { return state_ != nullptr; }
@@ -199,13 +229,15 @@ std::string support_log_name(std::chrono::system_clock::time_point start)
 
 std::vector<std::string> logs_to_remove(std::vector<std::string> names, std::size_t kept)
 {
-    std::erase_if(names,
-                  [](const std::string& name) { return !name.starts_with(log_prefix) || !name.ends_with(log_suffix); });
-    std::sort(names.begin(), names.end());
+    std::vector<std::pair<LogOrder, std::string>> logs;
+    for (std::string& name : names)
+        if (const auto order = log_order(name)) logs.emplace_back(*order, std::move(name));
+    std::sort(logs.begin(), logs.end());
     const std::size_t room = kept == 0 ? 0 : kept - 1;
-    if (names.size() <= room) return {};
-    names.resize(names.size() - room);
-    return names;
+    if (logs.size() <= room) return {};
+    std::vector<std::string> removed;
+    for (std::size_t i = 0; i < logs.size() - room; ++i) removed.push_back(std::move(logs[i].second));
+    return removed;
 }
 
 }  // namespace voq::ui

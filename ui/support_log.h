@@ -10,6 +10,10 @@
 
 #include "ui/facts.h"
 
+namespace voq::platform {
+class AppendFile;
+}
+
 namespace voq::ui {
 
 inline constexpr std::size_t support_logs_kept = 20;
@@ -25,10 +29,11 @@ public:
     SupportLog(SupportLog&&) noexcept;
     SupportLog& operator=(SupportLog&&) noexcept;
 
-    // Appends to file.
+    // Appends to file; one it makes is the user's alone.
     static SupportLog to_file(const std::filesystem::path& file);
     // A new file in folder named by the start time, the folder made when missing, and
-    // the oldest files removed so that support_logs_kept remain.
+    // the oldest files removed so that support_logs_kept remain. Folder and file are
+    // the user's alone.
     static SupportLog in_folder(const std::filesystem::path& folder);
 
     bool writing() const;
@@ -41,15 +46,19 @@ public:
     void shown(std::string_view text);
 
 private:
+    static SupportLog writing_to(platform::AppendFile file, const std::filesystem::path& path);
+
     struct State;
     std::unique_ptr<State> state_;
 };
 
-// "voq-upgrade-20261208-154224-123.log": sorted by name, sorted by time.
+// "voq-upgrade-20261208-154224-123.log"; a second run in that millisecond takes
+// "voq-upgrade-20261208-154224-123-2.log", and so on.
 std::string support_log_name(std::chrono::system_clock::time_point start);
 // "2026-12-08 15:42:24.123", UTC.
 std::string log_time(std::chrono::system_clock::time_point when);
-// Of the logs named in a folder, those to remove to make room for one more.
+// Of the logs named in a folder, those to remove to make room for one more: the oldest
+// by start time, and of one millisecond's the lowest suffix, none first.
 std::vector<std::string> logs_to_remove(std::vector<std::string> names, std::size_t kept);
 
 }  // namespace voq::ui

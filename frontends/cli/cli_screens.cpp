@@ -57,8 +57,7 @@ bool CliScreens::confirmed(std::string_view question)
 {
     if (settings_.yes) return true;
     if (!settings_.interactive) return false;
-    const auto answer =
-        platform::terminal::read_line(true, [&] { console_.prompt(std::string(question) + " [y/N] "); });
+    const auto answer = console_.ask(std::string(question) + " [y/N] ", true);
     return answer && !platform::terminal::interrupted() && is_yes(*answer);
 }
 
@@ -327,6 +326,7 @@ void CliScreens::report_error(std::string_view message, std::string_view)
         facts.http_refusal = http_refusal_;
         facts.http_unanswered = http_unanswered_;
         facts.tftp_refusals = tftp_refusals_;
+        facts.root = platform::runs_as_root();
         summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
         const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
         if (pending_ && (!failure || is_cancel(*failure))) {

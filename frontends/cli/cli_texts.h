@@ -10,6 +10,8 @@ namespace voq::cli::text {
 inline constexpr std::string_view password_refused = "Upgrade Failed: Password refused by VOQ";
 inline constexpr std::string_view password_missing =
     "Upgrade Failed: VOQ requires a password (--password-file, VOQ_UPGRADE_PASSWORD, or a terminal to ask on)";
+inline constexpr std::string_view password_not_typed =
+    "Upgrade Failed: VOQ requires a password, and none was typed at the prompt";
 inline constexpr std::string_view no_request = "Upgrade Failed: No Firmware Download Request From VOQ";
 inline constexpr std::string_view not_confirmed =
     "Not upgraded: the warning was not accepted (--yes accepts it where no terminal can ask)";

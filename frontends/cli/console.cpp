@@ -147,4 +147,15 @@ void Console::prompt(std::string_view text)
     std::fflush(stderr);
 }
 
+std::optional<std::string> Console::ask(std::string_view question, bool echo)
+{
+    auto answer = platform::terminal::read_line(echo, [&] { prompt(question); });
+    if (!answer) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+    return answer;
+}
+
 }  // namespace voq::cli

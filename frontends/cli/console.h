@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,9 @@ public:
     void end_progress();
     // For a question: the progress line goes, the text stays on its line.
     void prompt(std::string_view text);
+    // A line typed in answer to question (without echo for a password). Nothing at the
+    // end of input or on a signal, and the question's line ended then, which no Enter did.
+    std::optional<std::string> ask(std::string_view question, bool echo);
 
     bool verbose() const { return settings_.verbose; }
     bool every_packet() const { return settings_.verbose && settings_.every_packet; }

@@ -1,7 +1,9 @@
 #include "frontends/cli/exit_status.h"
 
 #include <array>
+#include <limits>
 
+#include "frontends/cli/help_text.h"
 
 namespace voq::cli {
 
@@ -70,21 +72,20 @@ Outcome outcome_of_failure(session::Failure failure)
     return Outcome::pc_failure;
 }
 
-std::string exit_status_help()
+std::string exit_status_help(std::size_t width)
 {
+    if (width == 0) width = std::numeric_limits<std::size_t>::max() / 2;
     std::string help = "Exit status:\n";
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (i > 0 && table[i - 1].status == table[i].status) continue;
-        std::string status = std::to_string(table[i].status);
-        help += "  " + status + std::string(5 - status.size(), ' ') + std::string(table[i].meaning);
+        std::string meaning(table[i].meaning);
         for (std::size_t k = i + 1; k < table.size() && table[k].status == table[i].status; ++k)
-            help += "; " + std::string(table[k].meaning);
-        help += "\n";
+            meaning += "; " + std::string(table[k].meaning);
+        help += list_entry(std::to_string(table[i].status), meaning, width, 7);
     }
-    help +=
-        "With --devices: the status of the first device in the file that failed; when none\n"
-        "failed, " +
-        std::to_string(status_not_current) + " when --check found one that is not current, else 0.\n";
+    help += paragraph("With --devices: the status of the first device in the file that failed; when none failed, " +
+                          std::to_string(status_not_current) + " when --check found one that is not current, else 0.",
+                      width);
     return help;
 }
 

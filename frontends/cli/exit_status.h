@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,8 +49,9 @@ Outcome outcome_of_failure(session::Failure failure);
 // the tool's firmware would change is no failure, yet no success either.
 inline constexpr int status_not_current = 10;
 
-// The table as --help lists it, one status a line (two outcomes may share one).
-std::string exit_status_help();
+// The table as --help lists it, one status an entry (two outcomes may share one),
+// wrapped to width columns; 0 leaves each entry on one line.
+std::string exit_status_help(std::size_t width = 0);
 
 // The outcome of a run that a signal ended: 2 (Ctrl+C), 15 (SIGTERM) or 1 (SIGHUP).
 Outcome outcome_of_signal(int signal);

@@ -182,8 +182,8 @@ bool fleet_confirmed(const Options& o, Console& console, std::size_t count)
     console.say(ui::text::warning);
     if (o.yes) return true;
     if (!platform::terminal::is_terminal(stdin)) return false;
-    const auto answer = platform::terminal::read_line(
-        true, [&] { console.prompt("Accept the warning and upgrade " + std::to_string(count) + " devices? [y/N] "); });
+    const auto answer =
+        console.ask("Accept the warning and upgrade " + std::to_string(count) + " devices? [y/N] ", true);
     return answer && !platform::terminal::interrupted() && is_yes(*answer);
 }
 

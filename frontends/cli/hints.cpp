@@ -131,7 +131,7 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
     for (const ui::CallFailedFact& refusal : facts.tftp_refusals) {
         const std::string range = std::to_string(refusal.first_port) + " to " + std::to_string(refusal.last_port);
         const SocketErrorKind kind = kind_of(refusal);
-        if (refusal.first_port == 69 && kind == SocketErrorKind::not_permitted) {
+        if (refusal.first_port == 69 && kind == SocketErrorKind::not_permitted && !facts.root) {
             causes.push_back(capability_hint(facts));
             capability_named = true;
         } else if (refusal.first_port == 69 && kind == SocketErrorKind::in_use && !facts.port_69_ours) {
@@ -149,7 +149,7 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
         causes.push_back(port_69_holder_name(facts) +
                          " may hold UDP port 69: check it (sudo ss -ulpn 'sport = :69') and "
                          "stop it for the upgrade.");
-    if (!capability_named) causes.push_back(capability_hint(facts));
+    if (!capability_named && !facts.root) causes.push_back(capability_hint(facts));
     return causes;
 }
 

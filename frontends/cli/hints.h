@@ -21,6 +21,7 @@ struct HintFacts {
     std::vector<ui::CallFailedFact> tftp_refusals = {};   // each range of ports searched, with its first refusal
     std::optional<std::string> port_69_holder = {};       // the program on UDP port 69, when this PC tells
     bool port_69_ours = false;                            // another run of this program holds it: no cause to name
+    bool root = false;                                    // root needs no capability to bind port 69
 };
 
 // The likely causes of a run that ended without reaching the device or without the

@@ -11,22 +11,35 @@
 #include "firmware/embedded.h"
 #include "firmware/image.h"
 #include "firmware/product.h"
+#include "frontends/cli/command_line_words.h"
 #include "frontends/cli/exit_status.h"
+#include "frontends/cli/help_text.h"
 #include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/usage_error.h"
+#include "platform/terminal.h"
 #include "ui/views.h"
 
 namespace voq::cli {
 
 namespace {
 
+// One paragraph a line: --help wraps them to the terminal.
 constexpr std::string_view description =
-    "Upgrades the firmware of a VOQ device over the LAN: reads its status page, tells it to fetch the\n"
+    "Upgrades the firmware of a VOQ device over the LAN: reads its status page, tells it to fetch the "
     "firmware from this PC's TFTP server, waits out its restart and checks the new version.\n"
-    "The password is never an argument: --password-file, the environment variable\n"
+    "The password is never an argument: --password-file, the environment variable "
     "VOQ_UPGRADE_PASSWORD, or a prompt without echo on a terminal.";
 
+constexpr std::string_view usage = "voq-upgrade-cli [OPTIONS] DEVICE-ADDRESS\nvoq-upgrade-cli [OPTIONS] --devices FILE";
+
 std::string address_problem(const std::string& text) { return parse_strict_ipv4(text).problem; }
+
+std::string parallel_problem(const std::string& text)
+{
+    const bool digits = !text.empty() && text.size() <= 4 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (digits && std::stoul(text) >= 1 && std::stoul(text) <= 1000) return "";
+    return "not a number from 1 to 1000: " + text.substr(0, 32);
+}
 
 // Names the program, its version and the firmware it carries.
 std::string version_text()
@@ -48,6 +61,9 @@ std::string version_text()
 
 void define(CLI::App& app, Options& o)
 {
+    const std::size_t width = help_width(platform::terminal::columns(stdout));
+    app.formatter(std::make_shared<HelpFormatter>(width, std::string(usage)));
+    app.set_help_flag("-h,--help", "this help, fitted to the terminal");
     app.add_option("DEVICE-ADDRESS", o.device, "the device's IPv4 address")
         ->type_name("ADDRESS")
         ->check(address_problem);
@@ -63,12 +79,12 @@ void define(CLI::App& app, Options& o)
         return CLI::Validator([most](std::string& text) { return seconds_problem(text, most); }, "", "");
     };
     app.add_option("--request-timeout", o.request_timeout_s,
-                   "seconds to wait for the device's firmware request (0: no limit)")
+                   "seconds to wait for the device's firmware request, 0 for no limit")
         ->type_name("SECONDS")
         ->capture_default_str()
         ->check(seconds(86400));
     app.add_option("--http-timeout", o.http_timeout_s,
-                   "seconds to wait for the device's answer to each HTTP request (0: no limit)")
+                   "seconds to wait for the device's answer to each HTTP request, 0 for no limit")
         ->type_name("SECONDS")
         ->capture_default_str()
         ->check(seconds(86400));
@@ -100,11 +116,11 @@ void define(CLI::App& app, Options& o)
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
         ->type_name("N")
         ->capture_default_str()
-        ->check(CLI::Range(1u, 1000u).description(""));
+        ->check(CLI::Validator(parallel_problem, "", ""));
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
     app.add_option("--parent-process", o.parent_process)->group("");
     app.set_version_flag("--version", version_text, "the program's version and the firmware it carries");
-    app.footer(std::string(exit_status_help()));
+    app.footer(exit_status_help(width));
 }
 
 bool json_asked(int argc, char** argv)
@@ -136,7 +152,7 @@ ParsedCommandLine parse_command_line(int argc, char** argv)
     } catch (const CLI::CallForVersion& e) {
         return {std::nullopt, app.exit(e)};
     } catch (const CLI::ParseError& e) {
-        return usage_error(e.what());
+        return usage_error(usage_problem(e, app, argc, argv));
     }
     if (o.devices_file.empty() == o.device.empty())
         return usage_error(o.device.empty() ? "give a DEVICE-ADDRESS or --devices FILE"

@@ -30,7 +30,7 @@ PasswordSupply::Answer PasswordSupply::next(const std::string& user, const std::
         const auto typed = ask(user, device);
         if (platform::terminal::interrupted())
             return {std::nullopt, current_interruption().outcome, current_interruption().message};
-        if (!typed) return {std::nullopt, Outcome::password, text::password_missing};
+        if (!typed) return {std::nullopt, Outcome::password, text::password_not_typed};
         if (const auto sendable = ui::credential_from_utf8(*typed)) return {*sendable, Outcome::password, {}};
         console_.error(ui::text::unsendable_credentials);
     }
@@ -39,8 +39,7 @@ PasswordSupply::Answer PasswordSupply::next(const std::string& user, const std::
 
 std::optional<std::string> PasswordSupply::ask(const std::string& user, const std::string& device)
 {
-    return platform::terminal::read_line(false,
-                                         [&] { console_.prompt("Password for " + user + " on VOQ@" + device + ": "); });
+    return console_.ask("Password for " + user + " on VOQ@" + device + ": ", false);
 }
 
 }  // namespace voq::cli

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace voq::platform {
 
@@ -14,5 +15,7 @@ void end_process_with_status(int status)
     std::fflush(nullptr);
     std::_Exit(status);
 }
+
+bool runs_as_root() { return ::geteuid() == 0; }
 
 }  // namespace voq::platform

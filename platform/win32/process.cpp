@@ -14,4 +14,6 @@ void end_process_with_status(int status)
     ::ExitProcess(static_cast<UINT>(status));
 }
 
+bool runs_as_root() { return false; }
+
 }  // namespace voq::platform

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "cli_run.h"
 #include "frontends/cli/console.h"
@@ -401,13 +405,41 @@ std::set<std::string> matches(const std::string& text, const std::regex& pattern
     return found;
 }
 
+// Each option's entry in --help, its lines joined: "--user" -> " NAME the device's ...".
+std::map<std::string, std::string> help_entries(const std::string& help)
+{
+    std::map<std::string, std::string> entries;
+    const std::regex entry(R"(\n  (?:-[a-z], )?(--[a-z-]+)((?:[^\n]|\n {3,})*))");
+    for (auto match = std::sregex_iterator(help.begin(), help.end(), entry); match != std::sregex_iterator(); ++match)
+        entries[(*match)[1].str()] = std::regex_replace((*match)[2].str(), std::regex(R"(\s+)"), " ");
+    return entries;
+}
+
+// What the completion offers after words, for the word being typed.
+std::set<std::string> completed(const std::string& words, const std::string& typed)
+{
+    const std::string script = "source '" + std::string(VOQ_CLI_COMPLETION) + "'; COMP_WORDS=(voq-upgrade-cli " +
+                               words + " " + typed + "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _voq_upgrade_cli; " +
+                               "printf '%s\\n' \"${COMPREPLY[@]}\"";
+    std::set<std::string> offered;
+    FILE* shell = ::popen(("bash -c '" + std::regex_replace(script, std::regex("'"), "'\\''") + "'").c_str(), "r");
+    if (shell == nullptr) return offered;
+    char line[256];
+    while (std::fgets(line, sizeof line, shell) != nullptr) offered.insert(std::string(line, std::strcspn(line, "\n")));
+    ::pclose(shell);
+    return offered;
+}
+
 // The options are defined once, in the program: the completion offers each that --help
-// lists, and the manual page describes each but --help itself.
+// lists but those an option already typed rules out, and the manual page describes each
+// but --help itself.
 TEST(Options, CompletionAndManualPageFollowTheHelp)
 {
     const test::CliRun help = test::run_cli({"--help"});
     ASSERT_EQ(help.status, 0) << help.err;
-    std::set<std::string> options = matches(help.out, std::regex(R"(\n  (?:-[a-z],)?(--[a-z-]+))"));
+    const std::map<std::string, std::string> entries = help_entries(help.out);
+    std::set<std::string> options;
+    for (const auto& [option, entry] : entries) options.insert(option);
     ASSERT_TRUE(options.contains("--local-address")) << help.out;
     const std::string completion = test::read_file(VOQ_CLI_COMPLETION);
     const std::size_t offered = completion.find("compgen -W \"");
@@ -415,25 +447,55 @@ TEST(Options, CompletionAndManualPageFollowTheHelp)
     EXPECT_EQ(
         matches(completion.substr(offered, completion.find('"', offered + 13) - offered), std::regex(R"((--[a-z-]+))")),
         options);
+    for (const auto& [option, entry] : entries) {
+        const bool takes_value = std::regex_search(entry, std::regex("^ [A-Z]+ "));
+        const std::set<std::string> after = completed(option + (takes_value ? " x" : ""), "--");
+        const std::set<std::string> ruled_out = matches(entry, std::regex(R"(; not with (--[a-z-]+))"));
+        for (const std::string& other : options)
+            EXPECT_EQ(after.contains(other), !ruled_out.contains(other)) << "after " << option << ": " << other;
+    }
     std::string manual = manual_section(test::read_file(VOQ_CLI_MANUAL_PAGE), "OPTIONS");
     manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
     options.erase("--help");
     EXPECT_EQ(matches(manual, std::regex(R"(\.TP\n\.B[IR]? (?:-[a-z] ", " )?(--[a-z-]+))")), options);
 
     // Each default --help shows is the one the manual page gives.
-    const std::regex with_default(R"(\n  (--[a-z-]+) [A-Z]+=([^ \n]+))");
-    for (auto match = std::sregex_iterator(help.out.begin(), help.out.end(), with_default);
-         match != std::sregex_iterator(); ++match) {
-        const std::string option = (*match)[1].str(), value = (*match)[2].str();
+    for (const auto& [option, entry] : entries) {
+        std::smatch given;
+        if (!std::regex_search(entry, given, std::regex(R"(\(default ([^ )]+)\))"))) continue;
+        const std::string value = given[1].str();
         const std::size_t start = manual.find(".TP\n.BI " + option + " ");
         ASSERT_NE(start, std::string::npos) << option;
-        std::string entry = manual.substr(start, manual.find("\n.TP", start + 1) - start);
-        entry = std::regex_replace(std::regex_replace(entry, std::regex(R"(\n\.BR? )"), " "), std::regex("\n"), " ");
-        const std::size_t at = entry.find("(default " + value);
+        std::string text = manual.substr(start, manual.find("\n.TP", start + 1) - start);
+        text = std::regex_replace(std::regex_replace(text, std::regex(R"(\n\.BR? )"), " "), std::regex("\n"), " ");
+        const std::size_t at = text.find("(default " + value);
         const std::size_t after = at + 9 + value.size();
-        EXPECT_TRUE(at != std::string::npos && after < entry.size() &&
-                    !std::isalnum(static_cast<unsigned char>(entry[after])))
-            << option << "=" << value << ": " << entry;
+        EXPECT_TRUE(at != std::string::npos && after < text.size() &&
+                    !std::isalnum(static_cast<unsigned char>(text[after])))
+            << option << "=" << value << ": " << text;
+    }
+}
+
+// --help fits the terminal, 80 columns elsewhere, in the program's words.
+TEST(Options, HelpFitsTheTerminalInTheProgramsWords)
+{
+    const struct {
+        unsigned short columns;  // 0: no terminal
+        std::size_t widest;
+    } cases[] = {{0, 80}, {60, 60}, {132, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.columns);
+        const test::CliRun help =
+            c.columns == 0 ? test::run_cli({"--help"}) : test::run_cli_on_terminal({"--help"}, {}, 60000, c.columns);
+        ASSERT_EQ(help.status, 0) << help.out;
+        std::size_t widest = 0;
+        std::istringstream lines(std::regex_replace(help.out, std::regex("\r"), ""));
+        for (std::string line; std::getline(lines, line);) widest = std::max(widest, line.size());
+        EXPECT_LE(widest, c.widest) << help.out;
+        EXPECT_GT(widest, c.widest - 12) << "the room is used";
+        for (const char* words : {"Excludes", "required", "Print this help message"})
+            EXPECT_EQ(help.out.find(words), std::string::npos) << words;
+        EXPECT_NE(help.out.find("Exit status:"), std::string::npos);
     }
 }
 

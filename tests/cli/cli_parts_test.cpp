@@ -8,6 +8,7 @@
 #include "frontends/cli/exit_status.h"
 #include "frontends/cli/failure_message.h"
 #include "frontends/cli/fleet.h"
+#include "frontends/cli/help_text.h"
 #include "frontends/cli/hints.h"
 #include "frontends/cli/interruption.h"
 #include "frontends/cli/options.h"
@@ -63,6 +64,22 @@ TEST(DevicesFile, NamesTheFirstBadLine)
         EXPECT_EQ(list.problem, c.problem);
         EXPECT_TRUE(list.devices.empty());
     }
+}
+
+TEST(HelpText, EntriesWrapBesideOrBelowTheirLabel)
+{
+    const struct {
+        const char* label;
+        const char* text;
+        std::size_t width, column;
+        const char* entry;
+    } cases[] = {
+        {"-y, --yes", "accept it", 40, 14, "  -y, --yes   accept it\n"},
+        {"--log FILE", "append the log to FILE", 25, 14, "  --log FILE  append the\n              log to FILE\n"},
+        {"--request-timeout", "seconds", 40, 14, "  --request-timeout\n              seconds\n"},
+        {"-q", "a-word-longer-than-the-room", 20, 6, "  -q  a-word-longer-than-the-room\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(list_entry(c.label, c.text, c.width, c.column), c.entry) << c.label;
 }
 
 TEST(FirstLine, WithoutItsLineEnd)

@@ -101,7 +101,8 @@ inline CliRun run_cli(const std::vector<std::string>& arguments, const Environme
 
 // Runs the program on a pseudo-terminal (of so many columns, when given): when its
 // output (after the previous answer) shows an exchange's prompt, the exchange's answer
-// is typed, line end included.
+// is typed, line end included; Ctrl+C or Ctrl+D alone is typed as a person types it,
+// without one.
 inline CliRun run_cli_on_terminal(const std::vector<std::string>& arguments,
                                   const std::vector<std::pair<std::string, std::string>>& exchanges,
                                   unsigned deadline_ms = 60000, unsigned short columns = 0)
@@ -126,7 +127,9 @@ inline CliRun run_cli_on_terminal(const std::vector<std::string>& arguments,
         }
         if (next < exchanges.size() && run.out.find(exchanges[next].first, answered_at) != std::string::npos) {
             answered_at = run.out.size();
-            const std::string typed = exchanges[next++].second + "\n";
+            const std::string& answer = exchanges[next++].second;
+            const bool control_key = answer == "\x03" || answer == "\x04";
+            const std::string typed = control_key ? answer : answer + "\n";
             (void)::write(terminal, typed.data(), typed.size());
         }
     }

@@ -43,6 +43,8 @@ std::vector<CauseCase> cause_cases()
     HintFacts held = plain();
     held.tftp_port = 0;
     held.tftp_refusals = {refusal(ui::Call::tftp_bind, 69, 168, EADDRINUSE, "Address already in use")};
+    HintFacts held_as_root = held;
+    held_as_root.root = true;
     HintFacts held_by = held;
     held_by.port_69_holder = "in.tftpd (process 321)";
     HintFacts unprivileged = plain();
@@ -108,6 +110,11 @@ std::vector<CauseCase> cause_cases()
          {capability, "Other programs hold UDP ports 10069 to 10168 on 10.0.0.5 (\"Address already in use\")",
           "Another TFTP server (tftpd-hpa, dnsmasq, atftpd) may hold UDP port 69"},
          {"firewall"}},
+        {"Port69HeldWhileRunAsRoot",
+         Outcome::tftp_port,
+         held_as_root,
+         {"Another TFTP server (tftpd-hpa, dnsmasq, atftpd) holds UDP port 69 on 10.0.0.5"},
+         {"CAP_NET_BIND_SERVICE"}},
         {"BindRefusalsUntold",
          Outcome::tftp_port,
          untold,

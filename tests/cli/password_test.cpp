@@ -79,7 +79,7 @@ TEST_F(Password, TypedAtThePromptWithoutEchoAndAskedAgainWhenRefused)
     EXPECT_NE(run.out.find("\rUploading Target Firmware to VOQ@" + device_address() + ": "), std::string::npos);
 }
 
-TEST_F(Password, ThePromptAsksThreeTimesAtMostAndCtrlCCancelsIt)
+TEST_F(Password, ThePromptAsksThreeTimesAtMostCtrlCCancelsItAndCtrlDGivesNone)
 {
     const auto device = protected_device();
     const std::string prompt = "Password for root on VOQ@" + device_address() + ": ";
@@ -92,8 +92,14 @@ TEST_F(Password, ThePromptAsksThreeTimesAtMostAndCtrlCCancelsIt)
     // Ctrl+C at the prompt is its Cancel.
     const CliRun interrupted = run_cli_on_terminal(arguments({"--user", "root", "--yes"}), {{prompt, "\x03"}});
     EXPECT_EQ(interrupted.status, 130) << interrupted.out;
-    EXPECT_NE(interrupted.out.find("Upgrade Failed: User Abort"), std::string::npos) << interrupted.out;
+    EXPECT_NE(interrupted.out.find(prompt + "\r\nUpgrade Failed: User Abort"), std::string::npos) << interrupted.out;
     EXPECT_TRUE(device->web().upgrade_requests().empty());
+
+    const CliRun ended = run_cli_on_terminal(arguments({"--user", "root", "--yes"}), {{prompt, "\x04"}});
+    EXPECT_EQ(ended.status, 3) << ended.out;
+    EXPECT_NE(ended.out.find(prompt + "\r\nUpgrade Failed: VOQ requires a password, and none was typed at the prompt"),
+              std::string::npos)
+        << ended.out;
 }
 
 TEST_F(Password, NoAtTheConfirmationSendsNoUpgradeRequest)

@@ -2,6 +2,7 @@
 // against the simulated device.
 
 #include <csignal>
+#include <sys/stat.h>
 
 #include "cli_fixture.h"
 #include "support/files.h"
@@ -17,8 +18,14 @@ protected:
 TEST_F(SupportLogRun, ARefusedConnectionNamesTheDeviceAndTheSystemsReason)
 {
     const std::string log = log_path("refused.log");
+    std::remove(log.c_str());  // made by the run, under the umask the tests run with
+    const ::mode_t umask = ::umask(022);
     const CliRun run = run_cli(arguments({"--yes", "--log", log}));  // nothing listens there
+    ::umask(umask);
     EXPECT_EQ(run.status, 2) << run.err;
+    struct stat made {};
+    ASSERT_EQ(::stat(log.c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 0777, 0600u) << "it names the user, the PC and the device";
     const std::string text = read_file(log);
     EXPECT_NE(text.find("voq-upgrade-cli "), std::string::npos) << text;
     EXPECT_NE(text.find("PC address " + pc() + ", device " + device_address()), std::string::npos) << text;

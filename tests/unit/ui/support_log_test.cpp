@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace voq::ui {
@@ -54,14 +57,42 @@ TEST(LogsToRemove, TheOldestOfTheLogsAloneLeavingRoomForOneMore)
     EXPECT_TRUE(logs_to_remove({"voq-upgrade-1.log"}, 20).empty());
 }
 
-TEST_F(Folder, IsMadeWhenMissingAndKeepsTheTwentyNewest)
+TEST(LogsToRemove, TwinsOfOneMillisecondGoInTheOrderTheyWereMade)
+{
+    const std::vector<std::string> names{"voq-upgrade-20261208-154224-124.log",
+                                         "voq-upgrade-20261208-154224-123-10.log",
+                                         "voq-upgrade-20261208-154224-123-2.log", "voq-upgrade-20261208-154224-123.log",
+                                         "voq-upgrade-20261208-154224-123-x.log"};
+    EXPECT_EQ(logs_to_remove(names, 2),
+              (std::vector<std::string>{"voq-upgrade-20261208-154224-123.log", "voq-upgrade-20261208-154224-123-2.log",
+                                        "voq-upgrade-20261208-154224-123-10.log"}));
+}
+
+mode_t mode_of(const std::filesystem::path& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 0777 : 0;
+}
+
+TEST_F(Folder, IsMadeWhenMissingTheUsersAloneAndKeepsTheTwentyNewest)
 {
     const std::filesystem::path folder = root / "state" / "voq-upgrade";
+    const mode_t umask = ::umask(022);
     {
         SupportLog log = SupportLog::in_folder(folder);
         ASSERT_TRUE(log.writing());
         log.begin("voq-upgrade", "0.1.0");
+        EXPECT_EQ(mode_of(log.path()), 0600u);
     }
+    EXPECT_EQ(mode_of(root), 0700u);
+    EXPECT_EQ(mode_of(root / "state"), 0700u);
+    EXPECT_EQ(mode_of(folder), 0700u);
+    // One an earlier version left open to others is closed.
+    std::filesystem::permissions(folder, std::filesystem::perms(0755));
+    EXPECT_TRUE(SupportLog::in_folder(folder).writing());
+    EXPECT_EQ(mode_of(folder), 0700u);
+    EXPECT_EQ(mode_of(root), 0700u);
+    ::umask(umask);
     for (int k = 0; k < 25; ++k)
         std::ofstream(
             folder / ("voq-upgrade-2000010" + std::to_string(k % 10) + "-00000" + std::to_string(k / 10) + "-000.log"));
@@ -76,19 +107,34 @@ TEST_F(Folder, IsMadeWhenMissingAndKeepsTheTwentyNewest)
     EXPECT_TRUE(std::filesystem::exists(newest.path()));
 }
 
+// Started together, as from one script: each takes a name by making its file.
 TEST_F(Folder, RunsStartedInOneMillisecondKeepAFileEach)
 {
-    std::vector<SupportLog> logs;
-    for (int k = 0; k < 5; ++k) logs.push_back(SupportLog::in_folder(root));
+    std::filesystem::create_directories(root);
+    constexpr int runs = 4, each = 4;  // fewer than are kept: no run prunes another's
+    std::vector<SupportLog> logs(runs * each);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < runs; ++t)
+        threads.emplace_back([&, t] {
+            ++ready;
+            while (ready < runs) std::this_thread::yield();
+            for (int k = 0; k < each; ++k) logs[t * each + k] = SupportLog::in_folder(root);
+        });
+    for (std::thread& thread : threads) thread.join();
     std::set<std::filesystem::path> paths;
     for (const SupportLog& log : logs) paths.insert(log.path());
     EXPECT_EQ(paths.size(), logs.size());
+    EXPECT_FALSE(paths.contains(std::filesystem::path{}));
 }
 
 TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
 {
     std::filesystem::create_directories(root);
+    const mode_t umask = ::umask(022);
     SupportLog log = SupportLog::to_file(root / "run.log");
+    ::umask(umask);
+    EXPECT_EQ(mode_of(root / "run.log"), 0600u);
     log.note(PhaseFact{Phase::transferring});
     EXPECT_NE(test::read_file(root / "run.log").find(" Phase: transferring\n"), std::string::npos);
     for (std::uint32_t block = 1; block <= 3; ++block) log.note(TransferFact{false, block * 512, 1500, block, 0});
