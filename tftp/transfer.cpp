@@ -248,6 +248,9 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
         fw::image_to_serve(session.stage_flag.load(), session.target_image, session.transition_image);
     start_transfer_session(*transfer, image);
     transfer->transition_image = &image == &session.transition_image;
+    // Before the phase: a run cut short at any moment of the transfer has how far it
+    // got to tell, if only that nothing is acknowledged yet.
+    ui::note(session, transfer_fact(*transfer, false));
     ui::note(session, ui::PhaseFact{ui::Phase::transferring});
     ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer->block_count)));
     platform::set_non_blocking(socket);
