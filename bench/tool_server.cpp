@@ -28,7 +28,9 @@ ToolServer::ToolServer(std::uint32_t address, std::uint16_t port, std::string_vi
     while (thread_id_ == 0) std::this_thread::yield();
 }
 
-ToolServer::~ToolServer()
+ToolServer::~ToolServer() { stop(); }
+
+void ToolServer::stop()
 {
     if (!thread_.joinable()) return;
     {
@@ -88,6 +90,7 @@ void ToolServer::run()
             serving_ = image.has_value();
         }
         if (!image) continue;  // no delivery asked for: the client is left to its patience
+        ++deliveries_;
 
         tftp::TransferSession transfer;
         transfer.socket = socket_.handle();

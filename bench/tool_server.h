@@ -51,6 +51,10 @@ public:
     // For a read request that went unanswered: the image is no longer to be served,
     // or, should a late request have taken it already, its delivery has ended.
     void withdraw();
+    // Ends its thread, wherever it waits; the server serves nothing after.
+    void stop();
+    // The images taken by a read request, since the start.
+    int deliveries() const { return deliveries_.load(); }
 
 private:
     void run();
@@ -72,6 +76,7 @@ private:
     std::atomic<bool> finished_{false};
     std::atomic<pid_t> thread_id_{0};
     std::atomic<int> last_cpu_{-1};
+    std::atomic<int> deliveries_{0};
     std::thread thread_;
 };
 

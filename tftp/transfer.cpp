@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/queued_datagrams.h"
 #include "session/failure_codes.h"
 #include "session/trace.h"
 #include "tftp/completion.h"
@@ -107,6 +108,23 @@ bool idle_poll(platform::SocketHandle socket, bool after_datagram)
     return true;
 }
 
+// Whether the acknowledgement awaited is among the datagrams waiting now; the others
+// go as silence. None that comes later is read, so that a stream cannot keep the
+// reading going.
+bool awaited_is_queued(TransferSession& transfer)
+{
+    platform::QueueMark mark = platform::mark_queue(transfer.socket);
+    while (true) {
+        platform::SocketAddress source;
+        const long received = platform::receive_before_mark(transfer.socket, mark, transfer.packet.data(),
+                                                            transfer.packet.size(), source);
+        if (received < 0) return false;
+        const Arrival arrival = judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
+                                               platform::read_socket_address(source));
+        if (arrival == Arrival::acknowledged) return true;
+    }
+}
+
 }  // namespace
 
 Arrival judge_datagram(const TransferSession& transfer, std::span<const std::uint8_t> datagram,
@@ -133,7 +151,7 @@ void start_transfer_session(TransferSession& transfer, const fw::FirmwareImage& 
           static_cast<int>(transfer.block_count));
 }
 
-SilenceVerdict count_silence(Silence& silence, int polls, Found found, std::uint32_t now_ms, std::uint32_t floor_ms)
+SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms)
 {
     for (; polls > 0 && silence.silent_periods < silent_periods_to_give_up; --polls) {
         if (++silence.idle_polls < idle_polls_per_period) continue;
@@ -142,8 +160,7 @@ SilenceVerdict count_silence(Silence& silence, int polls, Found found, std::uint
         if (++silence.silent_periods < silent_periods_to_give_up) return SilenceVerdict::resend;
     }
     const bool sends_spent = silence.silent_periods >= silent_periods_to_give_up;
-    if (sends_spent && found == Found::nothing && now_ms - silence.last_progress_ms >= floor_ms)
-        return SilenceVerdict::give_up;
+    if (sends_spent && now_ms - silence.last_progress_ms >= floor_ms) return SilenceVerdict::give_up;
     return SilenceVerdict::keep_waiting;
 }
 
@@ -151,6 +168,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
                        ui::ProgressScreen& uploading)
 {
     const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
+    platform::date_arrivals(transfer.socket);
     send_option_acknowledgement(session, transfer, peer);
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
@@ -160,25 +178,29 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         platform::SocketAddress source;
         // The answer to a packet sent just now is hardly ever in yet: the wait comes first
         // (it ends at once for whatever is waiting) and the receive after it, one system
-        // call a block fewer. Nothing can be given up right after a send, so the empty
-        // socket assumed here decides nothing.
+        // call a block fewer.
         const long received = just_sent ? -1
                                         : platform::receive_datagram(transfer.socket, transfer.packet.data(),
                                                                      transfer.packet.size(), source);
         just_sent = false;
-        const Arrival arrival =
-            received > 0 ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
-                                          platform::read_socket_address(source))
-                         : Arrival::silence;
-        // Decided before the screen's turn, which may hold this thread for long: only an
-        // empty socket, looked at just now, shows that no acknowledgement is waiting.
-        // Within a stream of stale acknowledgements this is the moment to give up.
-        if (received < 0 && count_silence(silence, 0, Found::nothing, platform::milliseconds(),
-                                          session.transfer_silence_floor_ms) == SilenceVerdict::give_up) {
-            trace("Timeout for ack; upgrade failed\n");
-            return Outcome::given_up;
+        Arrival arrival = received > 0
+                              ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
+                                               platform::read_socket_address(source))
+                              : Arrival::silence;
+        // Due by the clock alone, and decided before the screen's turn, which may hold this
+        // thread for long: what is waiting by then is read, and no more, so that the
+        // acknowledgement queued behind a stall still counts while a stream of other
+        // datagrams cannot hold the giving up off.
+        if (arrival != Arrival::acknowledged &&
+            count_silence(silence, 0, platform::milliseconds(), session.transfer_silence_floor_ms) ==
+                SilenceVerdict::give_up) {
+            if (!awaited_is_queued(transfer)) {
+                trace("Timeout for ack; upgrade failed\n");
+                ui::note(session, transfer_fact(transfer, true));
+                return Outcome::given_up;
+            }
+            arrival = Arrival::acknowledged;
         }
-        if (received <= 0) uploading.pump(1);
         if (arrival == Arrival::acknowledged) {
             silence = Silence{.last_progress_ms = platform::milliseconds()};
             counted_until_ms = silence.last_progress_ms;
@@ -186,6 +208,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             just_sent = true;
             continue;
         }
+        if (received <= 0) uploading.pump(1);
 
         int polls = 1;
         if (arrival == Arrival::stale) {
@@ -201,20 +224,11 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         }
         const std::uint32_t now_ms = platform::milliseconds();
         counted_until_ms = now_ms;
-        // An idle poll after an empty receive ended in a wait that nothing cut short.
-        const Found found = received < 0 ? Found::nothing : Found::datagram;
-        switch (count_silence(silence, polls, found, now_ms, session.transfer_silence_floor_ms)) {
-        case SilenceVerdict::keep_waiting:
-            break;
-        case SilenceVerdict::resend:
+        // Giving up, once due, is left to the turn that follows, which reads what is waiting.
+        if (count_silence(silence, polls, now_ms, session.transfer_silence_floor_ms) == SilenceVerdict::resend) {
             retransmit(session, transfer, image, peer);
             ui::note(session, transfer_fact(transfer, false));
             just_sent = true;
-            break;
-        case SilenceVerdict::give_up:
-            trace("Timeout for ack; upgrade failed\n");
-            ui::note(session, transfer_fact(transfer, true));
-            return Outcome::given_up;
         }
     }
 }
@@ -234,6 +248,9 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
         fw::image_to_serve(session.stage_flag.load(), session.target_image, session.transition_image);
     start_transfer_session(*transfer, image);
     transfer->transition_image = &image == &session.transition_image;
+    // Before the phase: a run cut short at any moment of the transfer has how far it
+    // got to tell, if only that nothing is acknowledged yet.
+    ui::note(session, transfer_fact(*transfer, false));
     ui::note(session, ui::PhaseFact{ui::Phase::transferring});
     ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer->block_count)));
     platform::set_non_blocking(socket);

@@ -31,15 +31,13 @@ struct Silence {
 
 enum class SilenceVerdict { keep_waiting, resend, give_up };
 
-// What the receive before the counted polls found in the socket.
-enum class Found { nothing, datagram };
-
 // Counts polls more idle polls of silence at now_ms. A packet is sent thirty times
 // at most: once, then after each of 29 silent periods; its sends spent, the transfer
-// still listens until floor_ms have passed since the device last made progress, and
-// gives up only when the receive found nothing: what it found may be the
-// acknowledgement awaited, queued behind a stall of this thread.
-SilenceVerdict count_silence(Silence& silence, int polls, Found found, std::uint32_t now_ms, std::uint32_t floor_ms);
+// still listens until floor_ms have passed since the device last made progress, by
+// the clock. give_up says the giving up is due; the transfer still reads what is
+// waiting by then, as the acknowledgement awaited may be queued behind a stall of
+// its own thread.
+SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms);
 
 // One transfer: the image in 512-byte blocks, one in flight, each released by the
 // acknowledgement of the one before; all of it from the listener's socket and port.

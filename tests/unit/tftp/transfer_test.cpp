@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <span>
 #include <thread>
 
 #include "firmware/placeholder.h"
@@ -255,11 +256,13 @@ struct QuietDevice {
     std::uint32_t strangers_ms = 0;                   // how long that was
     Outcome outcome = Outcome::complete;
     std::uint32_t transfer_ms = 0;
+    bool noise_ran_out = false;  // the stranger's time was up before the transfer ended
 };
 
 // The stranger sends from another port; a stale device sends from its own socket an
-// acknowledgement of a block not yet sent, a stale one to the transfer.
-enum class Noise { stranger, stale_device };
+// acknowledgement of a block not yet sent, a stale one to the transfer; a refusing
+// device sends an error from its own socket.
+enum class Noise { stranger, stale_device, refusing_device };
 
 QuietDevice serve_a_quiet_device(const test::LoopbackPair& addresses, std::uint32_t silence_floor_ms,
                                  std::uint32_t stranger_for_ms, Noise noise = Noise::stranger)
@@ -295,11 +298,16 @@ QuietDevice serve_a_quiet_device(const test::LoopbackPair& addresses, std::uint3
     std::thread strange([&] {
         static constexpr std::uint8_t stray[] = {0, acknowledgement, 0, 0};
         static constexpr std::uint8_t stale[] = {0, acknowledgement, 0, 7};
+        static constexpr std::uint8_t refusal[] = {0, error, 0, 8, 'n', 'o', 0};
         const platform::SocketHandle from = noise == Noise::stranger ? stranger.handle() : device.handle();
-        const std::uint8_t* packet = noise == Noise::stranger ? stray : stale;
+        using Bytes = std::span<const std::uint8_t>;
+        const Bytes packet = noise == Noise::stranger       ? Bytes(stray)
+                             : noise == Noise::stale_device ? Bytes(stale)
+                                                            : Bytes(refusal);
         const std::uint32_t started = platform::milliseconds();
         while (platform::milliseconds() - started < stranger_for_ms && !transfer_over)
-            platform::send_datagram(from, packet, sizeof stray, server_address);
+            platform::send_datagram(from, packet.data(), packet.size(), server_address);
+        seen.noise_ran_out = !transfer_over;
         seen.strangers_ms = platform::milliseconds() - started;
         strangers = false;
     });
@@ -356,6 +364,19 @@ TEST(TransferImage, AStaleAcknowledgementRepeatedWithoutPauseIsSilence)
     EXPECT_GE(seen.transfer_ms, 30u * 100);
 }
 
+// Datagrams that are not the acknowledgement awaited, sent without pause for longer
+// than the transfer listens: it gives up while they still come.
+TEST(TransferImage, AStreamOfOtherDatagramsDoesNotHoldTheGivingUpOff)
+{
+    for (const Noise noise : {Noise::stranger, Noise::refusing_device}) {
+        SCOPED_TRACE(noise == Noise::stranger ? "acknowledgements from another port" : "errors from the device's port");
+        const QuietDevice seen = serve_a_quiet_device(test::loopback_pair(), 0, 40000, noise);
+        EXPECT_EQ(seen.outcome, Outcome::given_up);
+        EXPECT_EQ(seen.option_acknowledgements, silent_periods_to_give_up);
+        EXPECT_FALSE(seen.noise_ran_out) << "given up only once the stream had stopped";
+    }
+}
+
 TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
 {
     const struct {
@@ -380,7 +401,7 @@ TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
         int resends = 0;
         bool given_up = false;
         for (int poll = 0; poll < c.polls && !given_up; ++poll) {
-            const SilenceVerdict verdict = count_silence(silence, 1, Found::nothing, c.now_ms, c.floor_ms);
+            const SilenceVerdict verdict = count_silence(silence, 1, c.now_ms, c.floor_ms);
             resends += verdict == SilenceVerdict::resend;
             given_up = verdict == SilenceVerdict::give_up;
         }
@@ -389,39 +410,35 @@ TEST(CountSilence, ResendsEveryPeriodAndGivesUpOnlyPastTheFloor)
     }
 }
 
-TEST(CountSilence, OnlyAnEmptySocketEndsTheTransfer)
+TEST(CountSilence, GivingUpIsDueByTheClockOnceTheSendsAreSpent)
 {
     const struct {
         const char* name;
         int silent_periods;  // before
         int idle_polls;      // before
         int polls;
-        Found found;
         std::uint32_t now_ms;  // since the last progress
         SilenceVerdict verdict;
     } cases[] = {
-        {"a stall charged to a stale acknowledgement, the sends spent", 30, 0, 30000, Found::datagram, 30000,
-         SilenceVerdict::keep_waiting},
-        {"the same stall ending the 30th period", 29, 50, 30000, Found::datagram, 30000, SilenceVerdict::keep_waiting},
-        {"the same stall, the socket found empty", 29, 50, 30000, Found::nothing, 30000, SilenceVerdict::give_up},
-        {"a stall charged to a stale acknowledgement may resend", 3, 0, 30000, Found::datagram, 30000,
-         SilenceVerdict::resend},
-        {"an empty socket past the floor, no poll", 30, 0, 0, Found::nothing, 30000, SilenceVerdict::give_up},
-        {"an empty socket before the floor", 30, 0, 0, Found::nothing, 29999, SilenceVerdict::keep_waiting},
-        {"an empty socket, a send still left", 29, 99, 0, Found::nothing, 30000, SilenceVerdict::keep_waiting},
+        {"a stall charged at once, the sends spent", 30, 0, 30000, 30000, SilenceVerdict::give_up},
+        {"the same stall ending the 30th period", 29, 50, 30000, 30000, SilenceVerdict::give_up},
+        {"a stall charged at once may resend", 3, 0, 30000, 30000, SilenceVerdict::resend},
+        {"past the floor, no poll", 30, 0, 0, 30000, SilenceVerdict::give_up},
+        {"before the floor", 30, 0, 0, 29999, SilenceVerdict::keep_waiting},
+        {"a send still left", 29, 99, 0, 30000, SilenceVerdict::keep_waiting},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Silence silence{.idle_polls = c.idle_polls, .silent_periods = c.silent_periods, .last_progress_ms = 0};
-        EXPECT_EQ(count_silence(silence, c.polls, c.found, c.now_ms, 30000), c.verdict);
+        EXPECT_EQ(count_silence(silence, c.polls, c.now_ms, 30000), c.verdict);
     }
 }
 
 TEST(CountSilence, PollsCountedTogetherReachThePeriodAsOneByOne)
 {
     Silence together;
-    EXPECT_EQ(count_silence(together, 99, Found::nothing, 99, 0), SilenceVerdict::keep_waiting);
-    EXPECT_EQ(count_silence(together, 5, Found::nothing, 104, 0), SilenceVerdict::resend);
+    EXPECT_EQ(count_silence(together, 99, 99, 0), SilenceVerdict::keep_waiting);
+    EXPECT_EQ(count_silence(together, 5, 104, 0), SilenceVerdict::resend);
     EXPECT_EQ(together.silent_periods, 1);
     EXPECT_EQ(together.idle_polls, 0) << "polls past a resend start the next period anew";
 }
