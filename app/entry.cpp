@@ -28,8 +28,8 @@ int program_entry(session::Session& session, ui::Screens& screens, const Startup
     session.screens = &screens;
     run_startup(session, services);
     // A staged build starts with the flag at 0, before the device's version can turn it.
-    ui::note(session, ui::StartFact{session.stage_flag.load() == 0, std::string(session.display_name),
-                                    std::string(fw::version_text(session.target_image))});
+    ui::note(session, record::StartFact{session.stage_flag.load() == 0, std::string(session.display_name),
+                                        std::string(fw::version_text(session.target_image))});
     run_upgrade_sequence(session, carried_transition_version(session, services));
     return 0;
 }

@@ -14,9 +14,9 @@ namespace voq::app {
 
 namespace {
 
-ui::DeviceFact device_fact(const session::Session& session)
+record::DeviceFact device_fact(const session::Session& session)
 {
-    ui::DeviceFact fact{{}, session.selected_local_address, session.device_address};
+    record::DeviceFact fact{{}, session.selected_local_address, session.device_address};
     for (const std::uint32_t address : session.local_addresses)
         if (address != 0) fact.pc_addresses.push_back(address);
     return fact;
@@ -36,7 +36,7 @@ void run_upgrade_sequence(session::Session& session, std::string_view carried_tr
     if (session.device_address == 0) return;
     ui::note(session, device_fact(session));
 
-    ui::note(session, ui::PhaseFact{ui::Phase::reading_status});
+    ui::note(session, record::PhaseFact{record::Phase::reading_status});
     const int answered = web::run_request(session, web::device_request(session, session.selected_local_address,
                                                                        session.device_address, "/admin/advanced"));
     if (answered <= 0) {
@@ -45,15 +45,16 @@ void run_upgrade_sequence(session::Session& session, std::string_view carried_tr
     }
 
     const std::string_view device_version = session.device_info.software_version.view();
-    ui::note(session, ui::StandingFact{version_standing(device_version, fw::version_text(session.target_image),
-                                                        carried_transition_version),
-                                       stage_decision(device_version, carried_transition_version) == Stage::staged});
+    ui::note(session, record::StandingFact{version_standing(device_version, fw::version_text(session.target_image),
+                                                            carried_transition_version),
+                                           stage_decision(device_version, carried_transition_version) == Stage::staged,
+                                           std::string(device_version)});
 
     if (session.stage_flag.load() == 0 &&
         stage_decision(device_version, fw::version_text(session.transition_image)) == Stage::direct)
         session.stage_flag.store(1);
 
-    ui::note(session, ui::PhaseFact{ui::Phase::confirming});
+    ui::note(session, record::PhaseFact{record::Phase::confirming});
     if (screens.show_confirm(ui::confirm_view(session)) == 0) {
         ui::report_error(session, session::Failure::upgrade_declined);
         return;

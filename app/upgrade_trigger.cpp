@@ -22,7 +22,8 @@ void send_upgrade_request(session::Session& session, std::uint16_t port)
     std::snprintf(path, sizeof path, "/admin/upgrade?tftp://%u.%u.%u.%u:%u%s", pc >> 24, (pc >> 16) & 255,
                   (pc >> 8) & 255, pc & 255, static_cast<unsigned>(port), name.c_str());
     // The device's answer says nothing about the upgrade; the TFTP request does.
-    web::run_request(session, web::device_request(session, pc, session.device_address, path));
+    web::run_request(
+        session, web::device_request(session, pc, session.device_address, path, record::RequestKind::upgrade_request));
 }
 
 // Nothing waits for this thread and the process ends on another, so it sleeps in long

@@ -87,14 +87,14 @@ Stage stage_decision(std::string_view device_version, std::string_view transitio
     return version_number(device_version) < version_number(transition_version) ? Stage::staged : Stage::direct;
 }
 
-ui::Standing version_standing(std::string_view device_version, std::string_view target_version,
-                              std::string_view transition_version)
+record::Standing version_standing(std::string_view device_version, std::string_view target_version,
+                                  std::string_view transition_version)
 {
-    if (stage_decision(device_version, transition_version) == Stage::staged) return ui::Standing::outdated;
+    if (stage_decision(device_version, transition_version) == Stage::staged) return record::Standing::outdated;
     const std::int32_t device = version_number(device_version);
     const std::int32_t target = version_number(target_version);
-    if (device < target) return ui::Standing::outdated;
-    return device == target ? ui::Standing::current : ui::Standing::newer;
+    if (device < target) return record::Standing::outdated;
+    return device == target ? record::Standing::current : record::Standing::newer;
 }
 
 }  // namespace voq::app

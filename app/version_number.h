@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "ui/facts.h"
+#include "record/facts.h"
 
 namespace voq::app {
 
@@ -22,7 +22,7 @@ Stage stage_decision(std::string_view device_version, std::string_view transitio
 // numbers the stage decision compares. A device the stage decision sends through the
 // transition image is outdated whatever its number: an "(NT" build is not on the
 // target's line, however high it counts.
-ui::Standing version_standing(std::string_view device_version, std::string_view target_version,
-                              std::string_view transition_version);
+record::Standing version_standing(std::string_view device_version, std::string_view target_version,
+                                  std::string_view transition_version);
 
 }  // namespace voq::app

@@ -27,7 +27,9 @@ bool device_answers(session::Session& session, std::uint32_t local_address, std:
 {
     for (int attempt = 1; attempt <= status_rereads; ++attempt) {
         const std::uint32_t spacing_ms = attempt < status_rereads ? session.reread_spacing_ms : 0;
-        if (web::run_request(session, web::device_request(session, local_address, device_address, "/admin/advanced"),
+        if (web::run_request(session,
+                             web::device_request(session, local_address, device_address, "/admin/advanced",
+                                                 record::RequestKind::reread),
                              spacing_ms) > 0)
             return true;
     }
@@ -56,7 +58,7 @@ void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clo
 Completion complete_upgrade(session::Session& session, Outcome outcome, ui::ProgressScreen& uploading,
                             std::uint32_t local_address, std::uint32_t device_address, const WaitClock& clock)
 {
-    ui::note(session, ui::PhaseFact{ui::Phase::restarting});
+    ui::note(session, record::PhaseFact{record::Phase::restarting});
     uploading.set_caption(ui::updating_caption(session));
     restart_wait(uploading, restart_wait_units(session.restart_wait_ms), clock);
     uploading.close();
@@ -66,7 +68,7 @@ Completion complete_upgrade(session::Session& session, Outcome outcome, ui::Prog
         return Completion::failed;
     }
     // Without an answer the user could not tell success from failure: say so.
-    ui::note(session, ui::PhaseFact{ui::Phase::rereading});
+    ui::note(session, record::PhaseFact{record::Phase::rereading});
     if (!device_answers(session, local_address, device_address)) {
         ui::report_error(session, session::Failure::no_response_after_restart);
         return Completion::failed;
@@ -76,7 +78,7 @@ Completion complete_upgrade(session::Session& session, Outcome outcome, ui::Prog
     const std::string expected(fw::version_text(stage_flag == 0 ? session.transition_image : session.target_image));
     const std::string reported(session.device_info.software_version.view());
     trace("[%d]%s %s\n", stage_flag, expected.c_str(), reported.c_str());
-    ui::note(session, ui::VersionsFact{expected, reported});
+    ui::note(session, record::VersionsFact{expected, reported});
     if (session.phone_style == 0 && expected != reported) {
         ui::report_error(session, session::Failure::version_mismatch);
         return Completion::failed;

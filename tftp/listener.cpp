@@ -57,7 +57,7 @@ void note_other_file(session::Session& session, std::span<const std::uint8_t> da
     const auto name = requested_file_name(datagram);
     if (!name) return;
     const platform::Endpoint peer = platform::read_socket_address(source);
-    ui::note(session, ui::ReadRequestFact{peer.address, peer.port, std::string(*name), false});
+    ui::note(session, record::ReadRequestFact{peer.address, peer.port, std::string(*name), false});
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ Request judge_request(std::span<const std::uint8_t> datagram, std::string_view e
 AcceptedRequest wait_for_read_request(session::Session& session, platform::SocketHandle socket,
                                       std::span<std::uint8_t> receive_buffer, bool with_waiting_text)
 {
-    ui::note(session, ui::PhaseFact{ui::Phase::waiting_for_request});
+    ui::note(session, record::PhaseFact{record::Phase::waiting_for_request});
     ui::ProgressScreen waiting(session, ui::waiting_view(with_waiting_text));
     waiting.set_position(0);
     platform::set_non_blocking(socket);
@@ -116,7 +116,7 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
         if (request == Request::accepted) {
             waiting.close();
             const platform::Endpoint peer = platform::read_socket_address(source);
-            ui::note(session, ui::ReadRequestFact{peer.address, peer.port, name});
+            ui::note(session, record::ReadRequestFact{peer.address, peer.port, name});
             return {peer, name};
         }
         // Anything else goes straight back to receiving, without a pause.
@@ -177,13 +177,13 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
             const std::string reason = platform::socket_error_text(*first_refusals[range]);
             trace("TFTP bind %x:%u-%u failed: %s\n", local_address, static_cast<unsigned>(range_starts[range]),
                   static_cast<unsigned>(last_port), reason.c_str());
-            ui::note(session, ui::CallFailedFact{ui::Call::tftp_bind, local_address, range_starts[range], last_port,
-                                                 *first_refusals[range], reason});
+            ui::note(session, record::CallFailedFact{record::Call::tftp_bind, local_address, range_starts[range],
+                                                     last_port, *first_refusals[range], reason});
         }
         ui::fail(session, session::Failure::cannot_bind_listener_socket);
     }
     trace("TFTP listening on %x:%u\n", local_address, static_cast<unsigned>(*port));
-    ui::note(session, ui::ListeningFact{local_address, *port});
+    ui::note(session, record::ListeningFact{local_address, *port});
     listener->port = *port;
     listener->local_address = local_address;
 

@@ -9,18 +9,19 @@
 
 #include "platform/socket.h"
 #include "platform/socket_address.h"
+#include "record/facts.h"
 #include "session/session.h"
 
 namespace voq::tftp {
 
-inline constexpr std::uint16_t first_listener_port = 69;
+inline constexpr std::uint16_t first_listener_port = record::first_listener_port;
 inline constexpr int listener_port_attempts = 100;  // 69 to 168
 // Where the search goes on when those ports are kept for privileged programs and this
 // one has no privilege (an ordinary user on Linux, without the capability that the
 // package grants): the same hundred ports, ten thousand up, clear of the range the
 // system hands out for outgoing connections. The device fetches from whatever port
 // its upgrade request names.
-inline constexpr std::uint16_t first_unprivileged_listener_port = 10069;  // to 10168
+inline constexpr std::uint16_t first_unprivileged_listener_port = record::first_unprivileged_listener_port;  // to 10168
 inline constexpr int activity_steps = 1000;
 
 // What a datagram is to the waiting listener: a read request naming the expected

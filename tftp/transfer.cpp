@@ -32,8 +32,32 @@ void send_packet(session::Session& session, TransferSession& transfer, std::size
     const std::string reason = platform::socket_error_text(error);
     trace("TFTP send to %x:%u failed: %s\n", transfer.peer.address, static_cast<unsigned>(transfer.peer.port),
           reason.c_str());
-    ui::note(session, ui::CallFailedFact{ui::Call::tftp_send, transfer.peer.address, transfer.peer.port,
-                                         transfer.peer.port, error, reason});
+    ui::note(session, record::CallFailedFact{record::Call::tftp_send, transfer.peer.address, transfer.peer.port,
+                                             transfer.peer.port, error, reason});
+}
+
+void note_packet(session::Session& session, const TransferSession& transfer, record::Packet packet, std::uint32_t block)
+{
+    if (transfer.note_packets) ui::note(session, record::PacketFact{packet, block});
+}
+
+// What an arrival was, told apart further than the transfer needs: silence from
+// another peer or of another kind, stale, or the acknowledgement awaited.
+void note_arrival(session::Session& session, const TransferSession& transfer, Arrival arrival,
+                  std::span<const std::uint8_t> datagram, const platform::Endpoint& source)
+{
+    if (!transfer.note_packets) return;
+    switch (arrival) {
+    case Arrival::acknowledged:
+        return note_packet(session, transfer, record::Packet::acknowledgement, transfer.next_block);
+    case Arrival::stale:
+        return note_packet(session, transfer, record::Packet::ignored_stale, acknowledged_block(datagram).value_or(0));
+    case Arrival::silence:
+        return note_packet(session, transfer,
+                           source != transfer.peer ? record::Packet::ignored_other_peer
+                                                   : record::Packet::ignored_not_acknowledgement,
+                           0);
+    }
 }
 
 void send_option_acknowledgement(session::Session& session, TransferSession& transfer,
@@ -51,7 +75,7 @@ void send_current_block(session::Session& session, TransferSession& transfer, co
     send_packet(session, transfer, build_data(transfer.packet, transfer.next_block, payload), peer);
 }
 
-ui::TransferFact transfer_fact(const TransferSession& transfer, bool given_up)
+record::TransferFact transfer_fact(const TransferSession& transfer, bool given_up)
 {
     const std::uint32_t blocks = transfer.next_block == 0 ? 0 : transfer.next_block - 1;
     return {transfer.transition_image, static_cast<std::uint32_t>(transfer.bytes_acknowledged),
@@ -77,6 +101,7 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
                                                                                 : static_cast<std::int32_t>(block_size);
     trace("Send block %d (%d)\n", static_cast<int>(transfer.next_block), transfer.current_block_length);
     send_current_block(session, transfer, image, peer);
+    note_packet(session, transfer, record::Packet::block_sent, transfer.next_block);
     return true;
 }
 
@@ -87,9 +112,11 @@ void retransmit(session::Session& session, TransferSession& transfer, const fw::
     if (transfer.next_block == 0) {
         trace("ReSend option ack\n");
         send_option_acknowledgement(session, transfer, peer);
+        note_packet(session, transfer, record::Packet::option_acknowledgement_resent, 0);
     } else {
         trace("ReSend block %d\n", static_cast<int>(transfer.next_block));
         send_current_block(session, transfer, image, peer);
+        note_packet(session, transfer, record::Packet::block_resent, transfer.next_block);
     }
 }
 
@@ -111,7 +138,7 @@ bool idle_poll(platform::SocketHandle socket, bool after_datagram)
 // Whether the acknowledgement awaited is among the datagrams waiting now; the others
 // go as silence. None that comes later is read, so that a stream cannot keep the
 // reading going.
-bool awaited_is_queued(TransferSession& transfer)
+bool awaited_is_queued(session::Session& session, TransferSession& transfer)
 {
     platform::QueueMark mark = platform::mark_queue(transfer.socket);
     while (true) {
@@ -119,8 +146,10 @@ bool awaited_is_queued(TransferSession& transfer)
         const long received = platform::receive_before_mark(transfer.socket, mark, transfer.packet.data(),
                                                             transfer.packet.size(), source);
         if (received < 0) return false;
-        const Arrival arrival = judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
-                                               platform::read_socket_address(source));
+        const std::span<const std::uint8_t> datagram{transfer.packet.data(), static_cast<std::size_t>(received)};
+        const platform::Endpoint from = platform::read_socket_address(source);
+        const Arrival arrival = judge_datagram(transfer, datagram, from);
+        note_arrival(session, transfer, arrival, datagram, from);
         if (arrival == Arrival::acknowledged) return true;
     }
 }
@@ -169,7 +198,9 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
 {
     const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
     platform::date_arrivals(transfer.socket);
+    transfer.note_packets = ui::notes_packets(session);
     send_option_acknowledgement(session, transfer, peer);
+    note_packet(session, transfer, record::Packet::option_acknowledgement_sent, 0);
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
     bool just_sent = true;
@@ -183,10 +214,13 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
                                         : platform::receive_datagram(transfer.socket, transfer.packet.data(),
                                                                      transfer.packet.size(), source);
         just_sent = false;
-        Arrival arrival = received > 0
-                              ? judge_datagram(transfer, {transfer.packet.data(), static_cast<std::size_t>(received)},
-                                               platform::read_socket_address(source))
-                              : Arrival::silence;
+        Arrival arrival = Arrival::silence;
+        if (received > 0) {
+            const std::span<const std::uint8_t> datagram{transfer.packet.data(), static_cast<std::size_t>(received)};
+            const platform::Endpoint from = platform::read_socket_address(source);
+            arrival = judge_datagram(transfer, datagram, from);
+            note_arrival(session, transfer, arrival, datagram, from);
+        }
         // Due by the clock alone, and decided before the screen's turn, which may hold this
         // thread for long: what is waiting by then is read, and no more, so that the
         // acknowledgement queued behind a stall still counts while a stream of other
@@ -194,7 +228,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         if (arrival != Arrival::acknowledged &&
             count_silence(silence, 0, platform::milliseconds(), session.transfer_silence_floor_ms) ==
                 SilenceVerdict::give_up) {
-            if (!awaited_is_queued(transfer)) {
+            if (!awaited_is_queued(session, transfer)) {
                 trace("Timeout for ack; upgrade failed\n");
                 ui::note(session, transfer_fact(transfer, true));
                 return Outcome::given_up;
@@ -251,7 +285,7 @@ Completion serve_read_request(session::Session& session, platform::SocketHandle 
     // Before the phase: a run cut short at any moment of the transfer has how far it
     // got to tell, if only that nothing is acknowledged yet.
     ui::note(session, transfer_fact(*transfer, false));
-    ui::note(session, ui::PhaseFact{ui::Phase::transferring});
+    ui::note(session, record::PhaseFact{record::Phase::transferring});
     ui::ProgressScreen uploading(session, ui::uploading_view(static_cast<int>(transfer->block_count)));
     platform::set_non_blocking(socket);
     const Outcome outcome = transfer_image(session, *transfer, image, uploading);

@@ -57,6 +57,7 @@ struct TransferSession {
     std::uint32_t retransmissions = 0;
     int send_error = 0;  // the refusal of a send last told; 0 once a send goes out
     bool transition_image = false;
+    bool note_packets = false;  // a front-end wants each packet as a fact
 };
 
 // What a received datagram is to a running transfer.

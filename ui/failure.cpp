@@ -6,15 +6,20 @@
 
 namespace voq::ui {
 
-void note(session::Session& session, const Fact& fact)
+void note(session::Session& session, const record::Fact& fact)
 {
     if (session.screens != nullptr) session.screens->note(fact);
 }
 
+bool notes_packets(const session::Session& session)
+{
+    return session.screens != nullptr && session.screens->notes_packets();
+}
+
 void report_error(session::Session& session, session::Failure failure)
 {
-    note(session, FailureFact{failure});
-    session.screens->report_error(session::failure_text(failure), ui::text::error_title);
+    note(session, record::FailureFact{failure});
+    session.screens->report_failure(failure, session::failure_text(failure), ui::text::error_title);
 }
 
 void end_process(session::Session& session)

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/facts.h"
+#include "record/facts.h"
 #include "ui/ids.h"
 
 namespace voq::ui {
@@ -151,6 +151,12 @@ public:
     // A blocking message box with one OK button, no owner and no icon, task-modal:
     // the calling thread's screens wait while it is open.
     virtual void report_error(std::string_view message, std::string_view title) = 0;
+    // The same box for a failure of the run, with its code, which the core notes just
+    // before: a front-end that tells outcomes apart reads it here, not from the text.
+    virtual void report_failure(session::Failure, std::string_view message, std::string_view title)
+    {
+        report_error(message, title);
+    }
     // Ends the process from any thread, at once: with status 0 on the desktop, with the
     // status of the outcome it was told of in a front-end for scripts.
     [[noreturn]] virtual void end_process() = 0;
@@ -158,7 +164,10 @@ public:
     // What happened, beside what is shown: from any thread, in the order it happened
     // on that thread; a failure's fact comes just before its report_error. Must return
     // at once. A front-end that only shows screens needs none of it.
-    virtual void note(const Fact&) {}
+    virtual void note(const record::Fact&) {}
+    // Whether this front-end wants the transfer's packets as facts: one a datagram,
+    // so the core makes none for those that do not.
+    virtual bool notes_packets() const { return false; }
 };
 
 }  // namespace voq::ui

@@ -108,7 +108,7 @@ struct SupportLog::State {
 
     // Every acknowledgement is a fact; the log keeps the transfer's start, each
     // retransmission with the blocks through before it, and its end.
-    void transfer_locked(const TransferFact& fact)
+    void transfer_locked(const record::TransferFact& fact)
     {
         const std::uint32_t now = platform::milliseconds();
         if (!transferring) {
@@ -188,15 +188,15 @@ void SupportLog::begin(std::string_view program, std::string_view version)
     state_->write_locked(std::string(program) + " " + std::string(version));
 }
 
-void SupportLog::note(const Fact& fact)
+void SupportLog::note(const record::Fact& fact)
 {
     if (!state_) return;
     const std::lock_guard<std::mutex> lock(state_->mutex);
-    if (const auto* transfer = std::get_if<TransferFact>(&fact)) {
+    if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) {
         state_->transfer_locked(*transfer);
         return;
     }
-    state_->write_locked(fact_text(fact));
+    state_->write_locked(record::fact_text(fact));
 }
 
 void SupportLog::shown(std::string_view text)

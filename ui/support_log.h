@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/facts.h"
+#include "record/facts.h"
 
 namespace voq::platform {
 class AppendFile;
@@ -41,7 +41,7 @@ public:
 
     // The first lines: which program, which version.
     void begin(std::string_view program, std::string_view version);
-    void note(const Fact& fact);
+    void note(const record::Fact& fact);
     // A message box or a last screen, as the person saw it.
     void shown(std::string_view text);
 

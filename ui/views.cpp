@@ -24,14 +24,6 @@ std::string_view image_role(const session::Session& session)
 
 }  // namespace
 
-std::string dotted(std::uint32_t address)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 255, (address >> 8) & 255,
-                  address & 255);
-    return text;
-}
-
 ui::WarningView warning_view(const session::Session& session)
 {
     return {ui::templates::warning, program_caption(session.display_name), std::string(ui::text::warning)};

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "record/printable.h"
 #include "session/session.h"
 #include "ui/screens.h"
 
@@ -34,7 +35,6 @@ std::string uploading_caption(std::string_view role, std::string_view device_add
                               std::uint32_t image_size);
 std::string updating_caption(std::string_view role, std::string_view device_address);
 
-// "a.b.c.d", most significant byte first.
-std::string dotted(std::uint32_t address);
+using record::dotted;
 
 }  // namespace voq::ui

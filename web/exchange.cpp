@@ -15,15 +15,15 @@ namespace voq::web {
 
 namespace {
 
-std::optional<ui::CallFailedFact> refusal(ui::Call call, std::uint32_t address, std::uint16_t first_port,
-                                          std::uint16_t last_port)
+std::optional<record::CallFailedFact> refusal(record::Call call, std::uint32_t address, std::uint16_t first_port,
+                                              std::uint16_t last_port)
 {
     const int error = platform::last_socket_error();
-    return ui::CallFailedFact{call, address, first_port, last_port, error, platform::socket_error_text(error)};
+    return record::CallFailedFact{call, address, first_port, last_port, error, platform::socket_error_text(error)};
 }
 
-std::optional<ui::CallFailedFact> bind_from_base(platform::SocketHandle socket, std::uint32_t local_address,
-                                                 std::uint16_t base)
+std::optional<record::CallFailedFact> bind_from_base(platform::SocketHandle socket, std::uint32_t local_address,
+                                                     std::uint16_t base)
 {
     for (int attempt = 0; attempt < local_port_attempts; ++attempt) {
         const auto port = static_cast<std::uint16_t>(base + attempt);
@@ -32,7 +32,7 @@ std::optional<ui::CallFailedFact> bind_from_base(platform::SocketHandle socket, 
             return std::nullopt;
     }
     const auto last = static_cast<std::uint16_t>(base + local_port_attempts - 1);
-    auto refused = refusal(ui::Call::http_bind, local_address, base, last);
+    auto refused = refusal(record::Call::http_bind, local_address, base, last);
     trace("HTTP bind %x:%u-%u failed: %s\n", local_address, base, base + local_port_attempts - 1,
           refused->reason.c_str());
     return refused;
@@ -92,7 +92,7 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
     const std::uint32_t device = arguments.device_address;
     const std::uint16_t port = arguments.device_port;
     if (!platform::connect_socket(socket.handle(), platform::fill_socket_address(device, port))) {
-        auto refused = refusal(ui::Call::http_connect, device, port, port);
+        auto refused = refusal(record::Call::http_connect, device, port, port);
         trace("HTTP connect to %x:%u failed: %s\n", device, port, refused->reason.c_str());
         return {0, ExchangeFault::none, {}, std::move(refused)};
     }
@@ -100,13 +100,13 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
     const std::size_t request_length = build_request(arguments, state.auth);
     trace_text(std::string_view(arguments.buffer, request_length));
     // One send; a failed one shows up as an empty or failed receive.
-    std::optional<ui::CallFailedFact> refused;
+    std::optional<record::CallFailedFact> refused;
     if (platform::send_bytes(socket.handle(), arguments.buffer, request_length) < 0)
-        refused = refusal(ui::Call::http_send, device, port, port);
+        refused = refusal(record::Call::http_send, device, port, port);
 
     bool receive_failed = false;
     const int received = receive_answer(socket.handle(), arguments.buffer, arguments.size, receive_failed);
-    if (receive_failed && !refused) refused = refusal(ui::Call::http_receive, device, port, port);
+    if (receive_failed && !refused) refused = refusal(record::Call::http_receive, device, port, port);
     trace("recv done\n");
     trace_text(std::string_view(arguments.buffer, static_cast<std::size_t>(received)));
     trace("\n");

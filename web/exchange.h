@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "record/facts.h"
 #include "session/auth_state.h"
 #include "session/device_info.h"
 #include "session/random_source.h"
-#include "ui/facts.h"
 
 namespace voq::web {
 
@@ -20,6 +20,7 @@ struct ExchangeArguments {
     std::string_view path;
     char* buffer;  // holds size + 1 bytes: first the request, then the answer and a NUL
     int size;
+    record::RequestKind kind = record::RequestKind::status_page;
 };
 
 // What the exchange works on besides its arguments.
@@ -37,9 +38,9 @@ struct ExchangeResult {
     // n > 0: n bytes of answer in the buffer, the Device info refreshed from them.
     int value;
     ExchangeFault fault;
-    std::string status_line{};                    // the answer's first line, empty without an answer
-    std::optional<ui::CallFailedFact> refused{};  // the call the system refused, and why
-    std::uint32_t received = 0;                   // bytes of answer, a challenge's too
+    std::string status_line{};                        // the answer's first line, empty without an answer
+    std::optional<record::CallFailedFact> refused{};  // the call the system refused, and why
+    std::uint32_t received = 0;                       // bytes of answer, a challenge's too
 };
 
 // Local ports tried for the connection, from the base up.

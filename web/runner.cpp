@@ -27,9 +27,10 @@ struct WorkerParameters {
 
 // The credentials are named, never carried: the Auth state is read for whether the
 // request will be signed, and by whom.
-ui::RequestFact request_fact(const ExchangeArguments& a, const session::AuthState& auth)
+record::RequestFact request_fact(const ExchangeArguments& a, const session::AuthState& auth)
 {
-    ui::RequestFact fact{a.local_address, a.local_port_base, a.device_address, a.device_port, request_line(a.path)};
+    record::RequestFact fact{a.local_address, a.local_port_base, a.device_address, a.device_port, request_line(a.path)};
+    fact.kind = a.kind;
     fact.signed_request = !auth.password.empty();
     if (fact.signed_request) {
         fact.user_name = auth.user_name.view();
@@ -48,7 +49,8 @@ int worker_entry(void* raw)
     const ExchangeResult result = http_exchange(a, {session.device_info, session.auth, session.random});
     if (result.refused) ui::note(session, *result.refused);
     if (result.fault == ExchangeFault::none)
-        ui::note(session, ui::AnswerFact{request_line(a.path), result.status_line, result.received});
+        ui::note(session, record::AnswerFact{request_line(a.path), result.status_line, result.received, a.kind,
+                                             record::status_code(result.status_line), result.value == -1});
     switch (result.fault) {
     case ExchangeFault::cannot_open_socket:
         ui::fail(session, session::Failure::cannot_open_http_socket);
@@ -111,7 +113,7 @@ void ask_for_password(session::Session& session)
 }  // namespace
 
 ExchangeArguments device_request(session::Session& session, std::uint32_t local_address, std::uint32_t device_address,
-                                 std::string_view path)
+                                 std::string_view path, record::RequestKind kind)
 {
     return {local_address,
             first_local_port,
@@ -119,7 +121,8 @@ ExchangeArguments device_request(session::Session& session, std::uint32_t local_
             device_web_port,
             path,
             session.response.data(),
-            session::response_size_limit};
+            session::response_size_limit,
+            kind};
 }
 
 int run_request(session::Session& session, const ExchangeArguments& arguments, std::uint32_t unanswered_hold_ms)

@@ -14,7 +14,7 @@ inline constexpr std::uint16_t device_web_port = 80;
 // What every caller asks: the device's port 80 from local port 23456 up, into the
 // Session's response buffer.
 ExchangeArguments device_request(session::Session& session, std::uint32_t local_address, std::uint32_t device_address,
-                                 std::string_view path);
+                                 std::string_view path, record::RequestKind kind = record::RequestKind::status_page);
 
 // One request to the device, on a worker thread behind the connecting screen. A
 // Digest challenge is answered with the password screen, or, when only the nonce

@@ -116,7 +116,7 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     record_.serial_number = view.serial_number;
     record_.version_before = view.software_version;
     record_.checking = settings_.mode == Mode::check;
-    std::optional<ui::StandingFact> standing;
+    std::optional<record::StandingFact> standing;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         standing = standing_;
@@ -386,38 +386,40 @@ void CliScreens::end_process()
     platform::end_process_with_status(status);
 }
 
-void CliScreens::note(const ui::Fact& fact)
+void CliScreens::note(const record::Fact& fact)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (const auto* listening = std::get_if<ui::ListeningFact>(&fact)) record_.port = listening->port;
-        if (const auto* start = std::get_if<ui::StartFact>(&fact)) target_version_ = start->target_version;
-        if (const auto* standing = std::get_if<ui::StandingFact>(&fact)) standing_ = *standing;
-        if (const auto* answer = std::get_if<ui::AnswerFact>(&fact);
+        if (const auto* listening = std::get_if<record::ListeningFact>(&fact)) record_.port = listening->port;
+        if (const auto* start = std::get_if<record::StartFact>(&fact)) target_version_ = start->target_version;
+        if (const auto* standing = std::get_if<record::StandingFact>(&fact)) standing_ = *standing;
+        if (const auto* answer = std::get_if<record::AnswerFact>(&fact);
             answer && answer->request_line.starts_with("GET /admin/upgrade?"))
             record_.upgrade_answer = answer->status_line;
-        if (const auto* transfer = std::get_if<ui::TransferFact>(&fact)) note_transfer_locked(*transfer);
-        if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact)) {
-            if (refused->call == ui::Call::tftp_bind) tftp_refusals_.push_back(*refused);
+        if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) note_transfer_locked(*transfer);
+        if (const auto* refused = std::get_if<record::CallFailedFact>(&fact)) {
+            if (refused->call == record::Call::tftp_bind) tftp_refusals_.push_back(*refused);
             if (is_http_call(refused->call)) http_refusal_ = *refused;
         }
-        if (const auto* versions = std::get_if<ui::VersionsFact>(&fact)) {
+        if (const auto* versions = std::get_if<record::VersionsFact>(&fact)) {
             record_.version_after = versions->reported;
             versions_ = *versions;
         }
-        if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::restarting)
+        if (const auto* phase = std::get_if<record::PhaseFact>(&fact);
+            phase && phase->phase == record::Phase::restarting)
             note_restart_locked();
-        if (const auto* phase = std::get_if<ui::PhaseFact>(&fact); phase && phase->phase == ui::Phase::transferring) {
+        if (const auto* phase = std::get_if<record::PhaseFact>(&fact);
+            phase && phase->phase == record::Phase::transferring) {
             transfer_summarised_ = false;
             transfer_started_ms_ = platform::milliseconds();
         }
     }
-    if (const auto* failure = std::get_if<ui::FailureFact>(&fact)) noted_failure = failure->code;
+    if (const auto* failure = std::get_if<record::FailureFact>(&fact)) noted_failure = failure->code;
     if (settings_.log != nullptr) settings_.log->note(fact);
     trace_fact(fact);
 }
 
-void CliScreens::note_transfer_locked(const ui::TransferFact& fact)
+void CliScreens::note_transfer_locked(const record::TransferFact& fact)
 {
     transfer_ = fact;
     record_.bytes = fact.acknowledged;
@@ -443,7 +445,7 @@ void CliScreens::note_restart_locked()
     end_transfer_locked(screen);
 }
 
-void CliScreens::trace_fact(const ui::Fact& fact)
+void CliScreens::trace_fact(const record::Fact& fact)
 {
     if (!console_.verbose()) return;
     const TraceDetail detail = console_.every_packet() ? TraceDetail::packets : TraceDetail::steps;

@@ -60,7 +60,7 @@ public:
     int finish();
     // What happened: the record, the progress lines, the exit status and the verbose
     // trace come from these, never from a text.
-    void note(const ui::Fact& fact) override;
+    void note(const record::Fact& fact) override;
 
 private:
     struct Progress {
@@ -83,9 +83,9 @@ private:
     void set_outcome(Outcome outcome, std::string_view message);
     bool transfer_running_locked() const;
     void end_transfer_locked(Progress& screen);
-    void note_transfer_locked(const ui::TransferFact& fact);
+    void note_transfer_locked(const record::TransferFact& fact);
     void note_restart_locked();
-    void trace_fact(const ui::Fact& fact);
+    void trace_fact(const record::Fact& fact);
     void summarise_transfer_locked(std::uint32_t duration_ms);
 
     ScreenSettings settings_;
@@ -98,15 +98,15 @@ private:
     std::optional<Outcome> pending_;  // why a Cancel was given, for the abort that follows
     std::string pending_message_;
     ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
-    ui::TransferFact transfer_{};
-    std::optional<ui::VersionsFact> versions_;
-    std::optional<ui::CallFailedFact> http_refusal_;  // the last HTTP call the system refused
-    std::vector<ui::CallFailedFact> tftp_refusals_;
+    record::TransferFact transfer_{};
+    std::optional<record::VersionsFact> versions_;
+    std::optional<record::CallFailedFact> http_refusal_;  // the last HTTP call the system refused
+    std::vector<record::CallFailedFact> tftp_refusals_;
     bool http_unanswered_ = false;  // --http-timeout ran out on a request
     bool transfer_summarised_ = false;
     std::uint32_t transfer_started_ms_ = 0;
     std::string target_version_;
-    std::optional<ui::StandingFact> standing_;
+    std::optional<record::StandingFact> standing_;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;

@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "record/facts.h"
 #include "session/failure_codes.h"
-#include "ui/facts.h"
 
 namespace voq::cli {
 
 // What the run's facts add to a failure that the core's message leaves out.
 struct FailureDetails {
-    std::optional<ui::VersionsFact> versions;
+    std::optional<record::VersionsFact> versions;
 };
 
 // The core's message for a failure, told with what the facts add: a version mismatch

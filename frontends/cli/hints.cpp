@@ -13,7 +13,7 @@ namespace {
 
 using platform::SocketErrorKind;
 
-SocketErrorKind kind_of(const ui::CallFailedFact& fact) { return platform::socket_error_kind(fact.error); }
+SocketErrorKind kind_of(const record::CallFailedFact& fact) { return platform::socket_error_kind(fact.error); }
 
 std::string quoted(const std::string& reason) { return "(\"" + reason + "\")"; }
 
@@ -128,7 +128,7 @@ std::vector<std::string> tftp_port_causes(const HintFacts& facts)
 {
     std::vector<std::string> causes;
     bool holder_named = false, capability_named = false;
-    for (const ui::CallFailedFact& refusal : facts.tftp_refusals) {
+    for (const record::CallFailedFact& refusal : facts.tftp_refusals) {
         const std::string range = std::to_string(refusal.first_port) + " to " + std::to_string(refusal.last_port);
         const SocketErrorKind kind = kind_of(refusal);
         if (refusal.first_port == 69 && kind == SocketErrorKind::not_permitted && !facts.root) {

@@ -1,6 +1,6 @@
 #include "frontends/cli/standing.h"
 
-#include "ui/printable.h"
+#include "record/printable.h"
 
 namespace voq::cli {
 
@@ -8,25 +8,25 @@ namespace {
 
 std::string quoted(std::string_view version)
 {
-    const std::string shown = ui::printable(version);
+    const std::string shown = record::printable(version);
     return shown.empty() ? "no version" : shown;
 }
 
 }  // namespace
 
-StandingVerdict standing_verdict(Mode mode, const ui::StandingFact& fact, std::string_view device_version,
+StandingVerdict standing_verdict(Mode mode, const record::StandingFact& fact, std::string_view device_version,
                                  std::string_view target_version)
 {
-    if (mode == Mode::upgrade || (mode == Mode::if_needed && fact.standing == ui::Standing::outdated)) return {};
+    if (mode == Mode::upgrade || (mode == Mode::if_needed && fact.standing == record::Standing::outdated)) return {};
     const std::string runs = "the device runs " + quoted(device_version);
     const std::string tools = "the tool's firmware " + quoted(target_version);
     const bool check = mode == Mode::check;
     switch (fact.standing) {
-    case ui::Standing::current:
+    case record::Standing::current:
         return {false, Outcome::current, (check ? "Current: " : "Not upgraded: ") + runs + ", the version of " + tools};
-    case ui::Standing::newer:
+    case record::Standing::newer:
         return {false, Outcome::newer, (check ? "Newer: " : "Not upgraded: ") + runs + ", later than " + tools};
-    case ui::Standing::outdated:
+    case record::Standing::outdated:
         break;
     }
     return {false, Outcome::outdated,

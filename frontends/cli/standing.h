@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "frontends/cli/exit_status.h"
-#include "ui/facts.h"
+#include "record/facts.h"
 
 namespace voq::cli {
 
@@ -19,7 +19,7 @@ struct StandingVerdict {
 
 // The core's reading of the device's version, in the words of the mode; the versions
 // are only quoted.
-StandingVerdict standing_verdict(Mode mode, const ui::StandingFact& fact, std::string_view device_version,
+StandingVerdict standing_verdict(Mode mode, const record::StandingFact& fact, std::string_view device_version,
                                  std::string_view target_version);
 
 }  // namespace voq::cli

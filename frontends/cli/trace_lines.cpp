@@ -7,16 +7,16 @@
 
 namespace voq::cli {
 
-bool is_http_call(ui::Call call)
+bool is_http_call(record::Call call)
 {
     switch (call) {
-    case ui::Call::http_bind:
-    case ui::Call::http_connect:
-    case ui::Call::http_send:
-    case ui::Call::http_receive:
+    case record::Call::http_bind:
+    case record::Call::http_connect:
+    case record::Call::http_send:
+    case record::Call::http_receive:
         return true;
-    case ui::Call::tftp_bind:
-    case ui::Call::tftp_send:
+    case record::Call::tftp_bind:
+    case record::Call::tftp_send:
         return false;
     }
     return false;
@@ -24,13 +24,14 @@ bool is_http_call(ui::Call call)
 
 namespace {
 
-std::string_view area_of(const ui::Fact& fact)
+std::string_view area_of(const record::Fact& fact)
 {
-    if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact))
+    if (const auto* refused = std::get_if<record::CallFailedFact>(&fact))
         return is_http_call(refused->call) ? "http" : "tftp";
-    if (std::holds_alternative<ui::RequestFact>(fact) || std::holds_alternative<ui::AnswerFact>(fact)) return "http";
-    if (std::holds_alternative<ui::ListeningFact>(fact) || std::holds_alternative<ui::ReadRequestFact>(fact) ||
-        std::holds_alternative<ui::TransferFact>(fact))
+    if (std::holds_alternative<record::RequestFact>(fact) || std::holds_alternative<record::AnswerFact>(fact))
+        return "http";
+    if (std::holds_alternative<record::ListeningFact>(fact) || std::holds_alternative<record::ReadRequestFact>(fact) ||
+        std::holds_alternative<record::TransferFact>(fact))
         return "tftp";
     return "run";
 }
@@ -50,13 +51,13 @@ std::string without_newline(std::string_view text)
 
 }  // namespace
 
-std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail)
+std::vector<std::string> trace_lines(const record::Fact& fact, TraceDetail detail)
 {
     if (detail == TraceDetail::none) return {};
-    if (std::holds_alternative<ui::TransferFact>(fact) && detail != TraceDetail::packets) return {};
+    if (std::holds_alternative<record::TransferFact>(fact) && detail != TraceDetail::packets) return {};
     const std::string area(area_of(fact));
-    const bool request = std::holds_alternative<ui::RequestFact>(fact);
-    const std::string text = ui::fact_text(fact);
+    const bool request = std::holds_alternative<record::RequestFact>(fact);
+    const std::string text = record::fact_text(fact);
     std::vector<std::string> lines;
     std::string_view left = text;
     while (!left.empty()) {
@@ -74,7 +75,7 @@ std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail)
     return lines;
 }
 
-std::string transfer_summary(const ui::TransferFact& fact, std::uint32_t duration_ms)
+std::string transfer_summary(const record::TransferFact& fact, std::uint32_t duration_ms)
 {
     return std::string("tftp: ") + (fact.transition_image ? "transition" : "target") + " image " +
            (fact.given_up                    ? "given up after "

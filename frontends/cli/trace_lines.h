@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/facts.h"
+#include "record/facts.h"
 
 namespace voq::cli {
 
@@ -17,13 +17,13 @@ enum class TraceDetail { none, steps, packets };
 // The fact as the trace's lines, each led by what it is about ("run:", "http:",
 // "tftp:"). Nothing for a fact of a detail the trace does not show: one transfer fact
 // comes with every acknowledgement.
-std::vector<std::string> trace_lines(const ui::Fact& fact, TraceDetail detail);
+std::vector<std::string> trace_lines(const record::Fact& fact, TraceDetail detail);
 
 // Whether a refused call was one of the HTTP exchange's (or else the TFTP server's).
-bool is_http_call(ui::Call call);
+bool is_http_call(record::Call call);
 
 // A transfer in one line: blocks, bytes, retransmissions and how long it took.
-std::string transfer_summary(const ui::TransferFact& fact, std::uint32_t duration_ms);
+std::string transfer_summary(const record::TransferFact& fact, std::uint32_t duration_ms);
 
 // A step of the run that the program itself times ("connecting", "restart wait").
 std::string phase_took_line(std::string_view phase, std::uint32_t duration_ms);

@@ -397,7 +397,7 @@ void QtScreens::close_progress(ProgressId screen)
     });
 }
 
-void QtScreens::note(const Fact& fact)
+void QtScreens::note(const record::Fact& fact)
 {
     if (log_ != nullptr) log_->note(fact);
 }

@@ -53,7 +53,7 @@ public:
     [[noreturn]] void end_process() override;
 
     // The run's facts, and what it showed at its end, go to the log the program keeps.
-    void note(const Fact& fact) override;
+    void note(const record::Fact& fact) override;
     void keep_log(SupportLog& log) { log_ = &log; }
 
     // Ten frames a second are enough for a bar, and keep redrawing it a small part of

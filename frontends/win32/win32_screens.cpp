@@ -293,7 +293,7 @@ void Win32Screens::close_progress(ProgressId screen)
     ::DestroyWindow(dialog);
 }
 
-void Win32Screens::note(const Fact& fact)
+void Win32Screens::note(const record::Fact& fact)
 {
     if (log_ != nullptr) log_->note(fact);
 }

@@ -122,15 +122,15 @@ TEST(OutcomeOfFailure, EachFailureCodeHasItsStatus)
 TEST(FailureMessage, AMismatchNamesBothVersionsAndOtherFailuresKeepTheCoresWords)
 {
     using session::Failure;
-    const ui::VersionsFact versions{"2.0.16(SE)", "2.0.9"};
+    const record::VersionsFact versions{"2.0.16(SE)", "2.0.9"};
     const struct {
         Failure failure;
-        std::optional<ui::VersionsFact> versions;
+        std::optional<record::VersionsFact> versions;
         std::string message;
     } cases[] = {
         {Failure::version_mismatch, versions,
          "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"2.0.9\""},
-        {Failure::version_mismatch, ui::VersionsFact{"2.0.16(SE)", ""},
+        {Failure::version_mismatch, record::VersionsFact{"2.0.16(SE)", ""},
          "Upgrade Failed: Version not matching: expected \"2.0.16(SE)\", VOQ reports \"\""},
         {Failure::version_mismatch, std::nullopt, "Upgrade Failed: Version not matching"},
         {Failure::no_response_after_restart, versions, "Upgrade Failed: No Response From VOQ"},

@@ -17,9 +17,10 @@ namespace {
 
 constexpr std::uint32_t pc = 0x0a000005, device = 0x0a000007;
 
-ui::CallFailedFact refusal(ui::Call call, std::uint16_t first, std::uint16_t last, int error, const char* reason)
+record::CallFailedFact refusal(record::Call call, std::uint16_t first, std::uint16_t last, int error,
+                               const char* reason)
 {
-    return {call, call == ui::Call::tftp_bind ? pc : device, first, last, error, reason};
+    return {call, call == record::Call::tftp_bind ? pc : device, first, last, error, reason};
 }
 
 HintFacts plain() { return {pc, device, 0xffffff00, 69, ""}; }
@@ -35,22 +36,22 @@ struct CauseCase {
 std::vector<CauseCase> cause_cases()
 {
     HintFacts refused = plain();
-    refused.http_refusal = refusal(ui::Call::http_connect, 80, 80, ECONNREFUSED, "Connection refused");
+    refused.http_refusal = refusal(record::Call::http_connect, 80, 80, ECONNREFUSED, "Connection refused");
     HintFacts unanswered = plain();
     unanswered.http_unanswered = true;
     HintFacts unreachable = plain();
-    unreachable.http_refusal = refusal(ui::Call::http_connect, 80, 80, EHOSTUNREACH, "No route to host");
+    unreachable.http_refusal = refusal(record::Call::http_connect, 80, 80, EHOSTUNREACH, "No route to host");
     HintFacts held = plain();
     held.tftp_port = 0;
-    held.tftp_refusals = {refusal(ui::Call::tftp_bind, 69, 168, EADDRINUSE, "Address already in use")};
+    held.tftp_refusals = {refusal(record::Call::tftp_bind, 69, 168, EADDRINUSE, "Address already in use")};
     HintFacts held_as_root = held;
     held_as_root.root = true;
     HintFacts held_by = held;
     held_by.port_69_holder = "in.tftpd (process 321)";
     HintFacts unprivileged = plain();
     unprivileged.tftp_port = 0;
-    unprivileged.tftp_refusals = {refusal(ui::Call::tftp_bind, 69, 168, EACCES, "Permission denied"),
-                                  refusal(ui::Call::tftp_bind, 10069, 10168, EADDRINUSE, "Address already in use")};
+    unprivileged.tftp_refusals = {refusal(record::Call::tftp_bind, 69, 168, EACCES, "Permission denied"),
+                                  refusal(record::Call::tftp_bind, 10069, 10168, EADDRINUSE, "Address already in use")};
     HintFacts untold = plain();
     untold.tftp_port = 0;
     HintFacts busy = plain();
@@ -176,11 +177,12 @@ TEST(LikelyCauses, FollowWhatTheRunWentThrough)
 
 TEST(TraceLines, EachLabelledByWhatItIsAbout)
 {
-    ui::RequestFact request{0x7f000001, 23456, 0x7f000002, 80, "GET /admin/advanced HTTP/1.1", true, "admin", "VOQ"};
-    const ui::TransferFact block{false, 1024, 734916, 2, 0};
+    record::RequestFact request{0x7f000001, 23456,   0x7f000002, 80, "GET /admin/advanced HTTP/1.1",
+                                true,       "admin", "VOQ"};
+    const record::TransferFact block{false, 1024, 734916, 2, 0};
     const struct {
         const char* name;
-        ui::Fact fact;
+        record::Fact fact;
         TraceDetail detail;
         std::vector<std::string> lines;
     } cases[] = {
@@ -190,29 +192,32 @@ TEST(TraceLines, EachLabelledByWhatItIsAbout)
          {"http: request from 127.0.0.1:23456 to 127.0.0.2:80", "http: GET /admin/advanced HTTP/1.1",
           "http: Authorization: Digest username=\"admin\", realm=\"VOQ\", response=\"(hidden)\""}},
         {"Answer",
-         ui::AnswerFact{"GET /admin/advanced HTTP/1.1", "HTTP/1.1 200 OK", 1200},
+         record::AnswerFact{"GET /admin/advanced HTTP/1.1", "HTTP/1.1 200 OK", 1200},
          TraceDetail::steps,
          {"http: Answer: HTTP/1.1 200 OK (1200 bytes)"}},
         {"Refused",
-         ui::CallFailedFact{ui::Call::http_connect, 0x7f000002, 80, 80, ECONNREFUSED, "Connection refused"},
+         record::CallFailedFact{record::Call::http_connect, 0x7f000002, 80, 80, ECONNREFUSED, "Connection refused"},
          TraceDetail::steps,
          {"http: connect to 127.0.0.2:80 failed: Connection refused"}},
         {"BindRefused",
-         ui::CallFailedFact{ui::Call::tftp_bind, 0x7f000001, 69, 168, EADDRINUSE, "Address already in use"},
+         record::CallFailedFact{record::Call::tftp_bind, 0x7f000001, 69, 168, EADDRINUSE, "Address already in use"},
          TraceDetail::steps,
          {"tftp: bind 127.0.0.1:69-168 failed: Address already in use"}},
         {"SendRefused",
-         ui::CallFailedFact{ui::Call::tftp_send, 0x7f000002, 4321, 4321, ENOBUFS, "No buffer space available"},
+         record::CallFailedFact{record::Call::tftp_send, 0x7f000002, 4321, 4321, ENOBUFS, "No buffer space available"},
          TraceDetail::steps,
          {"tftp: send to 127.0.0.2:4321 failed: No buffer space available"}},
-        {"Listening", ui::ListeningFact{0x7f000001, 69}, TraceDetail::steps, {"tftp: listening on 127.0.0.1:69"}},
-        {"Phase", ui::PhaseFact{ui::Phase::restarting}, TraceDetail::steps, {"run: Phase: waiting for the restart"}},
+        {"Listening", record::ListeningFact{0x7f000001, 69}, TraceDetail::steps, {"tftp: listening on 127.0.0.1:69"}},
+        {"Phase",
+         record::PhaseFact{record::Phase::restarting},
+         TraceDetail::steps,
+         {"run: Phase: waiting for the restart"}},
         {"BlockAtOneV", block, TraceDetail::steps, {}},
         {"BlockAtTwoV",
          block,
          TraceDetail::packets,
          {"tftp: Transfer: 1024 of 734916 bytes of the target image, 2 blocks acknowledged, 0 retransmissions"}},
-        {"NothingWithoutV", ui::PhaseFact{ui::Phase::restarting}, TraceDetail::none, {}},
+        {"NothingWithoutV", record::PhaseFact{record::Phase::restarting}, TraceDetail::none, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -14,10 +14,10 @@ namespace {
 
 TEST(StandingVerdict, EachModeAndStanding)
 {
-    using ui::Standing;
+    using record::Standing;
     const struct {
         Mode mode;
-        ui::StandingFact fact;
+        record::StandingFact fact;
         bool upgrade;
         Outcome outcome;
         std::string message;
@@ -82,7 +82,7 @@ TEST(StandingVerdict, TheDevicesVersionShownNotObeyed)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         const std::string message =
-            standing_verdict(Mode::check, {ui::Standing::current, false}, c.version, "2.0.13(g)").message;
+            standing_verdict(Mode::check, {record::Standing::current, false}, c.version, "2.0.13(g)").message;
         EXPECT_TRUE(message.starts_with(c.message)) << message;
     }
 }

@@ -31,12 +31,12 @@ public:
     std::function<void()> on_pump;  // runs on the thread that pumps, which it may hold
 
     // Facts come from a request's worker too.
-    void note(const ui::Fact& fact) override
+    void note(const record::Fact& fact) override
     {
         const std::lock_guard<std::mutex> lock(facts_mutex_);
         facts_.push_back(fact);
     }
-    std::vector<ui::Fact> facts()
+    std::vector<record::Fact> facts()
     {
         const std::lock_guard<std::mutex> lock(facts_mutex_);
         return facts_;
@@ -86,7 +86,7 @@ public:
 
 private:
     std::mutex facts_mutex_;
-    std::vector<ui::Fact> facts_;
+    std::vector<record::Fact> facts_;
 
     int opened_modal(int template_id)
     {

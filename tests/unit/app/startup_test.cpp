@@ -141,7 +141,7 @@ TEST_F(Startup, FatalFailuresReportUnderTheStandardTitleThenEnd)
         // Its code beside it, told just before.
         const auto facts = screens.facts();
         ASSERT_FALSE(facts.empty());
-        const auto* failure = std::get_if<ui::FailureFact>(&facts.back());
+        const auto* failure = std::get_if<record::FailureFact>(&facts.back());
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->code, c.code);
     }

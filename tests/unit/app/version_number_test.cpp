@@ -76,17 +76,21 @@ TEST(VersionStanding, ByTheStageDecisionsNumbers)
 {
     const struct {
         std::string device;
-        ui::Standing standing;
+        record::Standing standing;
     } cases[] = {
-        {"2.0.13(g)", ui::Standing::current},  {"2.0.13", ui::Standing::current},  // the letters in brackets do not
-                                                                                   // count
-        {"2.0.13(SE)", ui::Standing::current}, {"2.0.12(SE)", ui::Standing::outdated}, {"2.0.14", ui::Standing::newer},
-        {"3.0", ui::Standing::outdated},        // two components: 300
-        {"R2.0.14", ui::Standing::outdated},    // the letter costs the first component
-        {"", ui::Standing::outdated},           // a page without a version
-        {"2.0.015", ui::Standing::current},     // octal, as the stage decision reads it
-        {"9.9.9(NT)", ui::Standing::outdated},  // the transition first, however high
-        {"2147483647", ui::Standing::newer},   {"4294967295", ui::Standing::outdated},  // -1 as a signed number
+        {"2.0.13(g)", record::Standing::current},
+        {"2.0.13", record::Standing::current},  // the letters in brackets do not
+                                                // count
+        {"2.0.13(SE)", record::Standing::current},
+        {"2.0.12(SE)", record::Standing::outdated},
+        {"2.0.14", record::Standing::newer},
+        {"3.0", record::Standing::outdated},        // two components: 300
+        {"R2.0.14", record::Standing::outdated},    // the letter costs the first component
+        {"", record::Standing::outdated},           // a page without a version
+        {"2.0.015", record::Standing::current},     // octal, as the stage decision reads it
+        {"9.9.9(NT)", record::Standing::outdated},  // the transition first, however high
+        {"2147483647", record::Standing::newer},
+        {"4294967295", record::Standing::outdated},  // -1 as a signed number
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("device \"" + c.device + "\"");

@@ -12,10 +12,10 @@
 
 #include "firmware/placeholder.h"
 #include "platform/clock.h"
+#include "record/facts.h"
 #include "sim/tftp_client.h"
 #include "support/loopback.h"
 #include "support/recording_screens.h"
-#include "ui/facts.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 
@@ -28,7 +28,7 @@ struct Served {
     std::vector<int> positions;
     std::vector<std::string> captions;
     std::uint32_t block_count = 0;
-    std::vector<ui::Fact> facts;
+    std::vector<record::Fact> facts;
 };
 
 platform::Socket server_socket(std::uint32_t address, std::uint16_t& port)
@@ -165,7 +165,7 @@ TEST(TransferImage, LostAcknowledgementsAreRepairedByRetransmission)
     EXPECT_EQ(served.fetch.bytes, image);
     // Told as it went: every byte acknowledged in the end, and the repairs counted.
     ASSERT_FALSE(served.facts.empty());
-    const auto* last = std::get_if<ui::TransferFact>(&served.facts.back());
+    const auto* last = std::get_if<record::TransferFact>(&served.facts.back());
     ASSERT_TRUE(last);
     EXPECT_EQ(last->acknowledged, image.size());
     EXPECT_EQ(last->total, image.size());
@@ -208,19 +208,19 @@ TEST(TransferImage, ARefusedSendIsToldOnceWithTheSystemsReason)
         outcome = transfer_image(*session, transfer, image, uploading);
     }
     EXPECT_EQ(outcome, Outcome::given_up);
-    const std::vector<ui::Fact> facts = screens.facts();
-    std::vector<ui::CallFailedFact> refusals;
-    for (const ui::Fact& fact : facts)
-        if (const auto* refused = std::get_if<ui::CallFailedFact>(&fact)) refusals.push_back(*refused);
+    const std::vector<record::Fact> facts = screens.facts();
+    std::vector<record::CallFailedFact> refusals;
+    for (const record::Fact& fact : facts)
+        if (const auto* refused = std::get_if<record::CallFailedFact>(&fact)) refusals.push_back(*refused);
     ASSERT_EQ(refusals.size(), 1u) << "one refusal, told once";
-    EXPECT_EQ(refusals[0].call, ui::Call::tftp_send);
+    EXPECT_EQ(refusals[0].call, record::Call::tftp_send);
     EXPECT_EQ(refusals[0].address, addresses.device);
     EXPECT_EQ(refusals[0].first_port, 0);
     EXPECT_NE(refusals[0].error, 0);
     EXPECT_EQ(refusals[0].reason, platform::socket_error_text(refusals[0].error));
-    EXPECT_EQ(ui::fact_text(refusals[0]),
+    EXPECT_EQ(record::fact_text(refusals[0]),
               "TFTP send to " + test::dotted(addresses.device) + ":0 failed: " + refusals[0].reason);
-    const auto* last = std::get_if<ui::TransferFact>(&facts.back());
+    const auto* last = std::get_if<record::TransferFact>(&facts.back());
     ASSERT_TRUE(last);
     EXPECT_TRUE(last->given_up);
     EXPECT_EQ(last->retransmissions, static_cast<std::uint32_t>(silent_periods_to_give_up - 1));

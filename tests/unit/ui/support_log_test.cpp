@@ -18,6 +18,7 @@ namespace voq::ui {
 namespace {
 
 using namespace std::chrono;
+using namespace record;
 
 class Folder : public ::testing::Test {
 protected:

@@ -182,7 +182,7 @@ TEST_F(Exchange, WhatEveryKindOfAnswerGives)
         EXPECT_EQ(result.status_line.starts_with("HTTP/1."), c.answered) << result.status_line;
         EXPECT_EQ(result.refused.has_value(), c.fault == WebFault::refuse_connections);
         if (result.refused) {
-            EXPECT_EQ(result.refused->call, ui::Call::http_connect);
+            EXPECT_EQ(result.refused->call, record::Call::http_connect);
             EXPECT_EQ(result.refused->address, addresses.device);
             EXPECT_EQ(result.refused->first_port, 80);
             EXPECT_FALSE(result.refused->reason.empty());
@@ -225,7 +225,7 @@ TEST_F(Exchange, TakesTheNextFreeLocalPortAndFailsWhenNoneIsLeft)
     EXPECT_EQ(result.fault, ExchangeFault::cannot_bind_socket);
     EXPECT_EQ(result.value, 0);
     ASSERT_TRUE(result.refused);
-    EXPECT_EQ(result.refused->call, ui::Call::http_bind);
+    EXPECT_EQ(result.refused->call, record::Call::http_bind);
     EXPECT_EQ(result.refused->first_port, 23456);
     EXPECT_EQ(result.refused->last_port, 23556);
 }

@@ -49,16 +49,16 @@ TEST(RunRequest, NothingReceivedReturnsZeroAfterOneAttempt)
     // Nobody listens there: the request, the system's reason, and no answer, in that order.
     const auto facts = screens.facts();
     ASSERT_EQ(facts.size(), 3u);
-    const auto* request = std::get_if<ui::RequestFact>(&facts[0]);
+    const auto* request = std::get_if<record::RequestFact>(&facts[0]);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->request_line, "GET /admin/advanced HTTP/1.1");
     EXPECT_FALSE(request->signed_request);
-    const auto* refused = std::get_if<ui::CallFailedFact>(&facts[1]);
+    const auto* refused = std::get_if<record::CallFailedFact>(&facts[1]);
     ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->call, ui::Call::http_connect);
+    EXPECT_EQ(refused->call, record::Call::http_connect);
     EXPECT_EQ(refused->address, addresses.device);
     EXPECT_FALSE(refused->reason.empty());
-    const auto* answer = std::get_if<ui::AnswerFact>(&facts[2]);
+    const auto* answer = std::get_if<record::AnswerFact>(&facts[2]);
     ASSERT_TRUE(answer);
     EXPECT_TRUE(answer->status_line.empty());
 }

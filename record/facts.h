@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 #include "session/failure_codes.h"
 
-namespace voq::ui {
+namespace voq::record {
 
 // What happened during a run, as data, beside what the screens show. None of these
 // has room for a password, its length or a Digest response: a secret cannot get
@@ -33,6 +34,10 @@ struct PhaseFact {
     Phase phase;
 };
 
+// Why a request goes: the status page before anything changes, the upgrade request,
+// the re-reads after the restart.
+enum class RequestKind { status_page, upgrade_request, reread };
+
 // One HTTP attempt as it leaves: where from and to, its request line, and whether it
 // carries credentials (the user name and realm are no secret; the response is).
 struct RequestFact {
@@ -44,6 +49,7 @@ struct RequestFact {
     bool signed_request = false;
     std::string user_name{};
     std::string realm{};
+    RequestKind kind = RequestKind::status_page;
 };
 
 // The answer's status line; empty when nothing came back.
@@ -51,6 +57,9 @@ struct AnswerFact {
     std::string request_line;
     std::string status_line;  // "HTTP/1.1 200 OK"
     std::uint32_t bytes = 0;
+    RequestKind kind = RequestKind::status_page;
+    int status_code = 0;     // 0: no answer, or none with a status code
+    bool challenge = false;  // a usable Digest challenge
 };
 
 enum class Call { http_bind, http_connect, http_send, http_receive, tftp_bind, tftp_send };
@@ -86,6 +95,23 @@ struct TransferFact {
     bool given_up = false;
 };
 
+// One packet of a transfer, sent or received; noted only where a front-end asks for them.
+enum class Packet {
+    option_acknowledgement_sent,
+    option_acknowledgement_resent,
+    block_sent,
+    block_resent,
+    acknowledgement,     // of the block awaited
+    ignored_other_peer,  // another address or port
+    ignored_not_acknowledgement,
+    ignored_stale,  // an acknowledgement of another block
+};
+
+struct PacketFact {
+    Packet packet;
+    std::uint32_t block = 0;
+};
+
 struct VersionsFact {
     std::string expected;
     std::string reported;
@@ -98,6 +124,7 @@ enum class Standing { outdated, current, newer };
 struct StandingFact {
     Standing standing;
     bool transition_first;  // a staged build would serve the transition image first
+    std::string reported{};
 };
 
 struct FailureFact {
@@ -105,12 +132,26 @@ struct FailureFact {
 };
 
 using Fact = std::variant<StartFact, DeviceFact, PhaseFact, RequestFact, AnswerFact, CallFailedFact, ListeningFact,
-                          ReadRequestFact, TransferFact, VersionsFact, StandingFact, FailureFact>;
+                          ReadRequestFact, TransferFact, PacketFact, VersionsFact, StandingFact, FailureFact>;
+
+// A fact as it was noted, by the milliseconds of the platform clock.
+struct Noted {
+    std::uint32_t at_ms;
+    Fact fact;
+};
+
+// The ports the listener's two ranges start at: the device's own, and the one taken
+// without the privilege to bind it.
+inline constexpr std::uint16_t first_listener_port = 69;
+inline constexpr std::uint16_t first_unprivileged_listener_port = 10069;
 
 std::string_view phase_name(Phase phase);
+
+// 404 from "HTTP/1.1 404 Not Found"; 0 when the line holds none.
+int status_code(std::string_view status_line);
 
 // The fact as lines a person reads in a trace or a support log, addresses dotted;
 // several lines are parted by '\n'.
 std::string fact_text(const Fact& fact);
 
-}  // namespace voq::ui
+}  // namespace voq::record

@@ -1,10 +1,9 @@
 #include <string>
 
-#include "ui/facts.h"
-#include "ui/printable.h"
-#include "ui/views.h"
+#include "record/facts.h"
+#include "record/printable.h"
 
-namespace voq::ui {
+namespace voq::record {
 
 namespace {
 
@@ -78,6 +77,29 @@ struct Text {
                " image, " + std::to_string(f.blocks_acknowledged) + " blocks acknowledged, " +
                std::to_string(f.retransmissions) + " retransmissions";
     }
+    std::string operator()(const PacketFact& f) const
+    {
+        const std::string block = std::to_string(f.block);
+        switch (f.packet) {
+        case Packet::option_acknowledgement_sent:
+            return "TFTP option acknowledgement sent";
+        case Packet::option_acknowledgement_resent:
+            return "TFTP option acknowledgement sent again";
+        case Packet::block_sent:
+            return "TFTP block " + block + " sent";
+        case Packet::block_resent:
+            return "TFTP block " + block + " sent again";
+        case Packet::acknowledgement:
+            return "TFTP acknowledgement of block " + block;
+        case Packet::ignored_other_peer:
+            return "TFTP datagram from another address or port ignored";
+        case Packet::ignored_not_acknowledgement:
+            return "TFTP datagram that is no acknowledgement ignored";
+        case Packet::ignored_stale:
+            return "TFTP stale acknowledgement of block " + block + " ignored";
+        }
+        return {};
+    }
     std::string operator()(const VersionsFact& f) const
     {
         return "Version expected " + printable(f.expected) + ", reported " + printable(f.reported);
@@ -126,6 +148,20 @@ std::string_view phase_name(Phase phase)
     return "unknown";
 }
 
+int status_code(std::string_view status_line)
+{
+    const std::size_t space = status_line.find(' ');
+    if (!status_line.starts_with("HTTP/") || space == std::string_view::npos) return 0;
+    const std::string_view code = status_line.substr(space + 1, 3);
+    if (code.size() != 3) return 0;
+    int value = 0;
+    for (const char c : code) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 std::string fact_text(const Fact& fact) { return std::visit(Text{}, fact); }
 
-}  // namespace voq::ui
+}  // namespace voq::record

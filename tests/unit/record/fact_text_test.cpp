@@ -1,14 +1,14 @@
 // The facts as a trace or a support log shows them: addresses dotted, device texts
 // made harmless, and no room anywhere for a secret.
 
-#include "ui/facts.h"
+#include "record/facts.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace voq::ui {
+namespace voq::record {
 namespace {
 
 TEST(FactText, EachKindAsAPersonReadsIt)
@@ -44,6 +44,9 @@ TEST(FactText, EachKindAsAPersonReadsIt)
          "TFTP read request from 10.0.0.2:4711 for /other.bin, not the file offered: ignored"},
         {TransferFact{false, 1024, 734916, 2, 3},
          "Transfer: 1024 of 734916 bytes of the target image, 2 blocks acknowledged, 3 retransmissions"},
+        {PacketFact{Packet::block_resent, 1}, "TFTP block 1 sent again"},
+        {PacketFact{Packet::option_acknowledgement_resent}, "TFTP option acknowledgement sent again"},
+        {PacketFact{Packet::ignored_stale, 3}, "TFTP stale acknowledgement of block 3 ignored"},
         {VersionsFact{"2.0.13(g)", "2.0.12(SE)"}, "Version expected 2.0.13(g), reported 2.0.12(SE)"},
         {StandingFact{Standing::outdated, true},
          "Device's version: older than the tool's firmware, transition image first in a staged build"},
@@ -69,4 +72,4 @@ TEST(FailureTable, EveryCodeHasItsOwnNameAndAFailureText)
 }
 
 }  // namespace
-}  // namespace voq::ui
+}  // namespace voq::record
