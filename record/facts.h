@@ -93,6 +93,7 @@ struct TransferFact {
     std::uint32_t blocks_acknowledged;
     std::uint32_t retransmissions;
     bool given_up = false;
+    std::uint32_t awaited_block = 0;  // whose acknowledgement is awaited; 0: the options'
 };
 
 // One packet of a transfer, sent or received; noted only where a front-end asks for them.

@@ -80,7 +80,8 @@ record::TransferFact transfer_fact(const TransferSession& transfer, bool given_u
     const std::uint32_t blocks = transfer.next_block == 0 ? 0 : transfer.next_block - 1;
     return {transfer.transition_image, static_cast<std::uint32_t>(transfer.bytes_acknowledged),
             transfer.image_size,       blocks,
-            transfer.retransmissions,  given_up};
+            transfer.retransmissions,  given_up,
+            transfer.next_block};
 }
 
 // The acknowledgement awaited has come: count its block, and send the next one.

@@ -4,10 +4,15 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/clock.h"
+#include "platform/local_addresses.h"
 #include "platform/private_file.h"
+#include "record/likely_causes.h"
+#include "record/run_report.h"
 
 namespace voq::ui {
 
@@ -93,6 +98,18 @@ struct SupportLog::State {
     std::uint32_t transfer_started_ms = 0;
     bool transferring = false;
     std::uint32_t retransmissions = 0;
+    std::vector<record::Noted> facts;  // the run so far, for its likely causes
+    bool causes_due = false;
+
+    // After the failure and the message the person saw, so that the log ends with them.
+    void causes_locked()
+    {
+        if (!causes_due) return;
+        causes_due = false;
+        const record::RunReport report = record::fold_run(facts);
+        const record::Circumstances around{platform::netmask_of(report.pc_address)};
+        for (const std::string& cause : record::likely_causes(report, around)) write_locked("Likely cause: " + cause);
+    }
 
     // Each line reaches the system at once: a run killed after it keeps it.
     void write_locked(std::string_view text)
@@ -121,8 +138,8 @@ struct SupportLog::State {
         if (fact.retransmissions != retransmissions) {
             retransmissions = fact.retransmissions;
             write_locked("Transfer: " + blocks_text(fact.blocks_acknowledged) + ", " +
-                         (fact.blocks_acknowledged == 0 ? std::string("option acknowledgement")
-                                                        : "block " + std::to_string(fact.blocks_acknowledged + 1)) +
+                         (fact.awaited_block == 0 ? std::string("option acknowledgement")
+                                                  : "block " + std::to_string(fact.awaited_block)) +
                          " sent again (" + std::to_string(retransmissions) + " retransmissions)");
         }
         if (fact.given_up || fact.acknowledged == fact.total) {
@@ -192,6 +209,9 @@ void SupportLog::note(const record::Fact& fact)
 {
     if (!state_) return;
     const std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->causes_locked();
+    state_->facts.push_back({platform::milliseconds(), fact});
+    if (std::holds_alternative<record::FailureFact>(fact)) state_->causes_due = true;
     if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) {
         state_->transfer_locked(*transfer);
         return;
@@ -206,6 +226,7 @@ void SupportLog::shown(std::string_view text)
     for (const char c : text) line += c == '\r' ? ' ' : c == '\n' ? ' ' : c;
     const std::lock_guard<std::mutex> lock(state_->mutex);
     state_->write_locked(line);
+    state_->causes_locked();
 }
 
 std::string log_time(std::chrono::system_clock::time_point when)

@@ -139,8 +139,8 @@ TEST_F(Folder, EachLineReachesTheFileAtOnceAndATransferIsSummarised)
     log.note(PhaseFact{Phase::transferring});
     EXPECT_NE(test::read_file(root / "run.log").find(" Phase: transferring\n"), std::string::npos);
     for (std::uint32_t block = 1; block <= 3; ++block) log.note(TransferFact{false, block * 512, 1500, block, 0});
-    log.note(TransferFact{false, 1500, 1500, 3, 1});
-    log.note(TransferFact{false, 1500, 1500, 4, 1});
+    log.note(TransferFact{false, 1500, 1500, 3, 1, false, 4});
+    log.note(TransferFact{false, 1500, 1500, 4, 1, false, 5});
     const std::string text = test::read_file(root / "run.log");
     EXPECT_NE(text.find("Transfer of the target image: 1500 bytes"), std::string::npos) << text;
     EXPECT_NE(text.find("Transfer: blocks 1-3 acknowledged, block 4 sent again (1 retransmissions)"),
@@ -162,6 +162,29 @@ TEST_F(Folder, ARefusedTftpSendStandsBetweenTheTransfersLinesWithTheSystemsReaso
     ASSERT_NE(refusal, std::string::npos) << text;
     ASSERT_NE(given_up, std::string::npos) << text;
     EXPECT_LT(refusal, given_up);
+}
+
+TEST_F(Folder, AResentFirstBlockIsNamedSoAndAFailedRunEndsWithItsLikelyCauses)
+{
+    std::filesystem::create_directories(root);
+    SupportLog log = SupportLog::to_file(root / "run.log");
+    log.note(TransferFact{false, 0, 1500, 0, 1, false, 1});
+    log.note(DeviceFact{{0x7f000001}, 0x7f000001, 0x7f00d202});
+    log.note(RequestFact{0x7f000001, 23456, 0x7f00d202, 80, "GET /admin/upgrade?x HTTP/1.1", false, "", "",
+                         RequestKind::upgrade_request});
+    log.note(AnswerFact{"GET /admin/upgrade?x HTTP/1.1", "HTTP/1.1 503 Service Unavailable", 40,
+                        RequestKind::upgrade_request, 503});
+    log.note(FailureFact{session::Failure::user_abort});
+    log.shown("Upgrade Failed: User Abort");
+    const std::string text = test::read_file(root / "run.log");
+    EXPECT_NE(text.find("Transfer: no block acknowledged, block 1 sent again (1 retransmissions)"), std::string::npos)
+        << text;
+    const std::string last =
+        "Likely cause: The device refused the upgrade request (\"HTTP/1.1 503 Service "
+        "Unavailable\"): a device busy with another upgrade answers so. Let that one finish, "
+        "then try again.\n";
+    ASSERT_GE(text.size(), last.size());
+    EXPECT_EQ(text.substr(text.size() - last.size()), last) << text;
 }
 
 TEST_F(Folder, ALogThatCannotBeWrittenWritesNothingAndSaysSo)
