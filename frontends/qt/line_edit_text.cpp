@@ -10,9 +10,12 @@ namespace voq::ui::qt {
 
 namespace {
 
+constexpr const char* highest_property = "voq_highest_number";
+
 class LineEditText : public QAccessibleWidget,
                      public QAccessibleTextInterface,
-                     public QAccessibleEditableTextInterface {
+                     public QAccessibleEditableTextInterface,
+                     public QAccessibleValueInterface {
 public:
     explicit LineEditText(QLineEdit* line) : QAccessibleWidget(line, QAccessible::EditableText)
     {
@@ -24,6 +27,8 @@ public:
     {
         if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
         if (type == QAccessible::EditableTextInterface) return static_cast<QAccessibleEditableTextInterface*>(this);
+        if (type == QAccessible::ValueInterface && line()->property(highest_property).isValid())
+            return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
     QAccessible::State state() const override
@@ -112,6 +117,12 @@ public:
         if (acceptable(changed)) line()->setText(changed);
     }
 
+    QVariant currentValue() const override { return line()->text().toInt(); }
+    void setCurrentValue(const QVariant& value) override { setText(QAccessible::Value, value.toString()); }
+    QVariant maximumValue() const override { return line()->property(highest_property); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
 private:
     QLineEdit* line() const { return static_cast<QLineEdit*>(widget()); }
 
@@ -129,5 +140,13 @@ private:
 }  // namespace
 
 QAccessibleInterface* line_edit_text(QLineEdit* line) { return new LineEditText(line); }
+
+void read_as_number(QLineEdit* line, int highest) { line->setProperty(highest_property, highest); }
+
+void announce_value(QLineEdit* line)
+{
+    QAccessibleValueChangeEvent changed(line, line->text().toInt());
+    QAccessible::updateAccessibility(&changed);
+}
 
 }  // namespace voq::ui::qt
