@@ -16,7 +16,7 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-min
                     wine wine64 xvfb xauth
 # The accessibility bus and a screen reader's interface to it, for reading the Linux
 # program's screens as a screen reader does.
-SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb orca
+SCREEN_READER_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb orca xdotool
 
 .PHONY: test check format demo package bench build native windows sanitized packages native-packages clean
 
