@@ -46,7 +46,8 @@ scripts/windows-notices.sh | sed 's/$/\r/' >"$stage/$folder/NOTICES.txt"
 python3 scripts/deterministic_zip.py "dist/$folder-windows-x64.zip" "$stage" "$folder"
 
 (cd dist && sha256sum -- *.zip *.deb >SHA256SUMS)
-(cd dist/symbols && find . -type f -printf '%P\n' | sort | xargs sha256sum -- >SHA256SUMS)
+(cd dist/symbols && find . -type f -printf '%P\n' | sort | xargs sha256sum -- >"$stage/symbols.sums") &&
+    mv "$stage/symbols.sums" dist/symbols/SHA256SUMS
 echo "dist/ for $version at commit $(git rev-parse --short HEAD):"
 (cd dist && ls -l -- *.zip *.deb SHA256SUMS)
 echo "$root/dist"
