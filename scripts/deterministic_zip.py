@@ -1,5 +1,5 @@
 """deterministic_zip.py ZIP ROOT FOLDER: FOLDER under ROOT as ZIP, the same bytes every time:
-names in order, each file's time the commit's (SOURCE_DATE_EPOCH), no owner, fixed modes."""
+names in order, each file's time the commit's (SOURCE_DATE_EPOCH), no owner, each file readable by all."""
 
 import os
 import sys
@@ -16,8 +16,8 @@ def main(zip_path: str, root: str, folder: str) -> None:
         for name in sorted(names):
             entry = zipfile.ZipInfo(name.replace(os.sep, "/"), stamp)
             entry.compress_type = zipfile.ZIP_DEFLATED
-            entry.create_system = 0
-            entry.external_attr = 0
+            entry.create_system = 3
+            entry.external_attr = 0o100644 << 16
             with open(os.path.join(root, name), "rb") as source:
                 archive.writestr(entry, source.read(), compresslevel=9)
 

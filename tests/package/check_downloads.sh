@@ -51,17 +51,18 @@ PY
 done
 "$here/check_windows_imports.sh" "$windows"/*.exe || fail "the Windows programs' imports"
 
-# Both programs in a wine prefix made fresh: nothing installed, nothing shared.
+# Both programs in a wine prefix made fresh: nothing installed, nothing shared. The
+# display comes first: the prefix's wine server keeps the one it started with.
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+start_display
 wineboot --init >/dev/null 2>&1 || fail "wineboot"
 first=$(wine "$windows/voq-upgrade-cli.exe" --version 2>/dev/null | head -n 1 | tr -d '\r')
 [[ $first == "voq-upgrade-cli $version" ]] || fail "voq-upgrade-cli.exe --version says '$first'"
-start_display
 wine "$windows/voq-upgrade.exe" >/dev/null 2>&1 &
 started=no
 for _ in $(seq 300); do
     log=$(find "$WINEPREFIX/drive_c/users" -path '*VOQ Upgrade/*.log' 2>/dev/null | head -n 1)
-    windows_shown=$(xwininfo -root -children 2>/dev/null | grep -c '^ *0x' || true)
+    windows_shown=$(timeout 10 xwininfo -root -children 2>/dev/null | grep -c '^ *0x' || true)
     if [[ -n $log && $windows_shown -gt 0 ]]; then
         started=yes
         break
@@ -77,7 +78,7 @@ unset WINEPREFIX
 # The package: the hardening Debian's own packages have.
 package=${packages[0]}
 tags=$(lintian --no-cfg --tags hardening-no-bindnow,hardening-no-fortify-functions,hardening-no-pie,hardening-no-relro \
-    "$package" 2>&1 || true)
+    "$package" 2>"$work/lintian.log") || { cat "$work/lintian.log"; fail "lintian did not run"; }
 [[ -z $tags ]] || fail "lintian: $tags"
 dpkg-deb -x "$package" "$work/deb"
 if command -v hardening-check >/dev/null; then
@@ -88,7 +89,7 @@ if command -v hardening-check >/dev/null; then
 fi
 for program in voq-upgrade voq-upgrade-cli; do
     id=$(readelf -n "$work/deb/usr/bin/$program" | sed -n 's/.*Build ID: //p')
-    [[ -n $id && $(readelf -n "$dist/symbols/linux/$program.debug" | sed -n 's/.*Build ID: //p') == "$id" ]] ||
+    [[ -n $id && $(readelf -n "$dist/symbols/linux/$program.debug" 2>/dev/null | sed -n 's/.*Build ID: //p') == "$id" ]] ||
         fail "symbols/linux/$program.debug is not the packaged $program's"
 done
 
