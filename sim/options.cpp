@@ -90,7 +90,7 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
     Options options;
     WebConfig& web = options.device.web;
     TftpConfig& tftp = options.device.tftp;
-    std::string address, qop, algorithm;
+    std::string address, qop, algorithm, nonce, fault;
 
     CLI::App app("voq-device-sim");
     // The usage text is this program's own; a setting given twice keeps its last value.
@@ -125,8 +125,8 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
     app.add_option("--qop", qop);
     app.add_option("--algorithm", algorithm)->check(CLI::IsMember({"none", "MD5", "MD5-sess"}));
     app.add_option("--opaque", web.digest.opaque);
-    app.add_option("--nonce", web.digest.nonce_policy)->transform(CLI::CheckedTransformer(nonce_policies));
-    app.add_option("--fault", web.fault)->transform(CLI::CheckedTransformer(web_faults));
+    app.add_option("--nonce", nonce);
+    app.add_option("--fault", fault);
     app.add_option("--error-status", web.error_status)->check(CLI::Range(100, 599));
     app.add_option("--answer-delay", web.answer_delay_ms);
     app.add_option("--request-delay", tftp.request_delay_ms);
@@ -148,6 +148,16 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
     if (app.count("--address") > 0 &&
         (app::parse_device_address(address, &web.address) != app::AddressCode::accepted || web.address == 0))
         return "bad value for --address: " + address;
+    if (app.count("--nonce") > 0) {
+        const auto found = nonce_policies.find(nonce);
+        if (found == nonce_policies.end()) return "bad value for --nonce: " + nonce;
+        web.digest.nonce_policy = found->second;
+    }
+    if (app.count("--fault") > 0) {
+        const auto found = web_faults.find(fault);
+        if (found == web_faults.end()) return "bad value for --fault: " + fault;
+        web.fault = found->second;
+    }
     if (app.count("--qop") > 0) web.digest.qop = qop == "none" ? "" : qop;
     if (app.count("--algorithm") > 0) web.digest.algorithm = algorithm == "none" ? "" : algorithm;
     return options;
