@@ -8,6 +8,7 @@
 #include "ui/failure.h"
 #include "ui/screens.h"
 #include "ui/views.h"
+#include "web/response.h"
 #include "web/runner.h"
 
 namespace voq::app {
@@ -47,7 +48,8 @@ void run_upgrade_sequence(session::Session& session, std::string_view carried_tr
     const std::string_view device_version = session.device_info.software_version.view();
     ui::note(session, ui::StandingFact{version_standing(device_version, fw::version_text(session.target_image),
                                                         carried_transition_version),
-                                       stage_decision(device_version, carried_transition_version) == Stage::staged});
+                                       stage_decision(device_version, carried_transition_version) == Stage::staged,
+                                       web::status_code(session.response.data())});
 
     if (session.stage_flag.load() == 0 &&
         stage_decision(device_version, fw::version_text(session.transition_image)) == Stage::direct)

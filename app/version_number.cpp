@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "firmware/image.h"
+
 namespace voq::app {
 
 namespace {
@@ -90,11 +92,13 @@ Stage stage_decision(std::string_view device_version, std::string_view transitio
 ui::Standing version_standing(std::string_view device_version, std::string_view target_version,
                               std::string_view transition_version)
 {
+    if (device_version.find_first_not_of(" \t\r\n") == std::string_view::npos) return ui::Standing::unreadable;
+    if (fw::same_version(device_version, target_version)) return ui::Standing::current;
     if (stage_decision(device_version, transition_version) == Stage::staged) return ui::Standing::outdated;
     const std::int32_t device = version_number(device_version);
     const std::int32_t target = version_number(target_version);
     if (device < target) return ui::Standing::outdated;
-    return device == target ? ui::Standing::current : ui::Standing::newer;
+    return device == target ? ui::Standing::other_build : ui::Standing::newer;
 }
 
 }  // namespace voq::app

@@ -77,7 +77,7 @@ Completion complete_upgrade(session::Session& session, Outcome outcome, ui::Prog
     const std::string reported(session.device_info.software_version.view());
     trace("[%d]%s %s\n", stage_flag, expected.c_str(), reported.c_str());
     ui::note(session, ui::VersionsFact{expected, reported});
-    if (session.phone_style == 0 && expected != reported) {
+    if (session.phone_style == 0 && !fw::same_version(reported, expected)) {
         ui::report_error(session, session::Failure::version_mismatch);
         return Completion::failed;
     }

@@ -22,6 +22,9 @@ struct HintFacts {
     std::optional<std::string> port_69_holder = {};       // the program on UDP port 69, when this PC tells
     bool port_69_ours = false;                            // another run of this program holds it: no cause to name
     bool root = false;                                    // root needs no capability to bind port 69
+    std::string version_before = {};                      // what the status page said before the upgrade
+    bool transition_first = false;                        // a device that old takes the transition image first
+    bool staged = false;                                  // this build serves it
 };
 
 // The likely causes of a run that ended without reaching the device or without the

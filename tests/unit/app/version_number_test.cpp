@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "firmware/image.h"
+
 namespace voq::app {
 namespace {
 
@@ -72,25 +74,30 @@ TEST(StageDecision, StagesOlderDevicesAndNtBuilds)
     }
 }
 
-TEST(VersionStanding, ByTheStageDecisionsNumbers)
+TEST(VersionStanding, CurrentAsTheCheckAfterTheRestartSaysElseByTheNumbers)
 {
     const struct {
         std::string device;
         ui::Standing standing;
     } cases[] = {
-        {"2.0.13(g)", ui::Standing::current},  {"2.0.13", ui::Standing::current},  // the letters in brackets do not
-                                                                                   // count
-        {"2.0.13(SE)", ui::Standing::current}, {"2.0.12(SE)", ui::Standing::outdated}, {"2.0.14", ui::Standing::newer},
-        {"3.0", ui::Standing::outdated},        // two components: 300
-        {"R2.0.14", ui::Standing::outdated},    // the letter costs the first component
-        {"", ui::Standing::outdated},           // a page without a version
-        {"2.0.015", ui::Standing::current},     // octal, as the stage decision reads it
-        {"9.9.9(NT)", ui::Standing::outdated},  // the transition first, however high
-        {"2147483647", ui::Standing::newer},   {"4294967295", ui::Standing::outdated},  // -1 as a signed number
+        {"2.0.13(g)", ui::Standing::current},
+        {"2.0.13", ui::Standing::other_build},  // what the check after the restart refuses is no current version
+        {"2.0.13(SE)", ui::Standing::other_build},
+        {"2.0.12(SE)", ui::Standing::outdated},
+        {"2.0.14", ui::Standing::newer},
+        {"3.0", ui::Standing::outdated},      // two components: 300
+        {"R2.0.14", ui::Standing::outdated},  // the letter costs the first component
+        {"", ui::Standing::unreadable},       // a page without a version
+        {"\n", ui::Standing::unreadable},
+        {"2.0.015", ui::Standing::other_build},  // octal, as the stage decision reads it
+        {"9.9.9(NT)", ui::Standing::outdated},   // the transition first, however high
+        {"2147483647", ui::Standing::newer},
+        {"4294967295", ui::Standing::outdated},  // -1 as a signed number
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("device \"" + c.device + "\"");
         EXPECT_EQ(version_standing(c.device, "2.0.13(g)", "2.0.12(SE)"), c.standing);
+        EXPECT_EQ(fw::same_version(c.device, "2.0.13(g)"), c.standing == ui::Standing::current);
     }
 }
 
