@@ -1,5 +1,6 @@
 #include "tftp/completion.h"
 
+#include <algorithm>
 #include <string>
 
 #include "firmware/image.h"
@@ -46,7 +47,8 @@ void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clo
     while (true) {
         std::uint32_t now = clock.milliseconds() >> unit_shift;
         if (now < start) now += unit_wrap;
-        uploading.set_position(static_cast<int>(now - start));
+        // A wait woken late past its end still ends at the bar's range.
+        uploading.set_position(static_cast<int>(std::min(now - start, static_cast<std::uint32_t>(units))));
         uploading.pump(ui::every_message);
         if (now >= start + static_cast<std::uint32_t>(units)) break;
         clock.sleep_milliseconds(restart_wait_unit_ms);
