@@ -8,6 +8,7 @@
 #include "ui/failure.h"
 #include "ui/screens.h"
 #include "ui/views.h"
+#include "web/response.h"
 #include "web/runner.h"
 
 namespace voq::app {
@@ -46,8 +47,9 @@ void run_upgrade_sequence(session::Session& session, std::string_view carried_tr
 
     const std::string_view device_version = session.device_info.software_version.view();
     ui::note(session, record::StandingFact{version_standing(device_version, fw::version_text(session.target_image),
-                                                            carried_transition_version),
-                                           stage_decision(device_version, carried_transition_version) == Stage::staged,
+                                                        carried_transition_version),
+                                       stage_decision(device_version, carried_transition_version) == Stage::staged,
+                                       web::status_code(session.response.data()),
                                            std::string(device_version)});
 
     if (session.stage_flag.load() == 0 &&

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "firmware/image.h"
+
 namespace voq::app {
 
 namespace {
@@ -90,11 +92,13 @@ Stage stage_decision(std::string_view device_version, std::string_view transitio
 record::Standing version_standing(std::string_view device_version, std::string_view target_version,
                                   std::string_view transition_version)
 {
+    if (device_version.find_first_not_of(" \t\r\n") == std::string_view::npos) return record::Standing::unreadable;
+    if (fw::same_version(device_version, target_version)) return record::Standing::current;
     if (stage_decision(device_version, transition_version) == Stage::staged) return record::Standing::outdated;
     const std::int32_t device = version_number(device_version);
     const std::int32_t target = version_number(target_version);
     if (device < target) return record::Standing::outdated;
-    return device == target ? record::Standing::current : record::Standing::newer;
+    return device == target ? record::Standing::other_build : record::Standing::newer;
 }
 
 }  // namespace voq::app

@@ -52,4 +52,6 @@ const FirmwareImage& image_to_serve(int stage_flag, const FirmwareImage& target,
     return stage_flag != 0 ? target : transition;
 }
 
+bool same_version(std::string_view reported, std::string_view expected) { return reported == expected; }
+
 }  // namespace voq::fw

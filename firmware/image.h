@@ -53,6 +53,12 @@ FirmwareImage read_image(std::span<const std::uint8_t> bytes);
 std::string_view version_text(const Header& header);
 inline std::string_view version_text(const FirmwareImage& image) { return version_text(image.header); }
 
+// Whether a device that reports this version runs the image whose version text is
+// expected: the text byte for byte, case and the letters in brackets included, so
+// "2.0.13" is not "2.0.13(g)" although they count alike. Every reading of "the device
+// runs the tool's firmware" goes through here, before an upgrade as after it.
+bool same_version(std::string_view reported, std::string_view expected);
+
 // The target image once the stage flag is set, the transition image before.
 const FirmwareImage& image_to_serve(int stage_flag, const FirmwareImage& target, const FirmwareImage& transition);
 

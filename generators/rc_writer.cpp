@@ -1,7 +1,7 @@
 // voq-rc-writer OUT_DIR TARGET_IMAGE TRANSITION_IMAGE DEVICE_XPM TELEPHONE_XPM
 // Writes the Windows program's resources from the sources every front-end shares:
 // OUT_DIR/voq-upgrade.rc (the ten dialog templates, the icons, the two firmware
-// images, the version information) and the two icons as 16-colour .ico files.
+// images) and the two icons as 16-colour .ico files.
 
 #include <algorithm>
 #include <cstdint>
@@ -256,12 +256,5 @@ int main(int argc, char** argv)
     rc += std::to_string(voq::fw::target_image_id) + " VOQ_FIRMWARE " + rc_string(argv[2]) + "\n" +
           std::to_string(voq::fw::transition_image_id) + " VOQ_FIRMWARE " + rc_string(argv[3]) + "\n\n";
     rc += dialogs();
-    rc +=
-        "1 VERSIONINFO\nFILEVERSION 0,1,0,0\nPRODUCTVERSION 0,1,0,0\nFILEOS VOS_NT_WINDOWS32\nFILETYPE VFT_APP\n"
-        "BEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"040904b0\"\n    BEGIN\n"
-        "      VALUE \"FileDescription\", \"VOQ Upgrade\"\n      VALUE \"FileVersion\", \"0.1.0\"\n"
-        "      VALUE \"ProductName\", \"VOQ Upgrade\"\n      VALUE \"ProductVersion\", \"0.1.0\"\n"
-        "      VALUE \"OriginalFilename\", \"voq-upgrade.exe\"\n    END\n  END\n"
-        "  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", 0x409, 1200\n  END\nEND\n";
     return write_file(out_dir + "/voq-upgrade.rc", rc) ? 0 : 1;
 }

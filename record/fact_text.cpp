@@ -117,6 +117,11 @@ struct Text {
         case Standing::newer:
             text += "later than the tool's firmware";
             break;
+        case Standing::other_build:
+            text += "another build of the tool's firmware";
+            break;
+        case Standing::unreadable:
+            return "Device's version: none on its status page (status " + std::to_string(f.status_code) + ")";
         }
         return text + (f.transition_first ? ", transition image first in a staged build" : "");
     }

@@ -119,13 +119,15 @@ struct VersionsFact {
 };
 
 // How the device's version stands against the firmware this tool carries, read from
-// its status page before the confirmation.
-enum class Standing { outdated, current, newer };
+// its status page before the confirmation. Another build carries the target's number
+// in other words; an unreadable page gave no version at all.
+enum class Standing { outdated, current, newer, other_build, unreadable };
 
 struct StandingFact {
     Standing standing;
     bool transition_first;  // a staged build would serve the transition image first
-    std::string reported{};
+    int status_code = 0;    // of the status page's answer; 0 when it had none
+    std::string reported{};  // the version the page gave
 };
 
 struct FailureFact {

@@ -1,9 +1,9 @@
 #include "sim/options.h"
 
-#include <charconv>
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 #include <map>
+
+#include <CLI/CLI.hpp>
 
 #include "app/device_address.h"
 #include "ui/views.h"
@@ -31,13 +31,6 @@ const std::map<std::string, NoncePolicy, std::less<>> nonce_policies = {
     {"every-challenge", NoncePolicy::every_challenge},
     {"after-restart", NoncePolicy::after_restart},
 };
-
-template <typename Number>
-bool read_number(std::string_view text, Number& number)
-{
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    return error == std::errc{} && end == text.data() + text.size() && !text.empty();
-}
 
 }  // namespace
 
@@ -97,112 +90,76 @@ std::variant<Options, std::string> parse_options(int argc, const char* const* ar
     Options options;
     WebConfig& web = options.device.web;
     TftpConfig& tftp = options.device.tftp;
-    for (int k = 1; k < argc; ++k) {
-        const std::string_view option = argv[k];
-        if (option == "--help") {
-            options.help = true;
-            continue;
-        }
-        if (option == "--session-key-from-hex") {
-            web.digest.session_key_from_hex = true;
-            continue;
-        }
-        if (option == "--lenient") {
-            web.strict = false;
-            continue;
-        }
-        if (option == "--follow-new-port") {
-            tftp.follow_new_port = true;
-            continue;
-        }
-        bool* flag = option == "--duplicate-acks"          ? &tftp.faults.duplicate_acks
-                     : option == "--acks-from-other-port"  ? &tftp.faults.acks_from_other_port
-                     : option == "--stray-packets"         ? &tftp.faults.stray_packets
-                     : option == "--error-instead-of-ack0" ? &tftp.faults.error_instead_of_ack0
-                     : option == "--wrong-name-first"      ? &tftp.faults.wrong_name_first
-                     : option == "--never-request"         ? &tftp.faults.never_request
-                     : option == "--stale-acks"            ? &tftp.faults.stale_acks
-                                                           : nullptr;
-        if (flag != nullptr) {
-            *flag = true;
-            continue;
-        }
-        if (k + 1 >= argc) return "option " + std::string(option) + " needs a value";
-        const std::string_view value = argv[++k];
-        const auto bad = [&] { return "bad value for " + std::string(option) + ": " + std::string(value); };
-        if (option == "--address") {
-            if (app::parse_device_address(value, &web.address) != app::AddressCode::accepted || web.address == 0)
-                return bad();
-        } else if (option == "--port") {
-            if (!read_number(value, web.port) || web.port == 0) return bad();
-        } else if (option == "--product-name") {
-            web.identity.product_name = value;
-        } else if (option == "--mac-address") {
-            web.identity.mac_address = value;
-        } else if (option == "--software-version") {
-            web.identity.software_version = value;
-        } else if (option == "--hardware-version") {
-            web.identity.hardware_version = value;
-        } else if (option == "--serial-number") {
-            web.identity.serial_number = value;
-        } else if (option == "--password") {
-            web.digest.enabled = true;
-            web.digest.password = value;
-        } else if (option == "--user") {
-            web.digest.user = value;
-        } else if (option == "--realm") {
-            web.digest.realm = value;
-        } else if (option == "--qop") {
-            web.digest.qop = value == "none" ? "" : std::string(value);
-        } else if (option == "--algorithm") {
-            if (value != "none" && value != "MD5" && value != "MD5-sess") return bad();
-            web.digest.algorithm = value == "none" ? "" : std::string(value);
-        } else if (option == "--opaque") {
-            web.digest.opaque = value;
-        } else if (option == "--nonce") {
-            const auto found = nonce_policies.find(value);
-            if (found == nonce_policies.end()) return bad();
-            web.digest.nonce_policy = found->second;
-        } else if (option == "--fault") {
-            const auto found = web_faults.find(value);
-            if (found == web_faults.end()) return bad();
-            web.fault = found->second;
-        } else if (option == "--request-delay") {
-            if (!read_number(value, tftp.request_delay_ms)) return bad();
-        } else if (option == "--restart-time") {
-            if (!read_number(value, tftp.restart_ms)) return bad();
-        } else if (option == "--linger") {
-            if (!read_number(value, tftp.dally_ms)) return bad();
-        } else if (option == "--ack-loss") {
-            const std::string text(value);
-            char* end = nullptr;
-            tftp.faults.ack_loss = std::strtod(text.c_str(), &end);
-            if (end == text.c_str() || *end != '\0' || tftp.faults.ack_loss < 0 || tftp.faults.ack_loss > 1)
-                return bad();
-        } else if (option == "--data-loss") {
-            const std::string text(value);
-            char* end = nullptr;
-            tftp.faults.data_loss = std::strtod(text.c_str(), &end);
-            if (end == text.c_str() || *end != '\0' || tftp.faults.data_loss < 0 || tftp.faults.data_loss > 1)
-                return bad();
-        } else if (option == "--ack-delay") {
-            if (!read_number(value, tftp.faults.ack_delay_ms)) return bad();
-        } else if (option == "--pause-at-block") {
-            if (!read_number(value, tftp.faults.pause_at_block)) return bad();
-        } else if (option == "--pause") {
-            if (!read_number(value, tftp.faults.pause_ms)) return bad();
-        } else if (option == "--silent-from-block") {
-            if (!read_number(value, tftp.faults.silent_from_block)) return bad();
-        } else if (option == "--report-version") {
-            tftp.faults.reported_version = value;
-        } else if (option == "--answer-delay") {
-            if (!read_number(value, web.answer_delay_ms)) return bad();
-        } else if (option == "--error-status") {
-            if (!read_number(value, web.error_status) || web.error_status < 100 || web.error_status > 599) return bad();
-        } else {
-            return "unknown option " + std::string(option);
-        }
+    std::string address, qop, algorithm, nonce, fault;
+
+    CLI::App app("voq-device-sim");
+    // The usage text is this program's own; a setting given twice keeps its last value.
+    app.set_help_flag();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+
+    app.add_flag("--help", options.help);
+    app.add_flag("--session-key-from-hex", web.digest.session_key_from_hex);
+    app.add_flag("--lenient", [&web](std::int64_t) { web.strict = false; });
+    app.add_flag("--follow-new-port", tftp.follow_new_port);
+    app.add_flag("--duplicate-acks", tftp.faults.duplicate_acks);
+    app.add_flag("--acks-from-other-port", tftp.faults.acks_from_other_port);
+    app.add_flag("--stray-packets", tftp.faults.stray_packets);
+    app.add_flag("--error-instead-of-ack0", tftp.faults.error_instead_of_ack0);
+    app.add_flag("--wrong-name-first", tftp.faults.wrong_name_first);
+    app.add_flag("--never-request", tftp.faults.never_request);
+    app.add_flag("--stale-acks", tftp.faults.stale_acks);
+
+    app.add_option("--address", address);
+    app.add_option("--port", web.port)->check(CLI::Range(1, 65535));
+    app.add_option("--product-name", web.identity.product_name);
+    app.add_option("--mac-address", web.identity.mac_address);
+    app.add_option("--software-version", web.identity.software_version);
+    app.add_option("--hardware-version", web.identity.hardware_version);
+    app.add_option("--serial-number", web.identity.serial_number);
+    app.add_option_function<std::string>("--password", [&web](const std::string& password) {
+        web.digest.enabled = true;
+        web.digest.password = password;
+    });
+    app.add_option("--user", web.digest.user);
+    app.add_option("--realm", web.digest.realm);
+    app.add_option("--qop", qop);
+    app.add_option("--algorithm", algorithm)->check(CLI::IsMember({"none", "MD5", "MD5-sess"}));
+    app.add_option("--opaque", web.digest.opaque);
+    app.add_option("--nonce", nonce);
+    app.add_option("--fault", fault);
+    app.add_option("--error-status", web.error_status)->check(CLI::Range(100, 599));
+    app.add_option("--answer-delay", web.answer_delay_ms);
+    app.add_option("--request-delay", tftp.request_delay_ms);
+    app.add_option("--restart-time", tftp.restart_ms);
+    app.add_option("--linger", tftp.dally_ms);
+    app.add_option("--report-version", tftp.faults.reported_version);
+    app.add_option("--ack-loss", tftp.faults.ack_loss)->check(CLI::Range(0.0, 1.0));
+    app.add_option("--data-loss", tftp.faults.data_loss)->check(CLI::Range(0.0, 1.0));
+    app.add_option("--ack-delay", tftp.faults.ack_delay_ms);
+    app.add_option("--pause-at-block", tftp.faults.pause_at_block);
+    app.add_option("--pause", tftp.faults.pause_ms);
+    app.add_option("--silent-from-block", tftp.faults.silent_from_block);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return std::string(error.what());
     }
+    if (app.count("--address") > 0 &&
+        (app::parse_device_address(address, &web.address) != app::AddressCode::accepted || web.address == 0))
+        return "bad value for --address: " + address;
+    if (app.count("--nonce") > 0) {
+        const auto found = nonce_policies.find(nonce);
+        if (found == nonce_policies.end()) return "bad value for --nonce: " + nonce;
+        web.digest.nonce_policy = found->second;
+    }
+    if (app.count("--fault") > 0) {
+        const auto found = web_faults.find(fault);
+        if (found == web_faults.end()) return "bad value for --fault: " + fault;
+        web.fault = found->second;
+    }
+    if (app.count("--qop") > 0) web.digest.qop = qop == "none" ? "" : qop;
+    if (app.count("--algorithm") > 0) web.digest.algorithm = algorithm == "none" ? "" : algorithm;
     return options;
 }
 

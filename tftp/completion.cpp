@@ -1,5 +1,6 @@
 #include "tftp/completion.h"
 
+#include <algorithm>
 #include <string>
 
 #include "firmware/image.h"
@@ -48,7 +49,8 @@ void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clo
     while (true) {
         std::uint32_t now = clock.milliseconds() >> unit_shift;
         if (now < start) now += unit_wrap;
-        uploading.set_position(static_cast<int>(now - start));
+        // A wait woken late past its end still ends at the bar's range.
+        uploading.set_position(static_cast<int>(std::min(now - start, static_cast<std::uint32_t>(units))));
         uploading.pump(ui::every_message);
         if (now >= start + static_cast<std::uint32_t>(units)) break;
         clock.sleep_milliseconds(restart_wait_unit_ms);
@@ -79,7 +81,7 @@ Completion complete_upgrade(session::Session& session, Outcome outcome, ui::Prog
     const std::string reported(session.device_info.software_version.view());
     trace("[%d]%s %s\n", stage_flag, expected.c_str(), reported.c_str());
     ui::note(session, record::VersionsFact{expected, reported});
-    if (session.phone_style == 0 && expected != reported) {
+    if (session.phone_style == 0 && !fw::same_version(reported, expected)) {
         ui::report_error(session, session::Failure::version_mismatch);
         return Completion::failed;
     }

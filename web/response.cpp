@@ -24,6 +24,21 @@ ResponseStatus classify_response(std::string_view response, session::AuthState& 
                                                                                      : ResponseStatus::other;
 }
 
+int status_code(std::string_view response)
+{
+    constexpr std::string_view protocol = "HTTP/";
+    constexpr std::size_t version_length = 8;  // "HTTP/1.1"
+    if (response.substr(0, protocol.size()) != protocol || response.size() <= version_length) return 0;
+    std::size_t at = version_length + 1;
+    while (at < response.size() && (response[at] == ' ' || response[at] == '\t')) ++at;
+    int code = 0;
+    for (std::size_t end = at + 3; at < end; ++at) {
+        if (at >= response.size() || response[at] < '0' || response[at] > '9') return 0;
+        code = code * 10 + (response[at] - '0');
+    }
+    return code;
+}
+
 void extract_label(std::string_view response, std::string_view label, FixedText<128>& field)
 {
     std::size_t at = response.find(label);

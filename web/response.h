@@ -16,6 +16,10 @@ enum class ResponseStatus { not_http11, no_status_code, ok, challenge, other };
 // auth; every other answer, whatever its status, counts as the device's response.
 ResponseStatus classify_response(std::string_view response, session::AuthState& auth, session::RandomSource& random);
 
+// The status code of an answer's status line ("HTTP/1.1 404 Not Found" gives 404),
+// whatever its HTTP version; 0 when it has none.
+int status_code(std::string_view response);
+
 // The text after label and the run of markup tags behind it, up to the next '<'.
 // The field is left as it was when the label or the tags' end cannot be found.
 void extract_label(std::string_view response, std::string_view label, FixedText<128>& field);

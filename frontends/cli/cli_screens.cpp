@@ -327,6 +327,9 @@ void CliScreens::report_error(std::string_view message, std::string_view)
         facts.http_unanswered = http_unanswered_;
         facts.tftp_refusals = tftp_refusals_;
         facts.root = platform::runs_as_root();
+        facts.version_before = record_.version_before;
+        facts.transition_first = standing_ && standing_->transition_first;
+        facts.staged = staged_;
         summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
         const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
         if (pending_ && (!failure || is_cancel(*failure))) {
@@ -391,7 +394,10 @@ void CliScreens::note(const record::Fact& fact)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (const auto* listening = std::get_if<record::ListeningFact>(&fact)) record_.port = listening->port;
-        if (const auto* start = std::get_if<record::StartFact>(&fact)) target_version_ = start->target_version;
+        if (const auto* start = std::get_if<record::StartFact>(&fact)) {
+            target_version_ = start->target_version;
+            staged_ = start->staged;
+        }
         if (const auto* standing = std::get_if<record::StandingFact>(&fact)) standing_ = *standing;
         if (const auto* answer = std::get_if<record::AnswerFact>(&fact);
             answer && answer->request_line.starts_with("GET /admin/upgrade?"))

@@ -106,6 +106,7 @@ private:
     bool transfer_summarised_ = false;
     std::uint32_t transfer_started_ms_ = 0;
     std::string target_version_;
+    bool staged_ = false;
     std::optional<record::StandingFact> standing_;
     bool decided_ = false;
     bool upgrade_confirmed_ = false;

@@ -9,7 +9,7 @@ namespace voq::cli {
 
 namespace {
 
-constexpr std::array<OutcomeEntry, 17> table{{
+constexpr std::array<OutcomeEntry, 18> table{{
     {Outcome::upgraded, 0, "upgraded", "upgraded and verified"},
     {Outcome::current, 0, "current", "(--check, --if-needed) the device runs the tool's version and is left alone"},
     {Outcome::usage, 1, "usage", "usage error (bad option, address or file)"},
@@ -25,6 +25,8 @@ constexpr std::array<OutcomeEntry, 17> table{{
      "this PC could not open or bind its HTTP socket, or another failure of its own"},
     {Outcome::outdated, status_not_current, "outdated", "(--check) the device runs an older version than the tool's"},
     {Outcome::newer, status_not_current, "newer", "or a later one (with --if-needed: left alone, status 0)"},
+    {Outcome::unreadable, status_unreadable, "unreadable",
+     "(--check, --if-needed) the device's status page gave no version; nothing was sent"},
     {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C, SIGINT)"},
     {Outcome::terminated, 143, "terminated", "ended by SIGTERM (on Windows: logging off or shutting down)"},
     {Outcome::hung_up, 129, "hung-up", "ended by SIGHUP, its terminal closed (on Windows: its console closed)"},

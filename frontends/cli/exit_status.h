@@ -23,8 +23,9 @@ enum class Outcome {
     no_request,
     no_answer_after_restart,
     pc_failure,
-    outdated,  // --check: it runs an older version
-    newer,     // --check, --if-needed: it runs a later version
+    outdated,    // --check: it runs an older version
+    newer,       // --check, --if-needed: it runs a later version
+    unreadable,  // --check, --if-needed: its status page gave no version, so nothing was sent
     interrupted,
     terminated,
     hung_up,
@@ -48,6 +49,8 @@ Outcome outcome_of_failure(session::Failure failure);
 // A run that did what it was asked: 0 when it ends so. A device that --check finds
 // the tool's firmware would change is no failure, yet no success either.
 inline constexpr int status_not_current = 10;
+// Neither current nor outdated: the device could not be read.
+inline constexpr int status_unreadable = 11;
 
 // The table as --help lists it, one status an entry (two outcomes may share one),
 // wrapped to width columns; 0 leaves each entry on one line.

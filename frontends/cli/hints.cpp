@@ -5,6 +5,7 @@
 #include "frontends/cli/failure_message.h"
 #include "platform/socket.h"
 #include "tftp/listener.h"
+#include "record/printable.h"
 #include "ui/views.h"
 
 namespace voq::cli {
@@ -194,6 +195,12 @@ std::vector<std::string> likely_causes(Outcome outcome, const HintFacts& facts)
             "and check its version there.");
         return causes;
     }
+    case Outcome::version_mismatch:
+        if (!facts.transition_first || facts.staged) return {};
+        return {"The device ran " + record::printable(facts.version_before) +
+                " before the upgrade: a device that old needs the transition image first, and this build serves "
+                "the tool's firmware directly. Upgrade it with a staged build, which serves the transition image "
+                "first and the firmware after it."};
     default:
         return {};
     }

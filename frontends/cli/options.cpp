@@ -95,7 +95,7 @@ void define(CLI::App& app, Options& o)
     auto* check = app.add_flag_callback(
         "--check", [&o] { o.mode = Mode::check; },
         "read each device's status page and say whether the tool's firmware would "
-        "change it (current, outdated, newer); send nothing else");
+        "change it (current, outdated, newer, or unreadable: no version on it); send nothing else");
     app.add_flag_callback(
            "--if-needed", [&o] { o.mode = Mode::if_needed; },
            "upgrade only a device that runs an older version than the tool's; leave one that is "

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "frontends/qt/address_field.h"
+#include "frontends/qt/line_edit_text.h"
 #include "frontends/qt/secret_text_events.h"
 #include "ui/accessible_names.h"
 #include "ui/texts.h"
@@ -114,6 +115,10 @@ QAccessibleInterface* screen_controls(const QString& class_name, QObject* object
     if (class_name == QLatin1String("QComboBox")) {
         auto* list = qobject_cast<QComboBox*>(object);
         return list != nullptr ? new NamedDropDownList(list) : nullptr;
+    }
+    if (class_name == QLatin1String("QLineEdit")) {
+        auto* line = qobject_cast<QLineEdit*>(object);
+        return line != nullptr ? line_edit_text(line) : nullptr;
     }
     if (class_name == QLatin1String("QProgressBar")) {
         auto* bar = qobject_cast<QWidget*>(object);

@@ -8,6 +8,8 @@
 #include <QRegularExpressionValidator>
 #include <QStringList>
 
+#include "frontends/qt/line_edit_text.h"
+
 namespace voq::ui::qt {
 
 namespace {
@@ -48,6 +50,7 @@ AddressField::AddressField(QWidget* parent) : QFrame(parent)
         box->setFrame(false);
         box->setAlignment(Qt::AlignCenter);
         box->setMaxLength(box_digits);
+        read_as_number(box, highest_value);
         box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,3}"), box));
         box->setFocusPolicy(index == 0 ? Qt::StrongFocus : Qt::ClickFocus);
         box->installEventFilter(this);
@@ -109,7 +112,10 @@ void AddressField::edited(int index)
 {
     QLineEdit* edited_box = box(index);
     const QString clamped = box_text(edited_box->text());
-    if (clamped != edited_box->text()) edited_box->setText(clamped);
+    if (clamped != edited_box->text()) {
+        edited_box->setText(clamped);
+        announce_value(edited_box);
+    }
     if (index < 3 && clamped.size() == box_digits && edited_box->cursorPosition() == box_digits)
         move_to(index + 1, true, false);
 }

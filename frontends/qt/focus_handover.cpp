@@ -13,8 +13,9 @@ FocusHandover::FocusHandover()
         }
         // The focus left for another program while the window stayed: nothing of this
         // program takes it back when a screen closes meanwhile. A window that hides is
-        // still the one that had it.
-        if (before != nullptr && before->window() == focused_ && before->window()->isVisible()) focused_ = nullptr;
+        // still the one that had it: the toolkit takes the focus from it as it starts
+        // hiding, while it still counts as visible.
+        if (before != nullptr && before->window() == focused_ && !before->window()->isHidden()) focused_ = nullptr;
     });
     if (QWidget* now = QApplication::focusWidget()) focused_ = now->window();
 }

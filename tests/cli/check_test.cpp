@@ -32,7 +32,7 @@ TEST_F(CheckMode, ReportsEachVersionAndSendsNoUpgradeRequest)
         int status;
         bool transition_first;
     } cases[] = {
-        {"2.0.13(g)", "current", 0, false},    {"2.0.13", "current", 0, false},  // the same number
+        {"2.0.13(g)", "current", 0, false},    {"2.0.13", "outdated", 10, false},  // the check after it would refuse
         {"2.0.12(SE)", "outdated", 10, false}, {"2.0.11", "outdated", 10, true},
         {"9.9.9(NT)", "outdated", 10, true},   {"2.0.14", "newer", 10, false},
     };
@@ -56,6 +56,42 @@ TEST_F(CheckMode, ReportsEachVersionAndSendsNoUpgradeRequest)
     EXPECT_TRUE(device->web().upgrade_requests().empty());
     EXPECT_TRUE(device->fetches().empty());
     for (const auto& request : device->web().requests()) EXPECT_EQ(request.path, "/admin/advanced");
+}
+
+// Another web server, an error status, a challenge this program cannot answer: no
+// version, so neither current nor outdated, and nothing is sent to it.
+TEST_F(CheckMode, APageWithoutAVersionIsUnreadableAndSentNothing)
+{
+    const struct {
+        std::string name;
+        sim::WebFault fault;
+        std::string version;
+        std::string option;
+        std::string message;
+    } cases[] = {
+        {"404", sim::WebFault::error_status, "2.0.12(SE)", "--check",
+         "Unreadable: the device could not be read: its status page answered 404 and gave no version"},
+        {"Basic", sim::WebFault::basic_challenge, "2.0.12(SE)", "--check",
+         "Unreadable: the device could not be read: its status page answered 401 and gave no version"},
+        {"no version", sim::WebFault::none, "", "--if-needed",
+         "Not upgraded: the device could not be read: its status page answered 200 and gave no version"},
+        {"404", sim::WebFault::error_status, "2.0.12(SE)", "--if-needed",
+         "Not upgraded: the device could not be read: its status page answered 404 and gave no version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + " " + c.option);
+        sim::DeviceConfig config = quick_device();
+        config.web.fault = c.fault;
+        config.web.identity.software_version = c.version;
+        const auto device = start_device(config);
+        const CliRun run = run_cli(arguments({c.option, "--yes", "--json"}));
+        EXPECT_EQ(run.status, 11) << run.out << run.err;
+        const auto object = last_object(run.out);
+        EXPECT_TRUE(schema_problems(program_schema(), object).empty()) << object.dump();
+        EXPECT_EQ(object["outcome"], "unreadable");
+        EXPECT_EQ(object["message"], c.message);
+        EXPECT_TRUE(device->web().upgrade_requests().empty());
+    }
 }
 
 TEST_F(CheckMode, SaysItInWordsWithoutTheWarning)

@@ -162,6 +162,16 @@ INSTANTIATE_TEST_SUITE_P(
                 6,
                 "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"",
                 ""},
+        Failure{"TransitionImageNeededFirst",
+                true,
+                [](sim::DeviceConfig& c) {
+                    c.web.identity.software_version = "2.0.11";
+                    c.tftp.faults.reported_version = "2.0.9";
+                },
+                {},
+                6,
+                "Upgrade Failed: Version not matching: expected \"2.0.13(g)\", VOQ reports \"2.0.9\"",
+                "The device ran 2.0.11 before the upgrade: a device that old needs the transition image first"},
         Failure{"NeverAsked",
                 true,
                 [](sim::DeviceConfig& c) { c.tftp.faults.never_request = true; },

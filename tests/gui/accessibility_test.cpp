@@ -108,6 +108,55 @@ TEST_F(Listening, NoCharacterOfThePasswordLeavesTheProgram)
     }
 }
 
+// Orca builds the line it speaks as a field takes the focus from the field's runs of
+// text attributes: what no run covers goes unsaid ("12" for 127, nothing for 7).
+TEST_F(Listening, AFieldsAttributeRunCoversAllItsText)
+{
+    const struct {
+        int template_id;
+        int control;
+        int box;  // of the address field; -1 for a field of its own
+        QString text;
+    } fields[] = {
+        {templates::address_phone, controls::device_address, 0, "127"},
+        {templates::address_phone, controls::device_address, 3, "7"},
+        {templates::confirm_direct, controls::serial_number, -1, "VQ3300A01234"},
+        {templates::password, controls::password, -1, "pw9"},
+    };
+    for (const auto& each : fields) {
+        SCOPED_TRACE(each.text.toStdString());
+        const BuiltDialog screen = open(each.template_id);
+        QLineEdit* field = each.box < 0 ? line(screen, each.control)
+                                        : dynamic_cast<AddressField*>(screen.controls.at(each.control))->box(each.box);
+        field->setText(each.text);
+        QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(field)->textInterface();
+        ASSERT_NE(text, nullptr);
+        for (int offset = 0; offset < int(each.text.size()); ++offset) {
+            int start = -1;
+            int end = -1;
+            text->attributes(offset, &start, &end);
+            EXPECT_EQ(start, 0);
+            EXPECT_EQ(end, each.text.size());
+        }
+    }
+}
+
+// A number larger than a box holds becomes 255 without the user typing it: Orca speaks
+// no text event the user's keys did not cause, and the box's new value is told instead.
+TEST_F(Listening, ABoxTheFieldCorrectsTellsItsNewNumber)
+{
+    const BuiltDialog screen = open(templates::address_phone);
+    QLineEdit* box = dynamic_cast<AddressField*>(screen.controls.at(controls::device_address))->box(0);
+    box->setFocus();
+    events.clear();
+    QTest::keyClicks(box, "412");
+    ASSERT_EQ(box->text(), "255");
+    bool told = false;
+    for (const Heard& event : from(box))
+        told = told || (event.type == QAccessible::ValueChanged && event.text == "255");
+    EXPECT_TRUE(told);
+}
+
 // The user name is no secret: its events go out as the toolkit made them.
 TEST_F(Listening, TheUserNameIsHeardAsTyped)
 {

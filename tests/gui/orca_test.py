@@ -175,11 +175,13 @@ WINDOW = re.compile(r".* dialog\b|alert\b")
 # A box the autopilot names "message": the failure's or the refusal's.
 ANNOUNCED = dict(SCREENS, message=r"alert\b")
 PROGRESS = {"105", "114", "110"}
+ADDRESS_CAPTION = "VOQ-3100/3300 Firmware Upgrade"
 
 
-def run(orca, name, arguments, keys, stop_after=None):
+def run(orca, name, arguments, keys, stop_after=None, then=None):
     """Runs the program with the keys, Orca having its say before each of the user's
-    turns; what Orca said, by screen (a screen that opened twice: both times)."""
+    turns; what Orca said, by screen (a screen that opened twice: both times). With
+    stop_after, then(orca, since) has the user's turn in the box that screen opens."""
     reader = os.path.join(WORK, name)
     shutil.rmtree(reader, ignore_errors=True)
     os.makedirs(reader)
@@ -206,6 +208,8 @@ def run(orca, name, arguments, keys, stop_after=None):
         if screen == stop_after:
             # Orca hears the user's keys on the screen, and the box they open, before it ends.
             orca.presented(r"alert\b", 1, begun, limit=12 + len(keys) * 0.1)
+            if then is not None:
+                then(orca, begun)
             program.kill()
             break
     try:
@@ -256,6 +260,32 @@ def expect_near(spoken, screen, first, then, what, within=3):
     fault(screen, "Orca never said %s (%r with %r)" % (what, first, then))
 
 
+def expect_said(spoken, screen, utterance, what):
+    if not any(line.rstrip(".") == utterance for line in utterances_on(spoken, screen)):
+        fault(screen, "Orca never said %s (%r)" % (what, utterance))
+
+
+def x_keys(*keys):
+    """Keys pressed as a user's are, through the X server to whichever window has its focus."""
+    subprocess.run(["xdotool", "key", "--delay", "300"] + list(keys), check=True, timeout=30)
+
+
+def answer_refusals_by_x(orca, since):
+    """OK on the refusal's box, twice, as a user presses it: each time the focus goes
+    back to the address screen, whose first box takes the next digit. Without a window
+    manager the X focus went to the root window, and keys did nothing."""
+    for turn in range(2):
+        x_keys("Return")
+        orca.presented(SCREENS["101"], 2 + turn, since, limit=12)
+        focused = subprocess.run(["xdotool", "getwindowfocus", "getwindowname"], capture_output=True, text=True,
+                                 timeout=10).stdout.strip()
+        if focused != ADDRESS_CAPTION:
+            fault("refusal", "after OK the X focus is on %r, not on the address screen" % focused)
+            return
+        x_keys("7", "Return")
+        orca.presented(r"alert\b", 2 + turn, since, limit=12)
+
+
 def percentages_by_bar(log):
     """The bars Orca read out as a percentage, by the name it heard them by."""
     bars = set()
@@ -277,6 +307,8 @@ def check_upgrade(spoken):
     expect(spoken, "104", re.escape("All settings will revert to default values"), "the note's warning")
     for label, value in IDENTITY.items():
         expect_near(spoken, "103", label, value, "%s with its value" % label)
+        # As the field takes the focus: the whole value, its last character too.
+        expect_said(spoken, "103", value + " selected", "the whole %s" % label)
     # The waiting screen opens together with the connecting screen of the upgrade
     # request, in either order: it is announced whichever of them closes last.
     for screen in ("105", "114"):
@@ -301,9 +333,10 @@ def check_secret(orca):
 
 
 def main():
-    if shutil.which("orca") is None:
-        print("skipped: Orca is not installed")
-        return SKIPPED
+    for tool in ("orca", "xdotool"):
+        if shutil.which(tool) is None:
+            print("skipped: %s is not installed" % tool)
+            return SKIPPED
     os.makedirs(WORK, exist_ok=True)
     display = start_display(WORK)
     orca = Orca(WORK)
@@ -332,8 +365,14 @@ def main():
         spoken = run(orca, "cancelled", [], "139=Tab,Return 101=address,Return 104=Escape message=Return")
         expect(spoken, "failure", re.escape("Upgrade Failed: User Abort"), "the failure's message")
         # The refusal's box is the address screen's own: the screen stays open behind it.
-        spoken = run(orca, "refused", [], "139=Tab,Return 101='1,Return", stop_after="101")
+        # 412 is more than a box holds: the field makes it 255 and moves on.
+        spoken = run(orca, "refused", [], "139=Tab,Return 101='412,Return", stop_after="101",
+                     then=answer_refusals_by_x)
         expect(spoken, "refusal", re.escape("Invalid IP Address"), "the refusal's message")
+        for utterance, what in (("255", "the box's number as the field corrected it"),
+                                ("255 selected", "the whole box as it took the focus back"),
+                                ("7 selected", "a box of one digit as it took the focus back")):
+            expect_said(spoken, "101", utterance, what)
     finally:
         if device is not None:
             device.kill()

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "firmware/image.h"
+
 namespace voq::app {
 namespace {
 
@@ -72,29 +74,30 @@ TEST(StageDecision, StagesOlderDevicesAndNtBuilds)
     }
 }
 
-TEST(VersionStanding, ByTheStageDecisionsNumbers)
+TEST(VersionStanding, CurrentAsTheCheckAfterTheRestartSaysElseByTheNumbers)
 {
     const struct {
         std::string device;
         record::Standing standing;
     } cases[] = {
         {"2.0.13(g)", record::Standing::current},
-        {"2.0.13", record::Standing::current},  // the letters in brackets do not
-                                                // count
-        {"2.0.13(SE)", record::Standing::current},
+        {"2.0.13", record::Standing::other_build},  // what the check after the restart refuses is no current version
+        {"2.0.13(SE)", record::Standing::other_build},
         {"2.0.12(SE)", record::Standing::outdated},
         {"2.0.14", record::Standing::newer},
-        {"3.0", record::Standing::outdated},        // two components: 300
-        {"R2.0.14", record::Standing::outdated},    // the letter costs the first component
-        {"", record::Standing::outdated},           // a page without a version
-        {"2.0.015", record::Standing::current},     // octal, as the stage decision reads it
-        {"9.9.9(NT)", record::Standing::outdated},  // the transition first, however high
+        {"3.0", record::Standing::outdated},      // two components: 300
+        {"R2.0.14", record::Standing::outdated},  // the letter costs the first component
+        {"", record::Standing::unreadable},       // a page without a version
+        {"\n", record::Standing::unreadable},
+        {"2.0.015", record::Standing::other_build},  // octal, as the stage decision reads it
+        {"9.9.9(NT)", record::Standing::outdated},   // the transition first, however high
         {"2147483647", record::Standing::newer},
         {"4294967295", record::Standing::outdated},  // -1 as a signed number
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("device \"" + c.device + "\"");
         EXPECT_EQ(version_standing(c.device, "2.0.13(g)", "2.0.12(SE)"), c.standing);
+        EXPECT_EQ(fw::same_version(c.device, "2.0.13(g)"), c.standing == record::Standing::current);
     }
 }
 

@@ -51,6 +51,7 @@ TEST(FactText, EachKindAsAPersonReadsIt)
         {StandingFact{Standing::outdated, true},
          "Device's version: older than the tool's firmware, transition image first in a staged build"},
         {StandingFact{Standing::newer, false}, "Device's version: later than the tool's firmware"},
+        {StandingFact{Standing::unreadable, false, 404}, "Device's version: none on its status page (status 404)"},
         {FailureFact{session::Failure::no_response_after_restart},
          "Failure no-response-after-restart: Upgrade Failed: No Response From VOQ"},
     };

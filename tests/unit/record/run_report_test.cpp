@@ -28,7 +28,7 @@ std::vector<Noted> upgrade_run(int upgrade_status, std::string status_line, bool
         {1000, PhaseFact{Phase::reading_status}},
         {1001, RequestFact{pc, 23456, device, 80, "GET /admin/advanced HTTP/1.1"}},
         {1005, AnswerFact{"GET /admin/advanced HTTP/1.1", "HTTP/1.1 200 OK", 900, RequestKind::status_page, 200}},
-        {1006, StandingFact{Standing::outdated, false, "2.0.12"}},
+        {1006, StandingFact{Standing::outdated, false, 0, "2.0.12"}},
         {1010, PhaseFact{Phase::confirming}},
         {1200, ListeningFact{pc, 69}},
         {1201, PhaseFact{Phase::waiting_for_request}},
@@ -102,7 +102,7 @@ TEST(LikelyCauses, FollowWhatHappened)
         {3, FailureFact{Failure::no_response}},
     };
     auto transition_first = upgrade_run(200, "HTTP/1.1 200 OK", true);
-    transition_first[4] = {1006, StandingFact{Standing::outdated, true, "2.0.10"}};
+    transition_first[4] = {1006, StandingFact{Standing::outdated, true, 0, "2.0.10"}};
     transition_first.push_back({9000, FailureFact{Failure::version_mismatch}});
     auto lost_after_restart = upgrade_run(200, "HTTP/1.1 200 OK", true);
     lost_after_restart.push_back({9000, FailureFact{Failure::no_response_after_restart}});

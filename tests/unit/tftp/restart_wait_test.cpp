@@ -13,20 +13,22 @@ namespace {
 // A clock that moves only when the wait sleeps.
 std::uint32_t fake_now = 0;
 std::uint32_t slept = 0;
+std::uint32_t overslept = 0;  // a loaded machine wakes the wait late
 WaitClock fake_clock()
 {
     return {[] { return fake_now; },
             [](unsigned ms) {
-                fake_now += ms;
+                fake_now += ms + overslept;
                 slept += ms;
             }};
 }
 
 class RestartWait : public ::testing::Test {
 protected:
-    void wait_from(std::uint32_t start)
+    void wait_from(std::uint32_t start, std::uint32_t late_by = 0)
     {
         fake_now = start;
+        overslept = late_by;
         slept = 0;
         test::RecordingScreens screens;
         auto session = std::make_unique<session::Session>(1);
@@ -78,19 +80,22 @@ TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
     const struct {
         const char* what;
         std::uint32_t start;
+        std::uint32_t late_by = 0;
     } cases[] = {
         {"at a unit's start", 0},
         {"late in a unit", 31},  // the first unit is nearly over: the wait is one unit shorter
         {"across the clock's wrap", 0xffffffffu - 5000},
         {"unit count wrapping", 0xffffffe0u},
+        {"woken late past the end", 0, 100},  // the bar still ends at its range
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        wait_from(c.start);
+        wait_from(c.start, c.late_by);
         ASSERT_GE(positions.size(), 2u);
         EXPECT_EQ(positions.front(), 0);
         EXPECT_EQ(positions.back(), 937);
         EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+        if (c.late_by != 0) continue;
         const auto units_ms = static_cast<std::uint32_t>(units) * restart_wait_unit_ms;
         EXPECT_GE(slept, units_ms - restart_wait_unit_ms + 1);
         EXPECT_LE(slept, units_ms + restart_wait_unit_ms);

@@ -16,20 +16,21 @@ TEST(ClassifyResponse, ByVersionStatusAndUsableChallenge)
     const struct {
         std::string response;
         ResponseStatus status;
+        int code = 401;
     } cases[] = {
-        {"HTTP/1.1 200 OK\r\n\r\npage", ResponseStatus::ok},
-        {"HTTP/1.1\t  200 OK", ResponseStatus::ok},
-        {"HTTP/1.1x200", ResponseStatus::ok},  // any separator after the version
-        {"HTTP/1.1 404 Not Found\r\n", ResponseStatus::other},
-        {"HTTP/1.1 2000", ResponseStatus::ok},
-        {"HTTP/1.1 20", ResponseStatus::other},
-        {"HTTP/1.0 200 OK\r\n", ResponseStatus::not_http11},
-        {"http/1.1 200 OK\r\n", ResponseStatus::not_http11},
-        {"HTTP/1.", ResponseStatus::not_http11},
-        {"", ResponseStatus::not_http11},
-        {"HTTP/1.1", ResponseStatus::no_status_code},
-        {"HTTP/1.1 ", ResponseStatus::no_status_code},
-        {"HTTP/1.1    \t ", ResponseStatus::no_status_code},
+        {"HTTP/1.1 200 OK\r\n\r\npage", ResponseStatus::ok, 200},
+        {"HTTP/1.1\t  200 OK", ResponseStatus::ok, 200},
+        {"HTTP/1.1x200", ResponseStatus::ok, 200},  // any separator after the version
+        {"HTTP/1.1 404 Not Found\r\n", ResponseStatus::other, 404},
+        {"HTTP/1.1 2000", ResponseStatus::ok, 200},
+        {"HTTP/1.1 20", ResponseStatus::other, 0},
+        {"HTTP/1.0 200 OK\r\n", ResponseStatus::not_http11, 200},
+        {"http/1.1 200 OK\r\n", ResponseStatus::not_http11, 0},
+        {"HTTP/1.", ResponseStatus::not_http11, 0},
+        {"", ResponseStatus::not_http11, 0},
+        {"HTTP/1.1", ResponseStatus::no_status_code, 0},
+        {"HTTP/1.1 ", ResponseStatus::no_status_code, 0},
+        {"HTTP/1.1    \t ", ResponseStatus::no_status_code, 0},
         {"HTTP/1.1 401 Unauthorized\r\n" + digest + "\r\n", ResponseStatus::challenge},
         {"HTTP/1.1 401 Unauthorized\r\n\r\n", ResponseStatus::other},
         {"HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"VOQ\"\r\n\r\n", ResponseStatus::other},
@@ -44,6 +45,7 @@ TEST(ClassifyResponse, ByVersionStatusAndUsableChallenge)
         session::RandomSource random;
         EXPECT_EQ(classify_response(c.response, auth, random), c.status);
         EXPECT_EQ(!auth.nonce.empty(), c.status == ResponseStatus::challenge);
+        EXPECT_EQ(status_code(c.response), c.code);
     }
 }
 
