@@ -12,8 +12,10 @@
 #include <QTimer>
 #include <optional>
 #include <utility>
+#include <variant>
 
 #include "frontends/qt/address_field.h"
+#include "frontends/qt/announcement.h"
 #include "platform/process.h"
 #include "ui/credential_bytes.h"
 #include "ui/texts.h"
@@ -277,10 +279,12 @@ void QtScreens::refresh(const BuiltDialog& shown, Mailbox& mailbox)
 {
     std::optional<int> position;
     std::optional<std::string> caption;
+    bool announce = false;
     {
         const std::lock_guard<std::mutex> hold(mailbox.mutex);
         position = std::exchange(mailbox.position, std::nullopt);
         caption = std::exchange(mailbox.caption, std::nullopt);
+        announce = std::exchange(mailbox.announce, false);
     }
     auto* bar = qobject_cast<QProgressBar*>(shown.controls.at(controls::progress_bar));
     if (caption) {
@@ -289,6 +293,9 @@ void QtScreens::refresh(const BuiltDialog& shown, Mailbox& mailbox)
         const QString title = from_text(*caption);
         shown.dialog->setWindowTitle(title);
         if (bar->accessibleName() != title) bar->setAccessibleName(title);
+        // The uploading screen turning into the restart wait keeps the focus where it
+        // was: without being told, a blind user hears only the bar start again.
+        if (announce) qt::announce(shown.dialog, title);
     }
     if (position) {
         // A position past the range shows the bar full.
@@ -301,6 +308,7 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
     const ProgressId screen = next_progress_++;
     const std::thread::id opener = std::this_thread::get_id();
     auto mailbox = std::make_shared<Mailbox>();
+    mailbox->phase = phases_.load();
     {
         const std::lock_guard<std::mutex> hold(mailboxes_mutex_);
         mailboxes_[screen] = mailbox;
@@ -342,10 +350,19 @@ ProgressId QtScreens::open_progress(const ProgressView& view)
 
 void QtScreens::set_progress_caption(ProgressId screen, std::string_view caption)
 {
-    // Set at every block: the text left since the last refresh keeps its storage.
-    leave(screen, [caption](Mailbox& mailbox) {
-        if (mailbox.caption) mailbox.caption->assign(caption);
-        else mailbox.caption.emplace(caption);
+    // Set at every block: the text left since the last refresh keeps its storage, and
+    // the call, taken by one reference, allocates nothing.
+    const struct {
+        std::string_view caption;
+        int phase;
+    } set{caption, phases_.load()};
+    leave(screen, [&set](Mailbox& mailbox) {
+        if (mailbox.caption) mailbox.caption->assign(set.caption);
+        else mailbox.caption.emplace(set.caption);
+        if (mailbox.phase != set.phase) {
+            mailbox.phase = set.phase;
+            mailbox.announce = true;
+        }
     });
 }
 
@@ -399,6 +416,7 @@ void QtScreens::close_progress(ProgressId screen)
 
 void QtScreens::note(const record::Fact& fact)
 {
+    if (std::holds_alternative<record::PhaseFact>(fact)) ++phases_;
     if (log_ != nullptr) log_->note(fact);
 }
 

@@ -88,6 +88,10 @@ private:
         std::mutex mutex;  // guards the rest
         std::optional<int> position;
         std::optional<std::string> caption;
+        // The run's phase when the screen last took a caption that was told; a caption
+        // of a later phase is told to a screen reader, the others only shown.
+        int phase = 0;
+        bool announce = false;
     };
     struct Progress {
         BuiltDialog screen;
@@ -108,6 +112,7 @@ private:
     static void refresh(const BuiltDialog& shown, Mailbox& mailbox);
 
     std::atomic<ProgressId> next_progress_{1};
+    std::atomic<int> phases_{0};  // how many phases the run has begun
     std::mutex mailboxes_mutex_;  // guards mailboxes_, used by the program's threads
     std::map<ProgressId, std::shared_ptr<Mailbox>> mailboxes_;
     std::map<ProgressId, Progress> progress_;  // GUI thread only

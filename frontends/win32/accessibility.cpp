@@ -96,6 +96,10 @@ std::string without_carriage_returns(std::string text)
 Annotate annotation_service()
 {
     return [](HWND window, Annotation kind, const std::string& text) {
+        if (kind == Annotation::name_changed) {
+            ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+            return;
+        }
         IAccPropServices* services = enter_apartment() ? annotation_services() : nullptr;
         if (services == nullptr) return;
         services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
@@ -151,6 +155,14 @@ void describe_for_screen_readers(HWND dialog, int template_id, const Annotate& a
 void describe_for_screen_readers(HWND dialog, int template_id)
 {
     describe_for_screen_readers(dialog, template_id, annotation_service());
+}
+
+void announce_caption(HWND dialog, const std::string& caption, const Annotate& annotate)
+{
+    HWND bar = ::GetDlgItem(dialog, controls::progress_bar);
+    if (bar != nullptr) annotate(bar, Annotation::name, caption);
+    annotate(dialog, Annotation::name_changed, caption);
+    if (bar != nullptr) annotate(bar, Annotation::name_changed, caption);
 }
 
 void forget_names(HWND dialog)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "frontends/win32/accessibility.h"
@@ -227,16 +228,16 @@ ProgressId Win32Screens::open_progress(const ProgressView& view)
     // The template is not visible by itself: caption, text and range are in place
     // before the screen is first drawn.
     HWND dialog = ::CreateDialogParamA(module_, MAKEINTRESOURCEA(view.template_id), nullptr, progress_procedure, 0);
-    name_for_screen_readers(dialog, view.template_id);
+    name_for_screen_readers(dialog, view.template_id, annotate_);
     ::SetWindowTextA(dialog, view.caption.c_str());
     if (view.template_id == templates::waiting) set_text(dialog, controls::waiting_text, view.text);
-    describe_for_screen_readers(dialog, view.template_id);
+    describe_for_screen_readers(dialog, view.template_id, annotate_);
     ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETRANGE, 0, MAKELPARAM(0, view.range_high));
     ::SendDlgItemMessageA(dialog, controls::progress_bar, PBM_SETPOS, 0, 0);
     ::ShowWindow(dialog, SW_SHOWNORMAL);
     const std::lock_guard<std::mutex> hold(mutex_);
     const ProgressId screen = next_progress_++;
-    progress_[screen] = dialog;
+    progress_[screen] = {dialog, phases_.load()};
     return screen;
 }
 
@@ -244,19 +245,31 @@ HWND Win32Screens::window_of(ProgressId screen)
 {
     const std::lock_guard<std::mutex> hold(mutex_);
     const auto found = progress_.find(screen);
-    return found == progress_.end() ? nullptr : found->second;
+    return found == progress_.end() ? nullptr : found->second.dialog;
 }
 
 void Win32Screens::set_progress_caption(ProgressId screen, std::string_view caption)
 {
-    ::SetWindowTextA(window_of(screen), text_of(caption).c_str());
+    const int phase = phases_.load();
+    HWND dialog = nullptr;
+    bool new_phase = false;
+    {
+        const std::lock_guard<std::mutex> hold(mutex_);
+        const auto found = progress_.find(screen);
+        if (found == progress_.end()) return;
+        dialog = found->second.dialog;
+        new_phase = std::exchange(found->second.phase, phase) != phase;
+    }
+    const std::string text = text_of(caption);
+    ::SetWindowTextA(dialog, text.c_str());
+    if (new_phase) announce_caption(dialog, text, annotate_);
 }
 
 void Win32Screens::set_progress_text(ProgressId screen, std::string_view text)
 {
     HWND dialog = window_of(screen);
     set_text(dialog, controls::waiting_text, text);
-    describe_for_screen_readers(dialog, templates::waiting);
+    describe_for_screen_readers(dialog, templates::waiting, annotate_);
 }
 
 void Win32Screens::set_progress_range(ProgressId screen, int high)
@@ -287,7 +300,7 @@ void Win32Screens::close_progress(ProgressId screen)
         const std::lock_guard<std::mutex> hold(mutex_);
         const auto found = progress_.find(screen);
         if (found == progress_.end()) return;
-        dialog = found->second;
+        dialog = found->second.dialog;
         progress_.erase(found);
     }
     ::DestroyWindow(dialog);
@@ -295,6 +308,7 @@ void Win32Screens::close_progress(ProgressId screen)
 
 void Win32Screens::note(const record::Fact& fact)
 {
+    if (std::holds_alternative<record::PhaseFact>(fact)) ++phases_;
     if (log_ != nullptr) log_->note(fact);
 }
 

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
+#include <utility>
 
+#include "frontends/win32/accessibility.h"
 #include "ui/screens.h"
 #include "ui/support_log.h"
 
@@ -15,7 +18,11 @@ namespace voq::ui::win32 {
 // screen is pumped by the thread that opened it.
 class Win32Screens : public Screens {
 public:
-    explicit Win32Screens(HINSTANCE module) : module_(module) {}
+    // What the progress screens tell a screen reader goes through annotate.
+    explicit Win32Screens(HINSTANCE module, Annotate annotate = annotation_service())
+        : module_(module), annotate_(std::move(annotate))
+    {
+    }
 
     int show_warning(const WarningView& view) override;
     int show_address(const AddressView& view,
@@ -44,8 +51,14 @@ private:
     HWND window_of(ProgressId screen);
 
     HINSTANCE module_;
+    Annotate annotate_;
+    std::atomic<int> phases_{0};  // how many phases the run has begun
+    struct Progress {
+        HWND dialog;
+        int phase;  // the run's phase at the screen's last caption: a later one's is told
+    };
     std::mutex mutex_;  // guards progress_; screens of several threads are open at once
-    std::map<ProgressId, HWND> progress_;
+    std::map<ProgressId, Progress> progress_;
     ProgressId next_progress_ = 1;
 };
 

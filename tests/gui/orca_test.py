@@ -316,6 +316,21 @@ def check_upgrade(spoken):
     expect(spoken, "111", re.escape("Firmware version now running:") + r".{0,60}\d", "the version now running")
 
 
+def check_phases(said):
+    """Each phase of the upgrade by its caption, in the order the run goes through them:
+    the restart wait keeps the uploading screen, and the focus, and is told all the same
+    (not as a window of its own)."""
+    device = re.escape(DEVICE)
+    at = 0
+    for caption in (SCREENS["114"], SCREENS["110"], r"(notification )?Updating \S+ Firmware to VOQ@%s\.?$" % device,
+                    r"Connecting with VOQ@%s dialog" % device, SCREENS["111"]):
+        found = next((k for k in range(at, len(said)) if re.match(caption, said[k])), None)
+        if found is None:
+            fault("phases", "Orca never said %r after %r" % (caption, said[at - 1] if at else "the start"))
+            return
+        at = found + 1
+
+
 def check_secret(orca):
     """No character of the password in anything Orca heard or said."""
     # Orca notes the command line that started the program, the test's password in it.
@@ -349,10 +364,12 @@ def main():
         for label, value in IDENTITY.items():
             identity += ["--" + label.lower().replace(" ", "-"), value]
         device = start_device(SIMULATOR, DEVICE, PASSWORD, WORK, 2500, identity)
+        begun = len(orca.text())
         spoken = run(orca, "upgrade", ["--password", PASSWORD],
                      "139=Tab,Return 101=address,Shift+Tab,Down,Return 104=password,Return "
                      "103=Tab,Tab,Tab,Tab,Tab,Tab,Return 111=Return")
         check_upgrade(spoken)
+        check_phases(orca.said(begun))
         # The uploading bar counts for real; the others only cycle.
         for bar in percentages_by_bar(orca.text()):
             if not re.match(r"(Uploading|Updating) ", bar):

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "frontends/win32/accessibility.h"
+#include "frontends/win32/win32_screens.h"
 #include "ui/accessible_names.h"
 #include "ui/dialog_templates.h"
 #include "ui/texts.h"
@@ -24,10 +25,12 @@ namespace {
 struct Recorded {
     std::map<HWND, std::string> names;
     std::map<HWND, std::string> descriptions;
+    std::vector<std::pair<HWND, std::string>> name_changes;
     Annotate recorder()
     {
         return [this](HWND window, Annotation kind, const std::string& text) {
-            (kind == Annotation::name ? names : descriptions)[window] = text;
+            if (kind == Annotation::name_changed) name_changes.emplace_back(window, text);
+            else (kind == Annotation::name ? names : descriptions)[window] = text;
         };
     }
 };
@@ -152,6 +155,29 @@ TEST(Win32Naming, EachScreenIsDescribedByItsBody)
         EXPECT_EQ(recorded.descriptions[dialog], each.description);
         ::DestroyWindow(dialog);
     }
+}
+
+// The uploading screen turning into the restart wait keeps the focus on Cancel: the new
+// caption is told on the dialog and on the bar, which takes it as its name. The
+// captions of the blocks, on the screen that opened in their phase, are only shown.
+TEST(Win32Naming, APhaseBegunWithTheScreenOpenTellsItsCaption)
+{
+    Recorded recorded;
+    Win32Screens screens(::GetModuleHandleA(nullptr), recorded.recorder());
+    screens.note(record::PhaseFact{record::Phase::transferring});
+    const ProgressId screen = screens.open_progress({templates::uploading, "Uploading Firmware To VOQ", "", 3});
+    screens.set_progress_caption(screen, "Uploading Target Firmware to VOQ@127.0.0.2 512/1536 Bytes");
+    EXPECT_TRUE(recorded.name_changes.empty());
+    const std::string restart = "Updating Target Firmware to VOQ@127.0.0.2";
+    screens.note(record::PhaseFact{record::Phase::restarting});
+    screens.set_progress_caption(screen, restart);
+    screens.set_progress_caption(screen, restart);
+    HWND dialog = ::FindWindowA(nullptr, restart.c_str());
+    ASSERT_NE(dialog, nullptr);
+    HWND bar = ::GetDlgItem(dialog, controls::progress_bar);
+    EXPECT_EQ(recorded.name_changes, (std::vector<std::pair<HWND, std::string>>{{dialog, restart}, {bar, restart}}));
+    EXPECT_EQ(recorded.names[bar], restart);
+    screens.close_progress(screen);
 }
 
 }  // namespace
