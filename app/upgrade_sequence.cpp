@@ -47,10 +47,9 @@ void run_upgrade_sequence(session::Session& session, std::string_view carried_tr
 
     const std::string_view device_version = session.device_info.software_version.view();
     ui::note(session, record::StandingFact{version_standing(device_version, fw::version_text(session.target_image),
-                                                        carried_transition_version),
-                                       stage_decision(device_version, carried_transition_version) == Stage::staged,
-                                       web::status_code(session.response.data()),
-                                           std::string(device_version)});
+                                                            carried_transition_version),
+                                           stage_decision(device_version, carried_transition_version) == Stage::staged,
+                                           web::status_code(session.response.data()), std::string(device_version)});
 
     if (session.stage_flag.load() == 0 &&
         stage_decision(device_version, fw::version_text(session.transition_image)) == Stage::direct)

@@ -25,6 +25,6 @@ Stage stage_decision(std::string_view device_version, std::string_view transitio
 // transition image is outdated whatever its number: an "(NT" build is not on the
 // target's line, however high it counts. A page without a version, or with blanks for one, tells nothing.
 record::Standing version_standing(std::string_view device_version, std::string_view target_version,
-                              std::string_view transition_version);
+                                  std::string_view transition_version);
 
 }  // namespace voq::app

@@ -125,8 +125,8 @@ enum class Standing { outdated, current, newer, other_build, unreadable };
 
 struct StandingFact {
     Standing standing;
-    bool transition_first;  // a staged build would serve the transition image first
-    int status_code = 0;    // of the status page's answer; 0 when it had none
+    bool transition_first;   // a staged build would serve the transition image first
+    int status_code = 0;     // of the status page's answer; 0 when it had none
     std::string reported{};  // the version the page gave
 };
 
