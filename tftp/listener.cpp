@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/socket.h"
 #include "platform/socket_address.h"
 #include "platform/thread.h"
@@ -104,6 +105,8 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
     ui::ProgressScreen waiting(session, ui::waiting_view(with_waiting_text));
     waiting.set_position(0);
     platform::set_non_blocking(socket);
+    const unsigned turn_ms = waiting.turn_interval_ms();
+    const std::uint32_t opened_ms = platform::milliseconds();
     int activity = 0;
     while (true) {
         platform::SocketAddress source;
@@ -125,9 +128,11 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
             continue;
         }
 
-        platform::wait_readable(socket, 1);
-        activity = activity + 1 == activity_steps ? 0 : activity + 1;
-        waiting.set_position(activity);
+        platform::wait_readable(socket, turn_ms);
+        // A step a millisecond by the clock, shown at the screen's own pace: the bar moves
+        // as it always did, without a wake-up for each step.
+        const int now_activity = static_cast<int>((platform::milliseconds() - opened_ms) % activity_steps);
+        if (now_activity != activity) waiting.set_position(activity = now_activity);
         waiting.pump(ui::every_message);
     }
 }
