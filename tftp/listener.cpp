@@ -1,5 +1,6 @@
 #include "tftp/listener.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <optional>
@@ -106,7 +107,7 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
     waiting.set_position(0);
     platform::set_non_blocking(socket);
     const unsigned turn_ms = waiting.turn_interval_ms();
-    const std::uint32_t opened_ms = platform::milliseconds();
+    std::uint32_t stepped_ms = platform::milliseconds();
     int activity = 0;
     while (true) {
         platform::SocketAddress source;
@@ -129,10 +130,14 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
         }
 
         platform::wait_readable(socket, turn_ms);
-        // A step a millisecond by the clock, shown at the screen's own pace: the bar moves
-        // as it always did, without a wake-up for each step.
-        const int now_activity = static_cast<int>((platform::milliseconds() - opened_ms) % activity_steps);
-        if (now_activity != activity) waiting.set_position(activity = now_activity);
+        // A turn steps the bar by the milliseconds it lasted, one at least and its own
+        // length at most: a step a poll with a turn of a millisecond, and the same pace
+        // with a turn at a human pace, without a wake-up for each step.
+        const std::uint32_t now_ms = platform::milliseconds();
+        const auto steps = static_cast<int>(std::clamp(now_ms - stepped_ms, 1u, turn_ms));
+        stepped_ms = now_ms;
+        activity = (activity + steps) % activity_steps;
+        waiting.set_position(activity);
         waiting.pump(ui::every_message);
     }
 }
