@@ -209,7 +209,8 @@ bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>&
     std::printf(
         "As many lock-step responders on 127.2.0.1 as devices, each fetched from at once by a simulated\n"
         "device's client, in this process: the transfers alone, with nothing of the program in them. The floor\n"
-        "is one device's wall time above plus what the best case's transfers need beyond one device's.\n\n");
+        "is one device's wall time above plus what the best case's transfers need beyond one device's\n"
+        "(goal: the program at most 1.25 times the floor).\n\n");
     std::printf(
         "| devices | byte for byte | best case's transfers s | floor s | floor against one | the program against "
         "the floor |\n|---:|---:|---:|---:|---:|---:|\n");

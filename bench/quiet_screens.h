@@ -27,6 +27,9 @@ public:
     void set_progress_range(ui::ProgressId, int) override {}
     void set_progress_position(ui::ProgressId, int) override { ++progress_updates; }
     ui::Pump pump(ui::ProgressId, int) override { return ui::Pump::quiet; }
+    // Nothing to cancel and nothing shown: turns at a human pace, as the command line's.
+    unsigned turn_interval_ms() const override { return 100; }
+    bool shows_transfer_caption() const override { return false; }
     void close_progress(ui::ProgressId) override {}
 
     void report_error(std::string_view message, std::string_view) override

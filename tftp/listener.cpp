@@ -1,10 +1,12 @@
 #include "tftp/listener.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/socket.h"
 #include "platform/socket_address.h"
 #include "platform/thread.h"
@@ -104,6 +106,8 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
     ui::ProgressScreen waiting(session, ui::waiting_view(with_waiting_text));
     waiting.set_position(0);
     platform::set_non_blocking(socket);
+    const unsigned turn_ms = waiting.turn_interval_ms();
+    std::uint32_t stepped_ms = platform::milliseconds();
     int activity = 0;
     while (true) {
         platform::SocketAddress source;
@@ -125,8 +129,14 @@ AcceptedRequest wait_for_read_request(session::Session& session, platform::Socke
             continue;
         }
 
-        platform::wait_readable(socket, 1);
-        activity = activity + 1 == activity_steps ? 0 : activity + 1;
+        platform::wait_readable(socket, turn_ms);
+        // A turn steps the bar by the milliseconds it lasted, one at least and its own
+        // length at most: a step a poll with a turn of a millisecond, and the same pace
+        // with a turn at a human pace, without a wake-up for each step.
+        const std::uint32_t now_ms = platform::milliseconds();
+        const auto steps = static_cast<int>(std::clamp(now_ms - stepped_ms, 1u, turn_ms));
+        stepped_ms = now_ms;
+        activity = (activity + steps) % activity_steps;
         waiting.set_position(activity);
         waiting.pump(ui::every_message);
     }

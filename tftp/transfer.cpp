@@ -1,5 +1,6 @@
 #include "tftp/transfer.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -92,7 +93,8 @@ bool advance(session::Session& session, TransferSession& transfer, const fw::Fir
     transfer.bytes_acknowledged += transfer.current_block_length;
     ++transfer.next_block;
     uploading.set_position(static_cast<int>(transfer.next_block));
-    uploading.set_caption(ui::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
+    if (transfer.shows_caption)
+        uploading.set_caption(ui::uploading_caption(session, transfer.bytes_acknowledged, transfer.image_size));
     ui::note(session, transfer_fact(transfer, false));
     if (transfer.next_block > transfer.block_count) {
         trace("All blocks ack'd\n");
@@ -119,21 +121,6 @@ void retransmit(session::Session& session, TransferSession& transfer, const fw::
         send_current_block(session, transfer, image, peer);
         note_packet(session, transfer, record::Packet::block_resent, transfer.next_block);
     }
-}
-
-// One idle poll, which stands for a millisecond. Waiting for the socket rather than
-// sleeping lets an acknowledgement in at once; a wait that a datagram cut short is
-// no poll yet (false), and a datagram ignored costs its full millisecond, so that
-// a stream of strangers cannot hurry the retransmissions.
-bool idle_poll(platform::SocketHandle socket, bool after_datagram)
-{
-    if (!after_datagram) {
-        const platform::Readiness readiness = platform::wait_readable(socket, 1);
-        if (readiness == platform::Readiness::readable) return false;
-        if (readiness == platform::Readiness::timed_out) return true;
-    }
-    platform::sleep_milliseconds(1);
-    return true;
 }
 
 // Whether the acknowledgement awaited is among the datagrams waiting now; the others
@@ -194,16 +181,27 @@ SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, 
     return SilenceVerdict::keep_waiting;
 }
 
+std::uint32_t silence_left_ms(const Silence& silence, std::uint32_t now_ms, std::uint32_t floor_ms)
+{
+    if (silence.silent_periods < silent_periods_to_give_up)
+        return static_cast<std::uint32_t>(idle_polls_per_period - silence.idle_polls);
+    const std::uint32_t silent_ms = now_ms - silence.last_progress_ms;
+    return silent_ms >= floor_ms ? 0 : floor_ms - silent_ms;
+}
+
 Outcome transfer_image(session::Session& session, TransferSession& transfer, const fw::FirmwareImage& image,
                        ui::ProgressScreen& uploading)
 {
     const platform::SocketAddress peer = platform::fill_socket_address(transfer.peer.address, transfer.peer.port);
     platform::date_arrivals(transfer.socket);
     transfer.note_packets = ui::notes_packets(session);
+    transfer.shows_caption = session.screens->shows_transfer_caption();
+    const std::uint32_t turn_ms = uploading.turn_interval_ms();
     send_option_acknowledgement(session, transfer, peer);
     note_packet(session, transfer, record::Packet::option_acknowledgement_sent, 0);
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
+    std::uint32_t last_turn_ms = silence.last_progress_ms;
     bool just_sent = true;
 
     while (true) {
@@ -243,21 +241,16 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             just_sent = true;
             continue;
         }
-        if (received <= 0) uploading.pump(1);
-
-        int polls = 1;
-        if (arrival == Arrival::stale) {
-            // A duplicate or stale acknowledgement is consumed at once, so that the one
-            // awaited behind it is taken without delay; the time such acknowledgements
-            // take is silence all the same, a poll a millisecond, however fast they come,
-            // and the screen keeps answering through them.
-            polls = static_cast<int>(platform::milliseconds() - counted_until_ms);
-            if (polls == 0) continue;
+        // The screen answers at its own pace, even through a stream of datagrams.
+        if (platform::milliseconds() - last_turn_ms >= turn_ms) {
             uploading.pump(1);
-        } else if (!idle_poll(transfer.socket, received >= 0)) {
-            continue;
+            last_turn_ms = platform::milliseconds();
         }
+
+        // Silence is the time that passed, whatever woke the wait: a stream of strangers
+        // or stale acknowledgements can neither hurry the retransmissions nor hold them off.
         const std::uint32_t now_ms = platform::milliseconds();
+        const auto polls = static_cast<int>(now_ms - counted_until_ms);
         counted_until_ms = now_ms;
         // Giving up, once due, is left to the turn that follows, which reads what is waiting.
         if (count_silence(silence, polls, now_ms, session.transfer_silence_floor_ms) == SilenceVerdict::resend) {
@@ -265,6 +258,15 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             ui::note(session, transfer_fact(transfer, false));
             just_sent = true;
         }
+        // Whatever is waiting is read before any wait.
+        if (received >= 0) continue;
+        // One wait to whatever comes first: a datagram, the screen's turn, the next resend
+        // or the giving up. No timer runs out while the device answers, so the thread is
+        // woken only by the datagram, beside the device's side wherever the system put it.
+        const std::uint32_t turn_left_ms = turn_ms - std::min(turn_ms, now_ms - last_turn_ms);
+        platform::wait_readable(
+            transfer.socket,
+            std::min(turn_left_ms, silence_left_ms(silence, now_ms, session.transfer_silence_floor_ms)));
     }
 }
 

@@ -15,7 +15,8 @@
 
 namespace voq::tftp {
 
-// Retransmission and giving up are counted in idle polls of at most 1 ms each.
+// Retransmission and giving up are counted in idle polls of a millisecond each, read
+// off the clock however long each wait for the socket lasts.
 inline constexpr int idle_polls_per_period = 100;
 inline constexpr int silent_periods_to_give_up = 30;
 
@@ -39,6 +40,10 @@ enum class SilenceVerdict { keep_waiting, resend, give_up };
 // its own thread.
 SilenceVerdict count_silence(Silence& silence, int polls, std::uint32_t now_ms, std::uint32_t floor_ms);
 
+// How long the silence may last from now_ms before count_silence has something due: the
+// rest of the period, or once the sends are spent the rest of the floor; 0 when due.
+std::uint32_t silence_left_ms(const Silence& silence, std::uint32_t now_ms, std::uint32_t floor_ms);
+
 // One transfer: the image in 512-byte blocks, one in flight, each released by the
 // acknowledgement of the one before; all of it from the listener's socket and port.
 struct TransferSession {
@@ -58,6 +63,7 @@ struct TransferSession {
     int send_error = 0;  // the refusal of a send last told; 0 once a send goes out
     bool transition_image = false;
     bool note_packets = false;  // a front-end wants each packet as a fact
+    bool shows_caption = true;  // a front-end shows the bytes acknowledged in the caption
 };
 
 // What a received datagram is to a running transfer.

@@ -1,5 +1,7 @@
 #include "ui/progress_screen.h"
 
+#include <algorithm>
+
 #include "session/failure_codes.h"
 #include "ui/failure.h"
 
@@ -21,6 +23,9 @@ void ProgressScreen::pump(int max_messages)
     close();
     fail(session_, session::Failure::user_abort);
 }
+
+// A turn of 0 would make every wait end at once.
+unsigned ProgressScreen::turn_interval_ms() const { return std::max(1u, session_.screens->turn_interval_ms()); }
 
 void ProgressScreen::close()
 {

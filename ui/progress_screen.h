@@ -27,6 +27,7 @@ public:
     // Handles the screen's pending input. Cancel or the close box is the abort path:
     // the screen goes, "Upgrade Failed: User Abort" is reported, the process ends.
     void pump(int max_messages);
+    unsigned turn_interval_ms() const;
 
     void close();
 

@@ -102,12 +102,12 @@ enum class Pump { quiet, cancelled };
 //   its own thread only: while the wizard thread's password screen is open, the
 //   listener thread's waiting screen keeps answering, and its Cancel works. Toolkits
 //   whose modality is per application must not use it as it is.
-// - Progress calls come fast: set_progress_position once a poll, up to a thousand times
-//   a second while a screen waits, a caption and a position for every block while a
-//   transfer runs. Each must return at once, without waiting for a redraw; a front-end
+// - Progress calls come fast: set_progress_position once a turn, up to a thousand times
+//   a second while a screen waits, a position (and, unless refused, a caption) for every
+//   block while a transfer runs. Each must return at once, without waiting for a redraw; a front-end
 //   may keep only the newest position and caption and show them at its own pace (ten
 //   times a second is plenty). Range and text changes are rare and must not be lost.
-// - pump runs between polls of a millisecond: it handles only the input that is
+// - pump runs between waits of at most turn_interval_ms: it handles only the input that is
 //   already pending (at most max_messages of it) and returns at once, never waiting for
 //   more. A Cancel or close box it finds is reported as Pump::cancelled; the core then
 //   closes the screen and takes the abort path on the same thread.
@@ -146,6 +146,16 @@ public:
     // Handles up to max_messages of the screen's pending input (the user's clicks and
     // keys); says whether Cancel or the close box was among them.
     virtual Pump pump(ProgressId screen, int max_messages) = 0;
+    // How long the core may wait for its socket before it pumps a progress screen again.
+    // A front-end that finds its Cancel only in pump keeps it at a millisecond; one whose
+    // Cancel is a flag read by pump may make it longer, at a human pace: a Cancel then
+    // ends the wait at the next turn. The bars of a waiting screen are kept by the clock
+    // whatever the turn.
+    virtual unsigned turn_interval_ms() const { return 1; }
+    // Whether the uploading screen's caption, which tells the bytes acknowledged at every
+    // block, is shown: a front-end that tells the transfer from its facts says no, and
+    // the core formats none of them.
+    virtual bool shows_transfer_caption() const { return true; }
     virtual void close_progress(ProgressId screen) = 0;
 
     // A blocking message box with one OK button, no owner and no icon, task-modal:

@@ -51,6 +51,10 @@ public:
     void set_progress_range(ui::ProgressId screen, int high) override;
     void set_progress_position(ui::ProgressId screen, int position) override;
     ui::Pump pump(ui::ProgressId screen, int max_messages) override;
+    // Cancel is the interruption's flag, and a line is redrawn at a human pace; the
+    // transfer's line is made from its facts, never from the caption.
+    unsigned turn_interval_ms() const override { return 100; }
+    bool shows_transfer_caption() const override { return false; }
     void close_progress(ui::ProgressId screen) override;
 
     void report_error(std::string_view message, std::string_view title) override;

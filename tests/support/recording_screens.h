@@ -29,6 +29,8 @@ public:
     std::deque<ui::PasswordAnswer> password_answers;
     std::function<void()> at_end;
     std::function<void()> on_pump;  // runs on the thread that pumps, which it may hold
+    unsigned turn_ms = 1;
+    bool shows_caption = true;
 
     // Facts come from a request's worker too.
     void note(const record::Fact& fact) override
@@ -72,6 +74,8 @@ public:
         if (on_pump) on_pump();
         return ui::Pump::quiet;
     }
+    unsigned turn_interval_ms() const override { return turn_ms; }
+    bool shows_transfer_caption() const override { return shows_caption; }
     void close_progress(ui::ProgressId) override {}
 
     void report_error(std::string_view message, std::string_view title) override

@@ -16,6 +16,7 @@
 #include "sim/tftp_client.h"
 #include "support/loopback.h"
 #include "support/recording_screens.h"
+#include "tftp/listener.h"
 #include "ui/texts.h"
 #include "ui/views.h"
 
@@ -53,7 +54,7 @@ platform::Endpoint read_request_source(const platform::Socket& server)
 
 // One transfer of image to the device's client, with the client's faults.
 Served serve(const test::LoopbackPair& addresses, const std::vector<std::uint8_t>& bytes, sim::TftpFaults faults = {},
-             std::uint32_t silence_floor_ms = 1000)
+             std::uint32_t silence_floor_ms = 1000, bool shows_caption = true)
 {
     std::uint16_t port = 0;
     platform::Socket server = server_socket(addresses.pc, port);
@@ -69,6 +70,7 @@ Served serve(const test::LoopbackPair& addresses, const std::vector<std::uint8_t
     });
 
     test::RecordingScreens screens;
+    screens.shows_caption = shows_caption;
     auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     session->device_address_text.assign(test::dotted(addresses.device));
@@ -129,6 +131,14 @@ TEST(TransferImage, EverySizeArrivesByteForByteEndingWithAShortBlock)
                   ui::uploading_caption(ui::text::target_role, device, static_cast<int>(c.size), c.size));
         EXPECT_EQ(served.captions.size(), c.block_count + 1);
     }
+}
+
+TEST(TransferImage, AFrontEndThatShowsNoCaptionIsGivenNoneAndTheSameTransfer)
+{
+    const std::vector<std::uint8_t> image = image_of(1000);
+    const Served served = serve(test::loopback_pair(), image, {}, 1000, false);
+    EXPECT_EQ(served.fetch.bytes, image);
+    EXPECT_TRUE(served.captions.empty());
 }
 
 // Block numbers are 16 bits: the largest image the tool carries ends at block 65535.
@@ -228,10 +238,11 @@ TEST(TransferImage, ARefusedSendIsToldOnceWithTheSystemsReason)
 
 // A transfer of 1,000 bytes (two blocks) to the read request waiting on server.
 Outcome serve_a_small_image(const platform::Socket& server, std::uint32_t silence_floor_ms,
-                            std::function<void()> on_pump = {})
+                            std::function<void()> on_pump = {}, unsigned turn_ms = 1)
 {
     test::RecordingScreens screens;
     screens.on_pump = std::move(on_pump);
+    screens.turn_ms = turn_ms;
     auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
     session->transfer_silence_floor_ms = silence_floor_ms;
@@ -321,6 +332,45 @@ QuietDevice serve_a_quiet_device(const test::LoopbackPair& addresses, std::uint3
     done = true;
     counter.join();
     return seen;
+}
+
+TEST(SilenceLeft, IsTheRestOfThePeriodThenOfTheFloor)
+{
+    // idle polls, silent periods, now, ms left; the floor is 30 s from 0.
+    const std::uint32_t cases[][4] = {{0, 0, 5, 100}, {99, 29, 5, 1}, {0, 30, 29999, 1}, {0, 30, 40000, 0}};
+    for (const auto& c : cases) {
+        const Silence silence{static_cast<int>(c[0]), static_cast<int>(c[1]), 0};
+        EXPECT_EQ(silence_left_ms(silence, c[2], 30000), c[3]) << c[0] << " " << c[1] << " " << c[2];
+    }
+}
+
+// The waiting screen's bar moves by the clock and is set at most once a turn, however
+// long the device takes to ask.
+TEST(WaitForReadRequest, SetsTheBarOnceATurnAtMost)
+{
+    constexpr unsigned turn_ms = 50;
+    const test::LoopbackPair addresses = test::loopback_pair();
+    std::uint16_t port = 0;
+    platform::Socket server = server_socket(addresses.pc, port);
+    test::RecordingScreens screens;
+    screens.turn_ms = turn_ms;
+    auto session = std::make_unique<session::Session>(1);
+    session->screens = &screens;
+    session->expected_file_name.assign("/voq1.bi1");
+    std::thread device([&] {
+        platform::sleep_milliseconds(400);
+        platform::Socket socket(platform::open_datagram_socket());
+        const auto request = sim::read_request_packet("/voq1.bi1");
+        platform::send_datagram(socket.handle(), request.data(), request.size(),
+                                platform::fill_socket_address(addresses.pc, port));
+    });
+    const std::uint32_t started = platform::milliseconds();
+    std::array<std::uint8_t, packet_buffer_size> buffer{};
+    EXPECT_EQ(wait_for_read_request(*session, server.handle(), buffer, true).file_name, "/voq1.bi1");
+    const std::uint32_t waited_ms = platform::milliseconds() - started;
+    device.join();
+    // The first position, then one a wait at most: each lasts a turn but the last.
+    EXPECT_LE(screens.positions.size(), 2 + waited_ms / turn_ms) << "in " << waited_ms << " ms";
 }
 
 TEST(TransferImage, AnUnansweredOptionAcknowledgementIsSentThirtyTimesAndGivenUpNoSoonerThanTheFloor)
@@ -528,6 +578,30 @@ TEST(TransferImage, AStaleAcknowledgementMakesTheToolSendNothing)
     device.acknowledge(2);
     tool.join();
     EXPECT_EQ(outcome, Outcome::complete);
+}
+
+// The wait is one, to a datagram, the next resend or the screen's turn: a screen that
+// turns at a human pace is pumped at that pace while the device keeps quiet, and the
+// packets go out as before.
+TEST(TransferImage, AScreenIsPumpedAtItsOwnPaceWhileTheDeviceKeepsQuiet)
+{
+    constexpr unsigned turn_ms = 50;
+    HandTransfer hand;
+    ASSERT_TRUE(hand.asked);
+    int pumps = 0;
+    const std::uint32_t started = platform::milliseconds();
+    std::thread tool([&] {
+        EXPECT_EQ(serve_a_small_image(
+                      hand.server, 0, [&] { ++pumps; }, turn_ms),
+                  Outcome::given_up);
+    });
+    int sends = 0;
+    for (auto packet = hand.device.next(2000); !packet.empty(); packet = hand.device.next(2000))
+        sends += get_u16(packet.data()) == option_acknowledgement;
+    tool.join();
+    EXPECT_EQ(sends, silent_periods_to_give_up);
+    EXPECT_GT(pumps, 0);
+    EXPECT_LE(pumps, static_cast<int>((platform::milliseconds() - started) / turn_ms));
 }
 
 // The tool's thread held inside the screen's turn (a window dragged, a laptop
