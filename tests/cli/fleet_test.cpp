@@ -51,8 +51,9 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
         std::string::npos)
         << run.out;
     // The cause it would be given alone, under its address.
-    EXPECT_NE(run.err.find(nobody + ": Likely causes:\n  - Something at " + nobody + " refused the connection to port 80"),
-              std::string::npos)
+    EXPECT_NE(
+        run.err.find(nobody + ": Likely causes:\n  - Something at " + nobody + " refused the connection to port 80"),
+        std::string::npos)
         << run.err;
     EXPECT_FALSE(holds_control_characters(run.out));
 }
