@@ -10,7 +10,11 @@ struct Fold {
     RunReport& report;
     std::uint32_t at_ms;  // since the first fact
 
-    void operator()(const StartFact&) const {}
+    void operator()(const StartFact& f) const
+    {
+        report.staged = f.staged;
+        report.version_expected = f.target_version;
+    }
     void operator()(const DeviceFact& f) const
     {
         report.pc_address = f.pc_address;

@@ -201,10 +201,14 @@ std::vector<std::string> likely_causes(const RunReport& report, const Circumstan
     if (report.failure == Failure::no_response) return no_response_causes(report, around);
     if (report.failure == Failure::cannot_bind_listener_socket) return tftp_port_causes(report, around);
     if (report.failure == Failure::no_response_after_restart) return restart_causes(report, around);
-    if (report.failure == Failure::version_mismatch && report.transition_first)
+    if (report.failure == Failure::version_mismatch) {
+        // A staged build served the transition image first: that is not why it failed.
+        if (!report.transition_first || report.staged) return {};
         return {"The device ran " + printable(report.version_before) +
-                ", which needs the transition image before the target firmware; this build, in direct mode, served "
-                "the target alone. Upgrade it with a staged build."};
+                " before the upgrade: a device that old needs the transition image first, and this build serves "
+                "the tool's firmware directly. Upgrade it with a staged build, which serves the transition image "
+                "first and the firmware after it."};
+    }
     const Exchange* upgrade = last_request(report, RequestKind::upgrade_request);
     if (upgrade != nullptr && !report.read_request && report.failure != Failure::upgrade_declined)
         return no_request_causes(report, *upgrade, around);

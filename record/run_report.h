@@ -57,6 +57,7 @@ struct RunReport {
     std::string version_after;
     std::optional<Standing> standing;
     bool transition_first = false;
+    bool staged = false;  // the build serves the transition image first where needed
     std::optional<session::Failure> failure;
 };
 

@@ -45,6 +45,7 @@ struct ConfirmView {
     std::string software_version;
     std::string hardware_version;
     std::string product_name;
+    std::string staged_note{};  // the note on the transition image that text ends with; empty in direct mode
 };
 
 // The confirm screen's controls and what each shows, in the template's order.

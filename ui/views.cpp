@@ -61,14 +61,14 @@ ui::ConfirmView confirm_view(const session::Session& session)
     ui::ConfirmView view;
     view.template_id = staged ? ui::templates::confirm_staged : ui::templates::confirm_direct;
     view.caption = confirm_caption(fw::version_text(session.target_image));
+    view.text = ui::text::confirm;
     if (staged) {
-        const std::string confirm(ui::text::confirm);
+        // The format leads with the screen's fixed text; formatted without it, the note stands alone.
         const std::string transition(fw::version_text(session.transition_image));
-        char text[1024];
-        std::snprintf(text, sizeof text, ui::text::staged_note_format, confirm.c_str(), transition.c_str());
-        view.text = text;
-    } else {
-        view.text = ui::text::confirm;
+        char note[1024];
+        std::snprintf(note, sizeof note, ui::text::staged_note_format, "", transition.c_str());
+        view.staged_note = note;
+        view.text += view.staged_note;
     }
     const session::DeviceInfo& info = session.device_info;
     view.serial_number = info.serial_number.view();

@@ -15,10 +15,9 @@
 #include "frontends/cli/trace_lines.h"
 #include "frontends/cli/yes_no.h"
 #include "platform/clock.h"
-#include "platform/local_addresses.h"
-#include "platform/port_holder.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
+#include "record/likely_causes.h"
 #include "session/failure_codes.h"
 #include "session/messages.h"
 #include "ui/texts.h"
@@ -28,13 +27,34 @@ namespace voq::cli {
 
 namespace {
 
-// The failure the core noted on this thread just before it reports its message.
-thread_local std::optional<session::Failure> noted_failure;
-
 bool is_cancel(session::Failure failure)
 {
     return failure == session::Failure::user_abort || failure == session::Failure::password_not_given ||
            failure == session::Failure::upgrade_declined;
+}
+
+// The failure a Cancel the program gave itself stands for, so that the diagnosis reads
+// the run as the person is told it; none for a Cancel of the person's own.
+std::optional<session::Failure> failure_of_own_cancel(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::no_response:
+        return session::Failure::no_response;
+    case Outcome::no_answer_after_restart:
+        return session::Failure::no_response_after_restart;
+    case Outcome::no_request:
+        return session::Failure::user_abort;  // the waiting screen's Cancel
+    default:
+        return std::nullopt;
+    }
+}
+
+// The outcomes the likely causes are printed for; any other ends as the person chose
+// or as the run said.
+bool explained(Outcome outcome)
+{
+    return outcome == Outcome::no_response || outcome == Outcome::tftp_port || outcome == Outcome::no_request ||
+           outcome == Outcome::no_answer_after_restart || outcome == Outcome::version_mismatch;
 }
 
 // One of the confirm screen's fields under its label, the values in a column.
@@ -49,7 +69,7 @@ std::string field_line(std::string_view label, const std::string& value)
 
 CliScreens::CliScreens(ScreenSettings settings, Console& console, PasswordSupply& passwords, RunRecord& record)
     : settings_(std::move(settings)), console_(console), passwords_(passwords), record_(record),
-      started_ms_(platform::milliseconds()), main_thread_(std::this_thread::get_id())
+      started_ms_(platform::milliseconds())
 {
 }
 
@@ -61,14 +81,35 @@ bool CliScreens::confirmed(std::string_view question)
     return answer && !platform::terminal::interrupted() && is_yes(*answer);
 }
 
-void CliScreens::set_outcome(Outcome outcome, std::string_view message)
+void CliScreens::set_outcome_locked(Outcome outcome, std::string_view message)
 {
     const bool signalled =
         outcome == Outcome::interrupted || outcome == Outcome::terminated || outcome == Outcome::hung_up;
+    fill_record_locked(report_locked());
     record_.outcome = outcome;
     record_.message =
         signalled ? interrupted_message(message, record_.delivered, record_.device) : std::string(message);
     decided_ = true;
+}
+
+record::RunReport CliScreens::report_locked() const { return record::fold_run(facts_); }
+
+// The record's account of the run, from the report alone.
+void CliScreens::fill_record_locked(const record::RunReport& report)
+{
+    record_.port = report.tftp_port;
+    record_.bytes = report.transfer.bytes;
+    record_.blocks = report.transfer.blocks;
+    record_.retransmissions = report.transfer.retransmissions;
+    record_.delivered =
+        report.transfer.total > 0 && report.transfer.bytes == report.transfer.total && !report.transfer.given_up;
+    const record::Exchange* upgrade = record::last_request(report, record::RequestKind::upgrade_request);
+    record_.upgrade_answer = upgrade != nullptr ? upgrade->status_line : std::string();
+    if (!report.version_after.empty()) record_.version_after = report.version_after;
+    if (report.standing) record_.transition_first = report.transition_first;
+    record_.phases.clear();
+    for (const record::PhaseSpan& span : report.phases)
+        record_.phases.push_back({std::string(record::phase_name(span.phase)), span.duration_ms / 1000.0});
 }
 
 int CliScreens::show_warning(const ui::WarningView& view)
@@ -116,17 +157,22 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     record_.serial_number = view.serial_number;
     record_.version_before = view.software_version;
     record_.checking = settings_.mode == Mode::check;
-    std::optional<record::StandingFact> standing;
+    record::RunReport report;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        standing = standing_;
-        if (standing) record_.transition_first = standing->transition_first;
+        report = report_locked();
+        if (report.standing) record_.transition_first = report.transition_first;
     }
+    const record::Exchange* status_page = record::last_request(report, record::RequestKind::status_page);
     // Without the core's reading of the version a check could tell nothing, so it upgrades nothing either.
     const StandingVerdict verdict =
-        standing ? standing_verdict(settings_.mode, *standing, view.software_version, target_version_)
-                 : StandingVerdict{settings_.mode == Mode::upgrade, Outcome::pc_failure,
-                                   std::string(text::ended_unexpectedly)};
+        report.standing
+            ? standing_verdict(settings_.mode,
+                               {*report.standing, report.transition_first,
+                                status_page != nullptr ? status_page->status_code : 0, report.version_before},
+                               view.software_version, report.version_expected)
+            : StandingVerdict{settings_.mode == Mode::upgrade, Outcome::pc_failure,
+                              std::string(text::ended_unexpectedly)};
     console_.end_progress();
     std::string fields = (verdict.upgrade ? view.caption : "Status of VOQ@" + record_.device) + "\n";
     fields += field_line(ui::text::product_name_label, view.product_name) + "\n";
@@ -136,14 +182,11 @@ int CliScreens::show_confirm(const ui::ConfirmView& view)
     fields += field_line(ui::text::serial_number_label, view.serial_number);
     console_.say(fields);
     if (!verdict.upgrade) end_without_upgrade(verdict);
-    // The staged note follows the screen's fixed text; the rest speaks of its buttons.
-    if (view.text.size() > ui::text::confirm.size()) console_.say(view.text.substr(ui::text::confirm.size()));
+    // Of the screen's text only the staged note is said; the rest speaks of its buttons.
+    if (!view.staged_note.empty()) console_.say(view.staged_note);
     const bool upgrade = confirmed("Upgrade?");
+    if (upgrade) return 1;
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (upgrade) {
-        upgrade_confirmed_ = true;
-        return 1;
-    }
     pending_ = platform::terminal::interrupted() ? current_interruption().outcome : Outcome::declined;
     pending_message_ = platform::terminal::interrupted() ? current_interruption().message : text::upgrade_not_confirmed;
     return 0;
@@ -154,7 +197,7 @@ void CliScreens::end_without_upgrade(const StandingVerdict& verdict)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        set_outcome(verdict.outcome, verdict.message);
+        set_outcome_locked(verdict.outcome, verdict.message);
     }
     if (settings_.log != nullptr) settings_.log->shown(verdict.message);
     console_.say(verdict.message);
@@ -166,7 +209,7 @@ int CliScreens::show_success(const ui::SuccessView& view)
     record_.version_after = view.version;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        set_outcome(Outcome::upgraded, view.caption);
+        set_outcome_locked(Outcome::upgraded, view.caption);
     }
     if (settings_.log != nullptr) settings_.log->shown(view.caption);
     console_.end_progress();
@@ -184,7 +227,6 @@ ui::ProgressId CliScreens::open_progress(const ui::ProgressView& view)
     screen.caption = view.caption;
     screen.range = view.range_high;
     screen.opened_ms = platform::milliseconds();
-    screen.request = request_on_screen(upgrade_confirmed_, std::this_thread::get_id() == main_thread_);
     if (view.template_id == ui::templates::uploading) uploading_ = id;
     show_progress_locked(screen, true);
     return id;
@@ -231,7 +273,11 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
     }
     if (screen.template_id == ui::templates::connecting && settings_.http_timeout_ms > 0 &&
         platform::milliseconds() - screen.opened_ms >= settings_.http_timeout_ms && !transfer_running_locked()) {
-        const HttpTimeout timeout = http_timeout(screen.request, settings_.http_timeout_ms);
+        // The request on the screen is the last to leave: a re-read leaves only once the transfer is over.
+        const record::RunReport report = report_locked();
+        const HttpTimeout timeout =
+            http_timeout(report.requests.empty() ? record::RequestKind::status_page : report.requests.back().kind,
+                         settings_.http_timeout_ms);
         pending_ = timeout.outcome;
         pending_message_ = timeout.message;
         http_unanswered_ = true;
@@ -314,46 +360,50 @@ void CliScreens::phase_took(std::string_view phase, std::uint32_t started_ms)
     console_.trace(phase_took_line(phase, platform::milliseconds() - started_ms));
 }
 
-void CliScreens::report_error(std::string_view message, std::string_view)
+void CliScreens::report_error(std::string_view message, std::string_view) { report(std::nullopt, message); }
+
+void CliScreens::report_failure(session::Failure failure, std::string_view message, std::string_view)
+{
+    report(failure, message);
+}
+
+void CliScreens::report(std::optional<session::Failure> failure, std::string_view message)
 {
     Outcome outcome;
     std::string shown(message);
-    HintFacts facts{settings_.pc_address, settings_.device_address, platform::netmask_of(settings_.pc_address), 0, {}};
+    record::RunReport report;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        facts.tftp_port = record_.port;
-        facts.upgrade_answer = record_.upgrade_answer;
-        facts.http_refusal = http_refusal_;
-        facts.http_unanswered = http_unanswered_;
-        facts.tftp_refusals = tftp_refusals_;
-        facts.root = platform::runs_as_root();
-        facts.version_before = record_.version_before;
-        facts.transition_first = standing_ && standing_->transition_first;
-        facts.staged = staged_;
-        summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
-        const std::optional<session::Failure> failure = std::exchange(noted_failure, std::nullopt);
+        summarise_transfer_locked();
+        report = report_locked();
         if (pending_ && (!failure || is_cancel(*failure))) {
             outcome = *pending_;
             shown = pending_message_;
+            report.failure = failure_of_own_cancel(outcome);
         } else {
             outcome = failure ? outcome_of_failure(*failure) : Outcome::pc_failure;
-            if (failure) shown = failure_message(*failure, message, {versions_});
+            if (failure)
+                shown = failure_message(*failure, message,
+                                        {record::VersionsFact{report.version_expected, report.version_after}});
         }
-        if (outcome == Outcome::no_request) shown = no_request_message(shown, facts.upgrade_answer);
-        set_outcome(outcome, shown);
+        const record::Exchange* upgrade = record::last_request(report, record::RequestKind::upgrade_request);
+        if (outcome == Outcome::no_request) shown = no_request_message(shown, upgrade ? upgrade->status_line : "");
+        set_outcome_locked(outcome, shown);
         shown = record_.message;
     }
     if (settings_.log != nullptr) settings_.log->shown(shown);
     console_.end_progress();
     console_.error(shown);
-    if (outcome == Outcome::tftp_port ||
-        (outcome == Outcome::no_request && facts.tftp_port != 0 && facts.tftp_port != 69)) {
-        if (auto holder = platform::udp_port_holder(settings_.pc_address, 69)) {
-            facts.port_69_ours = holder->this_program;
-            if (!holder->this_program) facts.port_69_holder = std::move(holder->name);
-        }
+    if (!explained(outcome)) return;
+    const bool port_69_matters =
+        outcome == Outcome::tftp_port ||
+        (outcome == Outcome::no_request && report.tftp_port != 0 && report.tftp_port != record::first_listener_port);
+    const auto causes = record::likely_causes(report, circumstances_of(report, http_unanswered_, port_69_matters));
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        record_.likely_causes = causes;
     }
-    const auto causes = likely_causes(outcome, facts);
+    if (!settings_.causes_on_stderr) return;
     // Beside the failure they explain, where a script that keeps only errors still sees them.
     if (!causes.empty()) console_.error("Likely causes:");
     for (const std::string& cause : causes) console_.error("  - " + cause);
@@ -365,14 +415,15 @@ int CliScreens::finish()
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!decided_) {
-            set_outcome(pending_.value_or(Outcome::pc_failure),
-                        pending_ ? pending_message_ : std::string(text::ended_unexpectedly));
+            set_outcome_locked(pending_.value_or(Outcome::pc_failure),
+                               pending_ ? pending_message_ : std::string(text::ended_unexpectedly));
             console_.error(record_.message);
             if (settings_.log != nullptr) settings_.log->shown(record_.message);
         }
         record_.seconds = (platform::milliseconds() - started_ms_) / 1000.0;
         // A run cut short in the middle of a transfer still tells how far it got, before its end.
-        summarise_transfer_locked(platform::milliseconds() - transfer_started_ms_);
+        summarise_transfer_locked();
+        fill_record_locked(report_locked());
     }
     console_.end_progress();
     if (console_.json()) {
@@ -393,46 +444,24 @@ void CliScreens::note(const record::Fact& fact)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        if (const auto* listening = std::get_if<record::ListeningFact>(&fact)) record_.port = listening->port;
-        if (const auto* start = std::get_if<record::StartFact>(&fact)) {
-            target_version_ = start->target_version;
-            staged_ = start->staged;
-        }
-        if (const auto* standing = std::get_if<record::StandingFact>(&fact)) standing_ = *standing;
-        if (const auto* answer = std::get_if<record::AnswerFact>(&fact);
-            answer && answer->request_line.starts_with("GET /admin/upgrade?"))
-            record_.upgrade_answer = answer->status_line;
+        facts_.push_back({platform::milliseconds(), fact});
         if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) note_transfer_locked(*transfer);
-        if (const auto* refused = std::get_if<record::CallFailedFact>(&fact)) {
-            if (refused->call == record::Call::tftp_bind) tftp_refusals_.push_back(*refused);
-            if (is_http_call(refused->call)) http_refusal_ = *refused;
-        }
-        if (const auto* versions = std::get_if<record::VersionsFact>(&fact)) {
-            record_.version_after = versions->reported;
-            versions_ = *versions;
-        }
-        if (const auto* phase = std::get_if<record::PhaseFact>(&fact);
-            phase && phase->phase == record::Phase::restarting)
-            note_restart_locked();
-        if (const auto* phase = std::get_if<record::PhaseFact>(&fact);
-            phase && phase->phase == record::Phase::transferring) {
-            transfer_summarised_ = false;
-            transfer_started_ms_ = platform::milliseconds();
+        if (const auto* phase = std::get_if<record::PhaseFact>(&fact)) {
+            if (phase->phase == record::Phase::restarting) note_restart_locked();
+            if (phase->phase == record::Phase::transferring) transfer_summarised_ = false;
         }
     }
-    if (const auto* failure = std::get_if<record::FailureFact>(&fact)) noted_failure = failure->code;
     if (settings_.log != nullptr) settings_.log->note(fact);
     trace_fact(fact);
 }
 
+bool CliScreens::notes_packets() const { return console_.every_packet(); }
+
 void CliScreens::note_transfer_locked(const record::TransferFact& fact)
 {
     transfer_ = fact;
-    record_.bytes = fact.acknowledged;
-    record_.delivered = fact.total > 0 && fact.acknowledged == fact.total && !fact.given_up;
     const auto found = progress_.find(uploading_);
-    if (fact.given_up && found != progress_.end())
-        summarise_transfer_locked(platform::milliseconds() - found->second.opened_ms);
+    if (fact.given_up) summarise_transfer_locked();
     if (found == progress_.end() || fact.blocks_acknowledged == 0) return;
     Progress& screen = found->second;
     const bool counting_begins = !screen.counting;
@@ -447,7 +476,7 @@ void CliScreens::note_restart_locked()
     Progress& screen = found->second;
     screen.restarting = true;
     screen.phase_ms = platform::milliseconds();
-    summarise_transfer_locked(screen.phase_ms - screen.opened_ms);
+    summarise_transfer_locked();
     end_transfer_locked(screen);
 }
 
@@ -458,12 +487,19 @@ void CliScreens::trace_fact(const record::Fact& fact)
     for (const std::string& line : trace_lines(fact, detail)) console_.trace(line);
 }
 
-// Once, at the restart wait or when the device stopped answering, whichever comes first.
-void CliScreens::summarise_transfer_locked(std::uint32_t duration_ms)
+// Once, at the restart wait or when the device stopped answering, whichever comes first;
+// it took from its phase's start to the last fact.
+void CliScreens::summarise_transfer_locked()
 {
-    if (transfer_summarised_ || transfer_.total == 0) return;
+    if (transfer_summarised_) return;
+    const record::RunReport report = report_locked();
+    if (report.transfer.total == 0) return;
     transfer_summarised_ = true;
-    console_.trace(transfer_summary(transfer_, duration_ms));
+    std::uint32_t duration_ms = 0;
+    for (const record::PhaseSpan& span : report.phases)
+        if (span.phase == record::Phase::transferring)
+            duration_ms = static_cast<std::uint32_t>(facts_.back().at_ms - facts_.front().at_ms) - span.start_ms;
+    console_.trace(transfer_summary(report.transfer, duration_ms));
 }
 
 }  // namespace voq::cli

@@ -5,15 +5,14 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "frontends/cli/console.h"
-#include "frontends/cli/http_timeout.h"
 #include "frontends/cli/password_supply.h"
 #include "frontends/cli/progress_line.h"
 #include "frontends/cli/run_record.h"
 #include "frontends/cli/standing.h"
+#include "record/run_report.h"
 #include "ui/screens.h"
 #include "ui/support_log.h"
 
@@ -29,6 +28,7 @@ struct ScreenSettings {
     std::uint32_t device_address = 0;
     ui::SupportLog* log = nullptr;  // --log
     Mode mode = Mode::upgrade;
+    bool causes_on_stderr = true;  // false in a list's child, whose causes its parent prints from the JSON
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -58,6 +58,7 @@ public:
     void close_progress(ui::ProgressId screen) override;
 
     void report_error(std::string_view message, std::string_view title) override;
+    void report_failure(session::Failure failure, std::string_view message, std::string_view title) override;
     [[noreturn]] void end_process() override;
 
     // The run's end where the core returns instead: the report, then the exit status.
@@ -65,6 +66,8 @@ public:
     // What happened: the record, the progress lines, the exit status and the verbose
     // trace come from these, never from a text.
     void note(const record::Fact& fact) override;
+    // -vv shows every packet.
+    bool notes_packets() const override;
 
 private:
     struct Progress {
@@ -75,48 +78,42 @@ private:
         std::uint32_t opened_ms = 0;
         std::uint32_t phase_ms = 0;  // the start of the restart wait, on the uploading screen
         bool restarting = false;
-        bool counting = false;                           // the first block is acknowledged
-        HttpRequest request = HttpRequest::status_page;  // on a connecting screen
-        bool transfer_failed = false;                    // the device stopped short of the last block
+        bool counting = false;         // the first block is acknowledged
+        bool transfer_failed = false;  // the device stopped short of the last block
     };
 
     bool confirmed(std::string_view question);
     [[noreturn]] void end_without_upgrade(const StandingVerdict& verdict);
+    void report(std::optional<session::Failure> failure, std::string_view message);
     void show_progress_locked(Progress& screen, bool new_phase);
     void phase_took(std::string_view phase, std::uint32_t started_ms);
-    void set_outcome(Outcome outcome, std::string_view message);
+    void set_outcome_locked(Outcome outcome, std::string_view message);
     bool transfer_running_locked() const;
     void end_transfer_locked(Progress& screen);
     void note_transfer_locked(const record::TransferFact& fact);
     void note_restart_locked();
     void trace_fact(const record::Fact& fact);
-    void summarise_transfer_locked(std::uint32_t duration_ms);
+    void summarise_transfer_locked();
+    record::RunReport report_locked() const;
+    void fill_record_locked(const record::RunReport& report);
 
     ScreenSettings settings_;
     Console& console_;
     PasswordSupply& passwords_;
     RunRecord& record_;
-    std::mutex mutex_;  // guards what follows; screens open on several threads
+    mutable std::mutex mutex_;          // guards what follows; screens open on several threads
+    std::vector<record::Noted> facts_;  // the run so far: what is reported is folded from them
     std::map<ui::ProgressId, Progress> progress_;
     ui::ProgressId next_progress_ = 1;
     std::optional<Outcome> pending_;  // why a Cancel was given, for the abort that follows
     std::string pending_message_;
-    ui::ProgressId uploading_ = 0;  // the open uploading screen, 0 for none
-    record::TransferFact transfer_{};
-    std::optional<record::VersionsFact> versions_;
-    std::optional<record::CallFailedFact> http_refusal_;  // the last HTTP call the system refused
-    std::vector<record::CallFailedFact> tftp_refusals_;
-    bool http_unanswered_ = false;  // --http-timeout ran out on a request
+    ui::ProgressId uploading_ = 0;     // the open uploading screen, 0 for none
+    record::TransferFact transfer_{};  // the latest, for the progress line
+    bool http_unanswered_ = false;     // --http-timeout ran out on a request
     bool transfer_summarised_ = false;
-    std::uint32_t transfer_started_ms_ = 0;
-    std::string target_version_;
-    bool staged_ = false;
-    std::optional<record::StandingFact> standing_;
     bool decided_ = false;
-    bool upgrade_confirmed_ = false;
     std::uint32_t started_ms_;
-    std::thread::id main_thread_;  // the core's sequence runs here; the listener's thread re-reads
-    std::mutex finishing_;         // held by the thread that ends the process, for good
+    std::mutex finishing_;  // held by the thread that ends the process, for good
 };
 
 }  // namespace voq::cli

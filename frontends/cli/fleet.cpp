@@ -305,6 +305,9 @@ int run_fleet(const Options& o)
             } else {
                 console.say(device_line(record));
             }
+            // As for one device alone: on standard error, also with --quiet.
+            if (!record.likely_causes.empty()) console.error(record.device + ": Likely causes:");
+            for (const std::string& cause : record.likely_causes) console.error("  - " + cause);
             records[i] = std::move(record);
             finished[i] = true;
             if (show_tally) console.progress(tally_line(records, finished, running), true);

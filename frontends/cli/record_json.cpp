@@ -63,6 +63,13 @@ std::string record_json(const RunRecord& record)
     object["outcome"] = std::string(entry_of(record.outcome).name);
     object["status"] = status_of(record);
     object["message"] = text_or_null(record.message);
+    object["phases"] = nlohmann::ordered_json::array();
+    for (const RunRecord::Phase& phase : record.phases)
+        object["phases"].push_back({{"phase", phase.name}, {"seconds", std::round(phase.seconds * 1000.0) / 1000.0}});
+    object["blocks"] = record.blocks;
+    object["retransmissions"] = record.retransmissions;
+    object["likely_causes"] = nlohmann::ordered_json::array();
+    for (const std::string& cause : record.likely_causes) object["likely_causes"].push_back(as_utf8(cause));
     return object.dump();
 }
 
@@ -88,6 +95,13 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
         record.upgrade_answer = text_of(object.at("upgrade_answer"));
         record.seconds = object.at("seconds").get<double>();
         record.message = text_of(object.at("message"));
+        // A line without these is still a record: the rest says how the run went.
+        for (const auto& phase : object.value("phases", nlohmann::json::array()))
+            record.phases.push_back({phase.at("phase").get<std::string>(), phase.at("seconds").get<double>()});
+        record.blocks = object.value("blocks", 0u);
+        record.retransmissions = object.value("retransmissions", 0u);
+        for (const auto& cause : object.value("likely_causes", nlohmann::json::array()))
+            record.likely_causes.push_back(cause.get<std::string>());
         const std::string name = object.at("outcome").get<std::string>();
         bool known = false;
         for (const OutcomeEntry& entry : outcome_table()) {

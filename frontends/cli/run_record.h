@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frontends/cli/exit_status.h"
 
@@ -28,6 +29,14 @@ struct RunRecord {
     Outcome outcome = Outcome::upgraded;
     std::string message;
     bool checking = false;  // --check: a device on a later version is not current either
+    struct Phase {
+        std::string name;  // "reading the status page", as the support log names it
+        double seconds = 0;
+    };
+    std::vector<Phase> phases;  // in the order the run went through them
+    std::uint32_t blocks = 0;   // acknowledged, of the last image sent
+    std::uint32_t retransmissions = 0;
+    std::vector<std::string> likely_causes;  // of a failure; each with what to do
 };
 
 inline int status_of(const RunRecord& record)

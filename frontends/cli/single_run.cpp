@@ -8,7 +8,6 @@
 #include "app/startup.h"
 #include "firmware/embedded.h"
 #include "frontends/cli/cli_screens.h"
-#include "frontends/cli/core_trace.h"
 #include "frontends/cli/credentials.h"
 #include "frontends/cli/ipv4_text.h"
 #include "frontends/cli/password_file.h"
@@ -99,7 +98,6 @@ int run_one_device(const Options& o)
     if (!password.warning.empty()) std::fprintf(stderr, "voq-upgrade-cli: %s\n", password.warning.c_str());
 
     static Console console({o.quiet, o.json, o.verbose, o.trace_label, o.verbosity >= 2});
-    if (console.every_packet()) trace_core_into(console);
     std::string problem;
     chosen_pc_address = choose_pc_address(o, console, problem);
     if (chosen_pc_address == 0) return usage_error(problem);
@@ -118,7 +116,7 @@ int run_one_device(const Options& o)
         log.begin("voq-upgrade-cli", VOQ_VERSION);
     }
     static CliScreens screens({o.yes, interactive, timeout_ms(o.request_timeout_s), timeout_ms(o.http_timeout_s), *user,
-                               chosen_pc_address, o.device_address, &log, o.mode},
+                               chosen_pc_address, o.device_address, &log, o.mode, o.parent_process == 0},
                               console, passwords, record);
 
     // Like the desktop programs', the Session lives for the whole process.

@@ -31,7 +31,7 @@ std::string_view area_of(const record::Fact& fact)
     if (std::holds_alternative<record::RequestFact>(fact) || std::holds_alternative<record::AnswerFact>(fact))
         return "http";
     if (std::holds_alternative<record::ListeningFact>(fact) || std::holds_alternative<record::ReadRequestFact>(fact) ||
-        std::holds_alternative<record::TransferFact>(fact))
+        std::holds_alternative<record::TransferFact>(fact) || std::holds_alternative<record::PacketFact>(fact))
         return "tftp";
     return "run";
 }
@@ -43,18 +43,15 @@ std::string seconds_text(std::uint32_t ms)
     return text;
 }
 
-std::string without_newline(std::string_view text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-    return std::string(text);
-}
-
 }  // namespace
 
 std::vector<std::string> trace_lines(const record::Fact& fact, TraceDetail detail)
 {
     if (detail == TraceDetail::none) return {};
-    if (std::holds_alternative<record::TransferFact>(fact) && detail != TraceDetail::packets) return {};
+    // One transfer fact comes with every acknowledgement, a packet fact with every datagram.
+    const bool per_packet =
+        std::holds_alternative<record::TransferFact>(fact) || std::holds_alternative<record::PacketFact>(fact);
+    if (per_packet && detail != TraceDetail::packets) return {};
     const std::string area(area_of(fact));
     const bool request = std::holds_alternative<record::RequestFact>(fact);
     const std::string text = record::fact_text(fact);
@@ -75,59 +72,20 @@ std::vector<std::string> trace_lines(const record::Fact& fact, TraceDetail detai
     return lines;
 }
 
-std::string transfer_summary(const record::TransferFact& fact, std::uint32_t duration_ms)
+std::string transfer_summary(const record::TransferCounters& transfer, std::uint32_t duration_ms)
 {
-    return std::string("tftp: ") + (fact.transition_image ? "transition" : "target") + " image " +
-           (fact.given_up                    ? "given up after "
-            : fact.acknowledged < fact.total ? "stopped after "
-                                             : "sent in ") +
-           seconds_text(duration_ms) + ": " + std::to_string(fact.blocks_acknowledged) + " blocks acknowledged, " +
-           std::to_string(fact.acknowledged) + " of " + std::to_string(fact.total) + " bytes, " +
-           std::to_string(fact.retransmissions) + " retransmissions";
+    return std::string("tftp: ") + (transfer.transition_image ? "transition" : "target") + " image " +
+           (transfer.given_up                 ? "given up after "
+            : transfer.bytes < transfer.total ? "stopped after "
+                                              : "sent in ") +
+           seconds_text(duration_ms) + ": " + std::to_string(transfer.blocks) + " blocks acknowledged, " +
+           std::to_string(transfer.bytes) + " of " + std::to_string(transfer.total) + " bytes, " +
+           std::to_string(transfer.retransmissions) + " retransmissions";
 }
 
 std::string phase_took_line(std::string_view phase, std::uint32_t duration_ms)
 {
     return "run: " + std::string(phase) + " took " + seconds_text(duration_ms);
-}
-
-std::optional<std::string> core_trace_line(std::string_view text)
-{
-    // The core's words stay as they are, a gloss beside the terse ones; which to show is
-    // decided by how they begin, so that nothing else (a request with its Authorization
-    // line, a file name the device chose) gets through.
-    struct Gloss {
-        std::string_view start;
-        bool whole;  // the text is all of it
-        std::string_view meaning;
-    };
-    static constexpr Gloss glosses[] = {
-        {"Send block ", false, ""},
-        {"ReSend block ", false, "no acknowledgement in time"},
-        {"ReSend option ack", true, "no acknowledgement in time"},
-        {"All blocks ack'd", true, ""},
-        {"++++size ", false, "the image's bytes, its last block's bytes, its blocks"},
-        {"Timeout for ack; upgrade failed", true, "the transfer given up"},
-        {"Unknown source request in session: ", false,
-         "a packet from another address, in hexadecimal, or port: ignored"},
-        {"TFTP Rx WRQ?", true, "a write request: ignored"},
-        {"TFTP Rx Data?", true, "a data packet before any read request: ignored"},
-        {"TFTP Rx ACK?", true, "an acknowledgement before any read request: ignored"},
-        {"TFTP Rx Error?", true, "an error packet before any read request: ignored"},
-    };
-    const std::string line = without_newline(text);
-    for (const Gloss& gloss : glosses) {
-        if (gloss.whole ? line != gloss.start : !line.starts_with(gloss.start)) continue;
-        if (line.find_first_not_of(gloss.whole ? "" : "0123456789abcdef:(), ", gloss.start.size()) != std::string::npos)
-            return std::nullopt;
-        // The label already says TFTP.
-        const std::string_view said =
-            std::string_view(line).starts_with("TFTP ") ? std::string_view(line).substr(5) : line;
-        std::string shown = "tftp: " + std::string(said);
-        if (!gloss.meaning.empty()) shown += " (" + std::string(gloss.meaning) + ")";
-        return shown;
-    }
-    return std::nullopt;
 }
 
 }  // namespace voq::cli

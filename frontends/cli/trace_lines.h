@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "record/facts.h"
+#include "record/run_report.h"
 
 namespace voq::cli {
 
@@ -23,14 +22,9 @@ std::vector<std::string> trace_lines(const record::Fact& fact, TraceDetail detai
 bool is_http_call(record::Call call);
 
 // A transfer in one line: blocks, bytes, retransmissions and how long it took.
-std::string transfer_summary(const record::TransferFact& fact, std::uint32_t duration_ms);
+std::string transfer_summary(const record::TransferCounters& transfer, std::uint32_t duration_ms);
 
 // A step of the run that the program itself times ("connecting", "restart wait").
 std::string phase_took_line(std::string_view phase, std::uint32_t duration_ms);
-
-// One of the core's own terse trace texts, in words and labelled; nothing for a text
-// a fact tells better, or one that may hold a secret (a request with its
-// Authorization line).
-std::optional<std::string> core_trace_line(std::string_view text);
 
 }  // namespace voq::cli

@@ -219,17 +219,19 @@ TEST(TimeOfDay, CarriesTheDate)
 TEST(HttpTimeout, NamesTheRequestThatGotNoAnswer)
 {
     const struct {
-        bool confirmed;
-        bool on_sequence_thread;
+        record::RequestKind request;
         Outcome outcome;
         const char* named;
     } cases[] = {
-        {false, true, Outcome::no_response, "to the status page request (GET /admin/advanced) within 2.5 s"},
-        {true, true, Outcome::no_response, "to the upgrade request (GET /admin/upgrade?tftp://...) within 2.5 s"},
-        {true, false, Outcome::no_answer_after_restart, "after its restart (GET /admin/advanced) within 2.5 s"},
+        {record::RequestKind::status_page, Outcome::no_response,
+         "to the status page request (GET /admin/advanced) within 2.5 s"},
+        {record::RequestKind::upgrade_request, Outcome::no_response,
+         "to the upgrade request (GET /admin/upgrade?tftp://...) within 2.5 s"},
+        {record::RequestKind::reread, Outcome::no_answer_after_restart,
+         "after its restart (GET /admin/advanced) within 2.5 s"},
     };
     for (const auto& c : cases) {
-        const HttpTimeout timeout = http_timeout(request_on_screen(c.confirmed, c.on_sequence_thread), 2500);
+        const HttpTimeout timeout = http_timeout(c.request, 2500);
         EXPECT_EQ(timeout.outcome, c.outcome);
         EXPECT_NE(timeout.message.find(c.named), std::string::npos) << timeout.message;
         EXPECT_TRUE(timeout.message.starts_with("Upgrade Failed: ")) << timeout.message;

@@ -9,7 +9,6 @@
 #include "frontends/cli/failure_message.h"
 #include "frontends/cli/fleet.h"
 #include "frontends/cli/help_text.h"
-#include "frontends/cli/hints.h"
 #include "frontends/cli/interruption.h"
 #include "frontends/cli/options.h"
 #include "frontends/cli/progress_line.h"
@@ -189,15 +188,6 @@ TEST(NoRequestMessage, ARefusedUpgradeRequestComesFirst)
         EXPECT_EQ(answer_is_success(c.answer), c.success);
         EXPECT_EQ(no_request_message(waited, c.answer), c.said);
     }
-    HintFacts facts{0x0a000005, 0x0a000007, 0xffffff00, 69, "HTTP/1.1 503 Service Unavailable"};
-    auto causes = likely_causes(Outcome::no_request, facts);
-    ASSERT_FALSE(causes.empty());
-    EXPECT_TRUE(causes[0].starts_with("The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\")"))
-        << causes[0];
-    facts.upgrade_answer = "HTTP/1.1 200 OK";
-    causes = likely_causes(Outcome::no_request, facts);
-    ASSERT_FALSE(causes.empty());
-    EXPECT_TRUE(causes[0].starts_with("A firewall on this PC")) << causes[0];
 }
 
 TEST(RecordJson, ReadsBackWhatItWrote)
@@ -235,21 +225,6 @@ TEST(FleetStatus, ZeroOnlyWhenEveryDeviceWasUpgraded)
     records[1].outcome = Outcome::password;
     EXPECT_EQ(fleet_status(records), 3);
     EXPECT_EQ(fleet_status({}), 0);
-}
-
-TEST(LikelyCauses, SaysWhenTheDeviceIsOffThePcsSubnet)
-{
-    const HintFacts off{0x0a000005, 0x0a000107, 0xffffff00, 69, ""};
-    const auto causes = likely_causes(Outcome::no_request, off);
-    ASSERT_GE(causes.size(), 3u);
-    EXPECT_NE(
-        causes[1].find("10.0.1.7 is NOT on the subnet of the PC address 10.0.0.5, 10.0.0.0/24 (netmask 255.255.255.0)"),
-        std::string::npos)
-        << causes[1];
-    const HintFacts moved{0x0a000005, 0x0a000007, 0xffffff00, 71, ""};
-    EXPECT_NE(likely_causes(Outcome::no_request, moved)[2].find("Another program holds UDP port 69"),
-              std::string::npos);
-    EXPECT_TRUE(likely_causes(Outcome::version_mismatch, moved).empty());
 }
 
 TEST(RestartWaitMs, ByDefaultTheDesktopProgramsWait)

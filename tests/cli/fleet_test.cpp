@@ -50,6 +50,11 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
         run.out.substr(failed, run.out.find('\n', failed) - failed).find("  Upgrade Failed: No Response From VOQ"),
         std::string::npos)
         << run.out;
+    // The cause it would be given alone, under its address.
+    EXPECT_NE(
+        run.err.find(nobody + ": Likely causes:\n  - Something at " + nobody + " refused the connection to port 80"),
+        std::string::npos)
+        << run.err;
     EXPECT_FALSE(holds_control_characters(run.out));
 }
 
@@ -64,12 +69,15 @@ TEST_F(Fleet, JsonIsOneObjectALine)
     EXPECT_EQ(run.status, 2) << run.err;
     std::istringstream lines(run.out);
     std::map<std::string, int> statuses;
+    std::map<std::string, std::size_t> causes;
     for (std::string line; std::getline(lines, line);) {
         const auto object = nlohmann::json::parse(line, nullptr, false);
         ASSERT_TRUE(object.is_object()) << line;
         statuses[object["device"].get<std::string>()] = object["status"].get<int>();
+        causes[object["device"].get<std::string>()] = object["likely_causes"].size();
     }
     EXPECT_EQ(statuses, (std::map<std::string, int>{{device_address(), 0}, {nobody, 2}}));
+    EXPECT_EQ(causes, (std::map<std::string, std::size_t>{{device_address(), 0}, {nobody, 2}}));
 }
 
 TEST_F(Fleet, ABadLineIsNamedAndNothingIsSent)

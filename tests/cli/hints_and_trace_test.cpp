@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 
-#include "frontends/cli/hints.h"
 #include "frontends/cli/trace_lines.h"
 #include "platform/port_holder.h"
+#include "record/likely_causes.h"
 
 namespace voq::cli {
 namespace {
@@ -23,142 +23,177 @@ record::CallFailedFact refusal(record::Call call, std::uint16_t first, std::uint
     return {call, call == record::Call::tftp_bind ? pc : device, first, last, error, reason};
 }
 
-HintFacts plain() { return {pc, device, 0xffffff00, 69, ""}; }
+// A run's report as far as the causes read it, and what this PC told beside it.
+struct Run {
+    record::RunReport report;
+    record::Circumstances around;
+};
+
+Run plain(std::optional<session::Failure> failure)
+{
+    Run run;
+    run.report.pc_address = pc;
+    run.report.device_address = device;
+    run.report.tftp_port = 69;
+    run.report.failure = failure;
+    run.around.pc_netmask = 0xffffff00;
+    return run;
+}
+
+Run refused_connection(int error, const char* reason)
+{
+    Run run = plain(session::Failure::no_response);
+    run.report.requests.push_back({record::RequestKind::status_page, "GET /admin/advanced HTTP/1.1"});
+    run.report.requests.back().refused = refusal(record::Call::http_connect, 80, 80, error, reason);
+    return run;
+}
+
+Run unbound(std::vector<record::CallFailedFact> refusals)
+{
+    Run run = plain(session::Failure::cannot_bind_listener_socket);
+    run.report.tftp_port = 0;
+    run.report.tftp_refusals = std::move(refusals);
+    return run;
+}
+
+// Told to fetch its firmware, answered so, and never asked: the waiting screen's Cancel.
+Run never_asked(std::string status_line, int status_code, std::uint16_t port)
+{
+    Run run = plain(session::Failure::user_abort);
+    run.report.tftp_port = port;
+    record::Exchange upgrade{record::RequestKind::upgrade_request, "GET /admin/upgrade?tftp://10.0.0.5/f HTTP/1.1"};
+    upgrade.answered = true;
+    upgrade.status_line = std::move(status_line);
+    upgrade.status_code = status_code;
+    run.report.requests.push_back(upgrade);
+    return run;
+}
 
 struct CauseCase {
     const char* name;
-    Outcome outcome;
-    HintFacts facts;
+    Run run;
     std::vector<std::string> starts;  // each cause's beginning, in order
     std::vector<std::string> never;   // in no cause
 };
 
 std::vector<CauseCase> cause_cases()
 {
-    HintFacts refused = plain();
-    refused.http_refusal = refusal(record::Call::http_connect, 80, 80, ECONNREFUSED, "Connection refused");
-    HintFacts unanswered = plain();
-    unanswered.http_unanswered = true;
-    HintFacts unreachable = plain();
-    unreachable.http_refusal = refusal(record::Call::http_connect, 80, 80, EHOSTUNREACH, "No route to host");
-    HintFacts held = plain();
-    held.tftp_port = 0;
-    held.tftp_refusals = {refusal(record::Call::tftp_bind, 69, 168, EADDRINUSE, "Address already in use")};
-    HintFacts held_as_root = held;
-    held_as_root.root = true;
-    HintFacts held_by = held;
-    held_by.port_69_holder = "in.tftpd (process 321)";
-    HintFacts unprivileged = plain();
-    unprivileged.tftp_port = 0;
-    unprivileged.tftp_refusals = {refusal(record::Call::tftp_bind, 69, 168, EACCES, "Permission denied"),
-                                  refusal(record::Call::tftp_bind, 10069, 10168, EADDRINUSE, "Address already in use")};
-    HintFacts untold = plain();
-    untold.tftp_port = 0;
-    HintFacts busy = plain();
-    busy.upgrade_answer = "HTTP/1.1 503 Service Unavailable";
-    HintFacts moved = plain();
-    moved.tftp_port = 71;
-    moved.port_69_holder = "dnsmasq (process 77)";
-    HintFacts sibling = plain();
-    sibling.tftp_port = 70;
-    sibling.port_69_ours = true;
-    HintFacts held_by_sibling = held;
-    held_by_sibling.port_69_ours = true;
-    HintFacts restarted_silent = plain();
-    restarted_silent.http_unanswered = true;
+    using session::Failure;
+    Run unanswered = plain(Failure::no_response);
+    unanswered.around.http_unanswered = true;
+    const Run held = unbound({refusal(record::Call::tftp_bind, 69, 168, EADDRINUSE, "Address already in use")});
+    Run held_as_root = held;
+    held_as_root.around.root = true;
+    Run held_by = held;
+    held_by.around.port_69_holder = "in.tftpd (process 321)";
+    const Run unprivileged =
+        unbound({refusal(record::Call::tftp_bind, 69, 168, EACCES, "Permission denied"),
+                 refusal(record::Call::tftp_bind, 10069, 10168, EADDRINUSE, "Address already in use")});
+    Run moved = never_asked("HTTP/1.1 200 OK", 200, 71);
+    moved.around.port_69_holder = "dnsmasq (process 77)";
+    Run sibling = never_asked("HTTP/1.1 200 OK", 200, 70);
+    sibling.around.port_69_ours = true;
+    Run held_by_sibling = held;
+    held_by_sibling.around.port_69_ours = true;
+    Run restarted_silent = plain(Failure::no_response_after_restart);
+    restarted_silent.around.http_unanswered = true;
+    Run off_subnet = never_asked("HTTP/1.1 200 OK", 200, 69);
+    off_subnet.report.device_address = 0x0a000107;
+    Run moved_mismatch = moved;
+    moved_mismatch.report.failure = Failure::version_mismatch;
+    Run upgraded = refused_connection(ECONNREFUSED, "Connection refused");
+    upgraded.report.failure = std::nullopt;
 
     const std::vector<std::string> no_tftp{"TFTP", "firewall", "UDP"};
     const std::string capability = "On Linux, binding UDP port 69 needs root or the capability CAP_NET_BIND_SERVICE";
     return {
         {"RefusedConnectionIsNoFirewallMatter",
-         Outcome::no_response,
-         refused,
+         refused_connection(ECONNREFUSED, "Connection refused"),
          {"Something at 10.0.0.7 refused the connection to port 80 (\"Connection refused\"): the address answers",
           "The device's address 10.0.0.7 may be wrong"},
          no_tftp},
         {"AcceptedButUnanswered",
-         Outcome::no_response,
          unanswered,
          {"The device at 10.0.0.7 accepted the connection but sent no answer within --http-timeout",
           "The device's address 10.0.0.7 may be wrong"},
          no_tftp},
         {"Unreachable",
-         Outcome::no_response,
-         unreachable,
+         refused_connection(EHOSTUNREACH, "No route to host"),
          {"This PC could not reach 10.0.0.7 (\"No route to host\")", "The device's address 10.0.0.7 may be wrong",
           "The PC address 10.0.0.5 and the device 10.0.0.7 are on the same subnet"},
          no_tftp},
         {"NothingToldOfTheConnection",
-         Outcome::no_response,
-         plain(),
+         plain(Failure::no_response),
          {"The device's address 10.0.0.7 may be wrong", "The PC address 10.0.0.5 and the device 10.0.0.7"},
          no_tftp},
         {"Port69HeldByANamedProgram",
-         Outcome::tftp_port,
          held_by,
          {"in.tftpd (process 321) holds UDP port 69 on 10.0.0.5, and ports 70 to 168 are taken too (\"Address already in "
           "use\"): stop it",
           capability},
          {"firewall"}},
         {"Port69HeldByAnUnknownOne",
-         Outcome::tftp_port,
          held,
          {"Another TFTP server (tftpd-hpa, dnsmasq, atftpd) holds UDP port 69 on 10.0.0.5", capability},
          {"firewall"}},
         {"NotPermittedAndTheFallbackTaken",
-         Outcome::tftp_port,
          unprivileged,
          {capability, "Other programs hold UDP ports 10069 to 10168 on 10.0.0.5 (\"Address already in use\")",
           "Another TFTP server (tftpd-hpa, dnsmasq, atftpd) may hold UDP port 69"},
          {"firewall"}},
         {"Port69HeldWhileRunAsRoot",
-         Outcome::tftp_port,
          held_as_root,
          {"Another TFTP server (tftpd-hpa, dnsmasq, atftpd) holds UDP port 69 on 10.0.0.5"},
          {"CAP_NET_BIND_SERVICE"}},
         {"BindRefusalsUntold",
-         Outcome::tftp_port,
-         untold,
+         unbound({}),
          {"Another TFTP server (tftpd-hpa, dnsmasq, atftpd) may hold UDP port 69", capability},
          {"firewall"}},
         {"AfterACompletedTransfer",
-         Outcome::no_answer_after_restart,
-         plain(),
+         plain(Failure::no_response_after_restart),
          {"The device may still be restarting: a slow device needs a longer --restart-wait",
           "The device may have come back at another address"},
          {"firewall", "subnet", "TFTP"}},
         {"AfterACompletedTransferUnanswered",
-         Outcome::no_answer_after_restart,
          restarted_silent,
          {"The device accepted the connection after its restart but sent no answer",
           "The device may still be restarting", "The device may have come back at another address"},
          {"firewall", "subnet"}},
-        {"BusyDeviceFirst",
-         Outcome::no_request,
-         busy,
-         {"The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\")", "A firewall on this PC",
-          "The PC address 10.0.0.5", "Another TFTP server on this PC"},
-         {}},
+        // A device that refused the request had no reason to ask: no firewall or subnet to blame.
+        {"BusyDeviceAlone",
+         never_asked("HTTP/1.1 503 Service Unavailable", 503, 69),
+         {"The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\"): a device busy"},
+         {"firewall", "subnet", "TFTP server"}},
+        {"NoUpgradeRequestTaken",
+         never_asked("HTTP/1.0 404 Not Found", 404, 69),
+         {"The device refused the upgrade request (\"HTTP/1.0 404 Not Found\"): what answers at this address",
+          "The device's address 10.0.0.7 may be wrong"},
+         {"firewall", "busy", "TFTP server"}},
         {"OfferedElsewhereNamesWhoHolds69",
-         Outcome::no_request,
          moved,
          {"A firewall on this PC", "The PC address 10.0.0.5",
           "dnsmasq (process 77) holds UDP port 69 (the firmware was "
           "offered on port 71)",
           "A telephone in use"},
          {}},
-        {"OfferedElsewhereWhileASiblingRunHolds69",
-         Outcome::no_request,
-         sibling,
-         {"A firewall on this PC", "The PC address 10.0.0.5", "A telephone in use"},
-         {"holds UDP port 69", "voq-upgrade-cli"}},
+        {
+            "OfferedElsewhereWhileASiblingRunHolds69",
+            sibling,
+            {"A firewall on this PC", "The PC address 10.0.0.5", "A telephone in use"},
+            {"holds UDP port 69", "voq-upgrade-cli"},
+        },
+        {"OffThePcsSubnet",
+         off_subnet,
+         {"A firewall on this PC",
+          "The device 10.0.1.7 is NOT on the subnet of the PC address 10.0.0.5, 10.0.0.0/24 (netmask 255.255.255.0)",
+          "Another TFTP server on this PC", "A telephone in use"},
+         {}},
         {"AllPortsHeldWithASiblingRunOn69",
-         Outcome::tftp_port,
          held_by_sibling,
          {"Other programs hold UDP ports 69 to 168 on 10.0.0.5 (\"Address already in use\")", capability},
          {"TFTP server", "stop it"}},
-        {"NoneForAVersionMismatch", Outcome::version_mismatch, moved, {}, {}},
-        {"NoneForAnUpgrade", Outcome::upgraded, refused, {}, {}},
+        {"NoneForAVersionMismatch", moved_mismatch, {}, {}},
+        {"NoneForAnUpgrade", upgraded, {}, {}},
     };
 }
 
@@ -166,7 +201,7 @@ TEST(LikelyCauses, FollowWhatTheRunWentThrough)
 {
     for (const CauseCase& c : cause_cases()) {
         SCOPED_TRACE(c.name);
-        const auto causes = likely_causes(c.outcome, c.facts);
+        const auto causes = record::likely_causes(c.run.report, c.run.around);
         ASSERT_EQ(causes.size(), c.starts.size());
         for (std::size_t i = 0; i < causes.size(); ++i) {
             EXPECT_TRUE(causes[i].starts_with(c.starts[i])) << causes[i];
@@ -218,6 +253,11 @@ TEST(TraceLines, EachLabelledByWhatItIsAbout)
          TraceDetail::packets,
          {"tftp: Transfer: 1024 of 734916 bytes of the target image, 2 blocks acknowledged, 0 retransmissions"}},
         {"NothingWithoutV", record::PhaseFact{record::Phase::restarting}, TraceDetail::none, {}},
+        {"PacketAtOneV", record::PacketFact{record::Packet::block_resent, 7}, TraceDetail::steps, {}},
+        {"PacketAtTwoV",
+         record::PacketFact{record::Packet::block_resent, 7},
+         TraceDetail::packets,
+         {"tftp: block 7 sent again"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,52 +268,22 @@ TEST(TraceLines, EachLabelledByWhatItIsAbout)
 TEST(TraceLines, ATransferInOneLine)
 {
     EXPECT_EQ(
-        transfer_summary({false, 734916, 734916, 1436, 3}, 2345),
+        transfer_summary({.blocks = 1436, .bytes = 734916, .total = 734916, .retransmissions = 3}, 2345),
         "tftp: target image sent in 2.345 s: 1436 blocks acknowledged, 734916 of 734916 bytes, 3 retransmissions");
     EXPECT_EQ(
-        transfer_summary({true, 512, 4096, 1, 30, true}, 6000),
+        transfer_summary({.transition_image = true,
+                          .blocks = 1,
+                          .bytes = 512,
+                          .total = 4096,
+                          .retransmissions = 30,
+                          .given_up = true},
+                         6000),
         "tftp: transition image given up after 6.000 s: 1 blocks acknowledged, 512 of 4096 bytes, 30 retransmissions");
     // Cut short by a signal: neither sent nor given up.
     EXPECT_EQ(
-        transfer_summary({false, 153088, 734916, 299, 0}, 2377),
+        transfer_summary({.blocks = 299, .bytes = 153088, .total = 734916}, 2377),
         "tftp: target image stopped after 2.377 s: 299 blocks acknowledged, 153088 of 734916 bytes, 0 retransmissions");
     EXPECT_EQ(phase_took_line("connecting", 1500), "run: connecting took 1.500 s");
-}
-
-TEST(CoreTraceLine, PacketsLabelledAndNothingThatMayHoldASecret)
-{
-    const struct {
-        const char* text;
-        std::optional<std::string> line;
-    } cases[] = {
-        {"Send block 12 (512)\n", "tftp: Send block 12 (512)"},
-        {"ReSend block 7\n", "tftp: ReSend block 7 (no acknowledgement in time)"},
-        {"ReSend option ack\n", "tftp: ReSend option ack (no acknowledgement in time)"},
-        {"All blocks ack'd\n", "tftp: All blocks ack'd"},
-        {"++++size 734916, 196, 1436\n",
-         "tftp: ++++size 734916, 196, 1436 (the image's bytes, its last block's bytes, its blocks)"},
-        {"Timeout for ack; upgrade failed\n", "tftp: Timeout for ack; upgrade failed (the transfer given up)"},
-        {"Unknown source request in session: 7f000102:4321",
-         "tftp: Unknown source request in session: 7f000102:4321 (a packet from another address, in hexadecimal, or "
-         "port: ignored)"},
-        {"TFTP Rx WRQ?\n", "tftp: Rx WRQ? (a write request: ignored)"},
-        {"TFTP Rx Error?\n", "tftp: Rx Error? (an error packet before any read request: ignored)"},
-        // A request as it leaves holds its Digest response; the facts tell the rest.
-        {"GET /admin/advanced HTTP/1.1\r\nHost: 127.0.0.2\r\nAuthorization: Digest username=\"admin\", response=\"0123abcd\"\r\n\r\n",
-         std::nullopt},
-        {"HTTP 7f000001:23456 to 7f000002:80", std::nullopt},
-        {"recv done\n", std::nullopt},
-        {"/voq4d2.bi1 /voq4d2.bi1\n", std::nullopt},
-        {"", std::nullopt},
-        {"Send block 1 (2)\x1b[2J\n", std::nullopt},  // anything but its numbers
-        {"Send block /voq.bi1\n", std::nullopt},
-        {"All blocks ack'd and more\n", std::nullopt},
-        {"TFTP Rx WRQ? /etc/passwd\n", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(core_trace_line(c.text), c.line);
-    }
 }
 
 // A socket's inode, looked up in a table as /proc/net/udp or udp6 gives it.

@@ -10,7 +10,7 @@
 namespace voq::test {
 
 // The part of JSON Schema that the program's schema uses: type (one or a list), enum,
-// required, properties, additionalProperties false, minimum and maximum. Each problem
+// required, properties, additionalProperties false, items, minimum and maximum. Each problem
 // names the member it is about.
 inline bool json_has_type(const nlohmann::json& value, const std::string& type)
 {
@@ -20,6 +20,7 @@ inline bool json_has_type(const nlohmann::json& value, const std::string& type)
     if (type == "number") return value.is_number();
     if (type == "object") return value.is_object();
     if (type == "boolean") return value.is_boolean();
+    if (type == "array") return value.is_array();
     return false;
 }
 
@@ -57,6 +58,10 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
             }
         }
     }
+    if (value.is_array() && schema.contains("items"))
+        for (std::size_t i = 0; i < value.size(); ++i)
+            for (std::string& p : schema_problems(schema["items"], value[i], where + "[" + std::to_string(i) + "]"))
+                problems.push_back(p);
     return problems;
 }
 

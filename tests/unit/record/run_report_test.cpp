@@ -104,6 +104,8 @@ TEST(LikelyCauses, FollowWhatHappened)
     auto transition_first = upgrade_run(200, "HTTP/1.1 200 OK", true);
     transition_first[4] = {1006, StandingFact{Standing::outdated, true, 0, "2.0.10"}};
     transition_first.push_back({9000, FailureFact{Failure::version_mismatch}});
+    auto transition_served = transition_first;
+    transition_served.insert(transition_served.begin(), {1000, StartFact{true, "VOQ-3300", "2.0.13"}});
     auto lost_after_restart = upgrade_run(200, "HTTP/1.1 200 OK", true);
     lost_after_restart.push_back({9000, FailureFact{Failure::no_response_after_restart}});
     auto delivered = upgrade_run(200, "HTTP/1.1 200 OK", true);
@@ -122,7 +124,9 @@ TEST(LikelyCauses, FollowWhatHappened)
         {"accepted, never asked", upgrade_run(200, "HTTP/1.1 200 OK", false), "A firewall on this PC", true},
         {"no answer to the upgrade request", upgrade_run(0, "", false), "The device's address 127.0.210.2", false},
         {"connection refused", refused_connection, "Something at 127.0.210.2 refused the connection to port 80", false},
-        {"transition first", transition_first, "The device ran 2.0.10, which needs the transition image", false},
+        {"transition first", transition_first,
+         "The device ran 2.0.10 before the upgrade: a device that old needs the transition image first", false},
+        {"transition first, and served by a staged build", transition_served, "", false},
         {"not back", lost_after_restart, "The device may still be restarting", false},
         {"asked, then failed", delivered, "", false},
     };

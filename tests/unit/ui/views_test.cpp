@@ -62,6 +62,8 @@ TEST_F(Views, ConfirmScreenAddsTheStagedNoteOnlyInStagedMode)
     EXPECT_EQ(staged.text, std::string(ui::text::confirm) +
                                "\r\n\r\nNote: Since your current firmware version\r\nis older than 2.0.12(SE), this "
                                "upgrade procedure\r\nrequires additional steps and will be\r\nslightly longer.\r\n");
+    EXPECT_EQ(std::string(ui::text::confirm) + staged.staged_note, staged.text);
+    EXPECT_TRUE(direct.staged_note.empty());
 }
 
 TEST_F(Views, ProgressCaptionsNameTheImageAndTheDevice)
