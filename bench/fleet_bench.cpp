@@ -24,7 +24,7 @@
 #include "bench/fleet_timeline.h"
 #include "firmware/embedded.h"
 #include "firmware/image.h"
-#include "frontends/cli/devices_file.h"
+#include "frontends/cli/fleet/devices_file.h"
 #include "platform/child_process.h"
 #include "platform/clock.h"
 #include "sim/device.h"

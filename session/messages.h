@@ -5,7 +5,7 @@
 // The messages a failed run ends with, word for word, one for each failure the core
 // reports (session/failure_codes.h pairs them): every front-end shows these same
 // words. The screens' own texts are in ui/texts.h; the words only the command-line
-// program has are in frontends/cli/cli_texts.h.
+// program has are in frontends/cli/run/cli_texts.h.
 namespace voq::session::message {
 
 inline constexpr std::string_view winsock_init_error = "Upgrade Failed: Winsock init error";

@@ -2,9 +2,9 @@
 // or a script; the same core as the desktop programs, with an exit status that says
 // how it went.
 
-#include "frontends/cli/fleet.h"
-#include "frontends/cli/options.h"
-#include "frontends/cli/single_run.h"
+#include "frontends/cli/command_line/options.h"
+#include "frontends/cli/fleet/fleet.h"
+#include "frontends/cli/run/single_run.h"
 #include "platform/terminal.h"
 
 int main(int argc, char** argv)

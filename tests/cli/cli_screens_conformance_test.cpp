@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "frontends/cli/cli_screens.h"
+#include "frontends/cli/run/cli_screens.h"
 #include "support/screens_conformance.h"
 
 namespace voq::cli {

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "cli_fixture.h"
-#include "frontends/cli/fleet.h"
+#include "frontends/cli/fleet/fleet.h"
 #include "platform/clock.h"
 
 namespace voq::test {

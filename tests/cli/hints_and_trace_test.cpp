@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "frontends/cli/trace_lines.h"
+#include "frontends/cli/run/trace_lines.h"
 #include "platform/port_holder.h"
 #include "record/likely_causes.h"
 

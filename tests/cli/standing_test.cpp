@@ -5,9 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "frontends/cli/fleet.h"
-#include "frontends/cli/record_json.h"
-#include "frontends/cli/standing.h"
+#include "frontends/cli/fleet/fleet.h"
+#include "frontends/cli/run/record_json.h"
+#include "frontends/cli/run/standing.h"
 
 namespace voq::cli {
 namespace {
