@@ -2,6 +2,7 @@
 // or a script; the same core as the desktop programs, with an exit status that says
 // how it went.
 
+#include "frontends/cli/estate.h"
 #include "frontends/cli/fleet.h"
 #include "frontends/cli/options.h"
 #include "frontends/cli/single_run.h"
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     voq::platform::terminal::install_interrupt_handler();
     const voq::cli::ParsedCommandLine parsed = voq::cli::parse_command_line(argc, argv);
     if (!parsed.options) return parsed.status;
-    if (!parsed.options->devices_file.empty()) return voq::cli::run_fleet(*parsed.options);
-    return voq::cli::run_one_device(*parsed.options);
+    voq::cli::Options options = *parsed.options;
+    if (voq::cli::many_devices(options)) return voq::cli::run_fleet(options);
+    if (const auto unresolved = voq::cli::resolve_device_name(options)) return *unresolved;
+    return voq::cli::run_one_device(options);
 }

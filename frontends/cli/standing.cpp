@@ -17,8 +17,11 @@ std::string quoted(std::string_view version)
 StandingVerdict standing_verdict(Mode mode, const record::StandingFact& fact, std::string_view device_version,
                                  std::string_view target_version)
 {
-    const bool not_current = fact.standing == record::Standing::outdated || fact.standing == record::Standing::other_build;
-    if (mode == Mode::upgrade || (mode == Mode::if_needed && not_current)) return {};
+    const bool not_current =
+        fact.standing == record::Standing::outdated || fact.standing == record::Standing::other_build;
+    const bool read = fact.standing != record::Standing::unreadable;
+    if (mode == Mode::upgrade || (mode == Mode::if_needed && not_current) || (mode == Mode::upgrade_voq && read))
+        return {};
     const std::string runs = "the device runs " + quoted(device_version);
     const std::string tools = "the tool's firmware " + quoted(target_version);
     const bool check = mode == Mode::check;
