@@ -289,7 +289,9 @@ INSTANTIATE_TEST_SUITE_P(
             "UserTwice", {"--user", "a", "--user", "b", "DEVICE"}, "voq-upgrade-cli: --user given more than once\n"},
         UsageCase{"UserWithoutAName", {"--yes", "DEVICE", "--user"}, "voq-upgrade-cli: --user needs a value: NAME\n"},
         UsageCase{"UnknownOption", {"--yes", "--frob", "DEVICE"}, "voq-upgrade-cli: no such option: --frob\n"},
-        UsageCase{"TwoDevices", {"--yes", "DEVICE", "PC"}, "voq-upgrade-cli: one argument too many: "},
+        UsageCase{"RangeOverItsBound",
+                  {"--check", "127.0.0.0/19", "DEVICE"},
+                  "the ranges hold 8190 addresses, more than 4096; give --max-hosts to allow more"},
         UsageCase{
             "NoParallelRuns", {"--yes", "--parallel", "0", "DEVICE"}, "--parallel: not a number from 1 to 1000: 0"},
         UsageCase{"NegativeTimeout", {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
