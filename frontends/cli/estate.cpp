@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "frontends/cli/device_targets.h"
@@ -18,8 +19,13 @@ DevicesList listed_devices(const Options& o, std::string& problem)
 {
     DevicesList list;
     if (o.devices_file.empty()) {
-        for (const std::string& text : o.targets)
-            list.devices.push_back({0, text, parse_target(text).first, o.user, ""});
+        // An address given twice is run once: two runs would tell one device two things at once.
+        std::set<std::uint32_t> given;
+        for (const std::string& text : o.targets) {
+            const DeviceTarget target = parse_target(text);
+            if (target.kind != TargetKind::address || given.insert(target.first).second)
+                list.devices.push_back({0, text, target.first, o.user, ""});
+        }
         return list;
     }
     const FileContents file = read_named_file(o.devices_file, most_devices_file_bytes, "devices file");

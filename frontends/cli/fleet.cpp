@@ -116,7 +116,8 @@ std::string tally_line(const std::vector<RunRecord>& records, const std::vector<
     for (std::size_t i = 0; i < total; ++i) {
         if (!finished[i]) continue;
         const bool only_read = records[i].outcome == Outcome::current || records[i].outcome == Outcome::outdated ||
-                               records[i].outcome == Outcome::newer;
+                               records[i].outcome == Outcome::newer || records[i].outcome == Outcome::not_a_voq ||
+                               records[i].outcome == Outcome::not_started;
         (records[i].outcome == Outcome::upgraded ? done : only_read ? read : failed) += 1;
     }
     return std::to_string(done) + " upgraded, " + (read > 0 ? std::to_string(read) + " left as they are, " : "") +
