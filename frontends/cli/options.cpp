@@ -133,7 +133,13 @@ void define(CLI::App& app, Options& o)
                    "seconds an address of a range has to take a connection on port 80; one that does not is absent")
         ->type_name("SECONDS")
         ->capture_default_str()
-        ->check(seconds(600));
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                // No connection is made in no time at all: 0 would find every address absent.
+                const std::string problem = seconds_problem(text, 600);
+                return problem.empty() && std::stod(text) == 0 ? "not a number of seconds above 0: " + text : problem;
+            },
+            "", ""));
     app.add_option("--max-hosts", o.most_range_hosts, "most addresses the ranges given may hold together")
         ->type_name("N")
         ->capture_default_str()

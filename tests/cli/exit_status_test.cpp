@@ -294,6 +294,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "the ranges hold 8190 addresses, more than 4096; give --max-hosts to allow more"},
         UsageCase{
             "NoParallelRuns", {"--yes", "--parallel", "0", "DEVICE"}, "--parallel: not a number from 1 to 1000: 0"},
+        UsageCase{"NoTimeToConnect",
+                  {"--check", "--connect-timeout", "0", "DEVICE"},
+                  "--connect-timeout: not a number of seconds above 0: 0"},
         UsageCase{"NegativeTimeout", {"--yes", "--request-timeout", "-1", "DEVICE"}, "--request-timeout"},
         UsageCase{"NotConfirmedWithoutATerminal",
                   {"--local-address", "PC", "DEVICE"},
