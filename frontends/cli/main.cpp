@@ -3,6 +3,7 @@
 // how it went.
 
 #include "frontends/cli/command_line/options.h"
+#include "frontends/cli/fleet/estate.h"
 #include "frontends/cli/fleet/fleet.h"
 #include "frontends/cli/run/single_run.h"
 #include "platform/terminal.h"
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     voq::platform::terminal::install_interrupt_handler();
     const voq::cli::ParsedCommandLine parsed = voq::cli::parse_command_line(argc, argv);
     if (!parsed.options) return parsed.status;
-    if (!parsed.options->devices_file.empty()) return voq::cli::run_fleet(*parsed.options);
-    return voq::cli::run_one_device(*parsed.options);
+    voq::cli::Options options = *parsed.options;
+    if (voq::cli::many_devices(options)) return voq::cli::run_fleet(options);
+    if (const auto unresolved = voq::cli::resolve_device_name(options)) return *unresolved;
+    return voq::cli::run_one_device(options);
 }

@@ -99,7 +99,7 @@ def read_records(stdout):
 
 
 # Every status the program ends with; any other is a crash or a kill part-way.
-KNOWN_STATUSES = frozenset(range(0, 12)) | {129, 130, 143}
+KNOWN_STATUSES = frozenset(range(0, 13)) | {129, 130, 143}
 
 
 def verdict(records, addresses, check_mode):

@@ -15,6 +15,7 @@
 #include "frontends/cli/command_line/help_text.h"
 #include "frontends/cli/command_line/ipv4_text.h"
 #include "frontends/cli/command_line/usage_error.h"
+#include "frontends/cli/fleet/device_targets.h"
 #include "frontends/cli/run/exit_status.h"
 #include "platform/terminal.h"
 #include "ui/views.h"
@@ -30,9 +31,18 @@ constexpr std::string_view description =
     "The password is never an argument: --password-file, the environment variable "
     "VOQ_UPGRADE_PASSWORD, or a prompt without echo on a terminal.";
 
-constexpr std::string_view usage = "voq-upgrade-cli [OPTIONS] DEVICE-ADDRESS\nvoq-upgrade-cli [OPTIONS] --devices FILE";
+constexpr std::string_view usage =
+    "voq-upgrade-cli [OPTIONS] DEVICE-ADDRESS...\nvoq-upgrade-cli [OPTIONS] --devices FILE";
 
 std::string address_problem(const std::string& text) { return parse_strict_ipv4(text).problem; }
+std::string target_problem(const std::string& text) { return parse_target(text).problem; }
+
+std::string count_problem(const std::string& text, unsigned long most)
+{
+    const bool digits = !text.empty() && text.size() <= 8 && text.find_first_not_of("0123456789") == std::string::npos;
+    if (digits && std::stoul(text) >= 1 && std::stoul(text) <= most) return "";
+    return "not a number from 1 to " + std::to_string(most) + ": " + text.substr(0, 32);
+}
 
 std::string parallel_problem(const std::string& text)
 {
@@ -64,9 +74,11 @@ void define(CLI::App& app, Options& o)
     const std::size_t width = help_width(platform::terminal::columns(stdout));
     app.formatter(std::make_shared<HelpFormatter>(width, std::string(usage)));
     app.set_help_flag("-h,--help", "this help, fitted to the terminal");
-    app.add_option("DEVICE-ADDRESS", o.device, "the device's IPv4 address")
+    app.add_option("DEVICE-ADDRESS", o.targets,
+                   "the device's IPv4 address or host name; or a range to find the devices in, "
+                   "such as 192.168.1.0/24 or 192.168.1.10-40")
         ->type_name("ADDRESS")
-        ->check(address_problem);
+        ->check(target_problem);
     app.add_option("--local-address", o.local_address_text,
                    "the PC address the device reaches this PC on (default: the one the system routes through)")
         ->type_name("ADDRESS")
@@ -117,6 +129,29 @@ void define(CLI::App& app, Options& o)
         ->type_name("N")
         ->capture_default_str()
         ->check(CLI::Validator(parallel_problem, "", ""));
+    app.add_option("--connect-timeout", o.connect_timeout_s,
+                   "seconds an address of a range has to take a connection on port 80; one that does not is absent")
+        ->type_name("SECONDS")
+        ->capture_default_str()
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                // No connection is made in no time at all: 0 would find every address absent.
+                const std::string problem = seconds_problem(text, 600);
+                return problem.empty() && std::stod(text) == 0 ? "not a number of seconds above 0: " + text : problem;
+            },
+            "", ""));
+    app.add_option("--max-hosts", o.most_range_hosts, "most addresses the ranges given may hold together")
+        ->type_name("N")
+        ->capture_default_str()
+        ->check(CLI::Validator([](std::string& text) { return count_problem(text, 16777216); }, "", ""));
+    app.add_option("--max-failures", o.max_failures,
+                   "with several devices: start no further device once N have failed; those are not started")
+        ->type_name("N")
+        ->check(CLI::Validator([](std::string& text) { return count_problem(text, 16777216); }, "", ""));
+    app.add_option("--write-devices", o.write_devices,
+                   "write the VOQs found into FILE as a devices file, their product and version as a comment")
+        ->type_name("FILE");
+    app.add_flag("--voq-only", o.voq_only)->group("");          // for the children of a range
     app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
     app.add_option("--parent-process", o.parent_process)->group("");
     app.set_version_flag("--version", version_text, "the program's version and the firmware it carries");
@@ -154,13 +189,16 @@ ParsedCommandLine parse_command_line(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         return usage_error(usage_problem(e, app, argc, argv));
     }
-    if (o.devices_file.empty() == o.device.empty())
-        return usage_error(o.device.empty() ? "give a DEVICE-ADDRESS or --devices FILE"
-                                            : "give either a DEVICE-ADDRESS or --devices FILE, not both");
+    if (o.devices_file.empty() == o.targets.empty())
+        return usage_error(o.targets.empty() ? "give a DEVICE-ADDRESS or --devices FILE"
+                                             : "give either a DEVICE-ADDRESS or --devices FILE, not both");
     o.verbose = o.verbosity > 0;
-    if (!o.device.empty()) {
-        o.device_address = parse_strict_ipv4(o.device).address;
-        o.device = ui::dotted(o.device_address);
+    if (o.voq_only && o.mode == Mode::upgrade) o.mode = Mode::upgrade_voq;
+    if (o.targets.size() == 1) {
+        const DeviceTarget target = parse_target(o.targets[0]);
+        if (target.kind == TargetKind::address) o.device_address = target.first;
+        if (target.kind == TargetKind::address) o.device = ui::dotted(o.device_address);
+        if (target.kind == TargetKind::name) o.device_name = o.targets[0];
     }
     if (!o.local_address_text.empty()) o.local_address = parse_strict_ipv4(o.local_address_text).address;
     return {o, 0};
@@ -177,7 +215,8 @@ std::string password_argument(int argc, char** argv)
             return "-p";
         // The value of an option that takes one is not an option of its own.
         if (argument == "--user" || argument == "--password-file" || argument == "--devices" ||
-            argument == "--local-address" || argument == "--trace-label" || argument == "--log")
+            argument == "--local-address" || argument == "--trace-label" || argument == "--log" ||
+            argument == "--write-devices")
             ++i;
     }
     return "";

@@ -12,7 +12,9 @@
 namespace voq::cli {
 
 struct Options {
-    std::string device;  // in canonical dotted form
+    std::string device;                // in canonical dotted form
+    std::string device_name;           // the host name the device was given by, if any
+    std::vector<std::string> targets;  // as given: addresses, host names, ranges
     std::uint32_t device_address = 0;
     std::string local_address_text;
     std::optional<std::uint32_t> local_address;
@@ -30,8 +32,13 @@ struct Options {
     std::string devices_file;
     std::string log_file;  // the support log of a one-device run
     unsigned parallel = 10;
-    std::string trace_label;  // set for the children of a many-device run
-    long parent_process = 0;  // the many-device run's process, for its children
+    double connect_timeout_s = 2;           // a range's host that takes no connection sooner is absent
+    std::uint32_t most_range_hosts = 4096;  // --max-hosts
+    unsigned max_failures = 0;              // 0: every device is started
+    std::string write_devices;              // the devices file to write the VOQs found into
+    bool voq_only = false;                  // a child for an address of a range: no upgrade without a version read
+    std::string trace_label;                // set for the children of a many-device run
+    long parent_process = 0;                // the many-device run's process, for its children
 };
 
 // The command line read; or the status to end with at once (0 after --help, 1 after a

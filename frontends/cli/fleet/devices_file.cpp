@@ -3,7 +3,7 @@
 #include <sstream>
 #include <unordered_map>
 
-#include "frontends/cli/command_line/ipv4_text.h"
+#include "frontends/cli/fleet/device_targets.h"
 #include "frontends/cli/terminal/password_file.h"
 
 namespace voq::cli {
@@ -37,9 +37,14 @@ DevicesList parse_devices(std::string_view contents, const std::string& default_
         if (fields.size() > 3) return {{}, at_line(number, "more than ADDRESS USER PASSWORD-FILE")};
         DeviceLine device{number, fields[0], 0, fields.size() > 1 ? fields[1] : default_user,
                           fields.size() > 2 ? fields[2] : std::string()};
-        const ParsedIpv4 parsed = parse_strict_ipv4(device.address_text);
-        if (!parsed.problem.empty()) return {{}, at_line(number, parsed.problem)};
-        device.address = parsed.address;
+        const DeviceTarget target = parse_target(device.address_text);
+        if (!target.problem.empty()) return {{}, at_line(number, target.problem)};
+        // A name or a range is spread into addresses once the list is read.
+        if (target.kind != TargetKind::address) {
+            list.devices.push_back(device);
+            continue;
+        }
+        device.address = target.first;
         const auto [earlier, first_time] = listed.emplace(device.address, number);
         if (!first_time)
             return {

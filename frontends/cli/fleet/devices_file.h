@@ -20,7 +20,8 @@ struct DevicesList {
     std::string problem;  // "line 4: ...", for the first bad line; empty when all are good
 };
 
-// One device a line: ADDRESS [USER [PASSWORD-FILE]], separated by blanks; '#' starts a
+// One device a line: ADDRESS [USER [PASSWORD-FILE]], where ADDRESS may also be a host
+// name or a range (address 0 until they are resolved or spread), separated by blanks; '#' starts a
 // comment, blank lines are skipped; a byte order mark before the first line and
 // carriage returns before line ends are allowed. A device listed twice is a bad line:
 // two runs would tell one device two things at once.

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -12,6 +13,8 @@
 #include "frontends/cli/command_line/pc_address.h"
 #include "frontends/cli/command_line/usage_error.h"
 #include "frontends/cli/fleet/devices_file.h"
+#include "frontends/cli/fleet/estate.h"
+#include "frontends/cli/fleet/target_plan.h"
 #include "frontends/cli/run/cli_texts.h"
 #include "frontends/cli/run/record_json.h"
 #include "frontends/cli/terminal/console.h"
@@ -58,9 +61,8 @@ private:
     std::map<std::uint32_t, unsigned> running_;
 };
 
-struct Plan {
-    DeviceLine device;
-    std::uint32_t pc_address;  // 0: no route
+struct Plan : PlannedDevice {
+    std::uint32_t pc_address = 0;  // 0: no route
 };
 
 RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
@@ -75,6 +77,11 @@ RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
 
 RunRecord run_device(const Options& o, const std::string& program, const Plan& plan)
 {
+    if (!plan.unresolved.empty()) {
+        RunRecord record = unreported(plan, Outcome::no_response, plan.name + ": " + plan.unresolved);
+        record.device.clear();
+        return record;
+    }
     if (plan.pc_address == 0) return unreported(plan, Outcome::no_response, "no route from this PC to the device");
     if (platform::terminal::interrupted())
         return unreported(plan, current_interruption().outcome, std::string(text::not_started));
@@ -82,17 +89,19 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
     const auto rest = child_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file,
                                       plan.pc_address, platform::own_process_id());
     arguments.insert(arguments.end(), rest.begin(), rest.end());
+    if (plan.in_range) arguments.push_back("--voq-only");
     const platform::ChildRun child =
         platform::run_child(arguments, {o.verbose, platform::terminal::interrupting_signal, {}});
-    return record_of_child(child.output, child.status, plan.device.address_text,
-                           plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address));
+    return found_in_range(record_of_child(child.output, child.status, plan.device.address_text,
+                                          plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address)),
+                          plan.in_range);
 }
 
 std::string device_line(const RunRecord& r)
 {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f s", r.seconds);
-    std::string line = r.device + ": " + std::string(entry_of(r.outcome).name);
+    std::string line = shown_device(r) + ": " + std::string(entry_of(r.outcome).name);
     const std::string& version = r.version_after.empty() ? r.version_before : r.version_after;
     if (!version.empty()) line += " " + version;
     line += std::string(", ") + seconds;
@@ -107,7 +116,8 @@ std::string tally_line(const std::vector<RunRecord>& records, const std::vector<
     for (std::size_t i = 0; i < total; ++i) {
         if (!finished[i]) continue;
         const bool only_read = records[i].outcome == Outcome::current || records[i].outcome == Outcome::outdated ||
-                               records[i].outcome == Outcome::newer;
+                               records[i].outcome == Outcome::newer || records[i].outcome == Outcome::not_a_voq ||
+                               records[i].outcome == Outcome::not_started;
         (records[i].outcome == Outcome::upgraded ? done : only_read ? read : failed) += 1;
     }
     return std::to_string(done) + " upgraded, " + (read > 0 ? std::to_string(read) + " left as they are, " : "") +
@@ -117,23 +127,17 @@ std::string tally_line(const std::vector<RunRecord>& records, const std::vector<
 
 // Reads and checks the list, and whatever each child would otherwise find wrong only
 // once it runs; a problem is a usage error, named by its line.
-std::vector<Plan> plan_devices(const Options& o, std::string& problem)
+std::vector<Plan> plan_devices(const Options& o, std::string& problem, std::size_t& absent)
 {
-    const FileContents file = read_named_file(o.devices_file, most_devices_file_bytes, "devices file");
-    if (!file.problem.empty()) {
-        problem = file.problem;
-        return {};
-    }
+    DevicesList list = listed_devices(o, problem);
+    if (!problem.empty()) return {};
     if (o.local_address) {
         problem = local_address_problem(*o.local_address);
         if (!problem.empty()) return {};
     }
-    DevicesList list = parse_devices(file.bytes, o.user);
-    if (list.problem.empty() && list.devices.empty()) list.problem = "no device listed";
-    if (!list.problem.empty()) {
-        problem = o.devices_file + ": " + list.problem;
-        return {};
-    }
+    std::vector<PlannedDevice> spread = spread_targets(list.devices, o.most_range_hosts, problem);
+    if (!problem.empty()) return {};
+    absent = leave_out_absent(spread, timeout_ms(o.connect_timeout_s), most_probes_at_once);
     const std::filesystem::path folder = std::filesystem::path(o.devices_file).parent_path();
     std::error_code error;
     // The children run in this folder too, but an absolute name says plainly which file is meant.
@@ -141,8 +145,10 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
         o.password_file.empty() ? "" : std::filesystem::absolute(o.password_file, error).string();
     std::map<std::string, std::string> checked;  // password file to its problem
     std::vector<Plan> plans;
-    for (DeviceLine& device : list.devices) {
-        const std::string at_line = o.devices_file + ": line " + std::to_string(device.line) + ": ";
+    for (PlannedDevice& planned : spread) {
+        DeviceLine& device = planned.device;
+        const std::string at_line =
+            device.line == 0 ? "" : o.devices_file + ": line " + std::to_string(device.line) + ": ";
         if (!ui::credential_from_utf8(device.user)) {
             problem = at_line + "user " + device.user + ": " + std::string(ui::text::unsendable_credentials);
             return {};
@@ -163,22 +169,26 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem)
                       checked[device.password_file];
             return {};
         }
-        const std::uint32_t pc = o.local_address ? *o.local_address : platform::source_address_towards(device.address);
+        const std::uint32_t pc = !planned.unresolved.empty() ? 0
+                                 : o.local_address           ? *o.local_address
+                                                             : platform::source_address_towards(device.address);
         if (pc != 0) {
             const std::string wrong = subnet_address_problem(device.address, pc, platform::netmask_of(pc));
+            // A range may span the PC's subnet's own addresses, which are no device's.
+            if (!wrong.empty() && planned.in_range) continue;
             if (!wrong.empty()) {
                 problem = at_line + wrong;
                 return {};
             }
         }
-        plans.push_back({device, pc});
+        plans.push_back({std::move(planned), pc});
     }
     return plans;
 }
 
 bool fleet_confirmed(const Options& o, Console& console, std::size_t count)
 {
-    if (o.mode == Mode::check) return true;
+    if (o.mode == Mode::check || count == 0) return true;
     console.say(ui::text::warning);
     if (o.yes) return true;
     if (!platform::terminal::is_terminal(stdin)) return false;
@@ -216,7 +226,7 @@ std::string summary_table(const std::vector<RunRecord>& records)
         std::snprintf(seconds, sizeof seconds, "%.1f", r.seconds);
         const std::string& version = r.version_after.empty() ? r.version_before : r.version_after;
         const std::string_view name = entry_of(r.outcome).name;
-        table += row(r.device, std::string(name), version.empty() ? "-" : version, seconds,
+        table += row(shown_device(r), std::string(name), version.empty() ? "-" : version, seconds,
                      status_of(r) == 0 ? "" : r.message);
         ++counts[name];
     }
@@ -262,9 +272,13 @@ int run_fleet(const Options& o)
 {
     const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, ""); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
+    if (!o.log_file.empty()) return usage_error("--log keeps the log of one device: give one DEVICE-ADDRESS");
     std::string problem;
-    const std::vector<Plan> plans = plan_devices(o, problem);
+    std::size_t absent = 0;
+    const std::vector<Plan> plans = plan_devices(o, problem, absent);
     if (!problem.empty()) return usage_error(problem);
+    if (!o.write_devices.empty() && !std::ofstream(o.write_devices, std::ios::app))
+        return usage_error("--write-devices: cannot write " + o.write_devices);
     Console console({o.quiet, o.json, o.verbose, ""});
     if (!fleet_confirmed(o, console, plans.size())) {
         const Interruption declined{Outcome::declined, text::not_confirmed};
@@ -283,22 +297,27 @@ int run_fleet(const Options& o)
     std::vector<RunRecord> records(plans.size());
     std::vector<bool> finished(plans.size(), false);
     std::size_t running = 0;
+    std::atomic<unsigned> failures{0};
     std::atomic<std::size_t> next{0};
     std::mutex reporting;
     PcAddressSlots slots;
     const bool show_tally = !o.json && !o.quiet && platform::terminal::is_terminal(stdout);
     const auto worker = [&] {
         for (std::size_t i = next++; i < plans.size(); i = next++) {
-            if (plans[i].pc_address != 0) slots.take(plans[i].pc_address);
+            const bool start = o.max_failures == 0 || failures < o.max_failures;
+            if (start && plans[i].pc_address != 0) slots.take(plans[i].pc_address);
             {
                 const std::lock_guard<std::mutex> lock(reporting);
-                ++running;
+                running += start ? 1 : 0;
                 if (show_tally) console.progress(tally_line(records, finished, running), true);
             }
-            RunRecord record = run_device(o, program, plans[i]);
-            if (plans[i].pc_address != 0) slots.give_back(plans[i].pc_address);
+            RunRecord record = start ? run_device(o, program, plans[i])
+                                     : unreported(plans[i], Outcome::not_started, not_started_message(o.max_failures));
+            record.name = plans[i].name;
+            if (start && plans[i].pc_address != 0) slots.give_back(plans[i].pc_address);
+            if (fails(record)) ++failures;
             const std::lock_guard<std::mutex> lock(reporting);
-            --running;
+            running -= start ? 1 : 0;
             if (o.json) {
                 std::printf("%s\n", record_json(record).c_str());
                 std::fflush(stdout);
@@ -318,6 +337,9 @@ int run_fleet(const Options& o)
     for (std::thread& each : workers) each.join();
     console.end_progress();
     if (!o.json) console.say(summary_table(records));
+    if (absent > 0) console.say(absent_line(absent, o.connect_timeout_s));
+    if (!o.write_devices.empty() && !write_devices_file(o.write_devices, records))
+        console.error("voq-upgrade-cli: cannot write " + o.write_devices);
     // A device upgraded before the signal came counts as upgraded; the signal's status
     // only when it stopped one.
     if (platform::terminal::interrupted())

@@ -9,9 +9,11 @@ namespace voq::cli {
 
 namespace {
 
-constexpr std::array<OutcomeEntry, 18> table{{
+constexpr std::array<OutcomeEntry, 20> table{{
     {Outcome::upgraded, 0, "upgraded", "upgraded and verified"},
     {Outcome::current, 0, "current", "(--check, --if-needed) the device runs the tool's version and is left alone"},
+    {Outcome::not_a_voq, 0, "not-a-voq",
+     "(a range) a web server that is not a VOQ: its status page gave no version; nothing else was sent"},
     {Outcome::usage, 1, "usage", "usage error (bad option, address or file)"},
     {Outcome::declined, 1, "declined", "the warning or the confirmation not accepted"},
     {Outcome::no_response, 2, "no-response", "no response from the device"},
@@ -27,6 +29,8 @@ constexpr std::array<OutcomeEntry, 18> table{{
     {Outcome::newer, status_not_current, "newer", "or a later one (with --if-needed: left alone, status 0)"},
     {Outcome::unreadable, status_unreadable, "unreadable",
      "(--check, --if-needed) the device's status page gave no version; nothing was sent"},
+    {Outcome::not_started, status_not_started, "not-started",
+     "(--max-failures) not started, as enough devices had failed before its turn"},
     {Outcome::interrupted, 130, "interrupted", "interrupted (Ctrl+C, SIGINT)"},
     {Outcome::terminated, 143, "terminated", "ended by SIGTERM (on Windows: logging off or shutting down)"},
     {Outcome::hung_up, 129, "hung-up", "ended by SIGHUP, its terminal closed (on Windows: its console closed)"},

@@ -23,9 +23,11 @@ enum class Outcome {
     no_request,
     no_answer_after_restart,
     pc_failure,
-    outdated,    // --check: it runs an older version
-    newer,       // --check, --if-needed: it runs a later version
-    unreadable,  // --check, --if-needed: its status page gave no version, so nothing was sent
+    outdated,     // --check: it runs an older version
+    newer,        // --check, --if-needed: it runs a later version
+    unreadable,   // --check, --if-needed: its status page gave no version, so nothing was sent
+    not_a_voq,    // an address of a range where a web server that is no VOQ answered
+    not_started,  // --max-failures: enough had failed before its turn
     interrupted,
     terminated,
     hung_up,
@@ -51,6 +53,8 @@ Outcome outcome_of_failure(session::Failure failure);
 inline constexpr int status_not_current = 10;
 // Neither current nor outdated: the device could not be read.
 inline constexpr int status_unreadable = 11;
+// Never run: the devices that had failed before its turn give the run its status.
+inline constexpr int status_not_started = 12;
 
 // The table as --help lists it, one status an entry (two outcomes may share one),
 // wrapped to width columns; 0 leaves each entry on one line.

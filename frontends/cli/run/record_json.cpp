@@ -46,6 +46,7 @@ std::string record_json(const RunRecord& record)
 {
     nlohmann::ordered_json object;
     object["device"] = text_or_null(record.device);
+    object["name"] = text_or_null(record.name);
     object["pc_address"] = text_or_null(record.pc_address);
     if (record.port != 0) object["port"] = record.port;
     else object["port"] = nullptr;
@@ -80,6 +81,7 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
     try {
         RunRecord record;
         record.device = text_of(object.at("device"));
+        if (const auto name = object.find("name"); name != object.end()) record.name = text_of(*name);
         record.pc_address = text_of(object.at("pc_address"));
         record.port = object.at("port").is_null() ? 0 : object.at("port").get<unsigned>();
         record.product = text_of(object.at("product"));

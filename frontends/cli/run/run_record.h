@@ -13,6 +13,7 @@ namespace voq::cli {
 // the end as text, as JSON, or as a row of the summary.
 struct RunRecord {
     std::string device;
+    std::string name;  // the host name the device was given by; empty for an address
     std::string pc_address;
     unsigned port = 0;  // the TFTP port the device was told; 0 before the listener
     std::string product;

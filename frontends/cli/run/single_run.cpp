@@ -106,6 +106,8 @@ int run_one_device(const Options& o)
 
     static RunRecord record;
     record.device = o.device;
+    record.name = o.device_name;
+    if (!o.device_name.empty()) console.say(o.device_name + " is " + o.device);
     record.pc_address = ui::dotted(chosen_pc_address);
     static PasswordSupply passwords(password.origin, password.password, console);
     static ui::SupportLog log;

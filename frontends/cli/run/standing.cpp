@@ -19,7 +19,9 @@ StandingVerdict standing_verdict(Mode mode, const record::StandingFact& fact, st
 {
     const bool not_current =
         fact.standing == record::Standing::outdated || fact.standing == record::Standing::other_build;
-    if (mode == Mode::upgrade || (mode == Mode::if_needed && not_current)) return {};
+    const bool read = fact.standing != record::Standing::unreadable;
+    if (mode == Mode::upgrade || (mode == Mode::if_needed && not_current) || (mode == Mode::upgrade_voq && read))
+        return {};
     const std::string runs = "the device runs " + quoted(device_version);
     const std::string tools = "the tool's firmware " + quoted(target_version);
     const bool check = mode == Mode::check;

@@ -9,7 +9,9 @@
 namespace voq::cli {
 
 // What --check and --if-needed ask of a run once the device's status page is read.
-enum class Mode { upgrade, check, if_needed };
+// upgrade_voq: upgrade, but only a device whose status page gives a version (an
+// address of a range may be any web server).
+enum class Mode { upgrade, check, if_needed, upgrade_voq };
 
 struct StandingVerdict {
     bool upgrade = true;                  // go on to the confirmation and the upgrade request
