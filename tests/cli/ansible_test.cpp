@@ -1,7 +1,7 @@
 // The Ansible example run as it is, each site's "PC" reached by a local connection,
 // against simulated devices: one site with an outdated device and a current one,
-// another with a device that is not there, which fails that site alone. Run in check
-// mode, then for real, then again.
+// another with a device that is not there, which fails that site alone; that site's
+// password in a vault. Run in check mode, then for real, then again.
 
 #include <cstdlib>
 
@@ -37,6 +37,12 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     const auto third = start_device_at(site_b.device, locked);
     const std::string a_pc = pc(), a_first = device_address(), a_second = device_address(1);
     const std::string b_pc = dotted(site_b.pc), b_first = dotted(site_b.device), b_nobody = dotted(site_b.device + 1);
+    const std::string home = "/tmp/voq-cli-ansible-" + std::to_string(::getpid());
+    const std::string vault_key = write_file("vault-key", "not-the-device-password\n");
+    // The vaulted variable, indented as a host variable of site-b.
+    const CommandResult vaulted = run_command("ANSIBLE_HOME=" + home + " ansible-vault encrypt_string --vault-password-file " +
+                                              vault_key + " site-b-secret --name voq_password 2>/dev/null | sed 's/^/      /'");
+    ASSERT_EQ(vaulted.status, 0) << vaulted.output;
 
     // The program, the parallel count and the options come from the inventory alone:
     // the play must not override them.
@@ -59,7 +65,7 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                                                  "      voq_local_address: " +
                                                  b_pc +
                                                  "\n"
-                                                 "      voq_password: site-b-secret\n"
+                                                 vaulted.output +
                                                  "      voq_devices:\n"
                                                  "        - address: " +
                                                  b_first +
@@ -73,10 +79,10 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                                                  "    voq_upgrade_cli: " VOQ_CLI
                                                  "\n"
                                                  "    voq_extra_options: ['--restart-wait', '1.5']\n");
-    const std::string home = "/tmp/voq-cli-ansible-" + std::to_string(::getpid());
     const auto play = [&](const std::string& more) {
         return run_command("ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +
-                           "/tmp ANSIBLE_NOCOLOR=1 ANSIBLE_HOST_KEY_CHECKING=0 ansible-playbook -v -i " + inventory +
+                           "/tmp ANSIBLE_NOCOLOR=1 ANSIBLE_HOST_KEY_CHECKING=0 ansible-playbook -v --vault-password-file " +
+                           vault_key + " -i " + inventory +
                            " " VOQ_ANSIBLE_PLAYBOOK " " + more + " 2>&1");
     };
     const auto upgrade_requests = [&] {
@@ -85,7 +91,7 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                                         third->web().upgrade_requests().size()};
     };
 
-    const CommandResult check = play("--check");
+    const CommandResult check = play("--check --diff");
     EXPECT_EQ(check.status, 2) << check.output;  // Ansible's status for a play with a failed host
     EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{0, 0, 0})) << check.output;
     EXPECT_NE(check.output.find("\"--check\""), std::string::npos) << check.output;
@@ -96,9 +102,10 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     EXPECT_NE(check.output.find("Not read: " + b_nobody + ": Upgrade Failed: No Response From VOQ"), std::string::npos)
         << check.output;
     EXPECT_NE(recap_of(check.output, "site-a").find("changed=1 "), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("-version: 2.0.12(SE)\n+version: 2.0.13(g)"), std::string::npos) << check.output;
     EXPECT_NE(recap_of(check.output, "site-a").find("failed=0 "), std::string::npos) << check.output;
 
-    const CommandResult first = play("");
+    const CommandResult first = play("--diff -vvv");
     EXPECT_EQ(first.status, 2) << first.output;
     EXPECT_EQ(upgrade_requests(), (std::vector<std::size_t>{1, 0, 1})) << first.output;
     for (const auto* device : {outdated.get(), third.get()}) {
@@ -115,7 +122,9 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
         << first.output;
     EXPECT_NE(recap_of(first.output, "site-a").find("changed=1 "), std::string::npos) << first.output;
     EXPECT_NE(recap_of(first.output, "site-b").find("failed=1 "), std::string::npos) << first.output;
-    EXPECT_EQ(first.output.find("site-b-secret"), std::string::npos) << "the password is never shown";
+    EXPECT_NE(first.output.find("-version: 2.0.12(SE)\n+version: 2.0.13(g)"), std::string::npos) << first.output;
+    for (const auto* output : {&check.output, &first.output})
+        EXPECT_EQ(output->find("site-b-secret"), std::string::npos) << "the password is never shown: " << *output;
 
     const CommandResult again = play("");
     EXPECT_EQ(again.status, 2) << again.output;

@@ -40,6 +40,32 @@ class Verdict(unittest.TestCase):
             with self.subTest(name):
                 self.assertEqual(voq_upgrade.verdict(records, addresses, check), (changed, failed))
 
+    def test_version_diff(self):
+        a = '10.0.0.7'
+
+        def versions(outcome, before, after=None, target='2.0.13(g)', delivered=False):
+            return dict(record(a, outcome, 0, delivered), version_before=before, version_after=after,
+                        version_target=target)
+
+        cases = [
+            # name, record, check mode, before and after shown (None: no diff)
+            ('upgraded', versions('upgraded', '2.0.12', '2.0.13(g)', delivered=True), False, ('2.0.12', '2.0.13(g)')),
+            ('current', versions('current', '2.0.13(g)'), False, None),
+            ('mismatched after delivery', versions('version-mismatch', '2.0.12', '2.0.14', delivered=True), False,
+             ('2.0.12', '2.0.14')),
+            ('not back after delivery', versions('no-response', '2.0.12', delivered=True), False,
+             ('2.0.12', '(not read back)')),
+            ('check of an outdated one', versions('outdated', '2.0.12'), True, ('2.0.12', '2.0.13(g)')),
+            ('check of a newer one', versions('newer', '2.0.14'), True, None),
+        ]
+        for name, r, check, shown in cases:
+            with self.subTest(name):
+                diffs = voq_upgrade.version_diff([r], check)
+                expected = [] if shown is None else [dict(before_header=a, after_header=a,
+                                                          before='version: %s\n' % shown[0],
+                                                          after='version: %s\n' % shown[1])]
+                self.assertEqual(diffs, expected)
+
     def test_statuses_of_a_crash_are_unexpected(self):
         for rc, known in [(0, True), (10, True), (143, True), (134, False), (137, False), (-9, False)]:
             with self.subTest(rc):

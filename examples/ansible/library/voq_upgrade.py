@@ -10,6 +10,8 @@ description:
   - In check mode runs C(voq-upgrade-cli --check), which reads each device's status page and sends
     nothing else; a device that would be upgraded is reported as changed.
   - Fails when a device could not be read or upgraded, naming each with its reason.
+  - With C(--diff), shows each device's version before and after (in check mode, the version an
+    upgrade would put on it).
 options:
   devices:
     description: The devices, each C(address) and optionally C(user) (default admin) and C(password_file), an absolute path.
@@ -28,7 +30,7 @@ options:
     type: int
     default: 10
   password:
-    description: The password of every device without a password_file of its own.
+    description: The password of every device without a password_file of its own; never shown, not even with -vvv (keep it in a vault).
     type: str
   extra_options:
     description: More options for the program, such as C(--restart-wait 60).
@@ -119,6 +121,24 @@ def verdict(records, addresses, check_mode):
     return changed, failed
 
 
+def version_diff(records, check_mode):
+    """Ansible's diff of each device whose version changed, or would change in check mode."""
+    diffs = []
+    for r in records:
+        before = r.get('version_before')
+        if check_mode:
+            after = r.get('version_target') if r.get('outcome') == 'outdated' else before
+        else:
+            after = r.get('version_after') if r.get('delivered') is True else before
+        if before is None and after is None or before == after:
+            continue
+        header = r.get('device') or '(no device)'
+        diffs.append(dict(before_header=header, after_header=header,
+                          before='version: %s\n' % (before if before is not None else '(not read)'),
+                          after='version: %s\n' % (after if after is not None else '(not read back)')))
+    return diffs
+
+
 def main():
     module = AnsibleModule(
         argument_spec=dict(
@@ -159,6 +179,8 @@ def main():
     records = sorted(read_records(stdout), key=lambda r: order.get(r.get('device'), len(order)))
     changed, failed = verdict(records, [device.get('address') for device in p['devices']], module.check_mode)
     result = dict(changed=changed, devices=records, failed_devices=failed, argv=argv, rc=rc)
+    if module._diff:
+        result['diff'] = version_diff(records, module.check_mode)
     if rc not in KNOWN_STATUSES:
         module.fail_json(msg='voq-upgrade-cli ended unexpectedly (exit status %d): %s' % (rc, stderr.strip()), **result)
     if not records:
