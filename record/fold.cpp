@@ -14,6 +14,7 @@ struct Fold {
     {
         report.staged = f.staged;
         report.version_expected = f.target_version;
+        report.version_target = f.target_version;
     }
     void operator()(const DeviceFact& f) const
     {

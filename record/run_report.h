@@ -54,6 +54,7 @@ struct RunReport {
     TransferCounters transfer;
     std::string version_before;
     std::string version_expected;
+    std::string version_target;  // of the firmware the program carries
     std::string version_after;
     std::optional<Standing> standing;
     bool transition_first = false;

@@ -40,8 +40,9 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
     const std::string home = "/tmp/voq-cli-ansible-" + std::to_string(::getpid());
     const std::string vault_key = write_file("vault-key", "not-the-device-password\n");
     // The vaulted variable, indented as a host variable of site-b.
-    const CommandResult vaulted = run_command("ANSIBLE_HOME=" + home + " ansible-vault encrypt_string --vault-password-file " +
-                                              vault_key + " site-b-secret --name voq_password 2>/dev/null | sed 's/^/      /'");
+    const CommandResult vaulted =
+        run_command("ANSIBLE_HOME=" + home + " ansible-vault encrypt_string --vault-password-file " + vault_key +
+                    " site-b-secret --name voq_password 2>/dev/null | sed 's/^/      /'");
     ASSERT_EQ(vaulted.status, 0) << vaulted.output;
 
     // The program, the parallel count and the options come from the inventory alone:
@@ -63,9 +64,7 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                                                  "\n"
                                                  "    site-b:\n"
                                                  "      voq_local_address: " +
-                                                 b_pc +
-                                                 "\n"
-                                                 vaulted.output +
+                                                 b_pc + "\n" + vaulted.output + "\n" +
                                                  "      voq_devices:\n"
                                                  "        - address: " +
                                                  b_first +
@@ -80,10 +79,10 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                                                  "\n"
                                                  "    voq_extra_options: ['--restart-wait', '1.5']\n");
     const auto play = [&](const std::string& more) {
-        return run_command("ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +
-                           "/tmp ANSIBLE_NOCOLOR=1 ANSIBLE_HOST_KEY_CHECKING=0 ansible-playbook -v --vault-password-file " +
-                           vault_key + " -i " + inventory +
-                           " " VOQ_ANSIBLE_PLAYBOOK " " + more + " 2>&1");
+        return run_command(
+            "ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +
+            "/tmp ANSIBLE_NOCOLOR=1 ANSIBLE_HOST_KEY_CHECKING=0 ansible-playbook -v --vault-password-file " +
+            vault_key + " -i " + inventory + " " VOQ_ANSIBLE_PLAYBOOK " " + more + " 2>&1");
     };
     const auto upgrade_requests = [&] {
         return std::vector<std::size_t>{outdated->web().upgrade_requests().size(),

@@ -98,6 +98,7 @@ record::RunReport CliScreens::report_locked() const { return record::fold_run(fa
 void CliScreens::fill_record_locked(const record::RunReport& report)
 {
     record_.port = report.tftp_port;
+    record_.version_target = report.version_target;
     record_.bytes = report.transfer.bytes;
     record_.blocks = report.transfer.blocks;
     record_.retransmissions = report.transfer.retransmissions;

@@ -55,6 +55,7 @@ std::string record_json(const RunRecord& record)
     object["serial_number"] = text_or_null(record.serial_number);
     object["version_before"] = text_or_null(record.version_before);
     object["version_after"] = text_or_null(record.version_after);
+    object["version_target"] = text_or_null(record.version_target);
     if (record.transition_first) object["transition_first"] = *record.transition_first;
     else object["transition_first"] = nullptr;
     object["bytes"] = record.bytes;
@@ -89,6 +90,8 @@ std::optional<RunRecord> parse_record_json(std::string_view line)
         record.serial_number = text_of(object.at("serial_number"));
         record.version_before = text_of(object.at("version_before"));
         record.version_after = text_of(object.at("version_after"));
+        if (const auto target = object.find("version_target"); target != object.end())
+            record.version_target = text_of(*target);
         // A line without it is still a record: the rest says how the run went.
         if (const auto first = object.find("transition_first"); first != object.end() && !first->is_null())
             record.transition_first = first->get<bool>();

@@ -21,6 +21,7 @@ struct RunRecord {
     std::string serial_number;
     std::string version_before;
     std::string version_after;
+    std::string version_target;  // of the firmware this program carries
     // A staged build would serve the transition image first; unknown before the status page.
     std::optional<bool> transition_first;
     std::uint64_t bytes = 0;     // acknowledged by the device
