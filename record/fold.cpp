@@ -29,6 +29,8 @@ struct Fold {
     void operator()(const RequestFact& f) const
     {
         report.requests.push_back({f.kind, f.request_line, f.signed_request});
+        // A staged run asks twice: whether the device asked is a matter of the last request.
+        if (f.kind == RequestKind::upgrade_request) report.read_request = false;
     }
     void operator()(const AnswerFact& f) const
     {

@@ -5,11 +5,10 @@
 namespace voq {
 
 // The debug hook that receives the core's trace texts. Without one a trace costs an
-// atomic load and no formatting: the desktop programs install none, and the
-// command-line program only with -vv, where it shows just the packet lines it knows by
-// their beginning (its other --verbose lines are made from facts, not from these
-// texts). The scripted harness installs one to put the texts into its transcript. A formatted text is cut
-// at 511 bytes, a text handed to trace_text never.
+// atomic load and no formatting: no shipped program installs one (the command line's
+// --verbose lines are made from facts). The scripted harness installs one to put the
+// texts into its transcript; a request goes there without its credentials. A formatted
+// text is cut at 511 bytes, a text handed to trace_text never.
 using TraceSink = void (*)(std::string_view text);
 
 void set_trace_sink(TraceSink sink);

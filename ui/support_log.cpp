@@ -100,15 +100,19 @@ struct SupportLog::State {
     std::uint32_t retransmissions = 0;
     std::vector<record::Noted> facts;  // the run so far, for its likely causes
     bool causes_due = false;
+    std::optional<std::vector<std::string>> owners_causes;
 
     // After the failure and the message the person saw, so that the log ends with them.
     void causes_locked()
     {
         if (!causes_due) return;
         causes_due = false;
-        const record::RunReport report = record::fold_run(facts);
-        const record::Circumstances around{platform::netmask_of(report.pc_address)};
-        for (const std::string& cause : record::likely_causes(report, around)) write_locked("Likely cause: " + cause);
+        if (!owners_causes) {
+            const record::RunReport report = record::fold_run(facts);
+            owners_causes =
+                record::likely_causes(report, record::Circumstances{platform::netmask_of(report.pc_address)});
+        }
+        for (const std::string& cause : *owners_causes) write_locked("Likely cause: " + cause);
     }
 
     // Each line reaches the system at once: a run killed after it keeps it.
@@ -217,6 +221,13 @@ void SupportLog::note(const record::Fact& fact)
         return;
     }
     state_->write_locked(record::fact_text(fact));
+}
+
+void SupportLog::set_likely_causes(std::vector<std::string> causes)
+{
+    if (!state_) return;
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->owners_causes = std::move(causes);
 }
 
 void SupportLog::shown(std::string_view text)

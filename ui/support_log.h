@@ -44,6 +44,10 @@ public:
     void note(const record::Fact& fact);
     // A message box or a last screen, as the person saw it.
     void shown(std::string_view text);
+    // The likely causes as the log's owner worked them out from more than the facts (what
+    // this PC tells of itself, a request the owner gave up on): the log ends with these
+    // rather than with its own, so that it says what the person was told.
+    void set_likely_causes(std::vector<std::string> causes);
 
 private:
     static SupportLog writing_to(platform::AppendFile file, const std::filesystem::path& path);

@@ -58,6 +58,22 @@ std::string first_line(std::string_view answer)
     return std::string(answer.substr(0, std::min({answer.find('\r'), answer.find('\n'), longest})));
 }
 
+// The request as sent, but for its credentials: the Digest response stands for the
+// password and is the device's alone, so no trace ever holds it.
+void trace_request(std::string_view request)
+{
+    constexpr std::string_view credentials = "\r\nAuthorization:";
+    const std::size_t line = request.find(credentials);
+    if (line == std::string_view::npos) {
+        trace_text(request);
+        return;
+    }
+    const std::size_t line_end = request.find("\r\n", line + credentials.size());
+    trace_text(request.substr(0, line + 2));
+    trace_text("Authorization: (hidden)");
+    if (line_end != std::string_view::npos) trace_text(request.substr(line_end));
+}
+
 }  // namespace
 
 std::string request_line(std::string_view path) { return "GET " + std::string(path) + " HTTP/1.1"; }
@@ -98,7 +114,7 @@ ExchangeResult http_exchange(const ExchangeArguments& arguments, ClientState sta
     }
 
     const std::size_t request_length = build_request(arguments, state.auth);
-    trace_text(std::string_view(arguments.buffer, request_length));
+    trace_request(std::string_view(arguments.buffer, request_length));
     // One send; a failed one shows up as an empty or failed receive.
     std::optional<record::CallFailedFact> refused;
     if (platform::send_bytes(socket.handle(), arguments.buffer, request_length) < 0)

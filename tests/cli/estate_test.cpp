@@ -2,6 +2,7 @@
 // failures: runs of the program against simulated devices, a web server that is no
 // VOQ and silent addresses, all on loopback.
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -167,6 +168,9 @@ TEST_F(Names, ResolvedOnceOrFailingWithTheResolversReason)
     EXPECT_EQ(named.status, 2) << named.out << named.err;
     auto objects = objects_by_device(named.out);
     EXPECT_EQ(objects["127.0.0.1"]["name"], "localhost") << named.out;
+    // One device, however often it is named or listed, runs once.
+    const CliRun twice = run_cli({"--check", "--json", "--http-timeout", "5", "localhost", "127.0.0.1", "localhost"});
+    EXPECT_EQ(std::count(twice.out.begin(), twice.out.end(), '\n'), 1) << twice.out;
 
     const CliRun unknown = run_cli({"--check", "--json", "no-such-device.invalid"});
     EXPECT_EQ(unknown.status, 2) << unknown.out << unknown.err;

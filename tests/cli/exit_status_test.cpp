@@ -292,6 +292,9 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"RangeOverItsBound",
                   {"--check", "127.0.0.0/19", "DEVICE"},
                   "the ranges hold 8190 addresses, more than 4096; give --max-hosts to allow more"},
+        UsageCase{"MoreHostsThanAnyRunMayHold",
+                  {"--check", "--max-hosts", "65537", "127.0.0.0/8", "DEVICE"},
+                  "not a number from 1 to 65536: 65537"},
         UsageCase{
             "NoParallelRuns", {"--yes", "--parallel", "0", "DEVICE"}, "--parallel: not a number from 1 to 1000: 0"},
         UsageCase{"NoTimeToConnect",

@@ -45,7 +45,9 @@ int silent_listener(std::uint32_t address)
 TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
 {
     const int listener = silent_listener(pair().device);
-    const CliRun run = run_cli(arguments({"--yes", "--json", "--http-timeout", "1"}), {}, 20000);
+    const std::string log = write_file("silent.log", "");
+    std::remove(log.c_str());
+    const CliRun run = run_cli(arguments({"--yes", "--json", "--http-timeout", "1", "--log", log}), {}, 20000);
     ::close(listener);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 2) << run.err;
@@ -63,6 +65,14 @@ TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
     ASSERT_TRUE(report.is_object()) << run.out;
     EXPECT_EQ(report["outcome"], "no-response");
     EXPECT_EQ(report["message"], message);
+    // The support log ends with the same causes, although the core saw only a Cancel.
+    std::vector<std::string> logged;
+    std::istringstream lines(read_file(log));
+    for (std::string line; std::getline(lines, line);)
+        if (const std::size_t at = line.find("Likely cause: "); at != std::string::npos)
+            logged.push_back(line.substr(at + 14));
+    EXPECT_EQ(logged, report["likely_causes"].get<std::vector<std::string>>());
+    EXPECT_FALSE(logged.empty());
     EXPECT_TRUE(report["product"].is_null());
     EXPECT_TRUE(report["port"].is_null());
     expect_schema(report);

@@ -143,7 +143,7 @@ void define(CLI::App& app, Options& o)
     app.add_option("--max-hosts", o.most_range_hosts, "most addresses the ranges given may hold together")
         ->type_name("N")
         ->capture_default_str()
-        ->check(CLI::Validator([](std::string& text) { return count_problem(text, 16777216); }, "", ""));
+        ->check(CLI::Validator([](std::string& text) { return count_problem(text, largest_range_hosts); }, "", ""));
     app.add_option("--max-failures", o.max_failures,
                    "with several devices: start no further device once N have failed; those are not started")
         ->type_name("N")

@@ -21,6 +21,8 @@ struct DeviceTarget {
 // Most hosts of the ranges of one run unless --max-hosts allows more: a /20, which
 // probing takes seconds, not hours.
 inline constexpr std::uint32_t default_most_range_hosts = 4096;
+// Most that --max-hosts allows: a /16. Each host is planned before the first probe.
+inline constexpr std::uint32_t largest_range_hosts = 65536;
 
 // "10.1.0.13", "voq-lobby.example", "10.1.0.0/24" (its network and broadcast
 // addresses left out, down to a /30), "10.1.0.10-40" or "10.1.0.10-10.1.1.40".

@@ -28,16 +28,21 @@ std::vector<PlannedDevice> spread_targets(const std::vector<DeviceLine>& lines, 
                   "; give --max-hosts to allow more";
         return {};
     }
-    std::vector<PlannedDevice> planned;
+    // Names first, so that a device is never run twice at once: a name whose address is
+    // listed runs as listed, and a range leaves out what a name or a listing took.
     std::map<std::string, platform::LookedUp> resolved;
+    for (const DeviceLine& line : lines)
+        if (parse_target(line.address_text).kind == TargetKind::name && !resolved.contains(line.address_text))
+            resolved[line.address_text] = platform::look_up_ipv4(line.address_text);
+    std::set<std::uint32_t> named;
+    std::vector<PlannedDevice> planned;
     for (const DeviceLine& line : lines) {
         const DeviceTarget target = parse_target(line.address_text);
         if (target.kind == TargetKind::address) {
             planned.push_back({line, "", "", false});
         } else if (target.kind == TargetKind::name) {
-            if (!resolved.contains(line.address_text))
-                resolved[line.address_text] = platform::look_up_ipv4(line.address_text);
             const platform::LookedUp& found = resolved[line.address_text];
+            if (found.address != 0 && (listed.contains(found.address) || !named.insert(found.address).second)) continue;
             PlannedDevice device{line, line.address_text, found.reason, false};
             device.device.address = found.address;
             device.device.address_text = found.address == 0 ? line.address_text : ui::dotted(found.address);
@@ -47,7 +52,9 @@ std::vector<PlannedDevice> spread_targets(const std::vector<DeviceLine>& lines, 
             for (std::uint64_t address = target.first; address <= target.last; ++address) {
                 const auto host = static_cast<std::uint32_t>(address);
                 // No device has a multicast or broadcast address, and one listed runs as listed.
-                if (!parse_strict_ipv4(ui::dotted(host)).problem.empty() || !listed.insert(host).second) continue;
+                if (!parse_strict_ipv4(ui::dotted(host)).problem.empty() || named.contains(host) ||
+                    !listed.insert(host).second)
+                    continue;
                 PlannedDevice device{line, "", "", true};
                 device.device.address = host;
                 device.device.address_text = ui::dotted(host);

@@ -388,22 +388,26 @@ void CliScreens::report(std::optional<session::Failure> failure, std::string_vie
                                         {record::VersionsFact{report.version_expected, report.version_after}});
         }
         const record::Exchange* upgrade = record::last_request(report, record::RequestKind::upgrade_request);
-        if (outcome == Outcome::no_request) shown = no_request_message(shown, upgrade ? upgrade->status_line : "");
+        if (outcome == Outcome::no_request) shown = no_request_message(shown, upgrade);
         set_outcome_locked(outcome, shown);
         shown = record_.message;
     }
-    if (settings_.log != nullptr) settings_.log->shown(shown);
-    console_.end_progress();
-    console_.error(shown);
-    if (!explained(outcome)) return;
     const bool port_69_matters =
         outcome == Outcome::tftp_port ||
         (outcome == Outcome::no_request && report.tftp_port != 0 && report.tftp_port != record::first_listener_port);
-    const auto causes = record::likely_causes(report, circumstances_of(report, http_unanswered_, port_69_matters));
+    const auto causes = explained(outcome)
+                            ? record::likely_causes(report, circumstances_of(report, http_unanswered_, port_69_matters))
+                            : std::vector<std::string>{};
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         record_.likely_causes = causes;
     }
+    if (settings_.log != nullptr) {
+        settings_.log->set_likely_causes(causes);
+        settings_.log->shown(shown);
+    }
+    console_.end_progress();
+    console_.error(shown);
     if (!settings_.causes_on_stderr) return;
     // Beside the failure they explain, where a script that keeps only errors still sees them.
     if (!causes.empty()) console_.error("Likely causes:");

@@ -1,5 +1,7 @@
 #include "frontends/cli/run/failure_message.h"
 
+#include "record/printable.h"
+
 namespace voq::cli {
 
 namespace {
@@ -18,18 +20,11 @@ std::string failure_message(session::Failure failure, std::string_view message, 
     return told;
 }
 
-bool answer_is_success(std::string_view status_line)
+std::string no_request_message(std::string_view message, const record::Exchange* upgrade)
 {
-    const std::size_t space = status_line.find(' ');
-    if (space == std::string_view::npos) return false;
-    const std::string_view code = status_line.substr(space + 1, 3);
-    return code.size() == 3 && code[0] == '2' && code.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-std::string no_request_message(std::string_view message, std::string_view upgrade_answer)
-{
-    if (upgrade_answer.empty() || answer_is_success(upgrade_answer)) return std::string(message);
-    return "Upgrade Failed: VOQ answered the upgrade request with " + quoted(upgrade_answer) +
+    if (upgrade == nullptr || !upgrade->answered || (upgrade->status_code >= 200 && upgrade->status_code <= 299))
+        return std::string(message);
+    return "Upgrade Failed: VOQ answered the upgrade request with " + quoted(record::printable(upgrade->status_line)) +
            " and never asked for the firmware";
 }
 

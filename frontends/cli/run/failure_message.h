@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "record/facts.h"
+#include "record/run_report.h"
 #include "session/failure_codes.h"
 
 namespace voq::cli {
@@ -18,11 +18,8 @@ struct FailureDetails {
 // names both versions. Any other failure keeps the core's words.
 std::string failure_message(session::Failure failure, std::string_view message, const FailureDetails& details);
 
-// Whether an HTTP status line says the request succeeded (2xx).
-bool answer_is_success(std::string_view status_line);
-
 // The device never asked for its firmware: when it refused the upgrade request, its
 // answer comes first, since no firewall is to blame for that.
-std::string no_request_message(std::string_view message, std::string_view upgrade_answer);
+std::string no_request_message(std::string_view message, const record::Exchange* upgrade);
 
 }  // namespace voq::cli

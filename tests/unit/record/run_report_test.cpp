@@ -109,6 +109,10 @@ TEST(LikelyCauses, FollowWhatHappened)
     auto lost_after_restart = upgrade_run(200, "HTTP/1.1 200 OK", true);
     lost_after_restart.push_back({9000, FailureFact{Failure::no_response_after_restart}});
     auto delivered = upgrade_run(200, "HTTP/1.1 200 OK", true);
+    // Staged: the transition image fetched, then the second upgrade request refused.
+    auto second_refused = upgrade_run(200, "HTTP/1.1 200 OK", true);
+    const auto busy = upgrade_run(503, "HTTP/1.1 503 Service Unavailable", false);
+    second_refused.insert(second_refused.end(), busy.end() - 2, busy.end());
     delivered.push_back({9000, FailureFact{Failure::upload_incomplete}});
 
     const struct {
@@ -129,6 +133,8 @@ TEST(LikelyCauses, FollowWhatHappened)
         {"transition first, and served by a staged build", transition_served, "", false},
         {"not back", lost_after_restart, "The device may still be restarting", false},
         {"asked, then failed", delivered, "", false},
+        {"asked once, refused the second", second_refused,
+         "The device refused the upgrade request (\"HTTP/1.1 503 Service Unavailable\"): a device busy", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

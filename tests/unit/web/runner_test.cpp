@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,12 +11,22 @@
 #include <vector>
 
 #include "platform/socket.h"
+#include "session/trace.h"
 #include "sim/web_server.h"
 #include "support/loopback.h"
 #include "support/recording_screens.h"
 
 namespace voq::web {
 namespace {
+
+std::mutex traced_mutex;
+std::string traced;
+
+void trace_into_text(std::string_view text)
+{
+    const std::lock_guard<std::mutex> lock(traced_mutex);
+    traced += text;
+}
 
 TEST(RunRequest, ProgressClimbsEveryTenTurnsAndWrapsAfter100)
 {
@@ -150,8 +161,16 @@ TEST(RunRequest, APasswordIsAskedUntilTheDeviceTakesIt)
     screens.password_answers = {{true, "admin", ""}, {true, "admin", "Secret"}, {true, "admin", "secret"}};
     auto session = std::make_unique<session::Session>(1);
     session->screens = &screens;
+    set_trace_sink(trace_into_text);
     EXPECT_GT(run_request(*session, device_request(*session, addresses.pc, addresses.device, "/admin/advanced")), 0);
+    set_trace_sink(nullptr);
     EXPECT_EQ(screens.opened, (std::vector<int>{105, 104, 105, 104, 105, 104, 105}));
+    {
+        // The trace shows each request, signed ones with their credentials left out.
+        const std::lock_guard<std::mutex> lock(traced_mutex);
+        EXPECT_NE(traced.find("\r\nAuthorization: (hidden)\r\n\r\n"), std::string::npos) << traced;
+        EXPECT_EQ(traced.find("response="), std::string::npos) << traced;
+    }
     EXPECT_TRUE(screens.password_answers.empty());
     const auto requests = device.requests();
     ASSERT_EQ(requests.size(), 4u);
