@@ -1,7 +1,8 @@
 // The Ansible example run as it is, each site's "PC" reached by a local connection,
 // against simulated devices: one site with an outdated device and a current one,
 // another with a device that is not there, which fails that site alone; that site's
-// password in a vault. Run in check mode, then for real, then again.
+// password in a vault and its devices in a devices file. Run in check mode, then for
+// real, then again.
 
 #include <cstdlib>
 
@@ -45,39 +46,37 @@ TEST_F(AnsibleExample, ChecksThenUpgradesOnlyWhatIsOldThenChangesNothing)
                     " site-b-secret --name voq_password 2>/dev/null | sed 's/^/      /'");
     ASSERT_EQ(vaulted.status, 0) << vaulted.output;
 
+    // Site B's devices as --write-devices writes them.
+    const std::string b_devices =
+        write_file("site-b.txt", b_first + "  # VOQ-3300 2.0.12(SE)\n" + b_nobody + "  # VOQ-3300 2.0.12(SE)\n");
     // The program, the parallel count and the options come from the inventory alone:
     // the play must not override them.
-    const std::string inventory = write_file("inventory.yml",
-                                             "voq_sites:\n"
-                                             "  hosts:\n"
-                                             "    site-a:\n"
-                                             "      voq_local_address: " +
-                                                 a_pc +
-                                                 "\n"
-                                                 "      voq_parallel: 1\n"
-                                                 "      voq_devices:\n"
-                                                 "        - address: " +
-                                                 a_first +
-                                                 "\n"
-                                                 "        - address: " +
-                                                 a_second +
-                                                 "\n"
-                                                 "    site-b:\n"
-                                                 "      voq_local_address: " +
-                                                 b_pc + "\n" + vaulted.output + "\n" +
-                                                 "      voq_devices:\n"
-                                                 "        - address: " +
-                                                 b_first +
-                                                 "\n"
-                                                 "        - address: " +
-                                                 b_nobody +
-                                                 "\n"
-                                                 "  vars:\n"
-                                                 "    ansible_connection: local\n"
-                                                 "    ansible_python_interpreter: /usr/bin/python3\n"
-                                                 "    voq_upgrade_cli: " VOQ_CLI
-                                                 "\n"
-                                                 "    voq_extra_options: ['--restart-wait', '1.5']\n");
+    const std::string inventory =
+        write_file("inventory.yml",
+                   "voq_sites:\n"
+                   "  hosts:\n"
+                   "    site-a:\n"
+                   "      voq_local_address: " +
+                       a_pc +
+                       "\n"
+                       "      voq_parallel: 1\n"
+                       "      voq_devices:\n"
+                       "        - address: " +
+                       a_first +
+                       "\n"
+                       "        - address: " +
+                       a_second +
+                       "\n"
+                       "    site-b:\n"
+                       "      voq_local_address: " +
+                       b_pc + "\n" + vaulted.output + "\n" + "      voq_devices_file: " + b_devices +
+                       "\n"
+                       "  vars:\n"
+                       "    ansible_connection: local\n"
+                       "    ansible_python_interpreter: /usr/bin/python3\n"
+                       "    voq_upgrade_cli: " VOQ_CLI
+                       "\n"
+                       "    voq_extra_options: ['--restart-wait', '1.5']\n");
     const auto play = [&](const std::string& more) {
         return run_command(
             "ANSIBLE_HOME=" + home + " ANSIBLE_LOCAL_TEMP=" + home +

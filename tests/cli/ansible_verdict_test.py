@@ -34,6 +34,7 @@ class Verdict(unittest.TestCase):
             ('program died before the second', [record(a, 'current', 0)], [a, b], False, False,
              ['10.0.0.8: no report from voq-upgrade-cli']),
             ('check finds outdated', [record(a, 'outdated', 10)], [a], True, True, []),
+            ('given by its name', [dict(record(a, 'current', 0), name='lobby')], ['lobby'], False, False, []),
             ('check of a device with no report', [], [a], True, False, ['10.0.0.7: no report from voq-upgrade-cli']),
         ]
         for name, records, addresses, check, changed, failed in cases:
@@ -65,6 +66,14 @@ class Verdict(unittest.TestCase):
                                                           before='version: %s\n' % shown[0],
                                                           after='version: %s\n' % shown[1])]
                 self.assertEqual(diffs, expected)
+
+    def test_devices_from_file(self):
+        written = '\ufeff10.0.0.7  # VOQ-3300 2.0.12(SE)\n\n# a comment\n10.0.0.8 root /etc/voq/pw\r\nlobby admin\n'
+        self.assertEqual(voq_upgrade.devices_from_file(written), [
+            {'address': '10.0.0.7'},
+            {'address': '10.0.0.8', 'user': 'root', 'password_file': '/etc/voq/pw'},
+            {'address': 'lobby', 'user': 'admin'},
+        ])
 
     def test_statuses_of_a_crash_are_unexpected(self):
         for rc, known in [(0, True), (10, True), (143, True), (134, False), (137, False), (-9, False)]:

@@ -17,7 +17,11 @@ options:
     description: The devices, each C(address) and optionally C(user) (default admin) and C(password_file), an absolute path.
     type: list
     elements: dict
-    required: true
+  devices_file:
+    description:
+      - Instead of I(devices), a devices file on this host, such as C(voq-upgrade-cli --write-devices) writes
+        (C(ADDRESS [USER [PASSWORD-FILE]]) a line, C(#) starts a comment).
+    type: path
   cli:
     description: The program to run.
     type: str
@@ -85,6 +89,16 @@ def device_lines(devices):
     return lines, None
 
 
+def devices_from_file(contents):
+    """The devices of a devices file, as the devices option gives them."""
+    devices = []
+    for line in contents.lstrip('\ufeff').splitlines():
+        words = line.split('#', 1)[0].split()
+        if words:
+            devices.append(dict(zip(('address', 'user', 'password_file'), words)))
+    return devices
+
+
 def read_records(stdout):
     records = []
     for line in stdout.splitlines():
@@ -115,7 +129,8 @@ def verdict(records, addresses, check_mode):
     fine = (0, 10) if check_mode else (0,)
     failed = ['%s: %s' % (r.get('device') or '(no device)', r.get('message') or r.get('outcome'))
               for r in records if r.get('status') not in fine]
-    reported = {r.get('device') for r in records}
+    # A device given by its name is reported by its address, with the name beside it.
+    reported = {r.get('device') for r in records} | {r.get('name') for r in records}
     # A program that died part-way leaves devices unreported: nothing says they are fine.
     failed += ['%s: no report from voq-upgrade-cli' % address for address in addresses if address not in reported]
     return changed, failed
@@ -142,7 +157,8 @@ def version_diff(records, check_mode):
 def main():
     module = AnsibleModule(
         argument_spec=dict(
-            devices=dict(type='list', elements='dict', required=True),
+            devices=dict(type='list', elements='dict'),
+            devices_file=dict(type='path'),
             cli=dict(type='str', default='voq-upgrade-cli'),
             local_address=dict(type='str'),
             parallel=dict(type='int', default=10),
@@ -150,8 +166,16 @@ def main():
             extra_options=dict(type='list', elements='str', default=[]),
         ),
         supports_check_mode=True,
+        required_one_of=[('devices', 'devices_file')],
+        mutually_exclusive=[('devices', 'devices_file')],
     )
     p = module.params
+    if p['devices_file']:
+        try:
+            with open(p['devices_file'], encoding='utf-8') as listed:
+                p['devices'] = devices_from_file(listed.read())
+        except (OSError, UnicodeError) as problem:
+            module.fail_json(msg='devices_file %s: %s' % (p['devices_file'], problem))
     lines, problem = device_lines(p['devices'])
     if problem:
         module.fail_json(msg=problem)
@@ -176,7 +200,8 @@ def main():
 
     # In the inventory's order, not in the order the devices finished.
     order = {device.get('address'): number for number, device in enumerate(p['devices'])}
-    records = sorted(read_records(stdout), key=lambda r: order.get(r.get('device'), len(order)))
+    records = sorted(read_records(stdout),
+                     key=lambda r: order.get(r.get('name') or r.get('device'), len(order)))
     changed, failed = verdict(records, [device.get('address') for device in p['devices']], module.check_mode)
     result = dict(changed=changed, devices=records, failed_devices=failed, argv=argv, rc=rc)
     if module._diff:
