@@ -22,8 +22,10 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
                                                        "   admin   # the default user, named\n"
                                                        "\n" +
                                                        device_address(2) + "\n" + nobody + "\n");
-    const CliRun run = run_cli(
-        {"--devices", list, "--parallel", "4", "--yes", "--local-address", pc(), "--restart-wait", "1.5"}, {}, 90000);
+    const std::string logs = write_file("logs", "") + ".d";
+    const CliRun run = run_cli({"--devices", list, "--parallel", "4", "--yes", "--local-address", pc(),
+                                "--restart-wait", "1.5", "--log", logs},
+                               {}, 90000);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.status, 2) << run.out << run.err;
     for (const auto* device : {first.get(), second.get(), third.get()}) {
@@ -56,6 +58,10 @@ TEST_F(Fleet, ThreeUpgradedInParallelAndAFourthFailing)
         std::string::npos)
         << run.err;
     EXPECT_FALSE(holds_control_characters(run.out));
+    // A support log a device, as the desktop programs keep it.
+    for (const std::string& device : {device_address(), nobody})
+        EXPECT_NE(read_file(logs + "/voq-upgrade-" + device + ".log").find(", device " + device), std::string::npos);
+    std::filesystem::remove_all(logs);
 }
 
 TEST_F(Fleet, JsonIsOneObjectALine)

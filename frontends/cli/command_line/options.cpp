@@ -122,9 +122,10 @@ void define(CLI::App& app, Options& o)
         app.add_option("--devices", o.devices_file,
                        "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")
             ->type_name("FILE");
-    app.add_option("--log", o.log_file, "append the run's support log to FILE, as the desktop programs keep it")
-        ->type_name("FILE")
-        ->excludes(devices);
+    app.add_option("--log", o.log_file,
+                   "append the run's support log to FILE, as the desktop programs keep it; with several devices "
+                   "FILE is a folder, a log a device")
+        ->type_name("FILE");
     app.add_option("--parallel", o.parallel, "with --devices: how many at once")
         ->type_name("N")
         ->capture_default_str()

@@ -25,6 +25,7 @@
 #include "frontends/cli/terminal/yes_no.h"
 #include "platform/child_process.h"
 #include "platform/local_addresses.h"
+#include "platform/private_file.h"
 #include "platform/route.h"
 #include "platform/socket.h"
 #include "platform/terminal.h"
@@ -90,6 +91,11 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
                                       plan.pc_address, platform::own_process_id());
     arguments.insert(arguments.end(), rest.begin(), rest.end());
     if (plan.in_range) arguments.push_back("--voq-only");
+    if (!o.log_file.empty())
+        arguments.insert(
+            arguments.end(),
+            {"--log",
+             (std::filesystem::path(o.log_file) / ("voq-upgrade-" + plan.device.address_text + ".log")).string()});
     const platform::ChildRun child =
         platform::run_child(arguments, {o.verbose, platform::terminal::interrupting_signal, {}});
     return found_in_range(record_of_child(child.output, child.status, plan.device.address_text,
@@ -272,7 +278,8 @@ int run_fleet(const Options& o)
 {
     const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, ""); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
-    if (!o.log_file.empty()) return usage_error("--log keeps the log of one device: give one DEVICE-ADDRESS");
+    if (!o.log_file.empty() && !platform::make_private_folder(o.log_file))
+        return usage_error("--log: cannot make the folder " + o.log_file);
     std::string problem;
     std::size_t absent = 0;
     const std::vector<Plan> plans = plan_devices(o, problem, absent);
