@@ -1,6 +1,9 @@
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <fstream>
 #include <iterator>
@@ -15,6 +18,22 @@
 #include "support/loopback.h"
 
 namespace voq::test {
+
+// A TCP socket listening on port 80 of address, for a stand-in web server the test
+// answers from, or leaves silent.
+inline int listening_on_port_80(std::uint32_t address)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int one = 1;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(80);
+    where.sin_addr.s_addr = htonl(address);
+    EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+    EXPECT_EQ(::listen(listener, 8), 0);
+    return listener;
+}
 
 // A device that asks soon and restarts quickly; the program waits 1.5 s for it (the
 // device stays 0.6 s after the last block before it restarts).

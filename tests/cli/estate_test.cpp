@@ -26,15 +26,7 @@ class PlainWebServer {
 public:
     explicit PlainWebServer(std::uint32_t address)
     {
-        listening_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(80);
-        local.sin_addr.s_addr = htonl(address);
-        EXPECT_EQ(::bind(listening_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-        ::listen(listening_, 8);
+        listening_ = listening_on_port_80(address);
         serving_ = std::thread([this] { serve(); });
     }
     ~PlainWebServer()

@@ -28,19 +28,7 @@ void expect_schema(const nlohmann::json& object)
 
 // A device that takes the connection and then says nothing: a listening socket that is
 // never read.
-int silent_listener(std::uint32_t address)
-{
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int one = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(80);
-    where.sin_addr.s_addr = htonl(address);
-    EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-    EXPECT_EQ(::listen(listener, 8), 0);
-    return listener;
-}
+int silent_listener(std::uint32_t address) { return listening_on_port_80(address); }
 
 TEST_F(NeverHangs, ADeviceThatNeverAnswersEndsWithTwoNamingTheRequest)
 {
