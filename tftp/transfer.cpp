@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/queued_datagrams.h"
+#include "platform/waiting_receiver.h"
 #include "session/failure_codes.h"
 #include "session/trace.h"
 #include "tftp/completion.h"
@@ -197,22 +198,23 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
     transfer.note_packets = ui::notes_packets(session);
     transfer.shows_caption = session.screens->shows_transfer_caption();
     const std::uint32_t turn_ms = uploading.turn_interval_ms();
+    platform::WaitingReceiver receiver(transfer.socket);
     send_option_acknowledgement(session, transfer, peer);
     note_packet(session, transfer, record::Packet::option_acknowledgement_sent, 0);
     Silence silence{.last_progress_ms = platform::milliseconds()};
     std::uint32_t counted_until_ms = silence.last_progress_ms;
     std::uint32_t last_turn_ms = silence.last_progress_ms;
-    bool just_sent = true;
 
     while (true) {
+        // One wait to whatever comes first: a datagram, the next resend, the giving up, or
+        // a turn of the screen since the wait began (while the device answers, every answer
+        // brings the screen its turn below). No timer runs out while the device answers, so
+        // the thread is woken only by the datagram, beside the device's side wherever the
+        // system put it; whatever is already waiting ends the wait at once.
+        const std::uint32_t wait_ms =
+            std::min(turn_ms, silence_left_ms(silence, platform::milliseconds(), session.transfer_silence_floor_ms));
         platform::SocketAddress source;
-        // The answer to a packet sent just now is hardly ever in yet: the wait comes first
-        // (it ends at once for whatever is waiting) and the receive after it, one system
-        // call a block fewer.
-        const long received = just_sent ? -1
-                                        : platform::receive_datagram(transfer.socket, transfer.packet.data(),
-                                                                     transfer.packet.size(), source);
-        just_sent = false;
+        const long received = receiver.receive(transfer.packet.data(), transfer.packet.size(), source, wait_ms);
         Arrival arrival = Arrival::silence;
         if (received > 0) {
             const std::span<const std::uint8_t> datagram{transfer.packet.data(), static_cast<std::size_t>(received)};
@@ -238,8 +240,6 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
             silence = Silence{.last_progress_ms = platform::milliseconds()};
             counted_until_ms = silence.last_progress_ms;
             if (!advance(session, transfer, image, peer, uploading)) return Outcome::complete;
-            just_sent = true;
-            continue;
         }
         // The screen answers at its own pace, even through a stream of datagrams.
         if (platform::milliseconds() - last_turn_ms >= turn_ms) {
@@ -256,17 +256,7 @@ Outcome transfer_image(session::Session& session, TransferSession& transfer, con
         if (count_silence(silence, polls, now_ms, session.transfer_silence_floor_ms) == SilenceVerdict::resend) {
             retransmit(session, transfer, image, peer);
             ui::note(session, transfer_fact(transfer, false));
-            just_sent = true;
         }
-        // Whatever is waiting is read before any wait.
-        if (received >= 0) continue;
-        // One wait to whatever comes first: a datagram, the screen's turn, the next resend
-        // or the giving up. No timer runs out while the device answers, so the thread is
-        // woken only by the datagram, beside the device's side wherever the system put it.
-        const std::uint32_t turn_left_ms = turn_ms - std::min(turn_ms, now_ms - last_turn_ms);
-        platform::wait_readable(
-            transfer.socket,
-            std::min(turn_left_ms, silence_left_ms(silence, now_ms, session.transfer_silence_floor_ms)));
     }
 }
 

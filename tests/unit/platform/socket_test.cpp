@@ -1,4 +1,5 @@
 #include "platform/socket.h"
+#include "platform/waiting_receiver.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,28 @@ TEST(SocketShim, AReceiveWithATimeLimitReturnsEmptyThenTakesADatagram)
     EXPECT_EQ(receive_datagram(receiver.handle(), buffer, sizeof buffer, from), 4);
     EXPECT_EQ(std::memcmp(buffer, "ping", 4), 0);
     EXPECT_FALSE(set_receive_time_limit(invalid_socket, 5));
+}
+
+// Waits long enough for the socket's own time limit and short enough for the exact poll;
+// the socket lent must be non-blocking again after, or the listener's next look would hang.
+TEST(SocketShim, AWaitingReceiverTakesWhatComesAndGivesTheSocketBackNonBlocking)
+{
+    Socket receiver = bound_datagram_socket();
+    Socket sender = bound_datagram_socket();
+    SocketAddress receiver_address;
+    ASSERT_TRUE(local_address_of(receiver.handle(), receiver_address));
+    ASSERT_TRUE(set_non_blocking(receiver.handle()));
+    char buffer[16] = {};
+    SocketAddress from;
+    {
+        WaitingReceiver waiting(receiver.handle());
+        for (const unsigned wait_ms : {0u, 5u, 45u}) {
+            EXPECT_LT(waiting.receive(buffer, sizeof buffer, from, wait_ms), 0) << wait_ms;
+            ASSERT_EQ(send_datagram(sender.handle(), "ping", 4, receiver_address), 4);
+            EXPECT_EQ(waiting.receive(buffer, sizeof buffer, from, wait_ms == 0 ? 5000 : wait_ms), 4) << wait_ms;
+        }
+    }
+    EXPECT_LT(receive_datagram(receiver.handle(), buffer, sizeof buffer, from), 0);
 }
 
 TEST(SocketShim, BindingAPortInUseFails)
