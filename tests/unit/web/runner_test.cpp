@@ -58,10 +58,8 @@ TEST(ConnectingBar, ClimbsAStepEveryTenMillisecondsWhateverTheTurn)
         std::vector<int> shown;
     };
     const std::vector<Case> cases{
-        {1, std::vector<std::uint32_t>(20, 1), {0, 1}},
         {1, std::vector<std::uint32_t>(10, 0), {0}},  // a turn counts a millisecond at least
-        {100, {100, 100}, {9, 19}},
-        {100, {95, 10, 5000}, {8, 9, 19}},  // a stall counts one turn
+        {100, {95, 10, 5000}, {8, 9, 19}},            // a stall counts one turn
         {100, std::vector<std::uint32_t>(11, 100), {9, 19, 29, 39, 49, 59, 69, 79, 89, 99, 8}},
     };
     for (const Case& c : cases) {
