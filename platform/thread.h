@@ -9,7 +9,7 @@ using ThreadEntry = int (*)(void* argument);
 struct ThreadState;
 
 // A thread that ends with an integer result. Whoever started it can ask, without
-// waiting, whether it has finished. A Thread dropped while its thread still runs lets
+// waiting or with a bounded wait, whether it has finished. A Thread dropped while its thread still runs lets
 // the thread go on until the process ends.
 class Thread {
 public:
@@ -25,6 +25,9 @@ public:
 
     bool valid() const { return state_ != nullptr; }
     bool finished() const;
+    // Waits until the thread ends or timeout_ms have passed, whichever comes first;
+    // says whether it has ended. An empty Thread never ends.
+    bool wait_for(unsigned timeout_ms) const;
     // Waits for the thread to end, then gives its result.
     int result();
 

@@ -1,5 +1,6 @@
 #include "web/runner.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "platform/clock.h"
@@ -10,13 +11,12 @@
 #include "ui/progress_screen.h"
 #include "ui/screens.h"
 #include "ui/views.h"
+#include "web/connecting_bar.h"
 
 namespace voq::web {
 
 namespace {
 
-constexpr int polls_per_step = 10;
-constexpr int last_position = 100;
 // The password screen reads each field with a limit of 127 bytes, terminator included.
 constexpr std::size_t credential_length = 126;
 
@@ -62,42 +62,42 @@ int worker_entry(void* raw)
     return result.value;
 }
 
-struct Progress {
-    int position = 0;
-    int polls = 0;
-};
-
-// One turn of the connecting screen's loop: its input, a millisecond, and a step of
-// the bar every ten turns.
-void keep_alive(ui::ProgressScreen& connecting, Progress& progress)
+// One turn of the connecting screen's loop: its input, then a wait until the worker
+// ends or the turn is over (a front-end whose Cancel is read by pump at a human pace
+// keeps no core busy while a device is slow to answer), and the bar by the clock.
+void keep_alive(ui::ProgressScreen& connecting, ConnectingBar& bar, const platform::Thread* worker, unsigned wait_ms)
 {
+    const std::uint32_t started_ms = platform::milliseconds();
     connecting.pump(1);
-    platform::sleep_milliseconds(1);
-    if (++progress.polls == polls_per_step) {
-        connecting.set_position(progress.position);
-        progress.position = progress.position == last_position ? 0 : progress.position + 1;
-        progress.polls = 0;
-    }
+    if (worker != nullptr) worker->wait_for(wait_ms);
+    else platform::sleep_milliseconds(wait_ms);
+    if (const auto shown = advance(bar, platform::milliseconds() - started_ms, connecting.turn_interval_ms()))
+        connecting.set_position(*shown);
 }
 
 // One attempt: the exchange on a worker while this thread keeps the connecting
 // screen alive and its bar climbing. An attempt that got no answer keeps its screen
 // until unanswered_hold_ms have passed since it started.
-int attempt(session::Session& session, const ExchangeArguments& arguments, Progress& progress,
+int attempt(session::Session& session, const ExchangeArguments& arguments, ConnectingBar& bar,
             std::uint32_t unanswered_hold_ms)
 {
     WorkerParameters parameters{arguments, &session};
     ui::ProgressScreen connecting(session, ui::connecting_view(session));
+    const unsigned turn_ms = connecting.turn_interval_ms();
     const std::uint32_t started_ms = platform::milliseconds();
     platform::Thread worker = platform::Thread::start(worker_entry, &parameters);
     int answer = 0;
     if (worker.valid()) {
-        while (!worker.finished()) keep_alive(connecting, progress);
+        while (!worker.finished()) keep_alive(connecting, bar, &worker, turn_ms);
         answer = worker.result();
     } else {
         answer = worker_entry(&parameters);  // without a thread, the exchange runs here
     }
-    while (answer == 0 && platform::milliseconds() - started_ms < unanswered_hold_ms) keep_alive(connecting, progress);
+    while (answer == 0) {
+        const std::uint32_t held_ms = platform::milliseconds() - started_ms;
+        if (held_ms >= unanswered_hold_ms) break;
+        keep_alive(connecting, bar, nullptr, std::min<std::uint32_t>(turn_ms, unanswered_hold_ms - held_ms));
+    }
     connecting.close();
     return answer;
 }
@@ -129,10 +129,10 @@ int run_request(session::Session& session, const ExchangeArguments& arguments, s
 {
     // Two runs at once would write the one response buffer, Device info and Auth state.
     const std::lock_guard<std::mutex> one_at_a_time(session.request_mutex);
-    Progress progress;
+    ConnectingBar bar;
     int automatic_resends = 0;
     while (true) {
-        const int result = attempt(session, arguments, progress, unanswered_hold_ms);
+        const int result = attempt(session, arguments, bar, unanswered_hold_ms);
         if (result >= 0) return result;
         // A challenge. Signed under a nonce the device has since replaced (the count
         // was reset by the new one): send again once without asking.

@@ -1,6 +1,9 @@
 #include "platform/thread.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <pthread.h>
 
 namespace voq::platform {
@@ -10,6 +13,8 @@ struct ThreadState {
     void* argument = nullptr;
     pthread_t thread{};
     std::atomic<bool> done{false};
+    std::mutex done_mutex;  // with ended, for a bounded wait on done
+    std::condition_variable ended;
     int result = 0;
     bool joined = false;
     // Keeps the state alive for the thread itself when its Thread is dropped early.
@@ -23,7 +28,11 @@ void* run(void* raw)
     auto* state = static_cast<ThreadState*>(raw);
     std::shared_ptr<ThreadState> keep = std::move(state->self);
     state->result = state->entry(state->argument);
-    state->done.store(true, std::memory_order_release);
+    {
+        const std::lock_guard<std::mutex> lock(state->done_mutex);
+        state->done.store(true, std::memory_order_release);
+    }
+    state->ended.notify_all();
     return nullptr;
 }
 
@@ -56,6 +65,14 @@ Thread& Thread::operator=(Thread&& other) noexcept
 Thread::~Thread() { release(); }
 
 bool Thread::finished() const { return state_ && state_->done.load(std::memory_order_acquire); }
+
+bool Thread::wait_for(unsigned timeout_ms) const
+{
+    if (!state_) return false;
+    std::unique_lock<std::mutex> lock(state_->done_mutex);
+    return state_->ended.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                                  [&] { return state_->done.load(std::memory_order_acquire); });
+}
 
 int Thread::result()
 {

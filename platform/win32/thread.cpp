@@ -54,6 +54,11 @@ Thread::~Thread() { release(); }
 
 bool Thread::finished() const { return state_ && ::WaitForSingleObject(state_->thread, 0) == WAIT_OBJECT_0; }
 
+bool Thread::wait_for(unsigned timeout_ms) const
+{
+    return state_ && ::WaitForSingleObject(state_->thread, timeout_ms) == WAIT_OBJECT_0;
+}
+
 int Thread::result()
 {
     if (!state_) return 0;

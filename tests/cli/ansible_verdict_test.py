@@ -67,6 +67,11 @@ class Verdict(unittest.TestCase):
                                                           after='version: %s\n' % shown[1])]
                 self.assertEqual(diffs, expected)
 
+    def test_the_summary_is_no_device(self):
+        lines = [json.dumps(record('10.0.0.7', 'upgraded', 0, True)),
+                 json.dumps({'summary': {'devices': 1, 'outcomes': {'upgraded': 1}, 'status': 0}})]
+        self.assertEqual([r['device'] for r in voq_upgrade.read_records('\n'.join(lines))], ['10.0.0.7'])
+
     def test_devices_from_file(self):
         written = '\ufeff10.0.0.7  # VOQ-3300 2.0.12(SE)\n\n# a comment\n10.0.0.8 root /etc/voq/pw\r\nlobby admin\n'
         self.assertEqual(voq_upgrade.devices_from_file(written), [
@@ -83,7 +88,7 @@ class Verdict(unittest.TestCase):
     def test_known_statuses_are_the_programs(self):
         # The schema's list is held to the program's own table by the program's tests.
         with open(schema_file, encoding='utf-8') as schema:
-            statuses = json.load(schema)['properties']['status']['enum']
+            statuses = json.load(schema)['oneOf'][0]['properties']['status']['enum']
         self.assertEqual(voq_upgrade.KNOWN_STATUSES, frozenset(statuses))
 
 

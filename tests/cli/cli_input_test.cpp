@@ -501,21 +501,23 @@ TEST(Options, HelpFitsTheTerminalInTheProgramsWords)
     }
 }
 
-// Every outcome name, status and field of the JSON is in the schema, every field in the
-// manual page.
+// Every outcome name, status and field of the JSON is in the schema, the summary's as
+// well as a device's, every field in the manual page.
 TEST(JsonSchema, ListsEveryOutcomeAndField)
 {
-    const auto schema = nlohmann::json::parse(test::read_file(VOQ_CLI_SCHEMA));
+    const auto whole = nlohmann::json::parse(test::read_file(VOQ_CLI_SCHEMA));
+    const auto& schema = whole["oneOf"][0];
+    const auto& summary = whole["oneOf"][1]["properties"]["summary"]["properties"];
     const std::string manual = test::read_file(VOQ_CLI_MANUAL_PAGE);
-    std::set<std::string> outcomes;
-    for (const auto& name : schema["properties"]["outcome"]["enum"]) outcomes.insert(name.get<std::string>());
     std::set<std::string> names;
     for (const OutcomeEntry& entry : outcome_table()) names.insert(std::string(entry.name));
-    EXPECT_EQ(outcomes, names);
-    std::set<int> schema_statuses, statuses;
-    for (const auto& status : schema["properties"]["status"]["enum"]) schema_statuses.insert(status.get<int>());
+    std::set<int> statuses;
     for (const OutcomeEntry& entry : outcome_table()) statuses.insert(entry.status);
-    EXPECT_EQ(schema_statuses, statuses);
+    for (const auto* outcome_enum :
+         {&schema["properties"]["outcome"]["enum"], &summary["outcomes"]["propertyNames"]["enum"]})
+        EXPECT_EQ(outcome_enum->get<std::set<std::string>>(), names);
+    for (const auto* status_enum : {&schema["properties"]["status"]["enum"], &summary["status"]["enum"]})
+        EXPECT_EQ(status_enum->get<std::set<int>>(), statuses);
     RunRecord record;
     const auto object = nlohmann::json::parse(record_json(record));
     for (const auto& [field, value] : object.items()) {

@@ -80,7 +80,8 @@ TEST_F(FleetBudget, DevicesPastTheHundredPortsWaitTheirTurnAndAreUpgraded)
     for (std::string line; std::getline(lines, line);) {
         const auto object = nlohmann::json::parse(line, nullptr, false);
         ASSERT_TRUE(object.is_object()) << line;
-        outcomes[object["device"].get<std::string>()] = object["outcome"].get<std::string>();
+        if (!object.contains("summary"))
+            outcomes[object["device"].get<std::string>()] = object["outcome"].get<std::string>();
     }
     EXPECT_EQ(outcomes.size(), devices);
     for (const auto& [device, outcome] : outcomes) EXPECT_EQ(outcome, "upgraded") << device;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli_fixture.h"
+#include "json_schema.h"
 
 namespace voq::test {
 namespace {
@@ -76,14 +77,28 @@ TEST_F(Fleet, JsonIsOneObjectALine)
     std::istringstream lines(run.out);
     std::map<std::string, int> statuses;
     std::map<std::string, std::size_t> causes;
+    std::map<std::string, int> outcomes;
+    nlohmann::json summary;
     for (std::string line; std::getline(lines, line);) {
         const auto object = nlohmann::json::parse(line, nullptr, false);
         ASSERT_TRUE(object.is_object()) << line;
+        EXPECT_TRUE(schema_problems(program_schema(), object).empty()) << line;
+        ASSERT_TRUE(summary.is_null()) << "a line after the summary: " << line;
+        if (object.contains("summary")) {
+            summary = object["summary"];
+            continue;
+        }
         statuses[object["device"].get<std::string>()] = object["status"].get<int>();
         causes[object["device"].get<std::string>()] = object["likely_causes"].size();
+        ++outcomes[object["outcome"].get<std::string>()];
     }
     EXPECT_EQ(statuses, (std::map<std::string, int>{{device_address(), 0}, {nobody, 2}}));
     EXPECT_EQ(causes, (std::map<std::string, std::size_t>{{device_address(), 0}, {nobody, 2}}));
+    ASSERT_TRUE(summary.is_object()) << run.out;
+    EXPECT_EQ(summary["devices"], statuses.size());
+    EXPECT_EQ((summary["outcomes"].get<std::map<std::string, int>>()), outcomes);
+    EXPECT_EQ(summary["status"], run.status);
+    EXPECT_EQ(summary["absent"], 0);
 }
 
 TEST_F(Fleet, ABadLineIsNamedAndNothingIsSent)

@@ -10,8 +10,8 @@
 namespace voq::test {
 
 // The part of JSON Schema that the program's schema uses: type (one or a list), enum,
-// required, properties, additionalProperties false, items, minimum and maximum. Each problem
-// names the member it is about.
+// required, properties, additionalProperties (false or a schema), propertyNames, items,
+// minimum, maximum and oneOf (exactly one branch). Each problem names the member it is about.
 inline bool json_has_type(const nlohmann::json& value, const std::string& type)
 {
     if (type == "string") return value.is_string();
@@ -28,6 +28,17 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
                                                 const std::string& where = "$")
 {
     std::vector<std::string> problems;
+    if (schema.contains("oneOf")) {
+        std::vector<std::string> all;
+        std::size_t valid = 0;
+        for (const auto& branch : schema["oneOf"]) {
+            const std::vector<std::string> found = schema_problems(branch, value, where);
+            valid += found.empty() ? 1 : 0;
+            all.insert(all.end(), found.begin(), found.end());
+        }
+        if (valid == 0) problems = all;
+        if (valid > 1) problems.push_back(where + ": valid against " + std::to_string(valid) + " branches of oneOf");
+    }
     if (schema.contains("type")) {
         const nlohmann::json types =
             schema["type"].is_array() ? schema["type"] : nlohmann::json::array({schema["type"]});
@@ -53,9 +64,15 @@ inline std::vector<std::string> schema_problems(const nlohmann::json& schema, co
             if (properties.contains(name)) {
                 for (std::string& p : schema_problems(properties[name], member, where + "." + name))
                     problems.push_back(p);
-            } else if (schema.value("additionalProperties", true) == false) {
+            } else if (schema.value("additionalProperties", nlohmann::json(true)) == false) {
                 problems.push_back(where + "." + name + ": not in the schema");
+            } else if (schema.contains("additionalProperties") && schema["additionalProperties"].is_object()) {
+                for (std::string& p : schema_problems(schema["additionalProperties"], member, where + "." + name))
+                    problems.push_back(p);
             }
+            if (schema.contains("propertyNames"))
+                for (std::string& p : schema_problems(schema["propertyNames"], name, where + "." + name + " (name)"))
+                    problems.push_back(p);
         }
     }
     if (value.is_array() && schema.contains("items"))

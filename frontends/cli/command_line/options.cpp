@@ -114,7 +114,9 @@ void define(CLI::App& app, Options& o)
            "current or newer alone")
         ->excludes(check);
     app.add_flag("-q,--quiet", o.quiet, "no progress and no messages but failures");
-    app.add_flag("--json", o.json, "a JSON object with the result on standard output (one a device with --devices)");
+    app.add_flag(
+        "--json", o.json,
+        "a JSON object with the result on standard output (several devices: one a device, then their summary)");
     app.add_flag("-v,--verbose", o.verbosity,
                  "every step on standard error, with a time stamp: phases, requests, answers, the system's reasons; "
                  "-vv also every packet");

@@ -39,11 +39,13 @@ DevicesList listed_devices(const Options& o, std::string& problem)
     return list;
 }
 
-bool many_devices(const Options& o)
+bool several_devices(const Options& o)
 {
     const bool range = o.targets.size() == 1 && parse_target(o.targets[0]).kind == TargetKind::range;
-    return !o.devices_file.empty() || o.targets.size() > 1 || range || !o.write_devices.empty();
+    return !o.devices_file.empty() || o.targets.size() > 1 || range;
 }
+
+bool many_devices(const Options& o) { return several_devices(o) || !o.write_devices.empty(); }
 
 std::optional<int> resolve_device_name(Options& o)
 {

@@ -17,8 +17,9 @@ inline constexpr unsigned most_probes_at_once = 64;
 // The devices of --devices FILE, or of the arguments (line 0); a problem names the file.
 DevicesList listed_devices(const Options& o, std::string& problem);
 
-// Whether the run takes the many-device path: a devices file, several arguments, a
-// range, or a devices file to write.
+// Whether the run is about several devices: a devices file, several arguments or a range.
+bool several_devices(const Options& o);
+// Whether the run takes the many-device path: several devices, or a devices file to write.
 bool many_devices(const Options& o);
 
 // A device given by its host name: its address put into o; else the status to end

@@ -1,6 +1,7 @@
 #include "frontends/cli/fleet/fleet.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -192,6 +193,16 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem, std::size
     return plans;
 }
 
+// A device upgraded before the signal came counts as upgraded; the signal's status
+// only when it stopped one.
+int ended_status(const std::vector<RunRecord>& records)
+{
+    if (platform::terminal::interrupted())
+        for (const RunRecord& r : records)
+            if (r.outcome == current_interruption().outcome) return status_of(r);
+    return fleet_status(records);
+}
+
 bool fleet_confirmed(const Options& o, Console& console, std::size_t count)
 {
     if (o.mode == Mode::check || count == 0) return true;
@@ -276,6 +287,7 @@ RunRecord record_of_child(const std::string& output, int status, const std::stri
 
 int run_fleet(const Options& o)
 {
+    const auto started = std::chrono::steady_clock::now();
     const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, ""); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
     if (!o.log_file.empty() && !platform::make_private_folder(o.log_file))
@@ -347,12 +359,13 @@ int run_fleet(const Options& o)
     if (absent > 0) console.say(absent_line(absent, o.connect_timeout_s));
     if (!o.write_devices.empty() && !write_devices_file(o.write_devices, records))
         console.error("voq-upgrade-cli: cannot write " + o.write_devices);
-    // A device upgraded before the signal came counts as upgraded; the signal's status
-    // only when it stopped one.
-    if (platform::terminal::interrupted())
-        for (const RunRecord& r : records)
-            if (r.outcome == current_interruption().outcome) return status_of(r);
-    return fleet_status(records);
+    const int status = ended_status(records);
+    if (o.json && several_devices(o)) {
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        std::printf("%s\n", summary_json(records, absent, took.count(), status).c_str());
+        std::fflush(stdout);
+    }
+    return status;
 }
 
 }  // namespace voq::cli

@@ -1,5 +1,6 @@
 #include "frontends/cli/run/record_json.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <nlohmann/json.hpp>
@@ -73,6 +74,23 @@ std::string record_json(const RunRecord& record)
     object["likely_causes"] = nlohmann::ordered_json::array();
     for (const std::string& cause : record.likely_causes) object["likely_causes"].push_back(as_utf8(cause));
     return object.dump();
+}
+
+std::string summary_json(const std::vector<RunRecord>& records, std::size_t absent, double seconds, int status)
+{
+    nlohmann::ordered_json outcomes = nlohmann::ordered_json::object();
+    for (const OutcomeEntry& entry : outcome_table()) {
+        const auto count = std::count_if(records.begin(), records.end(),
+                                         [&](const RunRecord& r) { return r.outcome == entry.outcome; });
+        if (count > 0) outcomes[std::string(entry.name)] = count;
+    }
+    nlohmann::ordered_json summary;
+    summary["devices"] = records.size();
+    summary["outcomes"] = std::move(outcomes);
+    summary["absent"] = absent;
+    summary["seconds"] = std::round(seconds * 1000.0) / 1000.0;
+    summary["status"] = status;
+    return nlohmann::ordered_json{{"summary", std::move(summary)}}.dump();
 }
 
 std::optional<RunRecord> parse_record_json(std::string_view line)

@@ -35,8 +35,9 @@ TEST(Thread, ReportsCompletionWithoutWaitingAndKeepsTheResult)
     Thread thread = Thread::start(wait_for_release, &release);
     ASSERT_TRUE(thread.valid());
     EXPECT_FALSE(thread.finished());
+    EXPECT_FALSE(thread.wait_for(1));
     release = true;
-    ASSERT_TRUE(eventually([&] { return thread.finished(); })) << "never reported finished";
+    ASSERT_TRUE(thread.wait_for(10000)) << "a bounded wait did not see it end";
     EXPECT_EQ(thread.result(), -7);  // negative results arrive unchanged
     EXPECT_EQ(thread.result(), -7);
 }
@@ -75,6 +76,7 @@ TEST(Thread, AnEmptyThreadIsNeverFinished)
     Thread thread;
     EXPECT_FALSE(thread.valid());
     EXPECT_FALSE(thread.finished());
+    EXPECT_FALSE(thread.wait_for(1));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "sim/web_server.h"
 #include "support/loopback.h"
 #include "support/recording_screens.h"
+#include "web/connecting_bar.h"
 
 namespace voq::web {
 namespace {
@@ -46,6 +47,28 @@ TEST(RunRequest, ProgressClimbsEveryTenTurnsAndWrapsAfter100)
     ASSERT_GE(screens.positions.size(), 102u);
     for (std::size_t step = 0; step < screens.positions.size(); ++step)
         ASSERT_EQ(screens.positions[step], static_cast<int>(step % 101)) << "step " << step;
+}
+
+// The bar by the clock: the positions shown after turns of these lengths, with this turn.
+TEST(ConnectingBar, ClimbsAStepEveryTenMillisecondsWhateverTheTurn)
+{
+    struct Case {
+        unsigned turn_ms;
+        std::vector<std::uint32_t> elapsed_ms;
+        std::vector<int> shown;
+    };
+    const std::vector<Case> cases{
+        {1, std::vector<std::uint32_t>(10, 0), {0}},  // a turn counts a millisecond at least
+        {100, {95, 10, 5000}, {8, 9, 19}},            // a stall counts one turn
+        {100, std::vector<std::uint32_t>(11, 100), {9, 19, 29, 39, 49, 59, 69, 79, 89, 99, 8}},
+    };
+    for (const Case& c : cases) {
+        ConnectingBar bar;
+        std::vector<int> shown;
+        for (const std::uint32_t ms : c.elapsed_ms)
+            if (const auto position = advance(bar, ms, c.turn_ms)) shown.push_back(*position);
+        EXPECT_EQ(shown, c.shown) << "turn " << c.turn_ms << ", " << c.elapsed_ms.size() << " turns";
+    }
 }
 
 TEST(RunRequest, NothingReceivedReturnsZeroAfterOneAttempt)
