@@ -120,10 +120,9 @@ void define(CLI::App& app, Options& o)
     app.add_flag("-v,--verbose", o.verbosity,
                  "every step on standard error, with a time stamp: phases, requests, answers, the system's reasons; "
                  "-vv also every packet");
-    auto* devices =
-        app.add_option("--devices", o.devices_file,
-                       "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")
-            ->type_name("FILE");
+    app.add_option("--devices", o.devices_file,
+                   "upgrade the devices listed in FILE, one a line: ADDRESS [USER [PASSWORD-FILE]], # comments")
+        ->type_name("FILE");
     app.add_option("--log", o.log_file,
                    "append the run's support log to FILE, as the desktop programs keep it; with several devices "
                    "FILE is a folder, a log a device")
