@@ -3,7 +3,8 @@
 // device's, the program's CPU time (the list's process and its children) and the
 // resident memory of the list's process, of the largest device's, and of all at once. Every image is checked byte for
 // byte. Figures are printed as Markdown. Needs port 80 on many loopback addresses (root, or unshare -rn), and uses
-// 127.2.0.0/16 alone.
+// 127.2.0.0/16 alone. The floor's responders are this program again, started with a
+// sub-command of its own (bench/responder_processes.h).
 //
 //   voq-bench-fleet --program PATH [--sizes 1,10,50,100]
 
@@ -22,6 +23,7 @@
 
 #include "bench/fleet_floor.h"
 #include "bench/fleet_timeline.h"
+#include "bench/responder_processes.h"
 #include "firmware/embedded.h"
 #include "firmware/image.h"
 #include "frontends/cli/fleet/devices_file.h"
@@ -200,6 +202,11 @@ std::string timeline_row(unsigned count, const voq::bench::FleetTimeline& timeli
     return row + end;
 }
 
+struct FloorColumn {
+    voq::bench::Responders where;
+    double single = -1;  // its best case's transfers for one device
+};
+
 // The least the same fleet could take here: one device's wall time, plus what the
 // machine needs beyond one transfer for the rest, measured with lock-step responders.
 bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>& walls,
@@ -208,26 +215,43 @@ bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>&
     std::printf("## The floor: the same transfers from lock-step responders\n\n");
     std::printf(
         "As many lock-step responders on 127.2.0.1 as devices, each fetched from at once by a simulated\n"
-        "device's client, in this process: the transfers alone, with nothing of the program in them. The floor\n"
-        "is one device's wall time above plus what the best case's transfers need beyond one device's\n"
-        "(goal: the program at most 1.25 times the floor).\n\n");
+        "device's client in this process: the transfers alone, with nothing of the program in them. The\n"
+        "responders are threads of one process of their own, apart from the clients, as those of any program\n"
+        "apart from the devices must be: on a virtual machine a switch between processes can cost far more\n"
+        "than one between threads of a process. The floor is one device's wall time above plus what the best\n"
+        "case's transfers need beyond one device's (goal: the program at most 1.25 times the floor). Beside\n"
+        "it, the same with the responders as threads of the clients' own process (the floor of earlier runs)\n"
+        "and with a process for each responder, as the program has a process for each device. Byte for byte:\n"
+        "apart / in the clients' process / a process each.\n\n");
     std::printf(
         "| devices | byte for byte | best case's transfers s | floor s | floor against one | the program against "
-        "the floor |\n|---:|---:|---:|---:|---:|---:|\n");
-    double single = -1;
+        "the floor | in the clients' process: transfers s | the program against it | a process each: "
+        "transfers s | the program against it |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    using voq::bench::Responders;
+    std::vector<FloorColumn> columns{{Responders::apart}, {Responders::clients_process}, {Responders::process_each}};
     bool whole = true;
     for (std::size_t i = 0; i < sizes.size() && i < walls.size(); ++i) {
-        const voq::bench::FloorRun run = voq::bench::best_case_transfers(sizes[i], pc_address, device_address, image);
-        if (!run.measured) {
-            std::printf("| %u | - | - | - | - | - |\n", sizes[i]);
-            whole = false;
-            continue;
+        std::string intact, cells;
+        for (FloorColumn& column : columns) {
+            const voq::bench::FloorRun run =
+                voq::bench::best_case_transfers(sizes[i], column.where, pc_address, device_address, image);
+            whole = whole && run.measured && run.intact == sizes[i];
+            intact += (intact.empty() ? "" : " / ") + (run.measured ? std::to_string(run.intact) : "-");
+            if (!run.measured) {
+                cells += column.where == Responders::apart ? " - | - | - | - |" : " - | - |";
+                continue;
+            }
+            if (column.single < 0) column.single = run.seconds;
+            const double floor = walls.front() + run.seconds - column.single;
+            char cell[96];
+            if (column.where == Responders::apart)
+                std::snprintf(cell, sizeof cell, " %.2f | %.2f | %.2f | %.2f |", run.seconds, floor,
+                              floor / walls.front(), walls[i] / floor);
+            else std::snprintf(cell, sizeof cell, " %.2f | %.2f |", run.seconds, walls[i] / floor);
+            cells += cell;
         }
-        if (single < 0) single = run.seconds;
-        const double floor = walls.front() + run.seconds - single;
-        std::printf("| %u | %u | %.2f | %.2f | %.2f | %.2f |\n", sizes[i], run.intact, run.seconds, floor,
-                    floor / walls.front(), walls[i] / floor);
-        whole = whole && run.intact == sizes[i];
+        std::printf("| %u | %s |%s\n", sizes[i], intact.c_str(), cells.c_str());
+        std::fflush(stdout);
     }
     std::printf("\n");
     return whole;
@@ -237,6 +261,8 @@ bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>&
 
 int main(int argc, char** argv)
 {
+    if (argc == 5 && argv[1] == voq::bench::responders_command)
+        return voq::bench::serve_responders(argv[2], argv[3], argv[4]);
     std::string program;
     std::vector<unsigned> sizes{1, 10, 50, 100};
     for (int i = 1; i + 1 < argc; i += 2) {

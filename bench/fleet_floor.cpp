@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <latch>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "bench/client_at_once.h"
 #include "bench/lockstep_server.h"
+#include "bench/responder_processes.h"
 #include "sim/tftp_client.h"
 #include "ui/views.h"
 
@@ -21,13 +23,18 @@ constexpr std::uint16_t first_responder_port = 20000;
 
 }  // namespace
 
-FloorRun best_case_transfers(unsigned count, std::uint32_t server_address,
+FloorRun best_case_transfers(unsigned count, Responders where, std::uint32_t server_address,
                              const std::function<std::uint32_t(unsigned)>& client_address,
                              const std::vector<std::uint8_t>& image)
 {
     FloorRun run;
+    std::optional<ResponderProcesses> processes;
+    if (where != Responders::clients_process) {
+        processes.emplace(server_address, first_responder_port, count, where == Responders::apart ? 1 : count);
+        if (!processes->ready()) return run;
+    }
     std::vector<std::unique_ptr<LockstepServer>> responders;
-    for (unsigned i = 0; i < count; ++i) {
+    for (unsigned i = 0; !processes && i < count; ++i) {
         responders.push_back(
             std::make_unique<LockstepServer>(server_address, static_cast<std::uint16_t>(first_responder_port + i)));
         if (!responders.back()->started()) {
