@@ -21,6 +21,9 @@ struct ChildSettings {
     // terminal reaches it once, through this process. Windows sends a console's
     // Ctrl+C to every process attached to it, and asks nothing.
     std::function<int()> signal_to_pass;
+    // POSIX: readable once signal_to_pass has a signal, so that the wait sleeps until the
+    // child writes or ends or the signal comes. Without one (-1) it is asked every 50 ms.
+    int signal_descriptor = -1;
     // Told the child's process id as soon as it runs, for watching it from elsewhere.
     std::function<void(long child)> started;
 };

@@ -19,6 +19,9 @@ void install_interrupt_handler();
 bool interrupted();
 // The signal that interrupted: 2 (SIGINT), 15 (SIGTERM) or 1 (SIGHUP); 0 before any.
 int interrupting_signal();
+// POSIX: a descriptor that turns readable once interrupting_signal has one, and stays so,
+// for a wait on something else to end with it. -1 on Windows, and before the handler.
+int interrupt_descriptor();
 
 // The columns of the terminal stream writes to; 0 when unknown or not a terminal.
 std::size_t columns(std::FILE* stream);

@@ -75,19 +75,26 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
     if (settings.started) settings.started(static_cast<long>(child));
     char chunk[4096];
     bool passed_on = false;
-    while (true) {
-        if (!passed_on && settings.signal_to_pass) {
-            if (const int signal = settings.signal_to_pass(); signal != 0) {
-                ::kill(child, signal);
-                passed_on = true;
-            }
+    const auto pass_on = [&] {
+        if (passed_on || !settings.signal_to_pass) return;
+        if (const int signal = settings.signal_to_pass(); signal != 0) {
+            ::kill(child, signal);
+            passed_on = true;
         }
-        pollfd readable{output[0], POLLIN, 0};
-        // A signal breaks the poll: back to the check above, since the child writes only
-        // at its end and a blocking read would keep the signal from it.
-        const int polled = ::poll(&readable, 1, signal_check_ms);
+    };
+    pollfd watched[2] = {{output[0], POLLIN, 0},
+                         {settings.signal_to_pass ? settings.signal_descriptor : -1, POLLIN, 0}};
+    // Without a descriptor to wake it, the wait looks for the signal now and then: a
+    // signal breaks the poll only on the thread it lands on.
+    const int wait_ms = settings.signal_to_pass && watched[1].fd < 0 ? signal_check_ms : -1;
+    while (true) {
+        pass_on();
+        // Readable once is readable for good: watched any longer, it would never let the poll sleep.
+        if (passed_on || watched[1].revents != 0) watched[1].fd = -1;
+        // The child writes only at its end, so a blocking read would keep the signal from it.
+        const int polled = ::poll(watched, 2, passed_on ? -1 : wait_ms);
         if (polled < 0 && errno != EINTR && errno != EAGAIN) break;
-        if (polled <= 0) continue;
+        if (polled <= 0 || watched[0].revents == 0) continue;
         const ssize_t got = ::read(output[0], chunk, sizeof chunk);
         if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) break;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -16,7 +18,9 @@ namespace {
 // the signal lands: an atomic, which a handler may use as long as it is lock-free.
 std::atomic<int> interrupt_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
-constexpr int interrupt_check_ms = 100;
+// Its read end turns readable at the signal and stays so, never read: every thread that
+// waits on it wakes, whichever thread the signal lands on, and however late it comes to wait.
+int signal_came[2] = {-1, -1};
 
 void on_interrupt(int signal)
 {
@@ -26,6 +30,10 @@ void on_interrupt(int signal)
         ::_exit(128 + signal);
     }
     interrupt_signal = signal;
+    const int saved = errno;
+    constexpr char mark = 1;
+    (void)::write(signal_came[1], &mark, 1);
+    errno = saved;
 }
 
 // Puts echo back however the read ends.
@@ -57,6 +65,8 @@ bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 void install_interrupt_handler()
 {
+    static std::once_flag opened;
+    std::call_once(opened, [] { (void)::pipe2(signal_came, O_CLOEXEC | O_NONBLOCK); });
     struct sigaction action {};
     action.sa_handler = on_interrupt;
     sigemptyset(&action.sa_mask);
@@ -68,6 +78,8 @@ void install_interrupt_handler()
 bool interrupted() { return interrupt_signal != 0; }
 
 int interrupting_signal() { return interrupt_signal; }
+
+int interrupt_descriptor() { return signal_came[0]; }
 
 std::size_t columns(std::FILE* stream)
 {
@@ -86,10 +98,10 @@ std::optional<std::string> read_line(bool echo, const std::function<void()>& pro
     while (true) {
         // The signal may land on another of the process's threads, or just before the
         // read: a read that waits alone would then wait for good.
-        pollfd ready{STDIN_FILENO, POLLIN, 0};
+        pollfd ready[2] = {{STDIN_FILENO, POLLIN, 0}, {signal_came[0], POLLIN, 0}};
         if (interrupted()) return std::nullopt;
-        const int polled = ::poll(&ready, 1, interrupt_check_ms);
-        if (polled == 0 || (polled < 0 && errno == EINTR)) continue;
+        const int polled = ::poll(ready, 2, -1);
+        if (polled == 0 || (polled < 0 && errno == EINTR) || ready[0].revents == 0) continue;
         char c = 0;
         const ssize_t got = ::read(STDIN_FILENO, &c, 1);
         if (interrupted()) return std::nullopt;

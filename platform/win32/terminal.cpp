@@ -113,6 +113,8 @@ bool interrupted() { return interrupt_signal.load() != 0; }
 
 int interrupting_signal() { return interrupt_signal.load(); }
 
+int interrupt_descriptor() { return -1; }
+
 std::size_t columns(std::FILE* stream)
 {
     CONSOLE_SCREEN_BUFFER_INFO info{};

@@ -97,8 +97,9 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
             arguments.end(),
             {"--log",
              (std::filesystem::path(o.log_file) / ("voq-upgrade-" + plan.device.address_text + ".log")).string()});
-    const platform::ChildRun child =
-        platform::run_child(arguments, {o.verbose, platform::terminal::interrupting_signal, {}});
+    const platform::ChildRun child = platform::run_child(
+        arguments,
+        {o.verbose, platform::terminal::interrupting_signal, platform::terminal::interrupt_descriptor(), {}});
     return found_in_range(record_of_child(child.output, child.status, plan.device.address_text,
                                           plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address)),
                           plan.in_range);

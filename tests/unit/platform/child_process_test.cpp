@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 namespace voq::platform {
@@ -80,6 +83,26 @@ TEST(RunChild, PassesTheSignalItIsGivenOnce)
     EXPECT_EQ(run.output.substr(0, space), run.output.substr(space + 1, run.output.find('\n') - space - 1))
         << "not a process group of its own: " << run.output;
     EXPECT_NE(run.output.find("caught"), std::string::npos) << run.output;
+}
+
+// Woken by its descriptor, the runner asks at its start and once woken, not every few ms.
+TEST(RunChild, AsksForTheSignalOnlyWhenItsDescriptorWakesIt)
+{
+    int came[2];
+    ASSERT_EQ(::pipe(came), 0);
+    std::atomic<int> signal{0}, asked{0};
+    std::thread later;
+    const auto wake_later = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        signal = SIGTERM;
+        (void)::write(came[1], "x", 1);
+    };
+    const ChildRun run = shell("exec sleep 30", {false, [&] { return ++asked, signal.load(); }, came[0],
+                                                 [&](long) { later = std::thread(wake_later); }});
+    later.join();
+    for (const int end : came) ::close(end);
+    EXPECT_EQ(run.status, 128 + SIGTERM);
+    EXPECT_LE(asked.load(), 2);
 }
 
 TEST(RunChild, CountsTheTimeOfTheChildrenItWaitedFor)
