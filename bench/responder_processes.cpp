@@ -16,6 +16,7 @@
 #include "firmware/embedded.h"
 #include "firmware/image.h"
 #include "platform/child_process.h"
+#include "platform/posix/spawn_attributes.h"
 #include "ui/views.h"
 
 extern char** environ;
@@ -56,14 +57,7 @@ bool spawn(const std::vector<std::string>& arguments, pid_t& id, int& to_child, 
         return false;
     }
     posix_spawnattr_t attributes;
-    ::posix_spawnattr_init(&attributes);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    sigset_t defaults, none;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal);
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
-    ::posix_spawnattr_setsigmask(&attributes, &none);
+    platform::init_child_attributes(attributes);
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);

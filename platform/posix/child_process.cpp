@@ -1,4 +1,5 @@
 #include "platform/child_process.h"
+#include "platform/posix/spawn_attributes.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -44,17 +45,8 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
     int output[2];
     if (::pipe2(output, O_CLOEXEC) != 0) return result;
     posix_spawnattr_t attributes;
-    ::posix_spawnattr_init(&attributes);
-    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-    if (settings.signal_to_pass) flags |= POSIX_SPAWN_SETPGROUP;
-    ::posix_spawnattr_setflags(&attributes, flags);
+    init_child_attributes(attributes, settings.signal_to_pass ? POSIX_SPAWN_SETPGROUP : 0);
     ::posix_spawnattr_setpgroup(&attributes, 0);
-    sigset_t defaults, none;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, signal);
-    sigemptyset(&none);
-    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
-    ::posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
