@@ -1,5 +1,4 @@
 #include "platform/child_process.h"
-#include "platform/posix/spawn_attributes.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,6 +12,8 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+
+#include "platform/posix/spawn_attributes.h"
 
 extern char** environ;
 
