@@ -118,6 +118,14 @@ RunReport fold_run(std::span<const Noted> facts)
     return report;
 }
 
+void keep_fact(std::vector<Noted>& run, Noted noted)
+{
+    const bool progress = std::holds_alternative<TransferFact>(noted.fact);
+    if (progress && !run.empty() && std::holds_alternative<TransferFact>(run.back().fact))
+        run.back() = std::move(noted);
+    else run.push_back(std::move(noted));
+}
+
 const Exchange* last_request(const RunReport& report, RequestKind kind)
 {
     for (auto it = report.requests.rbegin(); it != report.requests.rend(); ++it)

@@ -65,6 +65,11 @@ struct RunReport {
 // Folds a run's facts, in the order they were noted, into its report.
 RunReport fold_run(std::span<const Noted> facts);
 
+// Adds noted to a run's facts. A transfer fact that follows another replaces it: the
+// fold keeps only the latest of them, and a transfer notes one a block, which would
+// make the run grow by the image's size over again.
+void keep_fact(std::vector<Noted>& run, Noted noted);
+
 // The last request of kind, if one went.
 const Exchange* last_request(const RunReport& report, RequestKind kind);
 

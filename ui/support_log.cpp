@@ -214,7 +214,7 @@ void SupportLog::note(const record::Fact& fact)
     if (!state_) return;
     const std::lock_guard<std::mutex> lock(state_->mutex);
     state_->causes_locked();
-    state_->facts.push_back({platform::milliseconds(), fact});
+    record::keep_fact(state_->facts, {platform::milliseconds(), fact});
     if (std::holds_alternative<record::FailureFact>(fact)) state_->causes_due = true;
     if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) {
         state_->transfer_locked(*transfer);

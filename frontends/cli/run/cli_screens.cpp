@@ -449,7 +449,7 @@ void CliScreens::note(const record::Fact& fact)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        facts_.push_back({platform::milliseconds(), fact});
+        record::keep_fact(facts_, {platform::milliseconds(), fact});
         if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) note_transfer_locked(*transfer);
         if (const auto* phase = std::get_if<record::PhaseFact>(&fact)) {
             if (phase->phase == record::Phase::restarting) note_restart_locked();

@@ -84,6 +84,17 @@ TEST(FoldRun, PhasesRequestsCountersVersionsAndTheFailure)
     EXPECT_EQ(report.version_expected, "2.0.13");
     EXPECT_EQ(report.version_after, "2.0.12");
     EXPECT_EQ(report.failure, Failure::version_mismatch);
+
+    // Kept as the front-ends keep a run, the transfer's progress is one fact, and folds the same.
+    std::vector<Noted> kept;
+    for (const Noted& noted : run) keep_fact(kept, noted);
+    EXPECT_EQ(kept.size(), run.size() - 1);
+    const RunReport folded = fold_run(kept);
+    EXPECT_EQ(folded.transfer.blocks, 3u);
+    EXPECT_EQ(folded.transfer.retransmissions, 1u);
+    EXPECT_EQ(folded.transfer.ignored, 2u);
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        EXPECT_EQ(folded.phases[i].duration_ms, report.phases[i].duration_ms);
 }
 
 bool names_firewall(const std::vector<std::string>& causes)
