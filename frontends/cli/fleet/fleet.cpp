@@ -18,6 +18,7 @@
 #include "frontends/cli/fleet/target_plan.h"
 #include "frontends/cli/run/cli_texts.h"
 #include "frontends/cli/run/record_json.h"
+#include "frontends/cli/run/single_run.h"
 #include "frontends/cli/terminal/console.h"
 #include "frontends/cli/terminal/credentials.h"
 #include "frontends/cli/terminal/input_file.h"
@@ -77,7 +78,17 @@ RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
     return record;
 }
 
-RunRecord run_device(const Options& o, const std::string& program, const Plan& plan)
+// A device's options as its own command line would give them, parsed the same way.
+std::optional<Options> device_options(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> words = arguments;
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return parse_command_line(static_cast<int>(words.size()), argv.data()).options;
+}
+
+RunRecord run_device(const Options& o, const Plan& plan)
 {
     if (!plan.unresolved.empty()) {
         RunRecord record = unreported(plan, Outcome::no_response, plan.name + ": " + plan.unresolved);
@@ -87,7 +98,7 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
     if (plan.pc_address == 0) return unreported(plan, Outcome::no_response, "no route from this PC to the device");
     if (platform::terminal::interrupted())
         return unreported(plan, current_interruption().outcome, std::string(text::not_started));
-    std::vector<std::string> arguments{program};
+    std::vector<std::string> arguments{"voq-upgrade-cli"};
     const auto rest = child_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file,
                                       plan.pc_address, platform::own_process_id());
     arguments.insert(arguments.end(), rest.begin(), rest.end());
@@ -97,12 +108,12 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
             arguments.end(),
             {"--log",
              (std::filesystem::path(o.log_file) / ("voq-upgrade-" + plan.device.address_text + ".log")).string()});
-    const platform::ChildRun child = platform::run_child(
-        arguments,
-        {o.verbose, platform::terminal::interrupting_signal, platform::terminal::interrupt_descriptor(), {}});
-    return found_in_range(record_of_child(child.output, child.status, plan.device.address_text,
-                                          plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address)),
-                          plan.in_range);
+    const std::optional<Options> device = device_options(arguments);
+    if (!device) return unreported(plan, Outcome::usage, "the device's options were refused");
+    RunRecord record = run_device_here(*device);
+    if (record.device.empty()) record.device = plan.device.address_text;
+    if (record.pc_address.empty()) record.pc_address = ui::dotted(plan.pc_address);
+    return found_in_range(record, plan.in_range);
 }
 
 std::string device_line(const RunRecord& r)
@@ -266,26 +277,6 @@ int fleet_status(const std::vector<RunRecord>& records)
     return not_current ? status_not_current : 0;
 }
 
-RunRecord record_of_child(const std::string& output, int status, const std::string& device,
-                          const std::string& pc_address)
-{
-    const std::size_t last_start = output.rfind('\n', output.size() >= 2 ? output.size() - 2 : 0);
-    const std::string last = output.substr(last_start == std::string::npos ? 0 : last_start + 1);
-    if (auto record = parse_record_json(last)) {
-        if (record->device.empty()) record->device = device;
-        if (record->pc_address.empty()) record->pc_address = pc_address;
-        return *record;
-    }
-    RunRecord record;
-    record.device = device;
-    record.pc_address = pc_address;
-    record.outcome = Outcome::pc_failure;
-    record.message = std::string(text::ended_unexpectedly) +
-                     (status > 128 ? " (ended by signal " + std::to_string(status - 128) + ")"
-                                   : " (exit status " + std::to_string(status) + ")");
-    return record;
-}
-
 int run_fleet(const Options& o)
 {
     const auto started = std::chrono::steady_clock::now();
@@ -312,7 +303,6 @@ int run_fleet(const Options& o)
         }
         return exit_status_of(why.outcome);
     }
-    const std::string program = platform::own_program_path();
 
     std::vector<RunRecord> records(plans.size());
     std::vector<bool> finished(plans.size(), false);
@@ -331,7 +321,7 @@ int run_fleet(const Options& o)
                 running += start ? 1 : 0;
                 if (show_tally) console.progress(tally_line(records, finished, running), true);
             }
-            RunRecord record = start ? run_device(o, program, plans[i])
+            RunRecord record = start ? run_device(o, plans[i])
                                      : unreported(plans[i], Outcome::not_started, not_started_message(o.max_failures));
             record.name = plans[i].name;
             if (start && plans[i].pc_address != 0) slots.give_back(plans[i].pc_address);

@@ -22,11 +22,6 @@ int run_fleet(const Options& options);
 // was not upgraded; then a line with the totals of each outcome.
 std::string summary_table(const std::vector<RunRecord>& records);
 
-// The record a child left as its last line of output; when it left none, one that says
-// how it ended.
-RunRecord record_of_child(const std::string& output, int status, const std::string& device,
-                          const std::string& pc_address);
-
 // The status a list of runs ends with: the first failure's in the file's order; else
 // status_not_current when --check found a device the tool's firmware would change; else 0.
 int fleet_status(const std::vector<RunRecord>& records);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -202,7 +203,9 @@ void CliScreens::end_without_upgrade(const StandingVerdict& verdict)
     }
     if (settings_.log != nullptr) settings_.log->shown(verdict.message);
     console_.say(verdict.message);
-    platform::end_process_with_status(finish());
+    const int status = finish();
+    if (settings_.one_of_several) throw ui::RunEnded{};
+    platform::end_process_with_status(status);
 }
 
 int CliScreens::show_success(const ui::SuccessView& view)
@@ -266,6 +269,8 @@ void CliScreens::set_progress_position(ui::ProgressId id, int position)
 ui::Pump CliScreens::pump(ui::ProgressId id, int)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
+    // The run ended on another of its threads: this one leaves it too.
+    if (finished_ && settings_.one_of_several) throw ui::RunEnded{};
     Progress& screen = progress_[id];
     if (platform::terminal::interrupted()) {
         pending_ = current_interruption().outcome;
@@ -416,7 +421,10 @@ void CliScreens::report(std::optional<session::Failure> failure, std::string_vie
 
 int CliScreens::finish()
 {
-    finishing_.lock();  // never released: the first thread to finish ends the process
+    // Never released: the first thread to finish ends the process, or, in a list's
+    // process, reports the run; any other only leaves it.
+    if (!settings_.one_of_several) finishing_.lock();
+    else if (!finishing_.try_lock()) return 0;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!decided_) {
@@ -431,18 +439,37 @@ int CliScreens::finish()
         fill_record_locked(report_locked());
     }
     console_.end_progress();
-    if (console_.json()) {
+    // A list prints its runs' records itself.
+    if (console_.json() && !settings_.one_of_several) {
         const std::string line = record_json(record_) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
     }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+    finished_signal_.notify_all();
     return status_of(record_);
+}
+
+RunRecord CliScreens::finished_record()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_signal_.wait(lock, [&] { return finished_; });
+    return record_;
 }
 
 void CliScreens::end_process()
 {
     const int status = finish();
+    if (settings_.one_of_several) throw ui::RunEnded{};
     platform::end_process_with_status(status);
+}
+
+void CliScreens::idle(unsigned ms)
+{
+    if (!settings_.one_of_several) return platform::sleep_milliseconds(ms);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (finished_signal_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return finished_; })) throw ui::RunEnded{};
 }
 
 void CliScreens::note(const record::Fact& fact)

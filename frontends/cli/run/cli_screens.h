@@ -1,5 +1,6 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -29,6 +30,7 @@ struct ScreenSettings {
     ui::SupportLog* log = nullptr;  // --log
     Mode mode = Mode::upgrade;
     bool causes_on_stderr = true;  // false in a list's child, whose causes its parent prints from the JSON
+    bool one_of_several = false;   // a run of a list in the list's process: its end ends the run, not the process
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -60,9 +62,12 @@ public:
     void report_error(std::string_view message, std::string_view title) override;
     void report_failure(session::Failure failure, std::string_view message, std::string_view title) override;
     [[noreturn]] void end_process() override;
+    void idle(unsigned ms) override;
 
     // The run's end where the core returns instead: the report, then the exit status.
     int finish();
+    // One of several: waits until the run has finished, then gives its record.
+    RunRecord finished_record();
     // What happened: the record, the progress lines, the exit status and the verbose
     // trace come from these, never from a text.
     void note(const record::Fact& fact) override;
@@ -112,8 +117,10 @@ private:
     bool http_unanswered_ = false;     // --http-timeout ran out on a request
     bool transfer_summarised_ = false;
     bool decided_ = false;
+    bool finished_ = false;  // the run is reported, and one of several is over
+    std::condition_variable finished_signal_;
     std::uint32_t started_ms_;
-    std::mutex finishing_;  // held by the thread that ends the process, for good
+    std::mutex finishing_;  // held by the thread that ends the process, or reports the run, for good
 };
 
 }  // namespace voq::cli
