@@ -40,6 +40,9 @@ struct Session {
     // What keeps the run's memory while a thread the core started for it runs, where a
     // process performs several runs; empty where the process ends with its one run.
     std::weak_ptr<void> owner;
+    // Taken by the listener as it starts and let go once its socket is closed, for a
+    // front-end that must know when the port is free again; empty elsewhere.
+    std::shared_ptr<void> port_hold;
 
     // 1: serve the target image (direct mode, and after the first delivery of staged
     // mode); 0: the transition image comes first. Written on one thread, polled on another.

@@ -29,6 +29,7 @@ struct ListenerRecord {
     ListenerRecord() = default;
     ListenerRecord(const ListenerRecord&) = delete;
     ListenerRecord& operator=(const ListenerRecord&) = delete;
+    // The port is free before port_hold is let go: members outlive this body.
     ~ListenerRecord()
     {
         if (socket != platform::invalid_socket) platform::close_socket(socket);
@@ -40,6 +41,7 @@ struct ListenerRecord {
     std::array<std::uint8_t, packet_buffer_size> receive_buffer{};
     session::Session* session = nullptr;
     std::shared_ptr<void> owner;  // the run's memory, where a process performs several
+    std::shared_ptr<void> port_hold;
 };
 
 [[noreturn]] void serve_requests(ListenerRecord& listener)
@@ -186,6 +188,7 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
     if (listener == nullptr) ui::fail(session, session::Failure::cannot_allocate_listener);
     listener->session = &session;
     listener->owner = session.owner.lock();
+    listener->port_hold = std::move(session.port_hold);
     listener->socket = platform::open_datagram_socket();
     if (listener->socket == platform::invalid_socket)
         ui::fail(session, session::Failure::cannot_create_listener_socket);

@@ -126,7 +126,8 @@ enum class Pump { quiet, cancelled };
 // - end_process ends the process at once from any thread, with status 0 on the desktop
 //   (a front-end for scripts may choose the status by the outcome it was told of). It
 //   must not run other threads' destructors or wait for them: they may sit in blocking
-//   socket calls or hold screens. It may flush what the front-end itself writes.
+//   socket calls or hold screens. It may flush what the front-end itself writes. Where
+//   a process performs several runs it ends the run instead (RunEnded, below).
 // tests/support/screens_conformance.h holds cases any front-end can be run through.
 class Screens {
 public:

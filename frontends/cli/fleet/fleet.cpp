@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -88,7 +89,7 @@ std::optional<Options> device_options(const std::vector<std::string>& arguments)
     return parse_command_line(static_cast<int>(words.size()), argv.data()).options;
 }
 
-RunRecord run_device(const Options& o, const Plan& plan)
+RunRecord run_device(const Options& o, const Plan& plan, std::shared_ptr<void> port_hold)
 {
     if (!plan.unresolved.empty()) {
         RunRecord record = unreported(plan, Outcome::no_response, plan.name + ": " + plan.unresolved);
@@ -99,8 +100,8 @@ RunRecord run_device(const Options& o, const Plan& plan)
     if (platform::terminal::interrupted())
         return unreported(plan, current_interruption().outcome, std::string(text::not_started));
     std::vector<std::string> arguments{"voq-upgrade-cli"};
-    const auto rest = child_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file,
-                                      plan.pc_address, platform::own_process_id());
+    const auto rest =
+        device_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file, plan.pc_address);
     arguments.insert(arguments.end(), rest.begin(), rest.end());
     if (plan.in_range) arguments.push_back("--voq-only");
     if (!o.log_file.empty())
@@ -110,7 +111,7 @@ RunRecord run_device(const Options& o, const Plan& plan)
              (std::filesystem::path(o.log_file) / ("voq-upgrade-" + plan.device.address_text + ".log")).string()});
     const std::optional<Options> device = device_options(arguments);
     if (!device) return unreported(plan, Outcome::usage, "the device's options were refused");
-    RunRecord record = run_device_here(*device);
+    RunRecord record = run_device_here(*device, std::move(port_hold));
     if (record.device.empty()) record.device = plan.device.address_text;
     if (record.pc_address.empty()) record.pc_address = ui::dotted(plan.pc_address);
     return found_in_range(record, plan.in_range);
@@ -144,8 +145,8 @@ std::string tally_line(const std::vector<RunRecord>& records, const std::vector<
            std::to_string(total - done - read - failed - running) + " waiting";
 }
 
-// Reads and checks the list, and whatever each child would otherwise find wrong only
-// once it runs; a problem is a usage error, named by its line.
+// Reads and checks the list, and whatever each device's run would otherwise find wrong
+// only once it runs; a problem is a usage error, named by its line.
 std::vector<Plan> plan_devices(const Options& o, std::string& problem, std::size_t& absent)
 {
     DevicesList list = listed_devices(o, problem);
@@ -159,7 +160,7 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem, std::size
     absent = leave_out_absent(spread, timeout_ms(o.connect_timeout_s), most_probes_at_once);
     const std::filesystem::path folder = std::filesystem::path(o.devices_file).parent_path();
     std::error_code error;
-    // The children run in this folder too, but an absolute name says plainly which file is meant.
+    // The runs read it from this folder too, but an absolute name says plainly which file is meant.
     const std::string shared_password_file =
         o.password_file.empty() ? "" : std::filesystem::absolute(o.password_file, error).string();
     std::map<std::string, std::string> checked;  // password file to its problem
@@ -310,21 +311,26 @@ int run_fleet(const Options& o)
     std::atomic<unsigned> failures{0};
     std::atomic<std::size_t> next{0};
     std::mutex reporting;
-    PcAddressSlots slots;
+    // A run's listener may give its slot back after the list has ended.
+    const auto slots = std::make_shared<PcAddressSlots>();
     const bool show_tally = !o.json && !o.quiet && platform::terminal::is_terminal(stdout);
     const auto worker = [&] {
         for (std::size_t i = next++; i < plans.size(); i = next++) {
             const bool start = o.max_failures == 0 || failures < o.max_failures;
-            if (start && plans[i].pc_address != 0) slots.take(plans[i].pc_address);
+            std::shared_ptr<void> port_hold;  // the slot, given back once the run's port is free
+            if (start && plans[i].pc_address != 0) {
+                slots->take(plans[i].pc_address);
+                port_hold.reset(static_cast<void*>(nullptr),
+                                [slots, pc = plans[i].pc_address](void*) { slots->give_back(pc); });
+            }
             {
                 const std::lock_guard<std::mutex> lock(reporting);
                 running += start ? 1 : 0;
                 if (show_tally) console.progress(tally_line(records, finished, running), true);
             }
-            RunRecord record = start ? run_device(o, plans[i])
+            RunRecord record = start ? run_device(o, plans[i], std::move(port_hold))
                                      : unreported(plans[i], Outcome::not_started, not_started_message(o.max_failures));
             record.name = plans[i].name;
-            if (start && plans[i].pc_address != 0) slots.give_back(plans[i].pc_address);
             if (fails(record)) ++failures;
             const std::lock_guard<std::mutex> lock(reporting);
             running -= start ? 1 : 0;

@@ -13,7 +13,7 @@ namespace voq::cli {
 // ports until its run ends; past that a device waits its turn.
 inline constexpr unsigned most_runs_per_pc_address = tftp::listener_port_attempts;
 
-// The devices of --devices, each upgraded by a child process of this program, at most
+// The devices of --devices, each upgraded by a run of its own in this process, at most
 // --parallel at once; a line for each as it ends, then the summary; its status is
 // fleet_status's.
 int run_fleet(const Options& options);

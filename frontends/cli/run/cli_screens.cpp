@@ -225,6 +225,9 @@ int CliScreens::show_success(const ui::SuccessView& view)
 ui::ProgressId CliScreens::open_progress(const ui::ProgressView& view)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
+    // Every step that would send something opens a screen first: a run that is over
+    // sends nothing more, whichever of its threads comes here.
+    if (over_locked()) throw ui::RunEnded{};
     const ui::ProgressId id = next_progress_++;
     Progress& screen = progress_[id];
     screen.template_id = view.template_id;
@@ -270,7 +273,7 @@ ui::Pump CliScreens::pump(ui::ProgressId id, int)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
     // The run ended on another of its threads: this one leaves it too.
-    if (finished_ && settings_.one_of_several) throw ui::RunEnded{};
+    if (over_locked()) throw ui::RunEnded{};
     Progress& screen = progress_[id];
     if (platform::terminal::interrupted()) {
         pending_ = current_interruption().outcome;
@@ -315,6 +318,7 @@ void CliScreens::close_progress(ui::ProgressId id)
     if (found == progress_.end()) return;
     const Progress& screen = found->second;
     console_.end_progress();
+    if (over_locked()) return static_cast<void>(progress_.erase(found));
     if (screen.template_id == ui::templates::connecting) phase_took("connecting", screen.opened_ms);
     if (screen.template_id == ui::templates::waiting) phase_took("waiting for the read request", screen.opened_ms);
     if (screen.template_id == ui::templates::uploading && screen.restarting)
@@ -380,6 +384,7 @@ void CliScreens::report(std::optional<session::Failure> failure, std::string_vie
     record::RunReport report;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
+        if (over_locked()) return;
         summarise_transfer_locked();
         report = report_locked();
         if (pending_ && (!failure || is_cancel(*failure))) {
@@ -424,7 +429,7 @@ int CliScreens::finish()
     // Never released: the first thread to finish ends the process, or, in a list's
     // process, reports the run; any other only leaves it.
     if (!settings_.one_of_several) finishing_.lock();
-    else if (!finishing_.try_lock()) return 0;
+    else if (finishing_begun_.exchange(true)) return 0;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!decided_) {
@@ -476,6 +481,8 @@ void CliScreens::note(const record::Fact& fact)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
+        // What a thread left behind learns once its run is reported goes nowhere.
+        if (over_locked()) return;
         record::keep_fact(facts_, {platform::milliseconds(), fact});
         if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) note_transfer_locked(*transfer);
         if (const auto* phase = std::get_if<record::PhaseFact>(&fact)) {

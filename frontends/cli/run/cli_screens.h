@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -29,7 +30,7 @@ struct ScreenSettings {
     std::uint32_t device_address = 0;
     ui::SupportLog* log = nullptr;  // --log
     Mode mode = Mode::upgrade;
-    bool causes_on_stderr = true;  // false in a list's child, whose causes its parent prints from the JSON
+    bool causes_on_stderr = true;  // false for a list's run, whose causes the list prints from its record
     bool one_of_several = false;   // a run of a list in the list's process: its end ends the run, not the process
 };
 
@@ -101,6 +102,8 @@ private:
     void summarise_transfer_locked();
     record::RunReport report_locked() const;
     void fill_record_locked(const record::RunReport& report);
+    // One of several, reported: its threads leave, and what they still do is not told.
+    bool over_locked() const { return settings_.one_of_several && finished_; }
 
     ScreenSettings settings_;
     Console& console_;
@@ -120,7 +123,8 @@ private:
     bool finished_ = false;  // the run is reported, and one of several is over
     std::condition_variable finished_signal_;
     std::uint32_t started_ms_;
-    std::mutex finishing_;  // held by the thread that ends the process, or reports the run, for good
+    std::mutex finishing_;                      // held by the thread that ends the process, for good
+    std::atomic<bool> finishing_begun_{false};  // one of several: a thread reports the run
 };
 
 }  // namespace voq::cli

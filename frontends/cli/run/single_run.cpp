@@ -139,7 +139,7 @@ RunSetup set_up(const Options& o, Console& console, bool interactive, bool one_o
     return setup;
 }
 
-ScreenSettings screen_settings(const Options& o, const RunSetup& setup, bool interactive)
+ScreenSettings screen_settings(const Options& o, const RunSetup& setup, bool interactive, bool one_of_several)
 {
     return {o.yes,
             interactive,
@@ -150,7 +150,7 @@ ScreenSettings screen_settings(const Options& o, const RunSetup& setup, bool int
             o.device_address,
             nullptr,
             o.mode,
-            o.parent_process == 0};
+            !one_of_several};
 }
 
 void start_log(const Options& o, DeviceRun& run)
@@ -181,7 +181,6 @@ void fill_record(const Options& o, const RunSetup& setup, RunRecord& record)
 
 int run_one_device(const Options& o)
 {
-    if (o.parent_process != 0) platform::end_with_parent(o.parent_process);
     const auto usage_error = [&](const std::string& text) { return report_usage_error(text, o.json, o.device); };
     if (!platform::start_socket_library()) return usage_error("the socket library did not start");
     const bool interactive = platform::terminal::is_terminal(stdin);
@@ -190,14 +189,15 @@ int run_one_device(const Options& o)
     if (!setup.problem.empty()) return usage_error(setup.problem);
 
     // Like the desktop programs', the run lives for the whole process, which may end on any of its threads.
-    static DeviceRun* const run = new DeviceRun(o, screen_settings(o, setup, interactive), setup.password, false);
+    static DeviceRun* const run =
+        new DeviceRun(o, screen_settings(o, setup, interactive, false), setup.password, false);
     fill_record(o, setup, run->record);
     start_log(o, *run);
     enter(*run, setup.pc_address);
     return run->screens.finish();
 }
 
-RunRecord run_device_here(const Options& o)
+RunRecord run_device_here(const Options& o, std::shared_ptr<void> port_hold)
 {
     Console setup_console(console_settings(o, true));
     const RunSetup setup = set_up(o, setup_console, false, true);
@@ -208,8 +208,9 @@ RunRecord run_device_here(const Options& o)
         record.message = setup.problem;
         return record;
     }
-    const auto run = std::make_shared<DeviceRun>(o, screen_settings(o, setup, false), setup.password, true);
+    const auto run = std::make_shared<DeviceRun>(o, screen_settings(o, setup, false, true), setup.password, true);
     run->session.owner = run;
+    run->session.port_hold = std::move(port_hold);
     fill_record(o, setup, run->record);
     start_log(o, *run);
     // The run's threads hold it: this one, the listener's and each request's worker.
@@ -219,7 +220,11 @@ RunRecord run_device_here(const Options& o)
                 enter(*run, pc_address);
                 run->screens.finish();
             } catch (const ui::RunEnded&) {
+            } catch (...) {
+                run->screens.finish();  // as a run that ended without a result; the list goes on
             }
+            // Only this thread starts the listener, which takes the hold; without one it goes here.
+            run->session.port_hold.reset();
         }).detach();
     } catch (const std::system_error& error) {
         RunRecord record = run->record;
