@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace voq::app {
 // real ones (standard_startup_services); tests swap single entries.
 struct StartupServices {
     bool (*start_socket_library)();
-    std::vector<std::uint32_t> (*local_addresses)();
+    std::function<std::vector<std::uint32_t>()> local_addresses;
     std::uint32_t (*milliseconds)();
     // The embedded image of that resource id; an empty view when the build lacks it.
     std::span<const std::uint8_t> (*embedded_image)(int resource_id);

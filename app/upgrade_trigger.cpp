@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/address_screen.h"
-#include "platform/clock.h"
 #include "tftp/listener.h"
+#include "ui/screens.h"
 #include "web/runner.h"
 
 namespace voq::app {
@@ -26,12 +26,12 @@ void send_upgrade_request(session::Session& session, std::uint16_t port)
         session, web::device_request(session, pc, session.device_address, path, record::RequestKind::upgrade_request));
 }
 
-// Nothing waits for this thread and the process ends on another, so it sleeps in long
+// Nothing waits for this thread and the run ends on another, so it idles in long
 // steps: waking every 10 ms cost a quarter of the waiting screen's CPU time.
-[[noreturn]] void idle_until_the_end()
+[[noreturn]] void idle_until_the_end(session::Session& session)
 {
     constexpr unsigned an_hour_ms = 3600u * 1000u;
-    while (true) platform::sleep_milliseconds(an_hour_ms);
+    while (true) session.screens->idle(an_hour_ms);
 }
 
 }  // namespace
@@ -40,14 +40,14 @@ void run_upgrade_trigger(session::Session& session)
 {
     const std::uint16_t port = tftp::start_listener(session, session.selected_local_address);
     send_upgrade_request(session, port);
-    if (session.stage_flag.load() != 0) idle_until_the_end();
+    if (session.stage_flag.load() != 0) idle_until_the_end(session);
 
     // Staged mode: the listener turns the flag once the transition image is in.
-    while (session.stage_flag.load() == 0) platform::sleep_milliseconds(stage_poll_ms);
+    while (session.stage_flag.load() == 0) session.screens->idle(stage_poll_ms);
     // The new name is in place before the request that makes the device ask for it.
     session.expected_file_name.assign(expected_file_name(session, 1));
     send_upgrade_request(session, port);
-    idle_until_the_end();
+    idle_until_the_end(session);
 }
 
 }  // namespace voq::app

@@ -1,16 +1,14 @@
 // voq-bench-fleet: many simulated devices upgraded at once by voq-upgrade-cli --devices
 // from one PC address, --parallel equal to their number; the wall time against one
-// device's, the program's CPU time (the list's process and its children) and the
-// resident memory of the list's process, of the largest device's, and of all at once. Every image is checked byte for
-// byte. Figures are printed as Markdown. Needs port 80 on many loopback addresses (root, or unshare -rn), and uses
-// 127.2.0.0/16 alone. The floor's responders are this program again, started with a
-// sub-command of its own (bench/responder_processes.h).
+// device's, the program's CPU time and its resident memory at most. Every image is
+// checked byte for byte. Figures are printed as Markdown. Needs port 80 on many loopback addresses (root, or unshare
+// -rn), and uses 127.2.0.0/16 alone. The floor's responders are this program again, started with a sub-command of its
+// own (bench/responder_processes.h).
 //
 //   voq-bench-fleet --program PATH [--sizes 1,10,50,100]
 
 #include <atomic>
 #include <cstdio>
-#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -44,9 +42,7 @@ struct FleetRun {
     unsigned devices = 0;
     double wall_s = 0;
     double cpu_s = 0;
-    long parent_kib = 0;          // the list's process, its high-water mark
-    long largest_child_kib = 0;   // the largest of the devices' processes
-    long total_kib = 0;           // the most that all of them held at one moment
+    long program_kib = 0;         // the list's process, its high-water mark
     double simulators_cpu_s = 0;  // this process: the simulated devices, their clients and servers
     double sampler_cpu_s = 0;     // of that, reading the memory figures from /proc
     unsigned upgraded = 0;        // as the program reported
@@ -71,36 +67,13 @@ long status_field_kib(pid_t pid, const char* field)
     return 0;
 }
 
-// From the parent's own list of children, task by task: scanning the whole of /proc
-// at every sample took as much of the machine as the devices' side of the run.
-std::vector<pid_t> children_of(pid_t parent)
-{
-    std::vector<pid_t> children;
-    const std::string tasks = "/proc/" + std::to_string(parent) + "/task";
-    DIR* folder = ::opendir(tasks.c_str());
-    if (folder == nullptr) return children;
-    while (const dirent* entry = ::readdir(folder)) {
-        if (entry->d_name[0] == '.') continue;
-        std::ifstream list(tasks + "/" + entry->d_name + "/children");
-        for (pid_t child = 0; list >> child;) children.push_back(child);
-    }
-    ::closedir(folder);
-    return children;
-}
-
 // Memory is read from /proc while the run goes: the resource usage that wait4 gives
 // counts the benchmark's own pages in a child before its exec.
 void sample_memory(pid_t parent, FleetRun& run, const std::atomic<bool>& done)
 {
     const double cpu_before = cpu_seconds(RUSAGE_THREAD);
     while (!done.load()) {
-        run.parent_kib = std::max(run.parent_kib, status_field_kib(parent, "VmHWM"));
-        long total = status_field_kib(parent, "VmRSS");
-        for (const pid_t child : children_of(parent)) {
-            run.largest_child_kib = std::max(run.largest_child_kib, status_field_kib(child, "VmHWM"));
-            total += status_field_kib(child, "VmRSS");
-        }
-        run.total_kib = std::max(run.total_kib, total);
+        run.program_kib = std::max(run.program_kib, status_field_kib(parent, "VmHWM"));
         voq::platform::sleep_milliseconds(100);
     }
     run.sampler_cpu_s = cpu_seconds(RUSAGE_THREAD) - cpu_before;
@@ -141,7 +114,6 @@ FleetRun run_fleet(const std::string& program, unsigned count, const std::vector
     settings.started = [&](long child) {
         sampler = std::thread(sample_memory, static_cast<pid_t>(child), std::ref(run), std::cref(done));
     };
-    // The program's time with that of the children it waited for.
     const voq::platform::ChildRun child = voq::platform::run_child(arguments, settings);
     done.store(true);
     if (sampler.joinable()) sampler.join();
@@ -221,7 +193,7 @@ bool report_floor(const std::vector<unsigned>& sizes, const std::vector<double>&
         "than one between threads of a process. The floor is one device's wall time above plus what the best\n"
         "case's transfers need beyond one device's (goal: the program at most 1.25 times the floor). Beside\n"
         "it, the same with the responders as threads of the clients' own process (the floor of earlier runs)\n"
-        "and with a process for each responder, as the program has a process for each device. Byte for byte:\n"
+        "and with a process for each responder, the shape of a list whose devices were processes. Byte for byte:\n"
         "apart / in the clients' process / a process each.\n\n");
     std::printf(
         "| devices | byte for byte | best case's transfers s | floor s | floor against one | the program against "
@@ -291,8 +263,8 @@ int main(int argc, char** argv)
         "127.2.0.1 with --parallel equal to their number and --restart-wait 2.\n\n");
     std::printf(
         "| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | simulators' CPU s "
-        "(of it /proc sampling) | list's process KiB | largest device process KiB | all at once KiB |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+        "(of it /proc sampling) | program KiB |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     double one = 0;
     bool whole = true;
     std::vector<std::string> timelines;
@@ -301,10 +273,9 @@ int main(int argc, char** argv)
         voq::bench::FleetTimeline timeline(count);
         const FleetRun run = run_fleet(program, count, image, timeline);
         if (one == 0) one = run.wall_s;
-        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %.2f (%.2f) | %ld | %ld | %ld |\n", count,
-                    run.upgraded, run.intact, run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s,
-                    count ? run.cpu_s / count : 0.0, run.simulators_cpu_s, run.sampler_cpu_s, run.parent_kib,
-                    run.largest_child_kib, run.total_kib);
+        std::printf("| %u | %u | %u | %.2f | %.2f | %.2f | %.3f | %.2f (%.2f) | %ld |\n", count, run.upgraded,
+                    run.intact, run.wall_s, one > 0 ? run.wall_s / one : 0.0, run.cpu_s,
+                    count ? run.cpu_s / count : 0.0, run.simulators_cpu_s, run.sampler_cpu_s, run.program_kib);
         std::fflush(stdout);
         timelines.push_back(timeline_row(count, timeline, run.wall_s));
         walls.push_back(run.wall_s);

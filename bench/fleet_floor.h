@@ -22,7 +22,7 @@ struct FloorRun {
 enum class Responders {
     apart,            // all of them threads of one process of their own: the floor
     clients_process,  // threads of this process, beside the clients
-    process_each,     // a process each, as the tool has a process a device
+    process_each,     // a process each, as a list had when its devices were processes
 };
 
 // Responders in processes of their own serve the image this program carries as the

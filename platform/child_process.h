@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Other programs run to their end from this one: the command-line program's children,
-// one for each device of a list, and the programs a benchmark measures.
+// Other programs run to their end from this one: the programs a benchmark or a test
+// measures.
 namespace voq::platform {
 
 struct ChildRun {
@@ -29,18 +29,10 @@ struct ChildSettings {
 };
 
 // Runs arguments (the program first) with standard input empty and standard output
-// collected, and waits for its end. On Windows the child never outlives this process;
-// elsewhere a child sees to that itself with end_with_parent.
+// collected, and waits for its end. On Windows the child never outlives this process.
 ChildRun run_child(const std::vector<std::string>& arguments, const ChildSettings& settings);
 
 // This program's own file, to start it again.
 std::string own_program_path();
-
-// This process's id, for its children's end_with_parent.
-long own_process_id();
-
-// For a child of run_child: ends this process when parent, the process that started
-// it, ends (on Windows the parent's job object does it).
-void end_with_parent(long parent);
 
 }  // namespace voq::platform

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string_view>
 
@@ -26,15 +27,22 @@ inline constexpr std::size_t response_buffer_size = 131072;
 // Every request may store one byte less than the buffer holds: room for the terminator.
 inline constexpr int response_size_limit = static_cast<int>(response_buffer_size - 1);
 
-// The one record of the single upgrade run a process performs. Created before the
-// entry runs, empty but for the stage flag, and never freed. IPv4 addresses are in
-// host order; 0 means none.
+// The one record of an upgrade run. Created before the entry runs, empty but for the
+// stage flag. A desktop program performs one run a process and never frees it; the
+// command line's list performs several at once, each freed when its last thread ends.
+// IPv4 addresses are in host order; 0 means none.
 struct Session {
     explicit Session(int initial_stage_flag) : stage_flag(initial_stage_flag) {}
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     ui::Screens* screens = nullptr;  // the front-end, set by the entry
+    // What keeps the run's memory while a thread the core started for it runs, where a
+    // process performs several runs; empty where the process ends with its one run.
+    std::weak_ptr<void> owner;
+    // Taken by the listener as it starts and let go once its socket is closed, for a
+    // front-end that must know when the port is free again; empty elsewhere.
+    std::shared_ptr<void> port_hold;
 
     // 1: serve the target image (direct mode, and after the first delivery of staged
     // mode); 0: the transition image comes first. Written on one thread, polled on another.

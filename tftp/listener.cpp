@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -22,18 +23,29 @@ namespace voq::tftp {
 
 namespace {
 
-// Handed to the listener's thread and never released: the process ends on that thread.
+// Handed to the listener's thread, which releases it when it ends; where the process
+// ends on that thread, never.
 struct ListenerRecord {
+    ListenerRecord() = default;
+    ListenerRecord(const ListenerRecord&) = delete;
+    ListenerRecord& operator=(const ListenerRecord&) = delete;
+    // The port is free before port_hold is let go: members outlive this body.
+    ~ListenerRecord()
+    {
+        if (socket != platform::invalid_socket) platform::close_socket(socket);
+    }
+
     std::uint32_t local_address = 0;
     std::uint16_t port = 0;
     platform::SocketHandle socket = platform::invalid_socket;
     std::array<std::uint8_t, packet_buffer_size> receive_buffer{};
     session::Session* session = nullptr;
+    std::shared_ptr<void> owner;  // the run's memory, where a process performs several
+    std::shared_ptr<void> port_hold;
 };
 
-int listener_thread(void* raw)
+[[noreturn]] void serve_requests(ListenerRecord& listener)
 {
-    ListenerRecord& listener = *static_cast<ListenerRecord*>(raw);
     session::Session& session = *listener.session;
     bool first_wait = true;
     while (true) {
@@ -44,11 +56,22 @@ int listener_thread(void* raw)
         // A device that did not take the transition image must not be given the target.
         if (session.stage_flag.load() != 0 || completion == Completion::failed) {
             platform::close_socket(listener.socket);
+            listener.socket = platform::invalid_socket;
             ui::end_process(session);
         }
         session.stage_flag.store(1);
         first_wait = false;
     }
+}
+
+int listener_thread(void* raw)
+{
+    const std::unique_ptr<ListenerRecord> listener(static_cast<ListenerRecord*>(raw));
+    try {
+        serve_requests(*listener);
+    } catch (const ui::RunEnded&) {
+    }
+    return 0;
 }
 
 // A device asking for another file than it was told is worth knowing about.
@@ -161,9 +184,11 @@ std::optional<std::uint16_t> search_listener_port(const std::function<platform::
 
 std::uint16_t start_listener(session::Session& session, std::uint32_t local_address)
 {
-    auto* listener = new (std::nothrow) ListenerRecord;
+    std::unique_ptr<ListenerRecord> listener(new (std::nothrow) ListenerRecord);
     if (listener == nullptr) ui::fail(session, session::Failure::cannot_allocate_listener);
     listener->session = &session;
+    listener->owner = session.owner.lock();
+    listener->port_hold = std::move(session.port_hold);
     listener->socket = platform::open_datagram_socket();
     if (listener->socket == platform::invalid_socket)
         ui::fail(session, session::Failure::cannot_create_listener_socket);
@@ -197,10 +222,12 @@ std::uint16_t start_listener(session::Session& session, std::uint32_t local_addr
     listener->port = *port;
     listener->local_address = local_address;
 
-    // Left running on its own: the process ends on it, or on a Cancel elsewhere.
-    platform::Thread thread = platform::Thread::start(listener_thread, listener);
+    // Left running on its own: the run ends on it, or on a Cancel elsewhere.
+    const std::uint16_t listening_port = listener->port;
+    platform::Thread thread = platform::Thread::start(listener_thread, listener.get());
     if (!thread.valid()) ui::fail(session, session::Failure::cannot_start_listener);
-    return listener->port;
+    listener.release();
+    return listening_port;
 }
 
 }  // namespace voq::tftp

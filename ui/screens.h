@@ -6,10 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
 #include "record/facts.h"
 #include "ui/ids.h"
 
 namespace voq::ui {
+
+// Thrown by end_process() where a process performs several runs: the run is over, and
+// each of its threads leaves the core where it stands, releasing what it holds. The
+// core catches it at the top of every thread it starts.
+struct RunEnded {};
 
 
 // What each screen shows, computed by the core from the Session state. A front-end
@@ -120,7 +126,8 @@ enum class Pump { quiet, cancelled };
 // - end_process ends the process at once from any thread, with status 0 on the desktop
 //   (a front-end for scripts may choose the status by the outcome it was told of). It
 //   must not run other threads' destructors or wait for them: they may sit in blocking
-//   socket calls or hold screens. It may flush what the front-end itself writes.
+//   socket calls or hold screens. It may flush what the front-end itself writes. Where
+//   a process performs several runs it ends the run instead (RunEnded, below).
 // tests/support/screens_conformance.h holds cases any front-end can be run through.
 class Screens {
 public:
@@ -169,8 +176,12 @@ public:
         report_error(message, title);
     }
     // Ends the process from any thread, at once: with status 0 on the desktop, with the
-    // status of the outcome it was told of in a front-end for scripts.
+    // status of the outcome it was told of in a front-end for scripts. A front-end that
+    // performs several runs in one process ends the run instead, by throwing RunEnded.
     [[noreturn]] virtual void end_process() = 0;
+    // A thread of the run with nothing left to do waits here up to ms. Where a process
+    // performs several runs, the front-end ends the thread (RunEnded) once the run is over.
+    virtual void idle(unsigned ms) { platform::sleep_milliseconds(ms); }
 
     // What happened, beside what is shown: from any thread, in the order it happened
     // on that thread; a failure's fact comes just before its report_error. Must return

@@ -20,9 +20,19 @@ namespace {
 // The password screen reads each field with a limit of 127 bytes, terminator included.
 constexpr std::size_t credential_length = 126;
 
+// Shared by the attempt and its worker, either of which may be left first: where a
+// process performs several runs, a run ended elsewhere leaves the attempt while the
+// exchange still goes on. The path is a copy for the same reason.
 struct WorkerParameters {
+    WorkerParameters(const ExchangeArguments& given, session::Session& run)
+        : arguments(given), path(given.path), session(&run), owner(run.owner.lock())
+    {
+        arguments.path = path;
+    }
     ExchangeArguments arguments;
+    std::string path;
     session::Session* session;
+    std::shared_ptr<void> owner;  // the run's memory, where a process performs several
 };
 
 // The credentials are named, never carried: the Auth state is read for whether the
@@ -39,9 +49,8 @@ record::RequestFact request_fact(const ExchangeArguments& a, const session::Auth
     return fact;
 }
 
-int worker_entry(void* raw)
+int exchange(const WorkerParameters& parameters)
 {
-    const auto& parameters = *static_cast<const WorkerParameters*>(raw);
     const ExchangeArguments& a = parameters.arguments;
     session::Session& session = *parameters.session;
     trace("HTTP %x:%u to %x:%u", a.local_address, a.local_port_base, a.device_address, a.device_port);
@@ -60,6 +69,18 @@ int worker_entry(void* raw)
         break;
     }
     return result.value;
+}
+
+// An ended run's answer is not read: 0, as for none.
+int worker_entry(void* raw)
+{
+    const std::unique_ptr<std::shared_ptr<WorkerParameters>> parameters(
+        static_cast<std::shared_ptr<WorkerParameters>*>(raw));
+    try {
+        return exchange(**parameters);
+    } catch (const ui::RunEnded&) {
+        return 0;
+    }
 }
 
 // One turn of the connecting screen's loop: its input, then a wait until the worker
@@ -81,17 +102,19 @@ void keep_alive(ui::ProgressScreen& connecting, ConnectingBar& bar, const platfo
 int attempt(session::Session& session, const ExchangeArguments& arguments, ConnectingBar& bar,
             std::uint32_t unanswered_hold_ms)
 {
-    WorkerParameters parameters{arguments, &session};
+    const auto parameters = std::make_shared<WorkerParameters>(arguments, session);
     ui::ProgressScreen connecting(session, ui::connecting_view(session));
     const unsigned turn_ms = connecting.turn_interval_ms();
     const std::uint32_t started_ms = platform::milliseconds();
-    platform::Thread worker = platform::Thread::start(worker_entry, &parameters);
+    auto handed = std::make_unique<std::shared_ptr<WorkerParameters>>(parameters);
+    platform::Thread worker = platform::Thread::start(worker_entry, handed.get());
     int answer = 0;
     if (worker.valid()) {
+        handed.release();
         while (!worker.finished()) keep_alive(connecting, bar, &worker, turn_ms);
         answer = worker.result();
     } else {
-        answer = worker_entry(&parameters);  // without a thread, the exchange runs here
+        answer = exchange(*parameters);  // without a thread, the exchange runs here
     }
     while (answer == 0) {
         const std::uint32_t held_ms = platform::milliseconds() - started_ms;

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,13 +102,5 @@ ChildRun run_child(const std::vector<std::string>& arguments, const ChildSetting
     return result;
 }
 
-void end_with_parent(long parent)
-{
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    // The parent may have ended before the line above: then no signal would come.
-    if (static_cast<long>(::getppid()) != parent) std::_Exit(143);
-}
-
-long own_process_id() { return static_cast<long>(::getpid()); }
 
 }  // namespace voq::platform

@@ -58,9 +58,6 @@ std::string own_program_path()
     return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
 }
 
-void end_with_parent(long) {}
-
-long own_process_id() { return static_cast<long>(::GetCurrentProcessId()); }
 
 ChildRun run_child(const std::vector<std::string>& arguments, const ChildSettings& settings)
 {

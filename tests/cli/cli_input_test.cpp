@@ -270,32 +270,6 @@ TEST(RecordJson, UnknownsAreNull)
     EXPECT_EQ(back->product, "");
 }
 
-TEST(RecordOfChild, AChildWithoutItsLineIsReportedWithHowItEnded)
-{
-    const struct {
-        std::string output;
-        int status;
-        Outcome outcome;
-        const char* message;
-    } cases[] = {
-        {"", 134, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (ended by signal 6)"},
-        {"", 9, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (exit status 9)"},
-        {"{\"broken\n", 1, Outcome::pc_failure, "Upgrade Failed: the run ended without a result (exit status 1)"},
-        {R"({"device":null,"pc_address":null,"port":null,"product":null,"mac_address":null,"serial_number":null,)"
-         R"("version_before":null,"version_after":null,"bytes":0,"delivered":false,"upgrade_answer":null,"seconds":0.0,)"
-         R"("outcome":"usage","status":1,)"
-         R"("message":"--local-address 192.0.2.7: Cannot assign requested address"})"
-         "\n",
-         1, Outcome::usage, "--local-address 192.0.2.7: Cannot assign requested address"},
-    };
-    for (const auto& c : cases) {
-        const RunRecord record = record_of_child(c.output, c.status, "10.0.0.2", "10.0.0.1");
-        EXPECT_EQ(record.outcome, c.outcome);
-        EXPECT_EQ(record.message, c.message);
-        EXPECT_EQ(record.device, "10.0.0.2");  // whatever the child knew
-    }
-}
-
 TEST(SummaryTable, AReasonForEachFailureAndTheTotals)
 {
     std::vector<RunRecord> records(4);

@@ -1,4 +1,4 @@
-// Many devices from one PC address: a child process for each, the summary, the status.
+// Many devices from one PC address: a run for each in the list's process, the summary, the status.
 
 #include <map>
 #include <nlohmann/json.hpp>
@@ -99,6 +99,24 @@ TEST_F(Fleet, JsonIsOneObjectALine)
     EXPECT_EQ((summary["outcomes"].get<std::map<std::string, int>>()), outcomes);
     EXPECT_EQ(summary["status"], run.status);
     EXPECT_EQ(summary["absent"], 0);
+}
+
+// A run that ends on its listener while its other thread still waits for the device's
+// answer: the list goes on, and the answer that comes late lands in a run still held.
+TEST_F(Fleet, ARunEndedOnOneThreadLeavesItsOthersSafely)
+{
+    sim::DeviceConfig config = quick_device();
+    config.tftp.faults.never_request = true;
+    config.web.answer_delay_ms = 1200;
+    const auto first = start_device(config);
+    const auto second = start_device(config, 1);
+    const std::string list = write_file("slow-devices", device_address() + "\n" + device_address(1) + "\n");
+    const CliRun run = run_cli(
+        {"--devices", list, "--parallel", "1", "--yes", "--json", "--local-address", pc(), "--request-timeout", "0.5"},
+        {}, 60000);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.status, 7) << run.out << run.err;
+    EXPECT_NE(run.out.find(R"("outcomes":{"no-request":2})"), std::string::npos) << run.out;
 }
 
 TEST_F(Fleet, ABadLineIsNamedAndNothingIsSent)

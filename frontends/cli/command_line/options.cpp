@@ -153,9 +153,8 @@ void define(CLI::App& app, Options& o)
     app.add_option("--write-devices", o.write_devices,
                    "write the VOQs found into FILE as a devices file, their product and version as a comment")
         ->type_name("FILE");
-    app.add_flag("--voq-only", o.voq_only)->group("");          // for the children of a range
-    app.add_option("--trace-label", o.trace_label)->group("");  // for the children of --devices
-    app.add_option("--parent-process", o.parent_process)->group("");
+    app.add_flag("--voq-only", o.voq_only)->group("");          // for the devices of a range
+    app.add_option("--trace-label", o.trace_label)->group("");  // for the devices of --devices
     app.set_version_flag("--version", version_text, "the program's version and the firmware it carries");
     app.footer(exit_status_help(width));
 }
@@ -242,9 +241,8 @@ std::uint32_t timeout_ms(double seconds)
     return seconds > 0 ? std::max<std::uint32_t>(1, static_cast<std::uint32_t>(seconds * 1000.0)) : 0;
 }
 
-std::vector<std::string> child_arguments(const Options& shared, const std::string& device, const std::string& user,
-                                         const std::string& password_file, std::uint32_t local_address,
-                                         long parent_process)
+std::vector<std::string> device_arguments(const Options& shared, const std::string& device, const std::string& user,
+                                          const std::string& password_file, std::uint32_t local_address)
 {
     std::vector<std::string> arguments{device,          "--yes", "--json",          "--quiet",
                                        "--user",        user,    "--local-address", ui::dotted(local_address),
@@ -255,8 +253,7 @@ std::vector<std::string> child_arguments(const Options& shared, const std::strin
     http << shared.http_timeout_s;
     wait << shared.restart_wait_s;
     arguments.insert(arguments.end(),
-                     {"--request-timeout", timeout.str(), "--http-timeout", http.str(), "--restart-wait", wait.str(),
-                      "--parent-process", std::to_string(parent_process)});
+                     {"--request-timeout", timeout.str(), "--http-timeout", http.str(), "--restart-wait", wait.str()});
     for (int level = 0; level < shared.verbosity; ++level) arguments.push_back("--verbose");
     if (shared.mode == Mode::check) arguments.push_back("--check");
     if (shared.mode == Mode::if_needed) arguments.push_back("--if-needed");

@@ -36,9 +36,8 @@ struct Options {
     std::uint32_t most_range_hosts = 4096;  // --max-hosts
     unsigned max_failures = 0;              // 0: every device is started
     std::string write_devices;              // the devices file to write the VOQs found into
-    bool voq_only = false;                  // a child for an address of a range: no upgrade without a version read
-    std::string trace_label;                // set for the children of a many-device run
-    long parent_process = 0;                // the many-device run's process, for its children
+    bool voq_only = false;                  // an address of a range: no upgrade without a version read
+    std::string trace_label;                // set for each device of a many-device run
 };
 
 // The command line read; or the status to end with at once (0 after --help, 1 after a
@@ -50,10 +49,10 @@ struct ParsedCommandLine {
 
 ParsedCommandLine parse_command_line(int argc, char** argv);
 
-// The arguments that give a child of a many-device run this device and these options.
-std::vector<std::string> child_arguments(const Options& shared, const std::string& device, const std::string& user,
-                                         const std::string& password_file, std::uint32_t local_address,
-                                         long parent_process);
+// The arguments that give a device of a many-device run its options, as its own
+// command line would.
+std::vector<std::string> device_arguments(const Options& shared, const std::string& device, const std::string& user,
+                                          const std::string& password_file, std::uint32_t local_address);
 
 // The restart wait as the core holds it (the range of --restart-wait keeps it small).
 std::uint32_t restart_wait_ms(double seconds);

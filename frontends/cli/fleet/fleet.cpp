@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -18,6 +19,7 @@
 #include "frontends/cli/fleet/target_plan.h"
 #include "frontends/cli/run/cli_texts.h"
 #include "frontends/cli/run/record_json.h"
+#include "frontends/cli/run/single_run.h"
 #include "frontends/cli/terminal/console.h"
 #include "frontends/cli/terminal/credentials.h"
 #include "frontends/cli/terminal/input_file.h"
@@ -77,7 +79,17 @@ RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
     return record;
 }
 
-RunRecord run_device(const Options& o, const std::string& program, const Plan& plan)
+// A device's options as its own command line would give them, parsed the same way.
+std::optional<Options> device_options(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> words = arguments;
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return parse_command_line(static_cast<int>(words.size()), argv.data()).options;
+}
+
+RunRecord run_device(const Options& o, const Plan& plan, std::shared_ptr<void> port_hold)
 {
     if (!plan.unresolved.empty()) {
         RunRecord record = unreported(plan, Outcome::no_response, plan.name + ": " + plan.unresolved);
@@ -87,9 +99,9 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
     if (plan.pc_address == 0) return unreported(plan, Outcome::no_response, "no route from this PC to the device");
     if (platform::terminal::interrupted())
         return unreported(plan, current_interruption().outcome, std::string(text::not_started));
-    std::vector<std::string> arguments{program};
-    const auto rest = child_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file,
-                                      plan.pc_address, platform::own_process_id());
+    std::vector<std::string> arguments{"voq-upgrade-cli"};
+    const auto rest =
+        device_arguments(o, plan.device.address_text, plan.device.user, plan.device.password_file, plan.pc_address);
     arguments.insert(arguments.end(), rest.begin(), rest.end());
     if (plan.in_range) arguments.push_back("--voq-only");
     if (!o.log_file.empty())
@@ -97,12 +109,12 @@ RunRecord run_device(const Options& o, const std::string& program, const Plan& p
             arguments.end(),
             {"--log",
              (std::filesystem::path(o.log_file) / ("voq-upgrade-" + plan.device.address_text + ".log")).string()});
-    const platform::ChildRun child = platform::run_child(
-        arguments,
-        {o.verbose, platform::terminal::interrupting_signal, platform::terminal::interrupt_descriptor(), {}});
-    return found_in_range(record_of_child(child.output, child.status, plan.device.address_text,
-                                          plan.pc_address == 0 ? "" : ui::dotted(plan.pc_address)),
-                          plan.in_range);
+    const std::optional<Options> device = device_options(arguments);
+    if (!device) return unreported(plan, Outcome::usage, "the device's options were refused");
+    RunRecord record = run_device_here(*device, std::move(port_hold));
+    if (record.device.empty()) record.device = plan.device.address_text;
+    if (record.pc_address.empty()) record.pc_address = ui::dotted(plan.pc_address);
+    return found_in_range(record, plan.in_range);
 }
 
 std::string device_line(const RunRecord& r)
@@ -133,8 +145,8 @@ std::string tally_line(const std::vector<RunRecord>& records, const std::vector<
            std::to_string(total - done - read - failed - running) + " waiting";
 }
 
-// Reads and checks the list, and whatever each child would otherwise find wrong only
-// once it runs; a problem is a usage error, named by its line.
+// Reads and checks the list, and whatever each device's run would otherwise find wrong
+// only once it runs; a problem is a usage error, named by its line.
 std::vector<Plan> plan_devices(const Options& o, std::string& problem, std::size_t& absent)
 {
     DevicesList list = listed_devices(o, problem);
@@ -148,7 +160,7 @@ std::vector<Plan> plan_devices(const Options& o, std::string& problem, std::size
     absent = leave_out_absent(spread, timeout_ms(o.connect_timeout_s), most_probes_at_once);
     const std::filesystem::path folder = std::filesystem::path(o.devices_file).parent_path();
     std::error_code error;
-    // The children run in this folder too, but an absolute name says plainly which file is meant.
+    // The runs read it from this folder too, but an absolute name says plainly which file is meant.
     const std::string shared_password_file =
         o.password_file.empty() ? "" : std::filesystem::absolute(o.password_file, error).string();
     std::map<std::string, std::string> checked;  // password file to its problem
@@ -266,26 +278,6 @@ int fleet_status(const std::vector<RunRecord>& records)
     return not_current ? status_not_current : 0;
 }
 
-RunRecord record_of_child(const std::string& output, int status, const std::string& device,
-                          const std::string& pc_address)
-{
-    const std::size_t last_start = output.rfind('\n', output.size() >= 2 ? output.size() - 2 : 0);
-    const std::string last = output.substr(last_start == std::string::npos ? 0 : last_start + 1);
-    if (auto record = parse_record_json(last)) {
-        if (record->device.empty()) record->device = device;
-        if (record->pc_address.empty()) record->pc_address = pc_address;
-        return *record;
-    }
-    RunRecord record;
-    record.device = device;
-    record.pc_address = pc_address;
-    record.outcome = Outcome::pc_failure;
-    record.message = std::string(text::ended_unexpectedly) +
-                     (status > 128 ? " (ended by signal " + std::to_string(status - 128) + ")"
-                                   : " (exit status " + std::to_string(status) + ")");
-    return record;
-}
-
 int run_fleet(const Options& o)
 {
     const auto started = std::chrono::steady_clock::now();
@@ -312,7 +304,6 @@ int run_fleet(const Options& o)
         }
         return exit_status_of(why.outcome);
     }
-    const std::string program = platform::own_program_path();
 
     std::vector<RunRecord> records(plans.size());
     std::vector<bool> finished(plans.size(), false);
@@ -320,21 +311,26 @@ int run_fleet(const Options& o)
     std::atomic<unsigned> failures{0};
     std::atomic<std::size_t> next{0};
     std::mutex reporting;
-    PcAddressSlots slots;
+    // A run's listener may give its slot back after the list has ended.
+    const auto slots = std::make_shared<PcAddressSlots>();
     const bool show_tally = !o.json && !o.quiet && platform::terminal::is_terminal(stdout);
     const auto worker = [&] {
         for (std::size_t i = next++; i < plans.size(); i = next++) {
             const bool start = o.max_failures == 0 || failures < o.max_failures;
-            if (start && plans[i].pc_address != 0) slots.take(plans[i].pc_address);
+            std::shared_ptr<void> port_hold;  // the slot, given back once the run's port is free
+            if (start && plans[i].pc_address != 0) {
+                slots->take(plans[i].pc_address);
+                port_hold.reset(static_cast<void*>(nullptr),
+                                [slots, pc = plans[i].pc_address](void*) { slots->give_back(pc); });
+            }
             {
                 const std::lock_guard<std::mutex> lock(reporting);
                 running += start ? 1 : 0;
                 if (show_tally) console.progress(tally_line(records, finished, running), true);
             }
-            RunRecord record = start ? run_device(o, program, plans[i])
+            RunRecord record = start ? run_device(o, plans[i], std::move(port_hold))
                                      : unreported(plans[i], Outcome::not_started, not_started_message(o.max_failures));
             record.name = plans[i].name;
-            if (start && plans[i].pc_address != 0) slots.give_back(plans[i].pc_address);
             if (fails(record)) ++failures;
             const std::lock_guard<std::mutex> lock(reporting);
             running -= start ? 1 : 0;

@@ -13,7 +13,7 @@ namespace voq::cli {
 // ports until its run ends; past that a device waits its turn.
 inline constexpr unsigned most_runs_per_pc_address = tftp::listener_port_attempts;
 
-// The devices of --devices, each upgraded by a child process of this program, at most
+// The devices of --devices, each upgraded by a run of its own in this process, at most
 // --parallel at once; a line for each as it ends, then the summary; its status is
 // fleet_status's.
 int run_fleet(const Options& options);
@@ -21,11 +21,6 @@ int run_fleet(const Options& options);
 // The summary table: device, outcome, version, seconds, and the reason of each that
 // was not upgraded; then a line with the totals of each outcome.
 std::string summary_table(const std::vector<RunRecord>& records);
-
-// The record a child left as its last line of output; when it left none, one that says
-// how it ended.
-RunRecord record_of_child(const std::string& output, int status, const std::string& device,
-                          const std::string& pc_address);
 
 // The status a list of runs ends with: the first failure's in the file's order; else
 // status_not_current when --check found a device the tool's firmware would change; else 0.

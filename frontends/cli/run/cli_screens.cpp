@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -202,7 +203,9 @@ void CliScreens::end_without_upgrade(const StandingVerdict& verdict)
     }
     if (settings_.log != nullptr) settings_.log->shown(verdict.message);
     console_.say(verdict.message);
-    platform::end_process_with_status(finish());
+    const int status = finish();
+    if (settings_.one_of_several) throw ui::RunEnded{};
+    platform::end_process_with_status(status);
 }
 
 int CliScreens::show_success(const ui::SuccessView& view)
@@ -222,6 +225,9 @@ int CliScreens::show_success(const ui::SuccessView& view)
 ui::ProgressId CliScreens::open_progress(const ui::ProgressView& view)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
+    // Every step that would send something opens a screen first: a run that is over
+    // sends nothing more, whichever of its threads comes here.
+    if (over_locked()) throw ui::RunEnded{};
     const ui::ProgressId id = next_progress_++;
     Progress& screen = progress_[id];
     screen.template_id = view.template_id;
@@ -266,6 +272,8 @@ void CliScreens::set_progress_position(ui::ProgressId id, int position)
 ui::Pump CliScreens::pump(ui::ProgressId id, int)
 {
     const std::lock_guard<std::mutex> lock(mutex_);
+    // The run ended on another of its threads: this one leaves it too.
+    if (over_locked()) throw ui::RunEnded{};
     Progress& screen = progress_[id];
     if (platform::terminal::interrupted()) {
         pending_ = current_interruption().outcome;
@@ -310,6 +318,7 @@ void CliScreens::close_progress(ui::ProgressId id)
     if (found == progress_.end()) return;
     const Progress& screen = found->second;
     console_.end_progress();
+    if (over_locked()) return static_cast<void>(progress_.erase(found));
     if (screen.template_id == ui::templates::connecting) phase_took("connecting", screen.opened_ms);
     if (screen.template_id == ui::templates::waiting) phase_took("waiting for the read request", screen.opened_ms);
     if (screen.template_id == ui::templates::uploading && screen.restarting)
@@ -375,6 +384,7 @@ void CliScreens::report(std::optional<session::Failure> failure, std::string_vie
     record::RunReport report;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
+        if (over_locked()) return;
         summarise_transfer_locked();
         report = report_locked();
         if (pending_ && (!failure || is_cancel(*failure))) {
@@ -416,7 +426,10 @@ void CliScreens::report(std::optional<session::Failure> failure, std::string_vie
 
 int CliScreens::finish()
 {
-    finishing_.lock();  // never released: the first thread to finish ends the process
+    // Never released: the first thread to finish ends the process, or, in a list's
+    // process, reports the run; any other only leaves it.
+    if (!settings_.one_of_several) finishing_.lock();
+    else if (finishing_begun_.exchange(true)) return 0;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!decided_) {
@@ -431,24 +444,45 @@ int CliScreens::finish()
         fill_record_locked(report_locked());
     }
     console_.end_progress();
-    if (console_.json()) {
+    // A list prints its runs' records itself.
+    if (console_.json() && !settings_.one_of_several) {
         const std::string line = record_json(record_) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
     }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    finished_ = true;
+    finished_signal_.notify_all();
     return status_of(record_);
+}
+
+RunRecord CliScreens::finished_record()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_signal_.wait(lock, [&] { return finished_; });
+    return record_;
 }
 
 void CliScreens::end_process()
 {
     const int status = finish();
+    if (settings_.one_of_several) throw ui::RunEnded{};
     platform::end_process_with_status(status);
+}
+
+void CliScreens::idle(unsigned ms)
+{
+    if (!settings_.one_of_several) return platform::sleep_milliseconds(ms);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (finished_signal_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return finished_; })) throw ui::RunEnded{};
 }
 
 void CliScreens::note(const record::Fact& fact)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
+        // What a thread left behind learns once its run is reported goes nowhere.
+        if (over_locked()) return;
         record::keep_fact(facts_, {platform::milliseconds(), fact});
         if (const auto* transfer = std::get_if<record::TransferFact>(&fact)) note_transfer_locked(*transfer);
         if (const auto* phase = std::get_if<record::PhaseFact>(&fact)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -28,7 +30,8 @@ struct ScreenSettings {
     std::uint32_t device_address = 0;
     ui::SupportLog* log = nullptr;  // --log
     Mode mode = Mode::upgrade;
-    bool causes_on_stderr = true;  // false in a list's child, whose causes its parent prints from the JSON
+    bool causes_on_stderr = true;  // false for a list's run, whose causes the list prints from its record
+    bool one_of_several = false;   // a run of a list in the list's process: its end ends the run, not the process
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the
@@ -60,9 +63,12 @@ public:
     void report_error(std::string_view message, std::string_view title) override;
     void report_failure(session::Failure failure, std::string_view message, std::string_view title) override;
     [[noreturn]] void end_process() override;
+    void idle(unsigned ms) override;
 
     // The run's end where the core returns instead: the report, then the exit status.
     int finish();
+    // One of several: waits until the run has finished, then gives its record.
+    RunRecord finished_record();
     // What happened: the record, the progress lines, the exit status and the verbose
     // trace come from these, never from a text.
     void note(const record::Fact& fact) override;
@@ -96,6 +102,8 @@ private:
     void summarise_transfer_locked();
     record::RunReport report_locked() const;
     void fill_record_locked(const record::RunReport& report);
+    // One of several, reported: its threads leave, and what they still do is not told.
+    bool over_locked() const { return settings_.one_of_several && finished_; }
 
     ScreenSettings settings_;
     Console& console_;
@@ -112,8 +120,11 @@ private:
     bool http_unanswered_ = false;     // --http-timeout ran out on a request
     bool transfer_summarised_ = false;
     bool decided_ = false;
+    bool finished_ = false;  // the run is reported, and one of several is over
+    std::condition_variable finished_signal_;
     std::uint32_t started_ms_;
-    std::mutex finishing_;  // held by the thread that ends the process, for good
+    std::mutex finishing_;                      // held by the thread that ends the process, for good
+    std::atomic<bool> finishing_begun_{false};  // one of several: a thread reports the run
 };
 
 }  // namespace voq::cli

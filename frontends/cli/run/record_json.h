@@ -18,7 +18,7 @@ std::string record_json(const RunRecord& record);
 // that keeps the objects that have one keeps the devices' alone.
 std::string summary_json(const std::vector<RunRecord>& records, std::size_t absent, double seconds, int status);
 
-// A line record_json wrote, read back (the many-device run reads its children's).
+// A line record_json wrote, read back, as a script would read it.
 std::optional<RunRecord> parse_record_json(std::string_view line);
 
 }  // namespace voq::cli

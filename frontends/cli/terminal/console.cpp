@@ -89,6 +89,7 @@ void Console::say(std::string_view text)
 
 void Console::error(std::string_view text)
 {
+    if (!settings_.errors) return;
     const std::lock_guard<std::mutex> lock(mutex_);
     write_locked(stderr, text);
 }

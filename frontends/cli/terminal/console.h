@@ -21,12 +21,13 @@ public:
         bool verbose = false;
         std::string trace_label;    // before every trace line: the device's address
         bool every_packet = false;  // -vv
+        bool errors = true;         // false: a list's run without -v, whose list tells its errors
     };
 
     explicit Console(Settings settings);
 
     void say(std::string_view text);    // a person's text; "\r\n" may break its lines
-    void error(std::string_view text);  // shown even when quiet
+    void error(std::string_view text);  // shown even when quiet, unless errors is false
     void trace(std::string_view line);  // only when verbose; timestamped
     // A new phase's line is shown at once; the same phase's, as often as the output
     // suits. progress_due says whether a line would be shown now, so that the screens,
