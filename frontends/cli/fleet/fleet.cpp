@@ -80,9 +80,8 @@ RunRecord unreported(const Plan& plan, Outcome outcome, std::string message)
 }
 
 // A device's options as its own command line would give them, parsed the same way.
-std::optional<Options> device_options(const std::vector<std::string>& arguments)
+std::optional<Options> device_options(std::vector<std::string> words)
 {
-    std::vector<std::string> words = arguments;
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -109,7 +108,7 @@ RunRecord run_device(const Options& o, const Plan& plan, std::shared_ptr<void> p
             arguments.end(),
             {"--log",
              (std::filesystem::path(o.log_file) / ("voq-upgrade-" + plan.device.address_text + ".log")).string()});
-    const std::optional<Options> device = device_options(arguments);
+    const std::optional<Options> device = device_options(std::move(arguments));
     if (!device) return unreported(plan, Outcome::usage, "the device's options were refused");
     RunRecord record = run_device_here(*device, std::move(port_hold));
     if (record.device.empty()) record.device = plan.device.address_text;

@@ -418,7 +418,7 @@ void CliScreens::report(std::optional<session::Failure> failure, std::string_vie
     }
     console_.end_progress();
     console_.error(shown);
-    if (!settings_.causes_on_stderr) return;
+    if (settings_.one_of_several) return;
     // Beside the failure they explain, where a script that keeps only errors still sees them.
     if (!causes.empty()) console_.error("Likely causes:");
     for (const std::string& cause : causes) console_.error("  - " + cause);

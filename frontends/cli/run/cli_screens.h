@@ -30,8 +30,9 @@ struct ScreenSettings {
     std::uint32_t device_address = 0;
     ui::SupportLog* log = nullptr;  // --log
     Mode mode = Mode::upgrade;
-    bool causes_on_stderr = true;  // false for a list's run, whose causes the list prints from its record
-    bool one_of_several = false;   // a run of a list in the list's process: its end ends the run, not the process
+    // A run of a list in the list's process: its end ends the run, not the process, and
+    // the list prints its record and causes.
+    bool one_of_several = false;
 };
 
 // The screens as a terminal shows them: texts printed, questions asked on the

@@ -93,17 +93,16 @@ Console::Settings console_settings(const Options& o, bool one_of_several)
 // One device's run and all it keeps. A device alone has the process's, never freed;
 // each of a list's runs has its own, freed when the last of its threads ends.
 struct DeviceRun {
-    DeviceRun(const Options& o, const ScreenSettings& settings, const PasswordChoice& password, bool one_of_several)
-        : console(console_settings(o, one_of_several)), passwords(password.origin, password.password, console),
-          screens(with_log(settings, one_of_several), console, passwords, record), session(fw::built_stage_flag())
+    DeviceRun(const Options& o, const ScreenSettings& settings, const PasswordChoice& password)
+        : console(console_settings(o, settings.one_of_several)), passwords(password.origin, password.password, console),
+          screens(with_log(settings), console, passwords, record), session(fw::built_stage_flag())
     {
         session.restart_wait_ms = restart_wait_ms(o.restart_wait_s);
     }
 
-    ScreenSettings with_log(ScreenSettings settings, bool one_of_several)
+    ScreenSettings with_log(ScreenSettings settings)
     {
         settings.log = &log;
-        settings.one_of_several = one_of_several;
         return settings;
     }
 
@@ -150,7 +149,7 @@ ScreenSettings screen_settings(const Options& o, const RunSetup& setup, bool int
             o.device_address,
             nullptr,
             o.mode,
-            !one_of_several};
+            one_of_several};
 }
 
 void start_log(const Options& o, DeviceRun& run)
@@ -189,8 +188,7 @@ int run_one_device(const Options& o)
     if (!setup.problem.empty()) return usage_error(setup.problem);
 
     // Like the desktop programs', the run lives for the whole process, which may end on any of its threads.
-    static DeviceRun* const run =
-        new DeviceRun(o, screen_settings(o, setup, interactive, false), setup.password, false);
+    static DeviceRun* const run = new DeviceRun(o, screen_settings(o, setup, interactive, false), setup.password);
     fill_record(o, setup, run->record);
     start_log(o, *run);
     enter(*run, setup.pc_address);
@@ -208,7 +206,7 @@ RunRecord run_device_here(const Options& o, std::shared_ptr<void> port_hold)
         record.message = setup.problem;
         return record;
     }
-    const auto run = std::make_shared<DeviceRun>(o, screen_settings(o, setup, false, true), setup.password, true);
+    const auto run = std::make_shared<DeviceRun>(o, screen_settings(o, setup, false, true), setup.password);
     run->session.owner = run;
     run->session.port_hold = std::move(port_hold);
     fill_record(o, setup, run->record);
