@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -57,6 +58,27 @@ void send_error(const platform::Socket& from, const platform::SocketAddress& ser
 {
     static constexpr std::uint8_t refusal[] = {0, tftp::error, 0, 8, 'o', 'p', 't', 'i', 'o', 'n', 's', 0};
     platform::send_datagram(from.handle(), refusal, sizeof refusal, server);
+}
+
+// The size the option acknowledgement names ("tsize", its value); 0 when it names none.
+std::size_t named_size(const std::uint8_t* packet, std::size_t length)
+{
+    const std::string_view options(reinterpret_cast<const char*>(packet) + 2, length < 2 ? 0 : length - 2);
+    for (std::size_t at = 0; at < options.size();) {
+        const std::size_t name_end = options.find('\0', at);
+        if (name_end == std::string_view::npos) break;
+        const std::size_t value_end = std::min(options.find('\0', name_end + 1), options.size());
+        if (options.substr(at, name_end - at) == "tsize") {
+            std::size_t size = 0;
+            for (const char digit : options.substr(name_end + 1, value_end - name_end - 1)) {
+                if (digit < '0' || digit > '9' || size > (std::size_t{1} << 40)) return 0;
+                size = size * 10 + static_cast<std::size_t>(digit - '0');
+            }
+            return size;
+        }
+        at = value_end + 1;
+    }
+    return 0;
 }
 
 std::string shown(const std::uint8_t* bytes, std::size_t length)
@@ -122,8 +144,12 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
     log("asked for " + request.file_name + " from port " + std::to_string(fetch.client_port));
 
     std::mt19937 chance(faults.seed);
-    std::vector<unsigned> copies(65536);  // of each DATA block; the options' at 0
+    // Of each DATA block; the options' at 0. Grown as blocks come, and with the image's
+    // bytes sized once from the size the server names: a hundred clients of one process
+    // growing a megabyte each, page by page, cost them a fifth of their time.
+    std::vector<unsigned> copies;
     const auto count_copy = [&](std::uint16_t block) {
+        if (block >= copies.size()) copies.resize(std::size_t{block} + 1);
         fetch.most_copies_of_a_packet = std::max(fetch.most_copies_of_a_packet, ++copies[block]);
     };
     bool gone_silent = false;
@@ -152,6 +178,11 @@ Fetch fetch_firmware(std::uint32_t device_address, const UpgradeRequest& request
         if (gone_silent) continue;
         if (opcode == tftp::option_acknowledgement) {
             fetch.option_acknowledgement = shown(packet, static_cast<std::size_t>(received));
+            if (const std::size_t size = named_size(packet, static_cast<std::size_t>(received));
+                size > 0 && size <= (std::size_t{64} << 20) && fetch.bytes.empty()) {
+                fetch.bytes.reserve(size);
+                copies.reserve(size / tftp::block_size + 2);
+            }
             if (faults.error_instead_of_ack0) {
                 send_error(socket, server);
             } else if (expected_block == 1) {
