@@ -58,7 +58,10 @@ struct Session {
 
     session::DeviceInfo device_info;
     session::AuthState auth;
-    std::array<char, response_buffer_size> response{};
+    // Left unset: every request writes its text there, NUL-ended, before anything reads
+    // it, and the answer overwrites it. Zeroed, it cost each of a list's runs 32 fresh
+    // pages that no answer of a few kilobytes ever reaches.
+    std::array<char, response_buffer_size> response;
 
     fw::FirmwareImage target_image;
     fw::FirmwareImage transition_image;

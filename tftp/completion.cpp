@@ -53,7 +53,10 @@ void restart_wait(ui::ProgressScreen& uploading, int units, const WaitClock& clo
         uploading.set_position(static_cast<int>(std::min(now - start, static_cast<std::uint32_t>(units))));
         uploading.pump(ui::every_message);
         if (now >= start + static_cast<std::uint32_t>(units)) break;
-        clock.sleep_milliseconds(restart_wait_unit_ms);
+        // A front-end whose Cancel is a flag read by pump has the wait turn at its own
+        // pace; none sleeps past the wait's end.
+        const std::uint32_t left_ms = (start + static_cast<std::uint32_t>(units) - now) * restart_wait_unit_ms;
+        clock.sleep_milliseconds(std::min(std::max(restart_wait_unit_ms, uploading.turn_interval_ms()), left_ms));
     }
 }
 

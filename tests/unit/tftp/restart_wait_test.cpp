@@ -25,12 +25,13 @@ WaitClock fake_clock()
 
 class RestartWait : public ::testing::Test {
 protected:
-    void wait_from(std::uint32_t start, std::uint32_t late_by = 0)
+    void wait_from(std::uint32_t start, std::uint32_t late_by = 0, unsigned turn_ms = 1)
     {
         fake_now = start;
         overslept = late_by;
         slept = 0;
         test::RecordingScreens screens;
+        screens.turn_ms = turn_ms;
         auto session = std::make_unique<session::Session>(1);
         session->screens = &screens;
         ui::ProgressScreen uploading(*session, {110, "", "", 10});
@@ -81,16 +82,18 @@ TEST_F(RestartWait, LastsTheProgramsWaitIn32MsUnits)
         const char* what;
         std::uint32_t start;
         std::uint32_t late_by = 0;
+        unsigned turn_ms = 1;
     } cases[] = {
         {"at a unit's start", 0},
         {"late in a unit", 31},  // the first unit is nearly over: the wait is one unit shorter
         {"across the clock's wrap", 0xffffffffu - 5000},
         {"unit count wrapping", 0xffffffe0u},
         {"woken late past the end", 0, 100},  // the bar still ends at its range
+        {"a screen turning every 100 ms", 0, 0, 100},  // in fewer steps, none past the end
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        wait_from(c.start, c.late_by);
+        wait_from(c.start, c.late_by, c.turn_ms);
         ASSERT_GE(positions.size(), 2u);
         EXPECT_EQ(positions.front(), 0);
         EXPECT_EQ(positions.back(), 937);
