@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "frontends/cli/command_line/ipv4_text.h"
@@ -63,6 +64,31 @@ private:
     std::mutex mutex_;
     std::condition_variable freed_;
     std::map<std::uint32_t, unsigned> running_;
+};
+
+// Opened once every worker of a list is made. The thread that makes them would
+// otherwise take turns with the runs already under way: on two cores a hundred runs
+// began over a fifth of a second, the last ones' transfers ending that much later.
+class StartGate {
+public:
+    void wait()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        opened_.wait(lock, [&] { return open_; });
+    }
+    void open()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
 };
 
 struct Plan : PlannedDevice {
@@ -347,8 +373,20 @@ int run_fleet(const Options& o)
             if (show_tally) console.progress(tally_line(records, finished, running), true);
         }
     };
+    StartGate gate;
     std::vector<std::thread> workers;
-    for (std::size_t k = 0; k < std::min<std::size_t>(o.parallel, plans.size()); ++k) workers.emplace_back(worker);
+    for (std::size_t k = 0; k < std::min<std::size_t>(o.parallel, plans.size()); ++k) {
+        try {
+            workers.emplace_back([&] {
+                gate.wait();
+                worker();
+            });
+        } catch (const std::system_error&) {
+            break;  // the workers made share the list
+        }
+    }
+    gate.open();
+    if (workers.empty()) worker();
     for (std::thread& each : workers) each.join();
     console.end_progress();
     if (!o.json) console.say(summary_table(records));

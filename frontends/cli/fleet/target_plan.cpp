@@ -73,8 +73,11 @@ std::size_t leave_out_absent(std::vector<PlannedDevice>& planned, unsigned timeo
         for (std::size_t i = next++; i < planned.size(); i = next++)
             if (planned[i].in_range) present[i] = platform::takes_connection(planned[i].device.address, 80, timeout_ms);
     };
+    // Only a range's hosts are probed: a list of addresses alone starts no prober.
+    const auto in_ranges = static_cast<std::size_t>(
+        std::count_if(planned.begin(), planned.end(), [](const PlannedDevice& device) { return device.in_range; }));
     std::vector<std::thread> probers;
-    for (unsigned k = 0; k < std::min<std::size_t>(at_once, planned.size()); ++k) probers.emplace_back(prober);
+    for (unsigned k = 0; k < std::min<std::size_t>(at_once, in_ranges); ++k) probers.emplace_back(prober);
     for (std::thread& each : probers) each.join();
     std::vector<PlannedDevice> kept;
     for (std::size_t i = 0; i < planned.size(); ++i)
