@@ -283,7 +283,8 @@ int main(int argc, char** argv)
     std::printf("## Many devices from one PC address (voq-upgrade-cli --devices)\n\n");
     std::printf(
         "Simulated devices on 127.2.1.1 and up (ask after 0.1 s, restart in 1 s), the program on\n"
-        "127.2.0.1 with --parallel equal to their number and --restart-wait 2.\n\n");
+        "127.2.0.1 with --parallel equal to their number and --restart-wait 2. The devices' memory\n"
+        "is warm in every run, as in the floor's.\n\n");
     std::printf(
         "| devices | upgraded | byte for byte | wall s | against one | CPU s | CPU s a device | simulators' CPU s "
         "(of it /proc sampling) | program KiB |\n");
