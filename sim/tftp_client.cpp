@@ -1,6 +1,7 @@
 #include "sim/tftp_client.h"
 
 #include <algorithm>
+#include <charconv>
 #include <random>
 #include <string_view>
 #include <vector>
@@ -69,12 +70,10 @@ std::size_t named_size(const std::uint8_t* packet, std::size_t length)
         if (name_end == std::string_view::npos) break;
         const std::size_t value_end = std::min(options.find('\0', name_end + 1), options.size());
         if (options.substr(at, name_end - at) == "tsize") {
+            const std::string_view value = options.substr(name_end + 1, value_end - name_end - 1);
             std::size_t size = 0;
-            for (const char digit : options.substr(name_end + 1, value_end - name_end - 1)) {
-                if (digit < '0' || digit > '9' || size > (std::size_t{1} << 40)) return 0;
-                size = size * 10 + static_cast<std::size_t>(digit - '0');
-            }
-            return size;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
+            return error == std::errc{} && end == value.data() + value.size() ? size : 0;
         }
         at = value_end + 1;
     }

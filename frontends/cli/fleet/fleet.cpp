@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -64,31 +65,6 @@ private:
     std::mutex mutex_;
     std::condition_variable freed_;
     std::map<std::uint32_t, unsigned> running_;
-};
-
-// Opened once every worker of a list is made. The thread that makes them would
-// otherwise take turns with the runs already under way: on two cores a hundred runs
-// began over a fifth of a second, the last ones' transfers ending that much later.
-class StartGate {
-public:
-    void wait()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        opened_.wait(lock, [&] { return open_; });
-    }
-    void open()
-    {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            open_ = true;
-        }
-        opened_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
 };
 
 struct Plan : PlannedDevice {
@@ -373,7 +349,11 @@ int run_fleet(const Options& o)
             if (show_tally) console.progress(tally_line(records, finished, running), true);
         }
     };
-    StartGate gate;
+    // The workers begin once all are made. The thread that makes them would otherwise
+    // take turns with the runs already under way: on two cores a hundred runs began over
+    // a fifth of a second, the last ones' transfers ending that much later.
+    std::promise<void> all_made;
+    const std::shared_future<void> gate = all_made.get_future().share();
     std::vector<std::thread> workers;
     for (std::size_t k = 0; k < std::min<std::size_t>(o.parallel, plans.size()); ++k) {
         try {
@@ -385,7 +365,7 @@ int run_fleet(const Options& o)
             break;  // the workers made share the list
         }
     }
-    gate.open();
+    all_made.set_value();
     if (workers.empty()) worker();
     for (std::thread& each : workers) each.join();
     console.end_progress();
